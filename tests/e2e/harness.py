@@ -1,0 +1,153 @@
+"""Runs corvane.exe under Wine in a temporary folder and drives it as a user would:
+window messages through wprobe.exe (a Windows program in the same prefix), real mouse input
+through xdotool, screenshots through ImageMagick."""
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+import unittest
+
+ROOT = os.environ.get("CORVANE_ROOT", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+EXE = os.environ.get("CORVANE_EXE", os.path.join(ROOT, "build", "windows", "src", "app", "corvane.exe"))
+WPROBE = os.environ.get("WPROBE_EXE", os.path.join(ROOT, "build", "windows", "tests", "e2e", "wprobe.exe"))
+SHOTS = os.environ.get("CORVANE_SHOTS", os.path.join(ROOT, "build", "screenshots"))
+WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
+
+WM_CLOSE = 0x0010
+WM_COMMAND = 0x0111
+WM_QUERYENDSESSION = 0x0011
+WM_ENDSESSION = 0x0016
+IDOK = 1
+
+
+def wine_env():
+    env = dict(os.environ)
+    env.setdefault("WINEPREFIX", os.path.join(ROOT, "build", "wineprefix"))
+    env.setdefault("WINEDEBUG", "-all")
+    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
+    env["WINEARCH"] = "win64"
+    return env
+
+
+def wait_until(predicate, timeout=30.0, interval=0.1):
+    """Polls until predicate() is true; returns its last value."""
+    deadline = time.monotonic() + timeout
+    value = predicate()
+    while not value and time.monotonic() < deadline:
+        time.sleep(interval)
+        value = predicate()
+    return value
+
+
+def probe(*args, check=True, timeout=60, stdin=None):
+    result = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), capture_output=True,
+                            timeout=timeout, input=stdin)
+    if check and result.returncode != 0:
+        raise AssertionError(f"wprobe {args} failed: {result.returncode} {result.stderr!r}")
+    return result
+
+
+def parse_info(text):
+    info = {}
+    for line in text.decode("latin-1").splitlines():
+        key, _, value = line.partition("=")
+        info[key] = int(value, 0) if value.lstrip("-").replace("x", "").isalnum() and key not in ("class", "text") else value
+    return info
+
+
+def log_record(date, in_bytes, out_bytes):
+    return struct.pack("<dQQ", date, in_bytes, out_bytes)
+
+
+def read_log(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    return [struct.unpack_from("<dQQ", data, i * 24) for i in range(len(data) // 24)]
+
+
+class Corvane:
+    """One corvane.exe in its own temporary folder."""
+
+    def __init__(self, config=None, files=None):
+        self.dir = tempfile.mkdtemp(prefix="corvane-e2e-")
+        shutil.copy(EXE, os.path.join(self.dir, "corvane.exe"))
+        if config is not None:
+            self.write("config.ini", config.replace("\n", "\r\n").encode("latin-1"))
+        for name, data in (files or {}).items():
+            self.write(name, data)
+        self.proc = None
+        self.hwnd = None
+
+    def path(self, name):
+        return os.path.join(self.dir, name)
+
+    def write(self, name, data):
+        with open(self.path(name), "wb") as f:
+            f.write(data)
+
+    def read(self, name):
+        with open(self.path(name), "rb") as f:
+            return f.read()
+
+    def start(self, title="Corvane"):
+        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=wine_env(),
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        result = probe("wait", title, 90000, check=False, timeout=120)
+        if result.returncode != 0:
+            raise AssertionError("the main window did not appear")
+        self.hwnd = result.stdout.decode().strip()
+        return self.hwnd
+
+    def info(self, hwnd=None):
+        return parse_info(probe("info", hwnd or self.hwnd).stdout)
+
+    def post(self, msg, wparam=0, lparam=0, hwnd=None):
+        probe("post", hwnd or self.hwnd, msg, wparam, lparam)
+
+    def send(self, msg, wparam=0, lparam=0, hwnd=None):
+        return int(probe("send", hwnd or self.hwnd, msg, wparam, lparam).stdout.decode().strip() or 0)
+
+    def wait_dialog(self, title, timeout_ms=30000):
+        result = probe("wait-class", "#32770", title, timeout_ms, check=False, timeout=timeout_ms / 1000 + 30)
+        return result.stdout.decode().strip() if result.returncode == 0 else None
+
+    def child_text(self, hwnd, cls, index):
+        return probe("child-text", hwnd, cls, index).stdout
+
+    def message_box_text(self, hwnd):
+        """The text of a message box: its static control with text (the icon has none)."""
+        for i in range(4):
+            result = probe("child-text", hwnd, "Static", i, check=False)
+            if result.returncode != 0:
+                break
+            if result.stdout:
+                return result.stdout.decode("latin-1")
+        return None
+
+    def close(self):
+        self.post(WM_CLOSE)
+
+    def wait_exit(self, timeout=60):
+        return self.proc.wait(timeout=timeout)
+
+    def screenshot(self, name):
+        os.makedirs(SHOTS, exist_ok=True)
+        target = os.path.join(SHOTS, name)
+        subprocess.run(["import", "-window", "root", target], check=True, timeout=60)
+        return target
+
+    def cleanup(self):
+        if self.proc and self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait(timeout=30)
+        shutil.rmtree(self.dir, ignore_errors=True)
+
+
+class CorvaneTestCase(unittest.TestCase):
+    def launch(self, config=None, files=None):
+        app = Corvane(config, files)
+        self.addCleanup(app.cleanup)
+        app.start()
+        return app

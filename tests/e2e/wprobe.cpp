@@ -1,0 +1,135 @@
+// A small Windows program that the end-to-end tests run beside corvane.exe, in the same Wine
+// prefix, to look at and drive its windows as another process would.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+HWND ParseHwnd(const char* text) {
+    return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(text, nullptr, 0)));
+}
+
+unsigned long long ParseNumber(const char* text) { return std::strtoull(text, nullptr, 0); }
+
+int WaitWindow(const char* cls, const char* title, DWORD timeoutMs) {
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        HWND wnd = ::FindWindowA(cls, title);
+        if (wnd && ::IsWindowVisible(wnd)) {
+            std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)));
+            return 0;
+        }
+        if (::GetTickCount() - start > timeoutMs) return 1;
+        ::Sleep(100);
+    }
+}
+
+int Info(HWND wnd) {
+    if (!::IsWindow(wnd)) return 1;
+    RECT rc, client;
+    ::GetWindowRect(wnd, &rc);
+    ::GetClientRect(wnd, &client);
+    LONG style = ::GetWindowLongA(wnd, GWL_STYLE);
+    LONG exStyle = ::GetWindowLongA(wnd, GWL_EXSTYLE);
+    ULONG_PTR classStyle = ::GetClassLongPtrA(wnd, GCL_STYLE);
+    BYTE alpha = 255;
+    DWORD flags = 0;
+    COLORREF key = 0;
+    BOOL layered = (exStyle & WS_EX_LAYERED) && ::GetLayeredWindowAttributes(wnd, &key, &alpha, &flags);
+    char text[1024] = "";
+    ::GetWindowTextA(wnd, text, sizeof text);
+    char cls[256] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    std::printf("left=%ld\ntop=%ld\nwidth=%ld\nheight=%ld\nclient_width=%ld\nclient_height=%ld\n",
+                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, client.right, client.bottom);
+    std::printf("style=0x%08lx\nexstyle=0x%08lx\nclassstyle=0x%08llx\n", style, exStyle,
+                static_cast<unsigned long long>(classStyle));
+    std::printf("visible=%d\niconic=%d\ntopmost=%d\nlayered=%d\nalpha=%d\nalphaflag=%d\n",
+                ::IsWindowVisible(wnd) ? 1 : 0, ::IsIconic(wnd) ? 1 : 0,
+                (exStyle & WS_EX_TOPMOST) ? 1 : 0, layered ? 1 : 0, layered ? alpha : 255,
+                (flags & LWA_ALPHA) ? 1 : 0);
+    std::printf("class=%s\ntext=%s\n", cls, text);
+    return 0;
+}
+
+struct ChildSearch {
+    const char* cls;
+    int wanted;
+    int seen;
+    HWND found;
+};
+
+BOOL CALLBACK FindChild(HWND wnd, LPARAM param) {
+    auto* s = reinterpret_cast<ChildSearch*>(param);
+    char cls[256] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (_stricmp(cls, s->cls) != 0) return TRUE;
+    if (s->seen++ == s->wanted) {
+        s->found = wnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Prints the text of the n-th child of a class, byte for byte (CR LF kept).
+int ChildText(HWND wnd, const char* cls, int n) {
+    ChildSearch s{cls, n, 0, nullptr};
+    ::EnumChildWindows(wnd, FindChild, reinterpret_cast<LPARAM>(&s));
+    if (!s.found) return 1;
+    int len = static_cast<int>(::SendMessageA(s.found, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(len) + 1, '\0');
+    ::SendMessageA(s.found, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(len));
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+// Holds a file open without sharing until standard input closes.
+int LockFile(const char* path) {
+    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    char buf[64];
+    while (std::fgets(buf, sizeof buf, stdin)) {
+    }
+    ::CloseHandle(file);
+    return 0;
+}
+
+int Usage() {
+    std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND MSG WP LP | send HWND MSG WP LP\n"
+                         "       | child-text HWND CLASS N | lock FILE | foreground HWND\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) return Usage();
+    std::string cmd = argv[1];
+    if (cmd == "wait" && argc == 4)
+        return WaitWindow(nullptr, argv[2], static_cast<DWORD>(ParseNumber(argv[3])));
+    if (cmd == "wait-class" && argc == 5)
+        return WaitWindow(argv[2], argv[3], static_cast<DWORD>(ParseNumber(argv[4])));
+    if (cmd == "info") return Info(ParseHwnd(argv[2]));
+    if ((cmd == "post" || cmd == "send") && argc == 6) {
+        HWND wnd = ParseHwnd(argv[2]);
+        UINT msg = static_cast<UINT>(ParseNumber(argv[3]));
+        WPARAM wp = static_cast<WPARAM>(ParseNumber(argv[4]));
+        LPARAM lp = static_cast<LPARAM>(ParseNumber(argv[5]));
+        if (cmd == "post") return ::PostMessageA(wnd, msg, wp, lp) ? 0 : 1;
+        std::printf("%lld\n", static_cast<long long>(::SendMessageA(wnd, msg, wp, lp)));
+        return 0;
+    }
+    if (cmd == "child-text" && argc == 5) return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
+    if (cmd == "lock") return LockFile(argv[2]);
+    if (cmd == "foreground") return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
+    return Usage();
+}

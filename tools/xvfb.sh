@@ -1,0 +1,13 @@
+# Sourced: start_xvfb starts a private virtual display and exports DISPLAY; stopped on exit.
+start_xvfb() {
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  CORVANE_XVFB_PID=$!
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
+  export DISPLAY=":$n"
+  trap 'kill $CORVANE_XVFB_PID 2>/dev/null || true' EXIT
+}

@@ -1,0 +1,155 @@
+// TDialog: creation at the monitor's DPI, the modal loop and dialog keyboard handling.
+#include "platform/dialog.h"
+
+#include <commctrl.h>
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
+
+template <typename Fn>
+Fn User32Function(const char* name) {
+    HMODULE user32 = ::GetModuleHandleA("user32.dll");
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
+}
+
+BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
+    ::SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    return TRUE;
+}
+
+} // namespace
+
+int WindowDpi(HWND window) {
+    static const auto getDpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
+    UINT dpi = (getDpi && window) ? getDpi(window) : 0;
+    if (dpi == 0) {
+        TWindowDc dc(nullptr);
+        dpi = static_cast<UINT>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
+    }
+    return dpi ? static_cast<int>(dpi) : 96;
+}
+
+TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic, int dpi) {
+    LOGFONTA lf{};
+    lf.lfHeight = -::MulDiv(points, dpi, 72);
+    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = italic ? TRUE : FALSE;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
+    TFontHandle font(::CreateFontIndirectA(&lf));
+    if (!font) RaiseLastWin32Error("CreateFontIndirect");
+    return font;
+}
+
+int TDialog::Scale(int pixels96) const { return ::MulDiv(pixels96, dpi_, 96); }
+
+void TDialog::CreateDialogWindow(const TDialogSpec& spec, HWND owner) {
+    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (spec.SystemMenu ? WS_SYSMENU : 0);
+    DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+    white_background_ = spec.White;
+    dpi_ = WindowDpi(owner);
+    RECT rc{0, 0, Scale(spec.ClientWidth), Scale(spec.ClientHeight)};
+    static const auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+    if (!adjust || !adjust(&rc, style, FALSE, exStyle, static_cast<UINT>(dpi_)))
+        ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+    int width = rc.right - rc.left, height = rc.bottom - rc.top;
+
+    TWindowSpec ws;
+    ws.ClassName = spec.ClassName;
+    ws.Caption = spec.Caption;
+    ws.Style = style;
+    ws.ExStyle = exStyle;
+    ws.X = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    ws.Y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    ws.Width = width;
+    ws.Height = height;
+    ws.Parent = owner;
+    ws.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(ws);
+    font_ = MakeFont("Tahoma", 8, false, false, dpi_);
+    if (spec.White) white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
+}
+
+HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
+                         int id, DWORD exStyle, HWND parent) {
+    HWND control = ::CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(x),
+                                     Scale(y), Scale(w), Scale(h), parent ? parent : Handle(),
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                     ::GetModuleHandleA(nullptr), nullptr);
+    if (!control) RaiseLastWin32Error("CreateWindowEx");
+    ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    return control;
+}
+
+void TDialog::ShowModal(HWND owner) {
+    HWND self = Handle();
+    bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
+    if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+    ::EnumChildWindows(self, SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
+    ::ShowWindow(self, SW_SHOW);
+    ::SetForegroundWindow(self);
+    MSG msg;
+    bool quit = false;
+    while (::IsWindow(self)) {
+        BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
+        if (got <= 0) {
+            quit = got == 0;
+            break;
+        }
+        if (::IsDialogMessageA(self, &msg)) continue;
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
+    }
+    if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
+    if (owner && ::IsWindow(owner)) ::SetForegroundWindow(owner);
+    if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
+    Close();
+}
+
+void TDialog::Close() {
+    HWND owner = ::GetWindow(Handle(), GW_OWNER);
+    // Re-enable the owner first, so that Windows activates it and not some other window.
+    if (owner) ::EnableWindow(owner, TRUE);
+    DestroyHandle();
+}
+
+void TDialog::OnCommand(int, int, HWND) {}
+void TDialog::OnNotify(NMHDR&) {}
+
+LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        // Escape arrives as IDCANCEL: no button of these dialogs answers it.
+        if (LOWORD(wParam) == IDCANCEL && !Control(IDCANCEL)) return 0;
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        OnNotify(*reinterpret_cast<NMHDR*>(lParam));
+        return 0;
+    case DM_GETDEFID:
+        return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
+    case WM_CLOSE:
+        OnCloseRequest();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+        if (!white_background_) break;
+        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(white_.get());
+    case WM_ERASEBKGND:
+        if (!white_background_) break;
+        {
+            RECT rc;
+            ::GetClientRect(Handle(), &rc);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, white_.get());
+            return 1;
+        }
+    default:
+        break;
+    }
+    return DefaultHandling(msg, wParam, lParam);
+}

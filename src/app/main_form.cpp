@@ -1,33 +1,57 @@
-// Tf_Main: creation, the update cycle and shutdown.
+// Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "app/constants.h"
+#include "app/stats_label.h"
+#include "desktop/cool_tray_icon.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
+#include "platform/dialog.h"
 #include "platform/file_io.h"
+#include "platform/gdi_count.h"
 #include "settings/mem_ini_file.h"
+#include "traffic/adapter_monitor.h"
+
+#include <windowsx.h>
 
 namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
 constexpr UINT_PTR kTimerAutoSave = 2;
-constexpr int kDefaultBackground = 12937777;
+
+POINT CursorPos() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return p;
+}
 } // namespace
 
-Tf_Main::Tf_Main(TMemIniFile& config) : config_(config) { CreateNativeWindow(); }
+Tf_Main::Tf_Main(TMemIniFile& config) : config_(config) {
+    CreateNativeWindow();
+    CreateControls();
+    CreateTrayIcon();
+    if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr)) RaiseLastWin32Error("SetTimer");
+    if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr)) RaiseLastWin32Error("SetTimer");
+}
 
+Tf_Main::~Tf_Main() = default;
+
+// The drop shadow is a class style: read once, when the class is registered.
 void Tf_Main::CreateNativeWindow() {
     TWindowSpec spec;
     spec.ClassName = "TCorvaneMain";
     spec.Caption = kProductName;
     spec.Style = WS_POPUP | WS_CLIPCHILDREN;
-    spec.X = 5;
-    spec.Y = 5;
-    spec.Width = 180;
-    spec.Height = 228;
+    spec.X = 0;
+    spec.Y = 0;
+    spec.Width = 170;
+    spec.Height = 194;
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    spec.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+    spec.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     if (config_.QueryFlag("display", "dropshadow", true)) spec.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(spec);
-    background_.reset(::CreateSolidBrush(static_cast<COLORREF>(kDefaultBackground)));
-    if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr)) RaiseLastWin32Error("SetTimer");
-    if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr)) RaiseLastWin32Error("SetTimer");
+    dpi_ = WindowDpi(Handle());
 }
 
 void Tf_Main::FormCreate() {
@@ -36,9 +60,10 @@ void Tf_Main::FormCreate() {
     ::SetForegroundWindow(Handle());
     Initialize();
     DeleteFileQuietly(ExecutableDirectory() + "setup.exe");
+    TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }
 
-// Top and left from the store; beyond the primary screen's size they go to 0.
+// Top and left from the store, in screen pixels; beyond the primary screen's size they go to 0.
 void Tf_Main::PlaceFromStore() {
     int top = config_.QueryInt("display", "top", 5);
     int left = config_.QueryInt("display", "left", 5);
@@ -47,15 +72,17 @@ void Tf_Main::PlaceFromStore() {
     ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Tf_Main::Initialize() { ApplyDisplaySettings(); }
-
-void Tf_Main::ApplyDisplaySettings() {
-    int width = config_.QueryInt("display", "width", 180);
-    int height = config_.QueryInt("display", "height", 228);
-    ::SetWindowPos(Handle(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void Tf_Main::Initialize() {
+    ReplaceMonitor();
+    ApplyDisplaySettings();
 }
 
-void Tf_Main::WriteStatistics() {}
+// The old monitor is told to stop and frees itself; nobody waits for it.
+void Tf_Main::ReplaceMonitor() {
+    if (monitor_) monitor_->RequestStop();
+    monitor_ = TAdapterMonitor::Create(
+        static_cast<uint32_t>(config_.QueryInt("network", "activeadapter", 1)));
+}
 
 void Tf_Main::timerUpdateTimer() { WriteStatistics(); }
 
@@ -65,6 +92,7 @@ void Tf_Main::timerAutoSaveTimer() { SaveLog(); }
 void Tf_Main::FormClose() {
     SaveLog();
     config_.FlushToFile();
+    TrayIcon.reset();
     DestroyHandle();
 }
 
@@ -80,21 +108,63 @@ void Tf_Main::SaveOnEndSession() {
     }
 }
 
-LRESULT Tf_Main::EraseBackground(HDC dc) {
-    RECT rc;
-    ::GetClientRect(Handle(), &rc);
-    ::FillRect(dc, &rc, background_.get());
-    return 1;
+LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    bool handled = true;
+    LRESULT result = Dispatch(msg, wParam, lParam, handled);
+    return handled ? result : DefaultHandling(msg, wParam, lParam);
 }
 
-LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     switch (msg) {
     case WM_TIMER:
         if (wParam == kTimerUpdate) timerUpdateTimer();
         else if (wParam == kTimerAutoSave) timerAutoSaveTimer();
         return 0;
+    case WM_PAINT:
+        Paint();
+        return 0;
     case WM_ERASEBKGND:
-        return EraseBackground(reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_SIZE:
+        if (wParam == SIZE_MINIMIZED) wasMinimized_ = true;
+        else if (wasMinimized_) ApplicationEvents1Restore();
+        Relayout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {5, 5};
+        return 0;
+    case WM_WINDOWPOSCHANGING:
+        SnapWindowPos(*reinterpret_cast<WINDOWPOS*>(lParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        s_BorderMouseDown(msg, CursorPos());
+        return 0;
+    case WM_MOUSEMOVE:
+        if (dragging_) DragTo(CursorPos());
+        return 0;
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+        if (dragging_) EndDrag();
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (dragging_) EndDrag();
+        return 0;
+    case WM_CONTEXTMENU:
+        ShowPopupMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_COMMAND:
+        HandleCommand(LOWORD(wParam));
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+        handled = false;
+        return 0;
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
+        return 0;
+    case kMsgGdiObjectCount:
+        return static_cast<LRESULT>(CountGdiObjects());
     case WM_CLOSE:
         FormClose();
         return 0;
@@ -107,6 +177,7 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::PostQuitMessage(0);
         return 0;
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        handled = false;
+        return 0;
     }
 }

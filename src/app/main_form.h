@@ -1,13 +1,25 @@
-// The main window: a small borderless panel that shows the statistics, with the two timers
-// that drive the display and the autosave, and the close and end-of-session saves.
+// `Tf_Main`: the small borderless panel that shows the statistics, with the two timers that
+// drive the display and the autosave, its popup menu and tray icon, dragging and snapping.
 #pragma once
+#include "app/main_menu.h"
 #include "platform/window.h"
 
+#include <memory>
+#include <string>
+
+class TAdapterMonitor;
+class TCoolTrayIcon;
 class TMemIniFile;
+class TStatsLabel;
+struct TLogTotals;
 
 class Tf_Main : public TWindow {
 public:
+    // Answered with the process's GDI object count: lets a test watch for GDI leaks.
+    static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
+
     explicit Tf_Main(TMemIniFile& config);
+    ~Tf_Main() override;
 
     // Places and shows the window, applies the settings, removes a left-over setup program.
     void FormCreate();
@@ -19,15 +31,76 @@ protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The display settings as last applied; GDI objects are remade only when these change.
+    struct TLook {
+        int Opacity = -1;
+        COLORREF Background = 0, Border = 0, FontColour = 0;
+        std::string FontName;
+        int FontSize = 0;
+        bool Bold = false, Italic = false;
+        int Width = 0, Height = 0;
+        int Dpi = 0;
+    };
+
+    // main_form.cpp: life cycle
     void CreateNativeWindow();
     void PlaceFromStore();
+    void ReplaceMonitor();
     void timerUpdateTimer();
     void timerAutoSaveTimer();
     void FormClose();
     void SaveOnEndSession();
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
+
+    // main_form_display.cpp: look and the rendered text
+    void CreateControls();
     void ApplyDisplaySettings();
-    LRESULT EraseBackground(HDC dc);
+    void ApplyOpacity(int opacity);
+    void ApplyColoursAndFont(const TLook& wanted);
+    void ApplySize(int width, int height);
+    void Relayout();
+    void PaintBackdrop(HDC dc, const RECT& area);
+    void Paint();
+    void UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator);
+    void SetQuotaHint(const std::string& hint);
+    void DpiChanged(int dpi, const RECT& suggested);
+
+    // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
+    void StatsMouseDown(UINT button, POINT screen);
+    void s_BorderMouseDown(UINT button, POINT screen);
+    void BeginDrag(POINT screen);
+    void DragTo(POINT screen);
+    void EndDrag();
+    void SnapWindowPos(WINDOWPOS& pos);
+    void ShowPopupMenu(POINT screen);
+    void HandleCommand(int id);
+    void Settings1Click();
+    void About1Click();
+    void CheckforUpdates1Click();
+    void Minimize1Click();
+    void Close1Click();
+    void TrayIconClick();
+    void ApplicationEvents1Restore();
+    void FormActivate();
+    void CreateTrayIcon();
 
     TMemIniFile& config_;
+    TAdapterMonitor* monitor_ = nullptr; // frees itself once told to stop
+    TLook look_;
+    int dpi_ = 96;
     TBrushHandle background_;
+    TPenHandle borderPen_;
+    TFontHandle font_;
+    TIconHandle backdropIcon_;
+    std::unique_ptr<TStatsLabel> l_Stats;
+    HWND QuotaBar = nullptr;
+    HWND tooltip_ = nullptr;
+    std::string quotaHint_;
+    std::unique_ptr<TMainMenu> PopupMenu;
+    std::unique_ptr<TCoolTrayIcon> TrayIcon;
+    bool wasMinimized_ = false;
+    // An interactive move in progress: where it started.
+    bool dragging_ = false;
+    POINT dragStartCursor_{};
+    POINT dragStartWindow_{};
 };

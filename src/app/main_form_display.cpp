@@ -1,0 +1,213 @@
+// Tf_Main's look: the backdrop, outline, statistics text and quota bar, the display settings,
+// and the rendering of the template once a second.
+#include "app/main_form.h"
+#include "app/resource.h"
+#include "app/stats_label.h"
+#include "app/window_geometry.h"
+#include "desktop/cool_tray_icon.h"
+#include "display/render.h"
+#include "log/usage_log.h"
+#include "platform/dialog.h"
+#include "settings/mem_ini_file.h"
+#include "traffic/adapter_monitor.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+constexpr int kDefaultBackground = 12937777;
+constexpr int kWhite = 16777215;
+
+char UserDecimalSeparator() {
+    char text[8] = "";
+    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1) return text[0];
+    return '.';
+}
+
+} // namespace
+
+void Tf_Main::CreateControls() {
+    l_Stats = std::make_unique<TStatsLabel>(
+        Handle(), [this](HDC dc, const RECT& area) { PaintBackdrop(dc, area); },
+        [this](UINT button, POINT screen) { StatsMouseDown(button, screen); });
+    QuotaBar = ::CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 1,
+                                 1, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!QuotaBar) RaiseLastWin32Error("CreateWindowEx");
+    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
+                                 0, 0, 0, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (tooltip_) {
+        TOOLINFOA tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = Handle();
+        tool.uId = reinterpret_cast<UINT_PTR>(QuotaBar);
+        tool.lpszText = const_cast<char*>("");
+        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    PopupMenu = std::make_unique<TMainMenu>();
+}
+
+// Applied in this order: opacity, colours, font, size, stacking, tray.
+void Tf_Main::ApplyDisplaySettings() {
+    ApplyOpacity(config_.QueryInt("display", "opacity", 100));
+    TLook wanted = look_;
+    wanted.Background = static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackground));
+    wanted.Border = static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhite));
+    wanted.FontColour = static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhite));
+    wanted.FontName = config_.QueryText("display", "fontname", "Trebuchet MS");
+    wanted.FontSize = config_.QueryInt("display", "fontsize", 8);
+    wanted.Bold = config_.QueryFlag("display", "fontbold", false);
+    wanted.Italic = config_.QueryFlag("display", "fontitalic", false);
+    wanted.Dpi = dpi_;
+    ApplyColoursAndFont(wanted);
+    ApplySize(config_.QueryInt("display", "width", 180), config_.QueryInt("display", "height", 228));
+    bool onTop = config_.QueryFlag("display", "stayontop", true);
+    ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    bool toTray = config_.QueryFlag("display", "gototray", true);
+    TrayIcon->MinimizeToTray = toTray;
+    TrayIcon->SetIconVisible(toTray);
+}
+
+// Exactly 100 is opaque; otherwise alpha is opacity x 2. Values outside the dialog's 10 to 100
+// (only by editing the file) are taken as the nearest end, so the window never disappears.
+void Tf_Main::ApplyOpacity(int opacity) {
+    opacity = std::clamp(opacity, 10, 100);
+    if (opacity == look_.Opacity) return;
+    look_.Opacity = opacity;
+    LONG_PTR ex = ::GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
+    if (opacity == 100) {
+        ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+        return;
+    }
+    ::SetWindowLongPtrA(Handle(), GWL_EXSTYLE, ex | WS_EX_LAYERED);
+    if (!::SetLayeredWindowAttributes(Handle(), 0, static_cast<BYTE>(opacity * 2), LWA_ALPHA))
+        RaiseLastWin32Error("SetLayeredWindowAttributes");
+}
+
+// GDI objects are made only when their setting (or the DPI) changed.
+void Tf_Main::ApplyColoursAndFont(const TLook& wanted) {
+    if (!background_ || wanted.Background != look_.Background)
+        background_.reset(::CreateSolidBrush(wanted.Background));
+    if (!borderPen_ || wanted.Border != look_.Border)
+        borderPen_.reset(::CreatePen(PS_SOLID, 1, wanted.Border));
+    if (!font_ || wanted.FontName != look_.FontName || wanted.FontSize != look_.FontSize ||
+        wanted.Bold != look_.Bold || wanted.Italic != look_.Italic || wanted.Dpi != look_.Dpi) {
+        font_ = MakeFont(wanted.FontName, wanted.FontSize, wanted.Bold, wanted.Italic, wanted.Dpi);
+        l_Stats->SetFont(font_.get());
+    }
+    if (!backdropIcon_ || wanted.Dpi != look_.Dpi) {
+        int size = ::MulDiv(128, wanted.Dpi, 96);
+        backdropIcon_.reset(static_cast<HICON>(::LoadImageA(
+            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0)));
+    }
+    l_Stats->SetColour(wanted.FontColour);
+    int opacity = look_.Opacity;
+    look_ = wanted;
+    look_.Opacity = opacity;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// Width and height are layout sizes at 96 DPI, like every size of the window.
+void Tf_Main::ApplySize(int width, int height) {
+    look_.Width = width;
+    look_.Height = height;
+    int w = std::max(5, ::MulDiv(width, dpi_, 96)), h = std::max(5, ::MulDiv(height, dpi_, 96));
+    ::SetWindowPos(Handle(), nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();
+}
+
+void Tf_Main::Relayout() {
+    if (!l_Stats) return;
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    TMainLayout layout = LayoutMainWindow(client.right, client.bottom, dpi_);
+    l_Stats->SetBounds(layout.Stats.Left, layout.Stats.Top, layout.Stats.Width(), layout.Stats.Height());
+    ::SetWindowPos(QuotaBar, nullptr, layout.QuotaBar.Left, layout.QuotaBar.Top,
+                   layout.QuotaBar.Width(), layout.QuotaBar.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The background and the icon behind the text; `area` is in the main window's coordinates
+// and is drawn at the DC's origin.
+void Tf_Main::PaintBackdrop(HDC dc, const RECT& area) {
+    RECT fill{0, 0, area.right - area.left, area.bottom - area.top};
+    ::FillRect(dc, &fill, background_.get());
+    if (!backdropIcon_) return;
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    TMainLayout layout = LayoutMainWindow(client.right, client.bottom, dpi_);
+    int size = ::MulDiv(128, dpi_, 96);
+    ::DrawIconEx(dc, layout.Image.Left - area.left, layout.Image.Top - area.top, backdropIcon_.get(),
+                 size, size, 0, nullptr, DI_NORMAL);
+}
+
+void Tf_Main::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle(), &ps);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    PaintBackdrop(dc, client);
+    // s_Border: a hollow one-pixel outline over the whole client area.
+    TSelectObject pen(dc, borderPen_.get());
+    TSelectObject brush(dc, ::GetStockObject(NULL_BRUSH));
+    ::Rectangle(dc, 0, 0, client.right, client.bottom);
+    ::EndPaint(Handle(), &ps);
+}
+
+void Tf_Main::WriteStatistics() {
+    std::string templateText = config_.QueryText("display", "format", kDefaultTemplate);
+    int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
+    TMonitorCounters counters;
+    if (monitor_) {
+        counters.DeltaIn = monitor_->DeltaIn();
+        counters.DeltaOut = monitor_->DeltaOut();
+        counters.TotalIn = monitor_->TotalIn();
+        counters.TotalOut = monitor_->TotalOut();
+    }
+    TLogTotals totals = GetLogTotals();
+    char separator = UserDecimalSeparator();
+    std::string text = RenderStatistics(templateText, decimals, counters, totals, separator);
+    l_Stats->SetText(text);
+    TrayIcon->SetHint(text);
+    UpdateQuotaBar(totals, decimals, separator);
+}
+
+void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator) {
+    if (!config_.QueryFlag("display", "showquota", true)) {
+        ::ShowWindow(QuotaBar, SW_HIDE);
+        return;
+    }
+    ::ShowWindow(QuotaBar, SW_SHOWNA);
+    // The bar cannot take a maximum below its minimum of 0.
+    int32_t quota = std::max<int32_t>(0, config_.QueryInt("display", "monthquota", 10000));
+    uint64_t month = totals.Get(lpThisMonth, ldInOut);
+    ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
+    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)), 0);
+    SetQuotaHint(QuotaHint(month, quota, decimals, separator));
+}
+
+void Tf_Main::SetQuotaHint(const std::string& hint) {
+    if (hint == quotaHint_ || !tooltip_) return;
+    quotaHint_ = hint;
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = Handle();
+    tool.uId = reinterpret_cast<UINT_PTR>(QuotaBar);
+    tool.lpszText = quotaHint_.data();
+    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Dragged onto a monitor with another DPI: every size follows, the place stays the system's.
+void Tf_Main::DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    TLook wanted = look_;
+    wanted.Dpi = dpi;
+    ApplyColoursAndFont(wanted);
+    ApplySize(look_.Width, look_.Height);
+}

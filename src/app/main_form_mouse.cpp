@@ -1,0 +1,131 @@
+// Tf_Main's behaviour: dragging by the text or the outline, snapping to the screen's edges,
+// the popup menu and its commands, minimising to and restoring from the tray icon.
+#include "app/main_form.h"
+#include "app/resource.h"
+#include "app/window_geometry.h"
+#include "desktop/cool_tray_icon.h"
+#include "platform/application.h"
+#include "settings/mem_ini_file.h"
+
+namespace {
+
+TRectI WorkAreaOf(const RECT& windowRect) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = ::MonitorFromRect(&windowRect, MONITOR_DEFAULTTONEAREST);
+    if (!::GetMonitorInfoA(monitor, &info)) {
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+    }
+    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
+}
+
+} // namespace
+
+// The right button leaves the press to the context menu; the others start a move.
+void Tf_Main::StatsMouseDown(UINT button, POINT screen) { s_BorderMouseDown(button, screen); }
+
+void Tf_Main::s_BorderMouseDown(UINT button, POINT screen) {
+    if (button == WM_RBUTTONDOWN) return;
+    BeginDrag(screen);
+}
+
+// The window follows the pointer until the button is released. The window moves itself
+// rather than through the system's move command, whose variants behave differently between
+// platforms; snapping applies all the same, since it works on every position change.
+void Tf_Main::BeginDrag(POINT screen) {
+    RECT rc;
+    ::GetWindowRect(Handle(), &rc);
+    dragStartCursor_ = screen;
+    dragStartWindow_ = {rc.left, rc.top};
+    dragging_ = true;
+    ::SetCapture(Handle());
+}
+
+void Tf_Main::DragTo(POINT screen) {
+    int left = dragStartWindow_.x + (screen.x - dragStartCursor_.x);
+    int top = dragStartWindow_.y + (screen.y - dragStartCursor_.y);
+    ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The position is stored after every press, also when the window did not move.
+void Tf_Main::EndDrag() {
+    dragging_ = false;
+    if (::GetCapture() == Handle()) ::ReleaseCapture();
+    RECT rc;
+    ::GetWindowRect(Handle(), &rc);
+    config_.StoreInt("display", "top", rc.top);
+    config_.StoreInt("display", "left", rc.left);
+}
+
+void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {
+    if (pos.flags & SWP_NOMOVE) return;
+    RECT rc;
+    ::GetWindowRect(Handle(), &rc);
+    int width = (pos.flags & SWP_NOSIZE) ? rc.right - rc.left : pos.cx;
+    int height = (pos.flags & SWP_NOSIZE) ? rc.bottom - rc.top : pos.cy;
+    RECT target{pos.x, pos.y, pos.x + width, pos.y + height};
+    SnapPosition(pos.x, pos.y, width, height, WorkAreaOf(target));
+}
+
+void Tf_Main::ShowPopupMenu(POINT screen) {
+    if (screen.x == -1 && screen.y == -1) { // from the keyboard: at the window's corner
+        RECT rc;
+        ::GetWindowRect(Handle(), &rc);
+        screen = {rc.left, rc.top};
+    }
+    ::SetForegroundWindow(Handle());
+    ::TrackPopupMenu(PopupMenu->Menu(), TPM_LEFTALIGN | TPM_RIGHTBUTTON, screen.x, screen.y, 0,
+                     Handle(), nullptr);
+    ::PostMessageA(Handle(), WM_NULL, 0, 0);
+}
+
+void Tf_Main::HandleCommand(int id) {
+    switch (id) {
+    case IDM_SETTINGS: Settings1Click(); break;
+    case IDM_ABOUT: About1Click(); break;
+    case IDM_CHECKUPDATES: CheckforUpdates1Click(); break;
+    case IDM_MINIMIZE: Minimize1Click(); break;
+    case IDM_CLOSE: Close1Click(); break;
+    default: break;
+    }
+}
+
+void Tf_Main::Settings1Click() {}
+
+void Tf_Main::About1Click() {}
+
+void Tf_Main::CheckforUpdates1Click() {}
+
+// The icon shows whatever "gototray" says; with it, the tray icon hides the window as well.
+void Tf_Main::Minimize1Click() {
+    ::ShowWindow(Handle(), SW_MINIMIZE);
+    TrayIcon->SetIconVisible(true);
+}
+
+void Tf_Main::Close1Click() { ::PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+
+// The icon stays hidden until the next "Minimize" or the next Initialize.
+void Tf_Main::TrayIconClick() {
+    ::ShowWindow(Handle(), SW_RESTORE);
+    TrayIcon->SetIconVisible(false);
+    ApplicationEvents1Restore();
+}
+
+void Tf_Main::ApplicationEvents1Restore() {
+    wasMinimized_ = false;
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
+    ::BringWindowToTop(Handle());
+}
+
+void Tf_Main::FormActivate() { ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }
+
+void Tf_Main::CreateTrayIcon() {
+    TrayIcon = std::make_unique<TCoolTrayIcon>(Handle());
+    TrayIcon->SetIconLoader([](int size) {
+        return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE),
+                                               IMAGE_ICON, size, size, 0));
+    });
+    TrayIcon->SetPopupMenu(PopupMenu->Menu(), Handle());
+    TrayIcon->OnClick = [this] { TrayIconClick(); };
+}

@@ -1,0 +1,104 @@
+// TMainMenu: the six items, their pictures and the shortcuts F4, F12, Ctrl+M and Ctrl+X.
+#include "app/main_menu.h"
+#include "app/resource.h"
+#include "platform/window.h"
+
+#include <cstdint>
+#include <cstring>
+
+namespace {
+
+constexpr int kPictureSize = 16;
+constexpr int kPictureCount = 10;
+
+// A 16 x 16 top-down 32-bit DIB section; menus want premultiplied alpha.
+TBitmapHandle MakePicture(const uint32_t* strip, int stripWidth, int index) {
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = kPictureSize;
+    bi.bmiHeader.biHeight = -kPictureSize;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TBitmapHandle picture(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!picture) RaiseLastWin32Error("CreateDIBSection");
+    auto* out = static_cast<uint32_t*>(bits);
+    for (int y = 0; y < kPictureSize; ++y) {
+        for (int x = 0; x < kPictureSize; ++x) {
+            uint32_t p = strip[y * stripWidth + index * kPictureSize + x];
+            uint32_t a = p >> 24;
+            uint32_t r = ((p >> 16) & 0xFF) * a / 255, g = ((p >> 8) & 0xFF) * a / 255,
+                     b = (p & 0xFF) * a / 255;
+            out[y * kPictureSize + x] = (a << 24) | (r << 16) | (g << 8) | b;
+        }
+    }
+    return picture;
+}
+
+} // namespace
+
+TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
+    if (!menu_) RaiseLastWin32Error("CreatePopupMenu");
+    LoadPictures();
+    AddItem(IDM_SETTINGS, "Settings\tF4", ICON16_SETTINGS);
+    AddItem(IDM_ABOUT, "&About\tF12", ICON16_ABOUT);
+    AddSeparator();
+    AddItem(IDM_CHECKUPDATES, "Check for Updates", ICON16_UPDATE);
+    AddItem(IDM_MINIMIZE, "Minimize\tCtrl+M", ICON16_MINIMIZE);
+    AddItem(IDM_CLOSE, "&Close\tCtrl+X", ICON16_CLOSE);
+    ::SetMenuDefaultItem(menu_.get(), IDM_SETTINGS, FALSE);
+    CreateAccelerators();
+}
+
+void TMainMenu::LoadPictures() {
+    TBitmapHandle strip(static_cast<HBITMAP>(
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0,
+                     0, LR_CREATEDIBSECTION)));
+    if (!strip) return; // the menu works without pictures
+    DIBSECTION dib{};
+    if (::GetObjectA(strip.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 ||
+        dib.dsBm.bmWidth < kPictureSize * kPictureCount || dib.dsBm.bmHeight < kPictureSize)
+        return;
+    // Rows of a bottom-up DIB section start at the last line.
+    int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
+    std::vector<uint32_t> topDown(static_cast<size_t>(width) * kPictureSize);
+    const auto* bits = static_cast<const uint8_t*>(dib.dsBm.bmBits);
+    bool bottomUp = dib.dsBmih.biHeight > 0;
+    for (int y = 0; y < kPictureSize; ++y) {
+        int row = bottomUp ? height - 1 - y : y;
+        std::memcpy(&topDown[static_cast<size_t>(y) * width], bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes,
+                    static_cast<size_t>(width) * 4);
+    }
+    for (int i = 0; i < kPictureCount; ++i) pictures_.push_back(MakePicture(topDown.data(), width, i));
+}
+
+void TMainMenu::AddItem(UINT id, const char* caption, int picture) {
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
+    item.fType = MFT_STRING;
+    item.wID = id;
+    item.dwTypeData = const_cast<char*>(caption);
+    if (picture < static_cast<int>(pictures_.size())) {
+        item.fMask |= MIIM_BITMAP;
+        item.hbmpItem = pictures_[static_cast<size_t>(picture)].get();
+    }
+    if (!::InsertMenuItemA(menu_.get(), ::GetMenuItemCount(menu_.get()), TRUE, &item))
+        RaiseLastWin32Error("InsertMenuItem");
+}
+
+void TMainMenu::AddSeparator() {
+    if (!::AppendMenuA(menu_.get(), MF_SEPARATOR, 0, nullptr)) RaiseLastWin32Error("AppendMenu");
+}
+
+void TMainMenu::CreateAccelerators() {
+    ACCEL keys[] = {
+        {FVIRTKEY, VK_F4, IDM_SETTINGS},
+        {FVIRTKEY, VK_F12, IDM_ABOUT},
+        {FVIRTKEY | FCONTROL, 'M', IDM_MINIMIZE},
+        {FVIRTKEY | FCONTROL, 'X', IDM_CLOSE},
+    };
+    accelerators_.reset(::CreateAcceleratorTableA(keys, 4));
+    if (!accelerators_) RaiseLastWin32Error("CreateAcceleratorTable");
+}

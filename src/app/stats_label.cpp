@@ -1,0 +1,86 @@
+// TStatsLabel: double-buffered text over the parent's backdrop.
+#include "app/stats_label.h"
+
+#include <windowsx.h>
+
+TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandler mouseDown)
+    : backdrop_(std::move(backdrop)), mouseDown_(std::move(mouseDown)) {
+    TWindowSpec spec;
+    spec.ClassName = "TCorvaneStatsLabel";
+    spec.Style = WS_CHILD | WS_VISIBLE;
+    spec.X = spec.Y = 0;
+    spec.Width = spec.Height = 1;
+    spec.Parent = parent;
+    CreateHandle(spec);
+}
+
+void TStatsLabel::SetText(const std::string& text) {
+    if (text == text_) return;
+    text_ = text;
+    // Kept as the window text too, so that it can be read like any label's caption.
+    ::SetWindowTextA(Handle(), text_.c_str());
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TStatsLabel::SetFont(HFONT font) {
+    font_ = font;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TStatsLabel::SetColour(COLORREF colour) {
+    colour_ = colour;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TStatsLabel::SetBounds(int left, int top, int width, int height) {
+    ::SetWindowPos(Handle(), nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+void TStatsLabel::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle(), &ps);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    if (client.right > 0 && client.bottom > 0) {
+        if (!buffer_ || bufferSize_.cx != client.right || bufferSize_.cy != client.bottom) {
+            buffer_.reset(::CreateCompatibleBitmap(dc, client.right, client.bottom));
+            bufferSize_ = {client.right, client.bottom};
+        }
+        TMemDcHandle memory(::CreateCompatibleDC(dc));
+        if (memory && buffer_) {
+            TSelectObject bitmap(memory.get(), buffer_.get());
+            RECT inParent = client;
+            ::MapWindowPoints(Handle(), ::GetParent(Handle()), reinterpret_cast<POINT*>(&inParent), 2);
+            backdrop_(memory.get(), inParent);
+            TSelectObject font(memory.get(), font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
+            ::SetBkMode(memory.get(), TRANSPARENT);
+            ::SetTextColor(memory.get(), colour_);
+            RECT text = client;
+            ::DrawTextA(memory.get(), text_.c_str(), static_cast<int>(text_.size()), &text,
+                        DT_LEFT | DT_TOP | DT_WORDBREAK);
+            ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
+        }
+    }
+    ::EndPaint(Handle(), &ps);
+}
+
+LRESULT TStatsLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_RBUTTONDOWN: {
+        POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ClientToScreen(Handle(), &pt);
+        mouseDown_(msg, pt);
+        return 0;
+    }
+    default:
+        return DefaultHandling(msg, wParam, lParam);
+    }
+}

@@ -1,0 +1,65 @@
+// Snapping and anchored layout of the main window.
+#include "app/window_geometry.h"
+
+#include <cstdlib>
+
+namespace {
+
+constexpr int kDesignWidth = 170;
+constexpr int kDesignHeight = 194;
+
+int Scale(int value, int dpi) {
+    long long scaled = static_cast<long long>(value) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
+}
+
+struct TDesign {
+    int Left, Top, Width, Height;
+    bool AnchorLeft, AnchorTop, AnchorRight, AnchorBottom;
+};
+
+// A control designed at (left, top, width, height) in the design client area: an edge
+// anchored to the window keeps its distance to it; an unanchored side keeps the control's size.
+TRectI Place(const TDesign& d, int clientWidth, int clientHeight, int dpi) {
+    int left = Scale(d.Left, dpi), top = Scale(d.Top, dpi);
+    int width = Scale(d.Width, dpi), height = Scale(d.Height, dpi);
+    int rightGap = Scale(kDesignWidth - d.Left - d.Width, dpi);
+    int bottomGap = Scale(kDesignHeight - d.Top - d.Height, dpi);
+    TRectI r;
+    if (d.AnchorRight) {
+        r.Right = clientWidth - rightGap;
+        r.Left = d.AnchorLeft ? left : r.Right - width;
+    } else {
+        r.Left = left;
+        r.Right = left + width;
+    }
+    if (d.AnchorBottom) {
+        r.Bottom = clientHeight - bottomGap;
+        r.Top = d.AnchorTop ? top : r.Bottom - height;
+    } else {
+        r.Top = top;
+        r.Bottom = top + height;
+    }
+    if (r.Right < r.Left) r.Right = r.Left;
+    if (r.Bottom < r.Top) r.Bottom = r.Top;
+    return r;
+}
+
+} // namespace
+
+void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
+                  int distance) {
+    if (left == 0 && top == 0) return;
+    if (std::abs(left) < distance) left = 0;
+    if (std::abs(top) < distance) top = 0;
+    if (std::abs(workArea.Right - (left + width)) < distance) left = workArea.Right - width;
+    if (std::abs(workArea.Bottom - (top + height)) < distance) top = workArea.Bottom - height;
+}
+
+TMainLayout LayoutMainWindow(int clientWidth, int clientHeight, int dpi) {
+    TMainLayout layout;
+    layout.Image = Place({55, 90, 137, 129, false, false, true, true}, clientWidth, clientHeight, dpi);
+    layout.Stats = Place({8, 8, 152, 159, true, true, true, true}, clientWidth, clientHeight, dpi);
+    layout.QuotaBar = Place({6, 175, 157, 14, true, false, true, true}, clientWidth, clientHeight, dpi);
+    return layout;
+}

@@ -1,0 +1,27 @@
+// Gregorian calendar arithmetic on day numbers (days since 30 December 1899, 1 January 2000 is
+// 36526) and the local clock on the same scale.
+#pragma once
+
+// The day number of y-m-d. A month outside 1..12 moves into the neighbouring years and a day
+// past the month's end rolls over, so any arguments give a defined result.
+double EncodeDate(int year, int month, int day);
+
+// The calendar date of a day number; any time fraction is dropped (floor, so -0.5 is
+// 29 December 1899). Only 1 January 0001 to 31 December 9999 are dates: for anything else
+// (NaN, infinities, far past or future) year, month and day are set to 0 and false is returned.
+bool DecodeDate(double date, int& year, int& month, int& day);
+
+bool IsLeapYear(int year);
+
+// Monday = 1 to Sunday = 7; 0 for a value that DecodeDate rejects.
+int IsoDayOfWeek(double date);
+
+// ISO 8601 week number (1 to 53) of the day numbered dayOfYear (1 = 1 January) in year; a
+// dayOfYear outside the year gives a meaningless but defined number.
+int IsoWeekOfYearDay(int year, int dayOfYear);
+
+// ISO 8601 week number of a day number; 0 for a value that DecodeDate rejects.
+int IsoWeekNumber(double date);
+
+// The local date and time now, as a day number with the time of day as fraction.
+double CurrentLocalDateTime();

@@ -1,0 +1,103 @@
+// Helpers for the usage log tests: a private temporary folder holding the log file, raw record
+// bytes, and a clock the tests set.
+#pragma once
+#include "log/calendar.h"
+#include "log/usage_log.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace logtest {
+
+namespace fs = std::filesystem;
+
+inline std::atomic<double>& ClockValue() {
+    static std::atomic<double> value{0.0};
+    return value;
+}
+inline double TestClock() {
+    return ClockValue().load();
+}
+inline void SetNow(double now) {
+    ClockValue().store(now);
+}
+
+// One record exactly as it lies in the file: three little-endian 64-bit fields.
+inline std::string RecordBytes(double date, uint64_t in, uint64_t out) {
+    uint64_t dateBits = 0;
+    std::memcpy(&dateBits, &date, sizeof dateBits);
+    std::string bytes;
+    for (uint64_t field : {dateBits, in, out})
+        for (int i = 0; i < 8; ++i)
+            bytes.push_back(static_cast<char>((field >> (8 * i)) & 0xFF));
+    return bytes;
+}
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+// Names of everything in a folder, to see that no temporary file was left behind.
+inline std::string Listing(const fs::path& dir) {
+    std::string names;
+    for (const auto& entry : fs::directory_iterator(dir))
+        names += entry.path().filename().string() + ";";
+    return names;
+}
+
+// Every test gets its own folder under the system's temp folder, an empty table, no log file
+// yet, and the clock at noon on 15 March 2025.
+class LogFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device seed;
+        dir_ = fs::temp_directory_path() /
+               ("corvane-log-" + std::to_string(seed()) + "-" + std::to_string(seed()));
+        ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
+        path_ = dir_ / "bandlog.dat";
+        SetLogFilePathForTesting(path_.string());
+        SetNow(EncodeDate(2025, 3, 15) + 0.5);
+        SetLogClockForTesting(&TestClock);
+        WriteBytes(path_, "");
+        LoadLog();
+        fs::remove(path_);
+    }
+
+    void TearDown() override {
+        SetLogClockForTesting(nullptr);
+        SetLogFilePathForTesting("");
+        std::error_code ignored;
+        fs::remove_all(dir_, ignored);
+    }
+
+    // Puts a file in place and loads it.
+    void LoadFrom(const std::string& bytes) {
+        WriteBytes(path_, bytes);
+        LoadLog();
+    }
+
+    std::string SavedBytes() {
+        SaveLog();
+        return ReadBytes(path_);
+    }
+
+    fs::path dir_;
+    fs::path path_;
+};
+
+} // namespace logtest

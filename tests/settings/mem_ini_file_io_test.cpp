@@ -1,0 +1,308 @@
+// Tests of the configuration store against real files, and of its use from two threads.
+#include "settings/mem_ini_file.h"
+
+#include "platform/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+  public:
+    TempFolder() {
+        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::random_device device;
+        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        std::mt19937_64 mix(static_cast<uint64_t>(stamp) ^ device());
+        do {
+            path_ =
+                fs::temp_directory_path() / ("corvane-ini-" + test + "-" + std::to_string(mix()));
+        } while (!fs::create_directory(path_));
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        for (const auto& entry : fs::recursive_directory_iterator(path_, ec))
+            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    const fs::path& Path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& data) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    ASSERT_TRUE(out.good()) << path;
+}
+
+// True when writing to the folder is refused; privileged users (root, Wine as root) may
+// write anyway, and Windows ignores the read-only attribute of folders.
+bool FolderRefusesWrites(const fs::path& folder) {
+    const fs::path probe = folder / "probe.tmp";
+    {
+        std::ofstream out(probe, std::ios::binary);
+        if (!out.is_open())
+            return true;
+    }
+    std::error_code ec;
+    fs::remove(probe, ec);
+    return false;
+}
+
+void ExpectCreateError(TMemIniFile& ini) {
+    try {
+        ini.FlushToFile();
+        ADD_FAILURE() << "FlushToFile succeeded on " << ini.Path();
+    } catch (const EFCreateError& e) {
+        const std::string prefix = "Cannot create file \"" + ini.Path() + "\". ";
+        const std::string message = e.what();
+        EXPECT_EQ(message.compare(0, prefix.size(), prefix), 0) << message;
+        EXPECT_GT(message.size(), prefix.size()) << "no reason given";
+    }
+}
+
+TEST(MemIniFile, MissingFileGivesEmptyStoreAndCreatesNothing) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    TMemIniFile ini(path);
+    EXPECT_EQ(ini.Path(), path);
+    EXPECT_EQ(ini.ToText(), "");
+    EXPECT_EQ(ini.QueryInt("display", "width", 180), 180);
+    EXPECT_TRUE(ini.QueryFlag("bandwidth", "dolog", true));
+    EXPECT_FALSE(fs::exists(path));
+}
+
+TEST(MemIniFile, ReadsAnExistingFile) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    const std::string original =
+        "\xEF\xBB\xBFx=1\r\n[Display]\r\nWidth = 320\nfontname=Caf\xE9\r; note\r\n";
+    WriteBytes(path, original);
+    TMemIniFile ini(path);
+    EXPECT_EQ(ini.QueryInt("display", "width", 180), 320);
+    EXPECT_EQ(ini.QueryText("display", "fontname", ""), "Caf\xE9");
+    EXPECT_EQ(ReadBytes(path), original) << "reading changed the file";
+}
+
+TEST(MemIniFile, UnreadableFileThrows) {
+    TempFolder dir;
+    // A folder in the file's place exists but cannot be read as a file.
+    fs::create_directory(dir.Path() / "config.ini");
+    EXPECT_THROW(TMemIniFile ini(dir.File("config.ini")), TFileError);
+}
+
+TEST(MemIniFile, FlushWritesExactlyTheText) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    WriteBytes(path, "; comment\r\n\r\n[network]\r\n\r\nactiveadapter=1\r\n");
+    TMemIniFile ini(path);
+    ini.StoreText("network", "activeadapter", "2");
+    ini.StoreFlag("bandwidth", "dolog", false);
+    ini.FlushToFile();
+    EXPECT_EQ(ReadBytes(path), ini.ToText());
+    EXPECT_EQ(ReadBytes(path),
+              "[network]\r\nactiveadapter=2\r\n\r\n[bandwidth]\r\ndolog=0\r\n\r\n");
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+}
+
+TEST(MemIniFile, ExampleFileByteForByte) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    TMemIniFile ini(path);
+    ini.StoreText("network", "activeadapter", "2");
+    ini.StoreInt("display", "opacity", 10);
+    ini.StoreFlag("display", "dropshadow", true);
+    ini.StoreInt("display", "bgcolour", 12937777);
+    ini.StoreInt("display", "bordercolour", 16777215);
+    ini.StoreInt("display", "fontcolour", 16777215);
+    ini.StoreText("display", "fontname", "Trebuchet MS");
+    ini.StoreInt("display", "fontsize", 8);
+    ini.StoreFlag("display", "fontbold", false);
+    ini.StoreFlag("display", "fontitalic", false);
+    ini.StoreText("display", "format", "");
+    ini.StoreFlag("display", "showquota", true);
+    ini.StoreText("display", "monthquota", "10000");
+    ini.StoreText("display", "width", "180");
+    ini.StoreText("display", "height", "228");
+    ini.StoreFlag("display", "stayontop", true);
+    ini.StoreInt("display", "decimalplaces", 2);
+    ini.StoreFlag("display", "gototray", true);
+    ini.StoreFlag("bandwidth", "dolog", true);
+    ini.StoreFlag("bandwidth", "dologins", true);
+    ini.StoreFlag("bandwidth", "dologouts", true);
+    ini.FlushToFile();
+    const std::string lines[] = {"[network]",
+                                 "activeadapter=2",
+                                 "",
+                                 "[display]",
+                                 "opacity=10",
+                                 "dropshadow=1",
+                                 "bgcolour=12937777",
+                                 "bordercolour=16777215",
+                                 "fontcolour=16777215",
+                                 "fontname=Trebuchet MS",
+                                 "fontsize=8",
+                                 "fontbold=0",
+                                 "fontitalic=0",
+                                 "format=",
+                                 "showquota=1",
+                                 "monthquota=10000",
+                                 "width=180",
+                                 "height=228",
+                                 "stayontop=1",
+                                 "decimalplaces=2",
+                                 "gototray=1",
+                                 "",
+                                 "[bandwidth]",
+                                 "dolog=1",
+                                 "dologins=1",
+                                 "dologouts=1",
+                                 ""};
+    std::string expected;
+    for (const std::string& line : lines)
+        expected += line + "\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);
+}
+
+TEST(MemIniFile, RoundTripKeepsEveryValue) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    {
+        TMemIniFile ini(path);
+        ini.StoreInt("display", "bgcolour", 255);
+        ini.StoreInt("display", "left", -1200);
+        ini.StoreInt("display", "top", INT32_MIN);
+        ini.StoreFlag("display", "fontbold", true);
+        ini.StoreFlag("display", "fontitalic", false);
+        ini.StoreText("display", "format", "%kBinpersec% kB/s%nl%\xE9t\xE9 = 100%");
+        ini.StoreText("display", "monthquota", "");
+        ini.StoreText("display", "width", "abc");
+        ini.FlushToFile();
+    }
+    TMemIniFile again(path);
+    EXPECT_EQ(again.QueryInt("display", "bgcolour", 0), 255);
+    EXPECT_EQ(again.QueryInt("display", "left", 5), -1200);
+    EXPECT_EQ(again.QueryInt("display", "top", 5), INT32_MIN);
+    EXPECT_TRUE(again.QueryFlag("display", "fontbold", false));
+    EXPECT_FALSE(again.QueryFlag("display", "fontitalic", true));
+    EXPECT_EQ(again.QueryText("display", "format", ""), "%kBinpersec% kB/s%nl%\xE9t\xE9 = 100%");
+    EXPECT_EQ(again.QueryText("display", "monthquota", "10000"), "");
+    EXPECT_EQ(again.QueryInt("display", "width", 180), 180);
+    EXPECT_EQ(again.ToText(), ReadBytes(path));
+}
+
+TEST(MemIniFile, MissingFolderFailsAndKeepsTheStore) {
+    TempFolder dir;
+    const std::string path = (dir.Path() / "gone" / "config.ini").string();
+    TMemIniFile ini(path, "");
+    ini.StoreInt("display", "width", 321);
+    const std::string before = ini.ToText();
+    ExpectCreateError(ini);
+    EXPECT_EQ(ini.ToText(), before);
+    EXPECT_EQ(ini.QueryInt("display", "width", 180), 321);
+    // Once the folder exists the same store writes everything it held.
+    fs::create_directory(dir.Path() / "gone");
+    ini.FlushToFile();
+    EXPECT_EQ(ReadBytes(path), before);
+}
+
+TEST(MemIniFile, FolderInPlaceOfTheFileFails) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    TMemIniFile ini(path);
+    ini.StoreFlag("bandwidth", "dolog", false);
+    fs::create_directory(path);
+    ExpectCreateError(ini);
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_FALSE(ini.QueryFlag("bandwidth", "dolog", true));
+}
+
+TEST(MemIniFile, ReadOnlyFolderFailsAndKeepsTheOldFile) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    const std::string old = "[display]\r\nwidth=100\r\n\r\n";
+    WriteBytes(path, old);
+    TMemIniFile ini(path);
+    ini.StoreInt("display", "width", 400);
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    if (!FolderRefusesWrites(dir.Path()))
+        GTEST_SKIP() << "this user may write into read-only folders";
+    ExpectCreateError(ini);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_EQ(ini.QueryInt("display", "width", 0), 400);
+}
+
+TEST(MemIniFile, ReadOnlyFileFailsAndStaysUnchanged) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    const std::string old = "[display]\r\nwidth=100\r\n\r\n";
+    WriteBytes(path, old);
+    TMemIniFile ini(path);
+    ini.StoreInt("display", "width", 400);
+    fs::permissions(path, fs::perms::owner_read);
+    if (std::ofstream(path, std::ios::binary | std::ios::app).is_open())
+        GTEST_SKIP() << "this user may write to read-only files";
+    ExpectCreateError(ini);
+    EXPECT_EQ(ReadBytes(path), old);
+    EXPECT_FALSE(fs::exists(path + ".tmp"));
+    EXPECT_EQ(ini.QueryInt("display", "width", 0), 400);
+}
+
+TEST(MemIniThreads, ReaderSeesOldOrNewValueWhileWriterStores) {
+    TempFolder dir;
+    TMemIniFile ini(dir.File("config.ini"));
+    ini.StoreFlag("bandwidth", "dolog", true);
+    ini.StoreInt("bandwidth", "counter", 0);
+    constexpr int kWrites = 20000;
+    std::atomic<bool> done{false};
+
+    std::thread writer([&] {
+        for (int i = 1; i <= kWrites; ++i) {
+            ini.StoreFlag("bandwidth", "dolog", i % 2 == 0);
+            ini.StoreInt("bandwidth", "counter", i);
+            if (i % 2000 == 0)
+                ini.FlushToFile();
+        }
+        done = true;
+    });
+    int badFlags = 0;
+    int backwards = 0;
+    int32_t last = 0;
+    int reads = 0;
+    while (!done || reads == 0) {
+        const std::string flag = ini.QueryText("bandwidth", "dolog", "?");
+        badFlags += (flag != "0" && flag != "1");
+        const int32_t counter = ini.QueryInt("bandwidth", "counter", -1);
+        backwards += counter < last;
+        last = counter;
+        ++reads;
+    }
+    writer.join();
+    EXPECT_EQ(badFlags, 0);
+    EXPECT_EQ(backwards, 0);
+    EXPECT_TRUE(ini.QueryFlag("bandwidth", "dolog", false));
+    EXPECT_EQ(ini.QueryInt("bandwidth", "counter", -1), kWrites);
+    EXPECT_EQ(ReadBytes(ini.Path()), ini.ToText());
+}
+
+} // namespace

@@ -1,0 +1,179 @@
+// Template rendering: tag table in replacement order and the replacement itself.
+#include "display/render.h"
+
+#include <limits>
+#include <string_view>
+
+#include "display/number_format.h"
+
+namespace {
+
+enum class TSource : uint8_t { DeltaIn, DeltaOut, TotalIn, TotalOut, TotalInOut, Log };
+enum class TUnit : uint8_t { KB, MB, GB, TB, Kbit, Mbit };
+
+struct TTagRule {
+    const char* Tag;
+    TSource Source;
+    TUnit Unit;
+    TLogPeriod Period;
+    TLogDirection Direction;
+};
+
+constexpr TTagRule Counter(const char* tag, TSource source, TUnit unit) {
+    return {tag, source, unit, lpToday, ldIn};
+}
+constexpr TTagRule Sum(const char* tag, TLogPeriod period, TLogDirection direction, TUnit unit) {
+    return {tag, TSource::Log, unit, period, direction};
+}
+
+// The numeric tags in the order they are replaced; earlier tags win where two share a '%'.
+constexpr TTagRule kTagRules[] = {
+    Counter("%kBinpersec%", TSource::DeltaIn, TUnit::KB),
+    Counter("%kBoutpersec%", TSource::DeltaOut, TUnit::KB),
+    Counter("%MBinout%", TSource::TotalInOut, TUnit::MB),
+    Counter("%MBout%", TSource::TotalOut, TUnit::MB),
+    Counter("%MBin%", TSource::TotalIn, TUnit::MB),
+    Counter("%GBinout%", TSource::TotalInOut, TUnit::GB),
+    Counter("%GBout%", TSource::TotalOut, TUnit::GB),
+    Counter("%GBin%", TSource::TotalIn, TUnit::GB),
+    Counter("%MBoutpersec%", TSource::DeltaOut, TUnit::MB),
+    Counter("%MBinpersec%", TSource::DeltaIn, TUnit::MB),
+    Counter("%Mbinpersec%", TSource::DeltaIn, TUnit::Mbit),
+    Counter("%Mboutpersec%", TSource::DeltaOut, TUnit::Mbit),
+    Counter("%Kbinpersec%", TSource::DeltaIn, TUnit::Kbit),
+    Counter("%Kboutpersec%", TSource::DeltaOut, TUnit::Kbit),
+    Sum("%MBinoutthisyear%", lpThisYear, ldInOut, TUnit::MB),
+    Sum("%MBinthisyear%", lpThisYear, ldIn, TUnit::MB),
+    Sum("%MBoutthisyear%", lpThisYear, ldOut, TUnit::MB),
+    Sum("%GBinoutthisyear%", lpThisYear, ldInOut, TUnit::GB),
+    Sum("%GBinthisyear%", lpThisYear, ldIn, TUnit::GB),
+    Sum("%GBoutthisyear%", lpThisYear, ldOut, TUnit::GB),
+    Sum("%TBinoutthisyear%", lpThisYear, ldInOut, TUnit::TB),
+    Sum("%TBinthisyear%", lpThisYear, ldIn, TUnit::TB),
+    Sum("%TBoutthisyear%", lpThisYear, ldOut, TUnit::TB),
+    Sum("%MBinoutthismonth%", lpThisMonth, ldInOut, TUnit::MB),
+    Sum("%MBinthismonth%", lpThisMonth, ldIn, TUnit::MB),
+    Sum("%MBoutthismonth%", lpThisMonth, ldOut, TUnit::MB),
+    Sum("%GBinoutthismonth%", lpThisMonth, ldInOut, TUnit::GB),
+    Sum("%GBinthismonth%", lpThisMonth, ldIn, TUnit::GB),
+    Sum("%GBoutthismonth%", lpThisMonth, ldOut, TUnit::GB),
+    Sum("%TBinoutthismonth%", lpThisMonth, ldInOut, TUnit::TB),
+    Sum("%TBinthismonth%", lpThisMonth, ldIn, TUnit::TB),
+    Sum("%TBoutthismonth%", lpThisMonth, ldOut, TUnit::TB),
+    Sum("%MBinoutthisweek%", lpThisWeek, ldInOut, TUnit::MB),
+    Sum("%MBinthisweek%", lpThisWeek, ldIn, TUnit::MB),
+    Sum("%MBoutthisweek%", lpThisWeek, ldOut, TUnit::MB),
+    Sum("%GBinoutthisweek%", lpThisWeek, ldInOut, TUnit::GB),
+    Sum("%GBinthisweek%", lpThisWeek, ldIn, TUnit::GB),
+    Sum("%GBoutthisweek%", lpThisWeek, ldOut, TUnit::GB),
+    Sum("%TBinoutthisweek%", lpThisWeek, ldInOut, TUnit::TB),
+    Sum("%TBinthisweek%", lpThisWeek, ldIn, TUnit::TB),
+    Sum("%TBoutthisweek%", lpThisWeek, ldOut, TUnit::TB),
+    Sum("%MBinouttoday%", lpToday, ldInOut, TUnit::MB),
+    Sum("%MBintoday%", lpToday, ldIn, TUnit::MB),
+    Sum("%MBouttoday%", lpToday, ldOut, TUnit::MB),
+    Sum("%GBinouttoday%", lpToday, ldInOut, TUnit::GB),
+    Sum("%GBintoday%", lpToday, ldIn, TUnit::GB),
+    Sum("%GBouttoday%", lpToday, ldOut, TUnit::GB),
+};
+static_assert(sizeof(kTagRules) / sizeof(kTagRules[0]) == 47, "47 numeric tags");
+
+// Mbit/s uses the decimal constant 0.00000762939453 (8 / 2^20 cut to nine digits), applied
+// exactly as bytes * 762939453 * 10^-14; a 32-bit count times it fits in 64 bits.
+constexpr uint64_t kMegabitFactor = 762939453;
+constexpr int kMegabitScale = 14;
+
+struct TRenderInput {
+    const TMonitorCounters& Counters;
+    const TLogTotals& Totals;
+    int Decimals;
+    char Separator;
+};
+
+uint64_t SourceBytes(const TTagRule& rule, const TRenderInput& in) {
+    switch (rule.Source) {
+    case TSource::DeltaIn:
+        return in.Counters.DeltaIn;
+    case TSource::DeltaOut:
+        return in.Counters.DeltaOut;
+    case TSource::TotalIn:
+        return in.Counters.TotalIn;
+    case TSource::TotalOut:
+        return in.Counters.TotalOut;
+    case TSource::TotalInOut: // wraps at 2^32 like the totals themselves
+        return static_cast<uint32_t>(in.Counters.TotalIn + in.Counters.TotalOut);
+    case TSource::Log:
+        return in.Totals.Get(rule.Period, rule.Direction);
+    }
+    return 0;
+}
+
+// Every unit is a power of two except the megabit, which is the decimal constant above.
+std::string FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
+    const uint64_t bytes = SourceBytes(rule, in);
+    switch (rule.Unit) {
+    case TUnit::KB:
+        return FormatStatBinary(bytes, -10, in.Decimals, in.Separator);
+    case TUnit::MB:
+        return FormatStatBinary(bytes, -20, in.Decimals, in.Separator);
+    case TUnit::GB:
+        return FormatStatBinary(bytes, -30, in.Decimals, in.Separator);
+    case TUnit::TB:
+        return FormatStatBinary(bytes, -40, in.Decimals, in.Separator);
+    case TUnit::Kbit:
+        return FormatStatBinary(bytes, -7, in.Decimals, in.Separator); // * 0.0078125
+    case TUnit::Mbit:
+        return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, in.Decimals, in.Separator);
+    }
+    return std::string();
+}
+
+// Replaces every occurrence of `tag` in `text`, scanning on after each inserted value. The
+// value is only worked out when the tag occurs at all.
+template <typename TValueFn>
+void ReplaceAll(std::string& text, std::string& scratch, std::string_view tag, TValueFn valueOf) {
+    size_t found = text.find(tag);
+    if (found == std::string::npos) {
+        return;
+    }
+    const std::string value = valueOf();
+    scratch.clear();
+    size_t from = 0;
+    do {
+        scratch.append(text, from, found - from);
+        scratch += value;
+        from = found + tag.size();
+        found = text.find(tag, from);
+    } while (found != std::string::npos);
+    scratch.append(text, from, std::string::npos);
+    text.swap(scratch);
+}
+
+} // namespace
+
+std::string RenderStatistics(const std::string& templateText, int decimals,
+                             const TMonitorCounters& counters, const TLogTotals& totals,
+                             char decimalSeparator) {
+    std::string text = templateText;
+    std::string scratch;
+    ReplaceAll(text, scratch, "%nl%", [] { return std::string("\r\n"); });
+    const TRenderInput input{counters, totals, decimals, decimalSeparator};
+    for (const TTagRule& rule : kTagRules) {
+        if (text.find('%') == std::string::npos) {
+            break; // nothing left that could be a tag
+        }
+        ReplaceAll(text, scratch, rule.Tag, [&] { return FormatTagValue(rule, input); });
+    }
+    return text;
+}
+
+std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator) {
+    return FormatStatBinary(monthBytes, -20, decimals, decimalSeparator) + "MB of " +
+           std::to_string(quota) + "MB used";
+}
+
+int32_t QuotaPosition(uint64_t monthBytes) {
+    const uint64_t megabytes = monthBytes / 1024 / 1024;
+    constexpr auto kMax = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+    return static_cast<int32_t>(megabytes > kMax ? kMax : megabytes);
+}

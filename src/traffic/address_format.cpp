@@ -1,0 +1,51 @@
+// Text forms of the interface table's physical and IPv4 addresses and of its descriptions.
+#include "traffic/address_format.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+constexpr uint32_t kMaxPhysAddrLen = 8;
+constexpr uint32_t kMaxDescrLen = 256;
+
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= 32;
+}
+} // namespace
+
+std::string FormatMacAddress(const uint8_t (&bytes)[8], uint32_t length) {
+    if (length == 0)
+        return "00-00-00-00-00-00";
+    length = std::min(length, kMaxPhysAddrLen);
+    static const char kHex[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(length * 3);
+    for (uint32_t i = 0; i < length; ++i) {
+        if (i > 0)
+            text += '-';
+        text += kHex[bytes[i] >> 4];
+        text += kHex[bytes[i] & 0x0F];
+    }
+    return text;
+}
+
+std::string FormatIpAddress(uint32_t dwAddr) {
+    // Network byte order: the first dotted octet is the lowest-order byte.
+    char text[4 * 4 + 1];
+    std::snprintf(text, sizeof text, "%3u.%3u.%3u.%3u", dwAddr & 0xFFu, (dwAddr >> 8) & 0xFFu,
+                  (dwAddr >> 16) & 0xFFu, (dwAddr >> 24) & 0xFFu);
+    return text;
+}
+
+std::string AdapterDescription(const uint8_t* bDescr, uint32_t dwDescrLen) {
+    // Windows counts the terminating NUL in the length and Wine does not; stopping at the
+    // first NUL, within the length, gives the same name on both.
+    const uint32_t limit = std::min(dwDescrLen, kMaxDescrLen);
+    const char* begin = reinterpret_cast<const char*>(bDescr);
+    const char* end = std::find(begin, begin + limit, '\0');
+    while (begin != end && IsBlankOrControl(*begin))
+        ++begin;
+    while (end != begin && IsBlankOrControl(end[-1]))
+        --end;
+    return std::string(begin, end);
+}

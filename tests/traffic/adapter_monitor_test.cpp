@@ -1,0 +1,366 @@
+// Tests of the adapter monitor with a running sampling thread: scripted interface tables for
+// exact counts, the real tables under Wine for the loopback, and the log in a private folder.
+#include "../desktop/message_pump.h"
+#include "../log/log_test_support.h"
+#include "platform/application.h"
+#include "settings/config_store.h"
+#include "traffic/adapter_monitor.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using logtest::ReadBytes;
+using logtest::RecordBytes;
+
+// The table the scripted platform calls show. Read k (from 1) carries the watched row when
+// FirstPresent <= k <= LastPresent, with counters Base + Step * (k - 1), or the reset values
+// from read ResetFrom on. Everything here is touched on the test's (user-interface) thread only.
+struct MonitorScript {
+    DWORD Index = 7;
+    uint32_t BaseIn = 1000000, BaseOut = 200000;
+    uint32_t StepIn = 1000, StepOut = 300;
+    int FirstPresent = 1, LastPresent = INT_MAX;
+    int ResetFrom = 0;
+    uint32_t ResetIn = 500, ResetOut = 100;
+    DWORD Speed = 100000000;
+    bool With64BitCounters = false;
+    const char* Description = "  Scripted Adapter \t";
+    DWORD PhysAddrLen = 6;
+    std::vector<MIB_IPADDRROW> Addresses;
+    int Reads = 0; // completed table reads
+};
+MonitorScript script;
+
+bool WatchedRow(int read, MIB_IFROW& row) {
+    if (read < script.FirstPresent || read > script.LastPresent)
+        return false;
+    row = MIB_IFROW{};
+    row.dwIndex = script.Index;
+    const bool reset = script.ResetFrom > 0 && read >= script.ResetFrom;
+    row.dwInOctets = reset ? script.ResetIn : script.BaseIn + script.StepIn * (read - 1);
+    row.dwOutOctets = reset ? script.ResetOut : script.BaseOut + script.StepOut * (read - 1);
+    row.dwSpeed = script.Speed;
+    const uint8_t mac[8] = {0x00, 0x1B, 0x21, 0x0A, 0xBC, 0xDE, 0x77, 0x88};
+    std::memcpy(row.bPhysAddr, mac, sizeof mac);
+    row.dwPhysAddrLen = script.PhysAddrLen;
+    const size_t length = std::strlen(script.Description) + 1; // Windows counts the NUL
+    std::memcpy(row.bDescr, script.Description, length);
+    row.dwDescrLen = static_cast<DWORD>(length);
+    return true;
+}
+
+// Read k's rows: another interface, then the watched one when present.
+std::vector<MIB_IFROW> RowsOfRead(int read) {
+    MIB_IFROW other{};
+    other.dwIndex = script.Index + 1;
+    other.dwInOctets = 123;
+    std::vector<MIB_IFROW> rows{other};
+    MIB_IFROW watched;
+    if (WatchedRow(read, watched))
+        rows.push_back(watched);
+    return rows;
+}
+
+DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
+    const std::vector<MIB_IFROW> rows = RowsOfRead(script.Reads + 1);
+    const ULONG needed = offsetof(MIB_IFTABLE, table) + rows.size() * sizeof(MIB_IFROW);
+    if (!table || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    table->dwNumEntries = static_cast<DWORD>(rows.size());
+    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IFROW));
+    ++script.Reads;
+    return NO_ERROR;
+}
+
+DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL) {
+    const auto& rows = script.Addresses;
+    const ULONG needed = offsetof(MIB_IPADDRTABLE, table) + rows.size() * sizeof(MIB_IPADDRROW);
+    if (!table || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    table->dwNumEntries = static_cast<DWORD>(rows.size());
+    if (!rows.empty())
+        std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPADDRROW));
+    return NO_ERROR;
+}
+
+// The 64-bit counters of the read just taken.
+DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
+    MIB_IFROW current;
+    if (!script.With64BitCounters || row->InterfaceIndex != script.Index ||
+        !WatchedRow(script.Reads, current))
+        return ERROR_FILE_NOT_FOUND;
+    row->InOctets = current.dwInOctets;
+    row->OutOctets = current.dwOutOctets;
+    return NO_ERROR;
+}
+
+// The real interface table, with its reads counted.
+DWORD WINAPI CountedRealIfTable(PMIB_IFTABLE table, PULONG size, BOOL order) {
+    const DWORD result = ::GetIfTable(table, size, order);
+    if (table && result == NO_ERROR)
+        ++script.Reads;
+    return result;
+}
+
+const TInterfaceSource kScripted{ScriptedIfTable, ScriptedAddrTable, ScriptedIfEntry2};
+
+uint32_t NetworkOrder(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
+    return uint32_t{a} | uint32_t{b} << 8 | uint32_t{c} << 16 | uint32_t{d} << 24;
+}
+
+MIB_IPADDRROW AddrRow(DWORD index, DWORD addr) {
+    MIB_IPADDRROW row{};
+    row.dwIndex = index;
+    row.dwAddr = addr;
+    return row;
+}
+
+uint64_t LoggedIn() {
+    return GetLogTotal(lpToday, ldIn);
+}
+uint64_t LoggedOut() {
+    return GetLogTotal(lpToday, ldOut);
+}
+
+class AdapterMonitorTest : public logtest::LogFileTest {
+  protected:
+    void SetUp() override {
+        LogFileTest::SetUp();
+        if (!TApplication::Instance().IsUiThread())
+            TApplication::Instance().Initialize();
+        try {
+            ConfigStore();
+        } catch (const std::logic_error&) {
+            // Never flushed, so the file is never made.
+            OpenConfigStore((fs::temp_directory_path() / "corvane-monitor-test.ini").string());
+        }
+        SetSwitches(true, true, true);
+        script = MonitorScript{};
+        script.Addresses = {AddrRow(3, NetworkOrder(10, 0, 0, 1)),
+                            AddrRow(7, NetworkOrder(192, 168, 1, 5)),
+                            AddrRow(7, NetworkOrder(192, 168, 1, 200))};
+    }
+
+    void TearDown() override {
+        for (TAdapterMonitor* monitor : running_)
+            monitor->RequestStop();
+        running_.clear();
+        // Serve a reading a stopping thread may still have sent, and let it end.
+        PumpUntil([] { return false; }, 12);
+        SetSwitches(true, true, true);
+        LogFileTest::TearDown();
+    }
+
+    static void SetSwitches(bool dolog, bool dologins, bool dologouts) {
+        ConfigStore().StoreFlag("bandwidth", "dolog", dolog);
+        ConfigStore().StoreFlag("bandwidth", "dologins", dologins);
+        ConfigStore().StoreFlag("bandwidth", "dologouts", dologouts);
+    }
+
+    TAdapterMonitor* Start(uint32_t index, const TInterfaceSource& source = kScripted) {
+        TAdapterMonitor* monitor = TAdapterMonitor::Create(index, source);
+        running_.push_back(monitor);
+        return monitor;
+    }
+
+    // After this the monitor may free itself at any time.
+    void Stop(TAdapterMonitor* monitor) {
+        monitor->RequestStop();
+        running_.erase(std::find(running_.begin(), running_.end(), monitor));
+    }
+
+    std::vector<TAdapterMonitor*> running_;
+};
+
+const MIB_IFROW* FindRow(const std::vector<MIB_IFROW>& rows, DWORD index) {
+    for (const MIB_IFROW& row : rows)
+        if (row.dwIndex == index)
+            return &row;
+    return nullptr;
+}
+
+// Under Wine, index 1 is the loopback "lo" with 127.0.0.1 and no physical address.
+TEST_F(AdapterMonitorTest, FirstReadingOfTheLoopbackTakesTheTablesCounters) {
+    std::vector<MIB_IFROW> before, after;
+    ReadInterfaceTable(before);
+    TAdapterMonitor* monitor = Start(1, TInterfaceSource{});
+    ReadInterfaceTable(after);
+    const MIB_IFROW* first = FindRow(before, 1);
+    const MIB_IFROW* last = FindRow(after, 1);
+    ASSERT_TRUE(first && last);
+
+    EXPECT_EQ(monitor->AdapterIndex(), 1u);
+    EXPECT_GE(monitor->TotalIn(), first->dwInOctets);
+    EXPECT_LE(monitor->TotalIn(), last->dwInOctets);
+    EXPECT_GE(monitor->TotalOut(), first->dwOutOctets);
+    EXPECT_LE(monitor->TotalOut(), last->dwOutOctets);
+    EXPECT_EQ(monitor->DeltaIn(), monitor->TotalIn());
+    EXPECT_EQ(monitor->DeltaOut(), monitor->TotalOut());
+    EXPECT_EQ(monitor->LastInOctets(), monitor->TotalIn());
+    EXPECT_EQ(monitor->LastOutOctets(), monitor->TotalOut());
+    EXPECT_EQ(monitor->PortSpeed(), last->dwSpeed);
+    EXPECT_EQ(monitor->AdapterName(), "lo");
+    EXPECT_EQ(monitor->MACAddress(), "00-00-00-00-00-00");
+    EXPECT_EQ(monitor->IPAddress(), "127.0.0.1");
+
+    // Its cycles log into today's record, even a second without traffic.
+    ASSERT_TRUE(PumpUntil([] { return LogRecordCount() == 1; }));
+}
+
+TEST_F(AdapterMonitorTest, MonitorOfAMissingIndexKeepsZerosAndLogsNothing) {
+    TAdapterMonitor* monitor = Start(0x7FFF0001u, {CountedRealIfTable});
+    ASSERT_TRUE(PumpUntil([] { return script.Reads >= 4; }));
+    EXPECT_EQ(LogRecordCount(), 0u);
+    EXPECT_EQ(monitor->TotalIn(), 0u);
+    EXPECT_EQ(monitor->TotalOut(), 0u);
+    EXPECT_EQ(monitor->DeltaIn(), 0u);
+    EXPECT_EQ(monitor->DeltaOut(), 0u);
+    EXPECT_EQ(monitor->PortSpeed(), 0u);
+    EXPECT_EQ(monitor->IPAddress(), "");
+    EXPECT_EQ(monitor->MACAddress(), "");
+    EXPECT_EQ(monitor->AdapterName(), "");
+}
+
+TEST_F(AdapterMonitorTest, FirstReadingIsNotLoggedAndCyclesLogTheirDeltas) {
+    TAdapterMonitor* monitor = Start(7);
+    EXPECT_EQ(monitor->DeltaIn(), 1000000u);
+    EXPECT_EQ(monitor->TotalIn(), 1000000u);
+    EXPECT_EQ(monitor->DeltaOut(), 200000u);
+    EXPECT_EQ(monitor->TotalOut(), 200000u);
+    EXPECT_EQ(monitor->PortSpeed(), 100000000u);
+    EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
+    EXPECT_EQ(monitor->MACAddress(), "00-1B-21-0A-BC-DE");
+    EXPECT_EQ(monitor->IPAddress(), "192.168.1.5"); // the first of its two, spaces removed
+
+    ASSERT_TRUE(PumpUntil([] { return LoggedOut() >= 300; }));
+    const uint64_t in = LoggedIn();
+    const uint64_t out = LoggedOut();
+    EXPECT_EQ(in % 1000, 0u);
+    EXPECT_EQ(out % 300, 0u);
+    EXPECT_LE(in, 1000u * (script.Reads - 1));
+    EXPECT_EQ(monitor->DeltaIn(), 1000u);
+    EXPECT_EQ(monitor->DeltaOut(), 300u);
+    EXPECT_EQ(monitor->TotalIn(), 1000000u + 1000u * (script.Reads - 1));
+    Stop(monitor);
+    PumpUntil([] { return false; }, 12);
+
+    // One record, keyed by the date without its time of day.
+    SaveLog();
+    EXPECT_EQ(ReadBytes(path_), RecordBytes(EncodeDate(2025, 3, 15), LoggedIn(), LoggedOut()));
+}
+
+TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
+    script.LastPresent = 2;
+    TAdapterMonitor* monitor = Start(7);
+    ASSERT_TRUE(PumpUntil([] { return script.Reads >= 5; }));
+    EXPECT_EQ(LoggedIn(), 1000u);
+    EXPECT_EQ(LoggedOut(), 300u);
+    EXPECT_EQ(monitor->TotalIn(), 1001000u);
+    EXPECT_EQ(monitor->TotalOut(), 200300u);
+    EXPECT_EQ(monitor->DeltaIn(), 1000u);
+    EXPECT_EQ(monitor->PortSpeed(), 100000000u);
+    EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
+    EXPECT_EQ(monitor->MACAddress(), "00-1B-21-0A-BC-DE");
+    EXPECT_EQ(monitor->IPAddress(), "192.168.1.5");
+}
+
+TEST_F(AdapterMonitorTest, RowFoundOnlyAfterStartIsNotLoggedWhole) {
+    script.FirstPresent = 2;
+    script.BaseIn = 5000000;
+    TAdapterMonitor* monitor = Start(7);
+    EXPECT_EQ(monitor->TotalIn(), 0u);
+    EXPECT_EQ(monitor->AdapterName(), "");
+    ASSERT_TRUE(PumpUntil([] { return LoggedOut() >= 300; }));
+    EXPECT_EQ(LoggedIn() % 1000, 0u);
+    EXPECT_LE(LoggedIn(), 1000u * (script.Reads - 2));
+    // The total still starts at the adapter's counter.
+    EXPECT_EQ(monitor->TotalIn(), 5000000u + 1000u * (script.Reads - 1));
+    EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
+}
+
+TEST_F(AdapterMonitorTest, CounterResetSeenInThe64BitCountersLogsTheNewCount) {
+    script.Speed = 0; // no link speed: only the 64-bit counters can tell a reset
+    script.With64BitCounters = true;
+    script.BaseIn = 5000000;
+    script.ResetFrom = 3; // reads 3 and on stand at 500 in, 100 out
+    TAdapterMonitor* monitor = Start(7);
+    ASSERT_TRUE(PumpUntil([] { return script.Reads >= 5; }));
+    EXPECT_EQ(LoggedIn(), 1000u + 500u);
+    EXPECT_EQ(LoggedOut(), 300u + 100u);
+    // Shown figures stay modulo 2^32: the total is the counter itself.
+    EXPECT_EQ(monitor->TotalIn(), 500u);
+    EXPECT_EQ(monitor->TotalOut(), 100u);
+    EXPECT_EQ(monitor->DeltaIn(), 0u);
+}
+
+TEST_F(AdapterMonitorTest, DologFalseLogsNothing) {
+    SetSwitches(false, true, true);
+    Start(7);
+    ASSERT_TRUE(PumpUntil([] { return script.Reads >= 4; }));
+    EXPECT_EQ(LogRecordCount(), 0u);
+}
+
+TEST_F(AdapterMonitorTest, EachDirectionHasItsOwnSwitch) {
+    SetSwitches(true, false, true);
+    Start(7);
+    ASSERT_TRUE(PumpUntil([] { return LoggedOut() >= 600; }));
+    EXPECT_EQ(LoggedIn(), 0u);
+    EXPECT_EQ(LogRecordCount(), 1u);
+
+    // Read afresh each cycle: switching applies while the monitor runs.
+    SetSwitches(true, true, false);
+    const uint64_t outBefore = LoggedOut();
+    ASSERT_TRUE(PumpUntil([] { return LoggedIn() >= 2000; }));
+    const int readsAtCheck = script.Reads;
+    // At most the cycle under way when the switch changed still logged its outgoing bytes.
+    EXPECT_LE(LoggedOut(), outBefore + 300);
+    ASSERT_TRUE(PumpUntil([&] { return script.Reads >= readsAtCheck + 2; }));
+    const uint64_t outLater = LoggedOut();
+    ASSERT_TRUE(PumpUntil([&] { return script.Reads >= readsAtCheck + 4; }));
+    EXPECT_EQ(LoggedOut(), outLater);
+}
+
+TEST_F(AdapterMonitorTest, StoppedMonitorAddsNothingMore) {
+    TAdapterMonitor* monitor = Start(7);
+    ASSERT_TRUE(PumpUntil([] { return LoggedOut() >= 300; }));
+    const uint64_t in = LoggedIn();
+    const uint64_t out = LoggedOut();
+    const int reads = script.Reads;
+    Stop(monitor);
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(LoggedIn(), in);
+    EXPECT_EQ(LoggedOut(), out);
+    EXPECT_LE(script.Reads, reads + 1); // a reading already sent may still be served
+}
+
+TEST_F(AdapterMonitorTest, AdapterWithoutAddressesOrDescription) {
+    script.Addresses.clear();
+    script.PhysAddrLen = 0;
+    script.Description = "";
+    TAdapterMonitor* monitor = Start(7);
+    EXPECT_EQ(monitor->IPAddress(), "!not_found!");
+    EXPECT_EQ(monitor->MACAddress(), "00-00-00-00-00-00");
+    EXPECT_EQ(monitor->AdapterName(), "");
+    EXPECT_EQ(monitor->TotalIn(), 1000000u);
+}
+
+TEST_F(AdapterMonitorTest, LookupGivesTheFirstAddressOfTheIndexInTableOrder) {
+    EXPECT_EQ(TAdapterMonitor::LookupIPAddress(7, kScripted), "192.168.  1.  5");
+    EXPECT_EQ(TAdapterMonitor::LookupIPAddress(3, kScripted), " 10.  0.  0.  1");
+    EXPECT_EQ(TAdapterMonitor::LookupIPAddress(9, kScripted), "!not_found!");
+    EXPECT_EQ(TAdapterMonitor::LookupIPAddress(1), "127.  0.  0.  1");
+}
+
+} // namespace

@@ -1,0 +1,216 @@
+// Tests of the interface- and address-table readers: scripted platform answers for the
+// two-step read, and the real tables under Wine.
+#include "traffic/address_format.h"
+#include "traffic/ip_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// What the scripted GetIfTable/GetIpAddrTable answer: the size query's code, the read's code,
+// the rows, and the entry count written into the buffer (the row count unless overridden).
+struct Script {
+    DWORD QueryResult = ERROR_INSUFFICIENT_BUFFER;
+    DWORD ReadResult = NO_ERROR;
+    std::vector<MIB_IFROW> IfRows;
+    std::vector<MIB_IPADDRROW> AddrRows;
+    bool OverrideCount = false;
+    DWORD Count = 0;
+    // What the reader did.
+    int Calls = 0;
+    BOOL LastOrder = -1;
+};
+Script script;
+
+template <typename Table, typename Row>
+DWORD Answer(Table* table, PULONG size, BOOL order, const std::vector<Row>& rows) {
+    ++script.Calls;
+    script.LastOrder = order;
+    const ULONG needed = static_cast<ULONG>(offsetof(Table, table) + rows.size() * sizeof(Row));
+    if (script.Calls == 1) {
+        *size = needed;
+        return script.QueryResult;
+    }
+    if (script.ReadResult != NO_ERROR)
+        return script.ReadResult;
+    if (*size < needed)
+        return ERROR_INSUFFICIENT_BUFFER;
+    table->dwNumEntries = script.OverrideCount ? script.Count : static_cast<DWORD>(rows.size());
+    if (!rows.empty())
+        std::memcpy(table->table, rows.data(), rows.size() * sizeof(Row));
+    return NO_ERROR;
+}
+
+DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL order) {
+    return Answer(table, size, order, script.IfRows);
+}
+
+DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL order) {
+    return Answer(table, size, order, script.AddrRows);
+}
+
+// A row whose every byte is set, so that a partial copy shows.
+MIB_IFROW PatternRow(DWORD index, unsigned char fill) {
+    MIB_IFROW row;
+    std::memset(&row, fill, sizeof row);
+    row.dwIndex = index;
+    return row;
+}
+
+MIB_IPADDRROW AddrRow(DWORD index, DWORD addr) {
+    MIB_IPADDRROW row{};
+    row.dwIndex = index;
+    row.dwAddr = addr;
+    return row;
+}
+
+class TableReaders : public ::testing::Test {
+  protected:
+    void SetUp() override { script = Script{}; }
+};
+
+TEST_F(TableReaders, RowsAreCopiedWholeAndInOrder) {
+    script.IfRows = {PatternRow(9, 0x5A), PatternRow(2, 0xA5), PatternRow(4, 0x3C)};
+    std::vector<MIB_IFROW> list;
+    ReadInterfaceTable(list, ScriptedIfTable);
+    ASSERT_EQ(list.size(), 3u);
+    for (size_t i = 0; i < list.size(); ++i)
+        EXPECT_EQ(std::memcmp(&list[i], &script.IfRows[i], sizeof(MIB_IFROW)), 0) << "row " << i;
+    EXPECT_EQ(script.Calls, 2);
+    EXPECT_FALSE(script.LastOrder); // the interface table unsorted
+}
+
+TEST_F(TableReaders, AddressTableIsRequestedSorted) {
+    script.AddrRows = {AddrRow(1, 0x0100007F), AddrRow(4, 0x0501A8C0)};
+    std::vector<MIB_IPADDRROW> list;
+    ReadAddressTable(list, ScriptedAddrTable);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].dwAddr, 0x0100007Fu);
+    EXPECT_EQ(list[1].dwIndex, 4u);
+    EXPECT_TRUE(script.LastOrder);
+}
+
+TEST_F(TableReaders, SizeQueryAnsweredOtherwiseThan122LeavesTheListEmpty) {
+    script.IfRows = {PatternRow(1, 0x11)};
+    script.AddrRows = {AddrRow(1, 0x0100007F)};
+    for (DWORD code : {DWORD{NO_ERROR}, DWORD{ERROR_NOT_SUPPORTED}, DWORD{ERROR_INVALID_PARAMETER},
+                       DWORD{ERROR_NO_DATA}}) {
+        script.QueryResult = code;
+        script.Calls = 0;
+        std::vector<MIB_IFROW> ifList;
+        ReadInterfaceTable(ifList, ScriptedIfTable);
+        EXPECT_TRUE(ifList.empty()) << code;
+        EXPECT_EQ(script.Calls, 1) << code;
+        script.Calls = 0;
+        std::vector<MIB_IPADDRROW> addrList;
+        ReadAddressTable(addrList, ScriptedAddrTable);
+        EXPECT_TRUE(addrList.empty()) << code;
+        EXPECT_EQ(script.Calls, 1) << code;
+    }
+}
+
+TEST_F(TableReaders, FailedReadLeavesTheListAsItWasWithoutRetry) {
+    script.IfRows = {PatternRow(1, 0x11), PatternRow(2, 0x22)};
+    // A table that grew since the size query gives 122 again; that too is not retried.
+    for (DWORD code : {DWORD{ERROR_INSUFFICIENT_BUFFER}, DWORD{ERROR_NOT_SUPPORTED}, DWORD{1}}) {
+        script.ReadResult = code;
+        script.Calls = 0;
+        std::vector<MIB_IFROW> list;
+        ReadInterfaceTable(list, ScriptedIfTable);
+        EXPECT_TRUE(list.empty()) << code;
+        EXPECT_EQ(script.Calls, 2) << code;
+    }
+    // A list that already held rows keeps them.
+    script.Calls = 0;
+    std::vector<MIB_IFROW> kept{PatternRow(7, 0x77)};
+    ReadInterfaceTable(kept, ScriptedIfTable);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].dwIndex, 7u);
+}
+
+TEST_F(TableReaders, ZeroEntriesGiveAnEmptyList) {
+    std::vector<MIB_IFROW> ifList;
+    ReadInterfaceTable(ifList, ScriptedIfTable);
+    EXPECT_TRUE(ifList.empty());
+    EXPECT_EQ(script.Calls, 2);
+    script.Calls = 0;
+    std::vector<MIB_IPADDRROW> addrList;
+    ReadAddressTable(addrList, ScriptedAddrTable);
+    EXPECT_TRUE(addrList.empty());
+    // Zero entries although rows follow: the count decides.
+    script.IfRows = {PatternRow(1, 0x11)};
+    script.OverrideCount = true;
+    script.Count = 0;
+    script.Calls = 0;
+    ReadInterfaceTable(ifList, ScriptedIfTable);
+    EXPECT_TRUE(ifList.empty());
+}
+
+TEST_F(TableReaders, CountBeyondTheBufferIsCutToTheRowsThatFit) {
+    script.IfRows = {PatternRow(3, 0x33), PatternRow(5, 0x55)};
+    script.OverrideCount = true;
+    script.Count = 1000;
+    std::vector<MIB_IFROW> list;
+    ReadInterfaceTable(list, ScriptedIfTable);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].dwIndex, 3u);
+    EXPECT_EQ(list[1].dwIndex, 5u);
+}
+
+DWORD WINAPI FailingIfEntry2(PMIB_IF_ROW2) {
+    return ERROR_FILE_NOT_FOUND;
+}
+DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
+    if (row->InterfaceIndex != 6)
+        return ERROR_FILE_NOT_FOUND;
+    row->InOctets = 0x1'0000'0005ull;
+    row->OutOctets = 0x2'0000'0007ull;
+    return NO_ERROR;
+}
+
+TEST(InterfaceCounters64, GivesTheRowsCountersOrFalse) {
+    uint64_t in = 11, out = 22;
+    EXPECT_FALSE(ReadInterfaceCounters64(6, in, out, FailingIfEntry2));
+    EXPECT_FALSE(ReadInterfaceCounters64(5, in, out, ScriptedIfEntry2));
+    EXPECT_EQ(in, 11u);
+    EXPECT_EQ(out, 22u);
+    ASSERT_TRUE(ReadInterfaceCounters64(6, in, out, ScriptedIfEntry2));
+    EXPECT_EQ(in, 0x1'0000'0005ull);
+    EXPECT_EQ(out, 0x2'0000'0007ull);
+}
+
+// Under Wine, index 1 is the loopback "lo" without a physical address, carrying 127.0.0.1.
+TEST(RealTables, InterfaceTableHoldsTheLoopback) {
+    std::vector<MIB_IFROW> list;
+    ReadInterfaceTable(list);
+    ASSERT_FALSE(list.empty());
+    const MIB_IFROW* loopback = nullptr;
+    for (const MIB_IFROW& row : list)
+        if (row.dwIndex == 1)
+            loopback = &row;
+    ASSERT_NE(loopback, nullptr);
+    EXPECT_EQ(AdapterDescription(loopback->bDescr, loopback->dwDescrLen), "lo");
+    EXPECT_EQ(FormatMacAddress(loopback->bPhysAddr, loopback->dwPhysAddrLen), "00-00-00-00-00-00");
+    EXPECT_EQ(loopback->dwType, DWORD{IF_TYPE_SOFTWARE_LOOPBACK});
+}
+
+TEST(RealTables, AddressTableHasTheLoopbackAddressOnIndexOne) {
+    std::vector<MIB_IPADDRROW> list;
+    ReadAddressTable(list);
+    bool found = false;
+    for (const MIB_IPADDRROW& row : list)
+        if (row.dwIndex == 1 && FormatIpAddress(row.dwAddr) == "127.  0.  0.  1")
+            found = true;
+    EXPECT_TRUE(found);
+}
+
+TEST(RealTables, LoopbackHas64BitCounters) {
+    uint64_t in = 0, out = 0;
+    EXPECT_TRUE(ReadInterfaceCounters64(1, in, out));
+    EXPECT_FALSE(ReadInterfaceCounters64(0x7FFF0001u, in, out));
+}
+
+} // namespace

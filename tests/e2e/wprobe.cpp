@@ -2,6 +2,8 @@
 // prefix, to look at and drive its windows as another process would.
 #include <windows.h>
 #include <commctrl.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -103,17 +105,45 @@ int LockFile(const char* path) {
     return 0;
 }
 
+BOOL CALLBACK PrintTopLevel(HWND wnd, LPARAM) {
+    char cls[256] = "", text[256] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    ::GetWindowTextA(wnd, text, sizeof text);
+    RECT rc;
+    ::GetWindowRect(wnd, &rc);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(wnd, &pid);
+    std::printf("0x%llx\t%s\t%s\t%d\t%ld,%ld,%ld,%ld\t%lu\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)), cls, text,
+                ::IsWindowVisible(wnd) ? 1 : 0, rc.left, rc.top, rc.right, rc.bottom, pid);
+    return TRUE;
+}
+
+BOOL CALLBACK PrintChild(HWND wnd, LPARAM) { return PrintTopLevel(wnd, 0); }
+
+// Lists the child windows of a window, in the same form as List.
+int Children(HWND wnd) {
+    ::EnumChildWindows(wnd, PrintChild, 0);
+    return 0;
+}
+
+// Lists the top-level windows: handle, class, title, visible, rectangle, process.
+int List() { return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1; }
+
 int Usage() {
     std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND MSG WP LP | send HWND MSG WP LP\n"
-                         "       | child-text HWND CLASS N | lock FILE | foreground HWND\n");
+                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | children HWND\n");
     return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc < 3) return Usage();
+    _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+    if (argc < 2) return Usage();
     std::string cmd = argv[1];
+    if (cmd == "list") return List();
+    if (argc < 3) return Usage();
     if (cmd == "wait" && argc == 4)
         return WaitWindow(nullptr, argv[2], static_cast<DWORD>(ParseNumber(argv[3])));
     if (cmd == "wait-class" && argc == 5)
@@ -130,6 +160,7 @@ int main(int argc, char** argv) {
     }
     if (cmd == "child-text" && argc == 5) return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
     if (cmd == "lock") return LockFile(argv[2]);
+    if (cmd == "children") return Children(ParseHwnd(argv[2]));
     if (cmd == "foreground") return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();
 }

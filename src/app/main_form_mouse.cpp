@@ -5,7 +5,10 @@
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
 #include "platform/application.h"
+#include "settings/about_dialog.h"
 #include "settings/mem_ini_file.h"
+#include "settings/settings_dialog.h"
+#include "update/auto_update.h"
 
 namespace {
 
@@ -90,11 +93,15 @@ void Tf_Main::HandleCommand(int id) {
     }
 }
 
-void Tf_Main::Settings1Click() {}
+// Whether confirmed or cancelled, the settings are applied again and the monitor restarted.
+void Tf_Main::Settings1Click() {
+    ShowSettingsDialog(Handle());
+    Initialize();
+}
 
-void Tf_Main::About1Click() {}
+void Tf_Main::About1Click() { ShowAboutDialog(Handle()); }
 
-void Tf_Main::CheckforUpdates1Click() {}
+void Tf_Main::CheckforUpdates1Click() { ShowUpdateDialog(Handle()); }
 
 // The icon shows whatever "gototray" says; with it, the tray icon hides the window as well.
 void Tf_Main::Minimize1Click() {

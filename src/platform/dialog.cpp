@@ -14,8 +14,10 @@ Fn User32Function(const char* name) {
     return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
 }
 
+// Controls made by other means than AddControl get the dialog's font; others keep theirs.
 BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
-    ::SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
+    if (!::SendMessageA(child, WM_GETFONT, 0, 0))
+        ::SendMessageA(child, WM_SETFONT, static_cast<WPARAM>(font), FALSE);
     return TRUE;
 }
 

@@ -126,17 +126,49 @@ class Corvane:
                 return result.stdout.decode("latin-1")
         return None
 
+    def work_area(self):
+        return tuple(int(v) for v in probe("workarea").stdout.split())
+
+    def tray_icons(self):
+        """Icons in Wine's own tray window (shown where no desktop tray exists)."""
+        count = 0
+        for line in probe("list").stdout.decode("latin-1").splitlines():
+            fields = line.split("\t")
+            if len(fields) > 2 and fields[2] == "Wine System Tray":
+                for child in probe("children", fields[0]).stdout.decode("latin-1").splitlines():
+                    icon = child.split("\t")
+                    if len(icon) > 3 and icon[1] == "__winex11_tray_icon" and icon[3] == "1":
+                        count += 1
+        return count
+
+    def tray_icon_centre(self):
+        for line in probe("list").stdout.decode("latin-1").splitlines():
+            fields = line.split("\t")
+            if len(fields) > 4 and fields[2] == "Wine System Tray":
+                tray = [int(v) for v in fields[4].split(",")]
+                for child in probe("children", fields[0]).stdout.decode("latin-1").splitlines():
+                    icon = child.split("\t")
+                    if icon[1] == "__winex11_tray_icon" and icon[3] == "1":
+                        l, t, r, b = (int(v) for v in icon[4].split(","))
+                        return (l + r) // 2, (t + b) // 2
+        return None
+
     def close(self):
         self.post(WM_CLOSE)
 
     def wait_exit(self, timeout=60):
         return self.proc.wait(timeout=timeout)
 
-    def screenshot(self, name):
+    def screenshot(self, name, crop=None):
+        """The whole screen, or the part given as (left, top, width, height)."""
         os.makedirs(SHOTS, exist_ok=True)
         target = os.path.join(SHOTS, name)
-        subprocess.run(["import", "-window", "root", target], check=True, timeout=60)
+        args = ["import", "-window", "root"]
+        if crop:
+            args += ["-crop", "%dx%d+%d+%d" % (crop[2], crop[3], crop[0], crop[1])]
+        subprocess.run(args + [target], check=True, timeout=60)
         return target
+
 
     def cleanup(self):
         if self.proc and self.proc.poll() is None:
@@ -151,3 +183,21 @@ class CorvaneTestCase(unittest.TestCase):
         self.addCleanup(app.cleanup)
         app.start()
         return app
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
+
+
+def drag(start, end, button=1, steps=10):
+    """A real mouse drag on the X display."""
+    xdotool("mousemove", *start)
+    time.sleep(0.2)
+    xdotool("mousedown", button)
+    for i in range(1, steps + 1):
+        x = start[0] + (end[0] - start[0]) * i // steps
+        y = start[1] + (end[1] - start[1]) * i // steps
+        xdotool("mousemove", x, y)
+        time.sleep(0.05)
+    time.sleep(0.2)
+    xdotool("mouseup", button)

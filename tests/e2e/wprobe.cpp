@@ -132,7 +132,7 @@ int List() { return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1; }
 
 int Usage() {
     std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND MSG WP LP | send HWND MSG WP LP\n"
-                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | children HWND\n");
+                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | children HWND | workarea\n");
     return 2;
 }
 
@@ -143,6 +143,12 @@ int main(int argc, char** argv) {
     if (argc < 2) return Usage();
     std::string cmd = argv[1];
     if (cmd == "list") return List();
+    if (cmd == "workarea") {
+        RECT rc;
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
+        std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
+        return 0;
+    }
     if (argc < 3) return Usage();
     if (cmd == "wait" && argc == 4)
         return WaitWindow(nullptr, argv[2], static_cast<DWORD>(ParseNumber(argv[3])));

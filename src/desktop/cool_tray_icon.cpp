@@ -1,0 +1,350 @@
+// TCoolTrayIcon and TTrayIconHandler, the hidden window that receives the shell's callbacks
+// for every tray icon of the process.
+#include "desktop/cool_tray_icon.h"
+#include "platform/application.h"
+#include "platform/window.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
+namespace {
+// Calls an event handler; false when the handler destroyed the component that fired it.
+bool FireEvent(std::function<void()> event, std::shared_ptr<bool> alive) {
+    if (event)
+        event();
+    return *alive;
+}
+} // namespace
+
+// Id of the "TaskbarCreated" message Explorer broadcasts when it (re)creates the taskbar;
+// 0 when it could not be registered.
+static UINT TaskbarRestartMessage = 0;
+
+// One per process while any tray icon exists. A hidden top-level window: message-only windows
+// do not receive the "TaskbarCreated" broadcast.
+class TTrayIconHandler : public TMessageWindow {
+  public:
+    TTrayIconHandler() {
+        if (!TaskbarRestartMessage)
+            TaskbarRestartMessage = ::RegisterWindowMessageA("TaskbarCreated");
+        CreateMessageWindow("CorvaneTrayIcon", true);
+        // Lets the broadcast through when the process runs elevated; without it the icon is
+        // merely not re-added after an Explorer restart.
+        if (TaskbarRestartMessage)
+            ::ChangeWindowMessageFilterEx(Handle(), TaskbarRestartMessage, MSGFLT_ALLOW, nullptr);
+    }
+
+    // The shell's icon id is 32 bits wide, too narrow for an address: hand out serial numbers.
+    UINT Add(TCoolTrayIcon* icon) {
+        do {
+            ++lastId_;
+        } while (lastId_ == 0 || icons_.count(lastId_));
+        icons_[lastId_] = icon;
+        return lastId_;
+    }
+    void Remove(UINT id) { icons_.erase(id); }
+    size_t Count() const { return icons_.size(); }
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == TCoolTrayIcon::CallbackMessage) {
+            auto it = icons_.find(static_cast<UINT>(wParam));
+            if (it != icons_.end())
+                it->second->HandleCallback(LOWORD(lParam));
+            return 0;
+        }
+        if (TaskbarRestartMessage && msg == TaskbarRestartMessage) {
+            ForEachIcon([](TCoolTrayIcon& icon) {
+                if (icon.IconVisible())
+                    icon.AddTrayIcon();
+            });
+            return 0;
+        }
+        switch (msg) {
+        case WM_DPICHANGED:
+            ForEachIcon([wParam](TCoolTrayIcon& icon) { icon.ReloadIcon(LOWORD(wParam)); });
+            return 0;
+        case WM_DESTROY:
+        case WM_CLOSE:
+        case WM_QUERYENDSESSION:
+        case WM_QUIT:
+        case WM_ENDSESSION:
+            return 1;
+        default:
+            return DefaultHandling(msg, wParam, lParam);
+        }
+    }
+
+  private:
+    // Looks each icon up again before the call: a shell call may dispatch sent messages whose
+    // handlers destroy icons.
+    template <typename Fn> void ForEachIcon(Fn fn) {
+        std::vector<UINT> ids;
+        for (const auto& entry : icons_)
+            ids.push_back(entry.first);
+        for (UINT id : ids) {
+            auto it = icons_.find(id);
+            if (it != icons_.end())
+                fn(*it->second);
+        }
+    }
+
+    std::map<UINT, TCoolTrayIcon*> icons_;
+    UINT lastId_ = 0;
+};
+
+static std::unique_ptr<TTrayIconHandler> TrayHandler;
+
+static HWND AcquireTrayHandler(TCoolTrayIcon* icon, UINT& id) {
+    if (!TrayHandler)
+        TrayHandler = std::make_unique<TTrayIconHandler>();
+    id = TrayHandler->Add(icon);
+    return TrayHandler->Handle();
+}
+
+static void ReleaseTrayHandler(UINT id) {
+    if (!TrayHandler)
+        return;
+    TrayHandler->Remove(id);
+    if (TrayHandler->Count() == 0)
+        TrayHandler.reset();
+}
+
+TCoolTrayIcon::TCoolTrayIcon(HWND owner, TShellNotify shellNotify)
+    : Owner_(owner), ShellNotify_(std::move(shellNotify)),
+      ClickDelayTimer_(::GetDoubleClickTime(), [this](TSimpleTimer&) { ClickDelayTimerTick(); }) {
+    NotifyData_.cbSize = NOTIFYICONDATAA_V2_SIZE;
+    NotifyData_.hWnd = AcquireTrayHandler(this, NotifyData_.uID);
+    NotifyData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    NotifyData_.uCallbackMessage = CallbackMessage;
+    if (!Owner_)
+        return;
+    if (!::SetWindowSubclass(Owner_, &OwnerSubclassProc, reinterpret_cast<UINT_PTR>(this),
+                             reinterpret_cast<DWORD_PTR>(this))) {
+        ReleaseTrayHandler(NotifyData_.uID);
+        throw std::runtime_error("SetWindowSubclass failed");
+    }
+    OwnerSubclassed_ = true;
+}
+
+TCoolTrayIcon::~TCoolTrayIcon() {
+    *Alive_ = false;
+    DeleteTrayIcon();
+    if (OwnerSubclassed_)
+        ::RemoveWindowSubclass(Owner_, &OwnerSubclassProc, reinterpret_cast<UINT_PTR>(this));
+    ReleaseTrayHandler(NotifyData_.uID);
+}
+
+void TCoolTrayIcon::SetIcon(HICON icon) {
+    IconLoader_ = nullptr;
+    // A picture that cannot be copied is sent as no picture.
+    Icon_.reset(icon ? ::CopyIcon(icon) : nullptr);
+    UpdateTrayIcon();
+}
+
+void TCoolTrayIcon::SetIconLoader(TIconLoader loader) {
+    IconLoader_ = std::move(loader);
+    ReloadIcon(::GetDpiForWindow(CallbackWindow()));
+}
+
+void TCoolTrayIcon::ReloadIcon(UINT dpi) {
+    if (!IconLoader_ || dpi == 0)
+        return;
+    Icon_.reset(IconLoader_(::GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+    UpdateTrayIcon();
+}
+
+void TCoolTrayIcon::SetHint(const std::string& hint) {
+    // Set every second with mostly the same text: only a change goes to the shell.
+    if (hint == Hint_)
+        return;
+    Hint_ = hint;
+    UpdateTrayIcon();
+}
+
+void TCoolTrayIcon::SetShowHint(bool value) {
+    ShowHint_ = value;
+    UpdateTrayIcon();
+}
+
+void TCoolTrayIcon::SetIconVisible(bool value) {
+    if (value)
+        AddTrayIcon();
+    else
+        DeleteTrayIcon();
+}
+
+void TCoolTrayIcon::SetPopupMenu(HMENU menu, HWND commandTarget) {
+    PopupMenu_ = menu;
+    CommandTarget_ = commandTarget;
+}
+
+bool TCoolTrayIcon::AddTrayIcon() {
+    IconVisible_ = true;
+    return Notify(NIM_ADD);
+}
+
+bool TCoolTrayIcon::DeleteTrayIcon() {
+    IconVisible_ = false;
+    return Notify(NIM_DELETE);
+}
+
+bool TCoolTrayIcon::UpdateTrayIcon() {
+    return Notify(NIM_MODIFY);
+}
+
+bool TCoolTrayIcon::Notify(DWORD message) {
+    PrepareNotifyData();
+    return ShellNotify_(message, &NotifyData_) != FALSE;
+}
+
+void TCoolTrayIcon::PrepareNotifyData() {
+    NotifyData_.hIcon = Icon_.get();
+    std::memset(NotifyData_.szTip, 0, sizeof NotifyData_.szTip);
+    if (!ShowHint_ || Hint_.empty())
+        return;
+    size_t length = std::min(Hint_.size(), sizeof NotifyData_.szTip - 1);
+    std::memcpy(NotifyData_.szTip, Hint_.data(), length);
+}
+
+void TCoolTrayIcon::HideToTray() {
+    if (Owner_)
+        ::ShowWindow(Owner_, SW_HIDE); // returns the previous visibility, not an error
+    SetIconVisible(true);
+}
+
+HWND TCoolTrayIcon::MenuTarget() const {
+    return CommandTarget_ ? CommandTarget_ : Owner_;
+}
+
+void TCoolTrayIcon::OpenTrayMenu() {
+    HMENU menu = PopupMenu_;
+    HWND target = MenuTarget();
+    POINT at{};
+    if (!menu || !::IsMenu(menu) || !target || !::GetCursorPos(&at))
+        return;
+    // Without the foreground the menu would not close on a click elsewhere; it still works.
+    ::SetForegroundWindow(target);
+    // Modal: anything may happen meanwhile, this component included, so only locals after it.
+    UINT command = static_cast<UINT>(
+        ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, target, nullptr));
+    if (!::IsWindow(target))
+        return;
+    if (command && !::PostMessageA(target, WM_COMMAND, MAKEWPARAM(command, 0), 0))
+        RaiseLastWin32Error("PostMessage");
+    // Makes the menu's owner run its message loop once more, so the next menu opens cleanly.
+    if (!::PostMessageA(target, WM_NULL, 0, 0))
+        RaiseLastWin32Error("PostMessage");
+}
+
+void TCoolTrayIcon::RunDefaultMenuItem() {
+    HWND target = MenuTarget();
+    if (!::IsMenu(PopupMenu_) || !target)
+        return;
+    // Top-level items only; a disabled default item does not run.
+    UINT command = ::GetMenuDefaultItem(PopupMenu_, FALSE, 0);
+    if (command == static_cast<UINT>(-1))
+        return;
+    if (!::PostMessageA(target, WM_COMMAND, MAKEWPARAM(command, 0), 0))
+        RaiseLastWin32Error("PostMessage");
+}
+
+void TCoolTrayIcon::HandleCallback(UINT mouseMessage) {
+    if (!Enabled)
+        return;
+    switch (mouseMessage) {
+    case WM_LBUTTONDOWN:
+        LeftButtonPressed();
+        break;
+    case WM_LBUTTONUP:
+        LeftButtonReleased();
+        break;
+    case WM_LBUTTONDBLCLK:
+        LeftDoubleClicked();
+        break;
+    case WM_RBUTTONDOWN:
+        OpenTrayMenu();
+        break;
+    default: // raw mouse, pointer enter/exit and balloon notices are not offered
+        break;
+    }
+}
+
+void TCoolTrayIcon::LeftButtonPressed() {
+    // With a double-click handler a click must wait to see whether a second one follows.
+    if (OnDblClick) {
+        ClickDelayTimer_.SetIntervalMs(::GetDoubleClickTime());
+        ClickDelayTimer_.StartTimer();
+    }
+    LeftButtonDown_ = true;
+    if (LeftPopup)
+        OpenTrayMenu();
+}
+
+void TCoolTrayIcon::LeftButtonReleased() {
+    bool click = false;
+    if (LeftButtonDown_) {
+        ClickPending_ = true;
+        if (!ClickDelayTimer_.Active()) {
+            ClickPending_ = false;
+            click = true;
+        }
+    }
+    LeftButtonDown_ = false;
+    if (click)
+        FireEvent(OnClick, Alive_);
+}
+
+void TCoolTrayIcon::LeftDoubleClicked() {
+    ClickPending_ = false;
+    // Only a running delay ever clears this again; set without one it would swallow the next
+    // single click once a double-click handler is assigned.
+    if (ClickDelayTimer_.Active())
+        DoubleClicked_ = true;
+    if (!FireEvent(OnDblClick, Alive_))
+        return;
+    if (PopupMenu_ && !LeftPopup)
+        RunDefaultMenuItem();
+}
+
+void TCoolTrayIcon::ClickDelayTimerTick() {
+    ClickDelayTimer_.StopTimer(true);
+    bool click = !DoubleClicked_ && ClickPending_;
+    if (click)
+        ClickPending_ = false;
+    DoubleClicked_ = false;
+    if (click)
+        FireEvent(OnClick, Alive_);
+}
+
+void TCoolTrayIcon::OwnerMessage(UINT msg, WPARAM wParam) {
+    if (msg == WM_SIZE && wParam == SIZE_MINIMIZED && MinimizeToTray)
+        HideToTray();
+    if (msg == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_RESTORE && !::IsWindowVisible(Owner_))
+        ::ShowWindow(Owner_, SW_SHOW);
+}
+
+LRESULT CALLBACK TCoolTrayIcon::OwnerSubclassProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                                  UINT_PTR id, DWORD_PTR refData) {
+    auto* self = reinterpret_cast<TCoolTrayIcon*>(refData);
+    if (msg == WM_NCDESTROY) {
+        ::RemoveWindowSubclass(wnd, &OwnerSubclassProc, id);
+        self->OwnerSubclassed_ = false;
+        self->Owner_ = nullptr;
+        return ::DefSubclassProc(wnd, msg, wParam, lParam);
+    }
+    std::shared_ptr<bool> alive = self->Alive_;
+    LRESULT result = ::DefSubclassProc(wnd, msg, wParam, lParam);
+    if (!*alive)
+        return result;
+    try {
+        self->OwnerMessage(msg, wParam);
+    } catch (const std::exception& e) {
+        TApplication::Instance().ShowException(e);
+    }
+    return result;
+}

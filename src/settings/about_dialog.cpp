@@ -1,0 +1,104 @@
+// Tf_AboutDialog: a white box whose picture is decoded from the JPEG resource when it opens.
+#include "settings/about_dialog.h"
+#include "app/constants.h"
+#include "app/resource.h"
+#include "settings/jpeg_picture.h"
+
+#include <commctrl.h>
+
+#include <cstring>
+
+namespace {
+
+// The picture as a 24-bit top-down DIB section: a static control shows it without copying.
+TBitmapHandle LoadAboutPicture() {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_ABOUT_JPEG),
+                                     MAKEINTRESOURCEA(10)); // RT_RCDATA
+    if (!resource)
+        RaiseLastWin32Error("FindResource");
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        RaiseLastWin32Error("LoadResource");
+    TJpegPicture picture = DecodeJpeg(data, ::SizeofResource(module, resource));
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture.Width;
+    info.bmiHeader.biHeight = -picture.Height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!bitmap)
+        RaiseLastWin32Error("CreateDIBSection");
+    const size_t rowBytes = static_cast<size_t>(picture.Width) * 3;
+    const size_t stride = (rowBytes + 3) & ~size_t{3};
+    for (int y = 0; y < picture.Height; ++y)
+        std::memcpy(static_cast<uint8_t*>(bits) + stride * y, picture.Bgr.data() + rowBytes * y,
+                    rowBytes);
+    return bitmap;
+}
+
+} // namespace
+
+Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
+    TDialogSpec spec;
+    spec.ClassName = "Tf_AboutDialog";
+    spec.Caption = "About";
+    spec.ClientWidth = 315;
+    spec.ClientHeight = 232;
+    spec.White = true;
+    CreateDialogWindow(spec, owner);
+
+    LOGFONTA lf{};
+    lf.lfHeight = -Scale(15); // a character height in pixels, not a point size
+    lf.lfWeight = FW_BOLD;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
+    nameFont_.reset(::CreateFontIndirectA(&lf));
+    if (!nameFont_)
+        RaiseLastWin32Error("CreateFontIndirect");
+
+    AddControl(WC_STATICA, kProductName, SS_LEFT | SS_NOPREFIX, 16, 16, 200, 20, acProductName);
+    HWND image = AddControl(WC_STATICA, "", SS_BITMAP, 16, 40, 128, 129, acImage1);
+    picture_ = LoadAboutPicture();
+    ::SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 16, 200, 179, 13, acVersion);
+    AddControl(WC_BUTTONA, "&Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 240, 192, 67, 25, acClose);
+    SetDefaultButton(acClose);
+    ApplyNameFont();
+    FormCreate();
+}
+
+Tf_AboutDialog::~Tf_AboutDialog() {
+    // The controls go before the font and the picture they show.
+    DestroyHandle();
+}
+
+void Tf_AboutDialog::FormCreate() {
+    if (!::SetWindowTextA(Control(acVersion), kVersionText))
+        RaiseLastWin32Error("SetWindowText");
+}
+
+void Tf_AboutDialog::b_OKClick() {
+    Close();
+}
+
+void Tf_AboutDialog::ApplyNameFont() {
+    ::SendMessageA(Control(acProductName), WM_SETFONT, reinterpret_cast<WPARAM>(nameFont_.get()),
+                   TRUE);
+}
+
+void Tf_AboutDialog::OnCommand(int id, int code, HWND) {
+    if (id == acClose && code == BN_CLICKED)
+        b_OKClick();
+}
+
+void ShowAboutDialog(HWND owner) {
+    Tf_AboutDialog dialog(owner);
+    dialog.ShowModal(owner);
+}

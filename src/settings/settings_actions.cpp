@@ -1,0 +1,95 @@
+// Tf_Settings: the actions of the Display, Information, Logs and General tabs.
+#include "log/usage_log.h"
+#include "platform/application.h"
+#include "settings/colour_swatch.h"
+#include "settings/settings_dialog.h"
+#include "settings/tok_utils.h"
+
+#include <commdlg.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A picker that was cancelled returns false with no error; anything else is a failure.
+void CheckPickerFailure(const char* what) {
+    DWORD code = ::CommDlgExtendedError();
+    if (code != 0)
+        throw std::runtime_error(std::string(what) + " failed: error " + std::to_string(code));
+}
+
+const char kResetQuestion[] = "Resetting your bandwidth log will clear all collected bandwidth "
+                              "information.  Are you sure you wish to continue?";
+
+} // namespace
+
+void Tf_Settings::ChooseSwatchColour(HWND swatch) {
+    CHOOSECOLORA cc{};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = Handle();
+    cc.rgbResult = static_cast<COLORREF>(::SendMessageA(swatch, kSwatchGetColour, 0, 0));
+    cc.lpCustColors = customColours_;
+    cc.Flags = CC_FULLOPEN | CC_RGBINIT;
+    if (!::ChooseColorA(&cc)) {
+        CheckPickerFailure("ChooseColor");
+        return;
+    }
+    ::SendMessageA(swatch, kSwatchSetColour, cc.rgbResult, 0);
+}
+
+// The picker keeps its own style; only its result sets the two boxes.
+void Tf_Settings::b_SelectFontClick() {
+    LOGFONTA chosen = fontPicker_;
+    CHOOSEFONTA cf{};
+    cf.lStructSize = sizeof cf;
+    cf.hwndOwner = Handle();
+    cf.lpLogFont = &chosen;
+    cf.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_NOSCRIPTSEL;
+    if (!::ChooseFontA(&cf)) {
+        CheckPickerFailure("ChooseFont");
+        return;
+    }
+    fontPicker_ = chosen;
+    SetChecked(scBold, chosen.lfWeight >= FW_BOLD);
+    SetChecked(scItalic, chosen.lfItalic != 0);
+}
+
+void Tf_Settings::b_InsertTagClick() {
+    HWND tags = Item(scTags);
+    LRESULT selected = ::SendMessageA(tags, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR)
+        return;
+    LRESULT length = ::SendMessageA(tags, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
+    if (length == CB_ERR)
+        return;
+    std::vector<char> entry(static_cast<size_t>(length) + 1, '\0');
+    ::SendMessageA(tags, CB_GETLBTEXT, static_cast<WPARAM>(selected),
+                   reinterpret_cast<LPARAM>(entry.data()));
+    // Appended at the very end, whatever the caret position.
+    SetText(scDisplayFormat,
+            Text(scDisplayFormat) + ExtractField(entry.data(), " ", 1, false, true));
+}
+
+void Tf_Settings::cb_LogBandwidthClick() {
+    bool enabled = Checked(scLogBandwidth);
+    ::EnableWindow(Item(scInbound), enabled);
+    ::EnableWindow(Item(scOutbound), enabled);
+}
+
+// Takes effect at once, whichever button closes the dialog afterwards.
+void Tf_Settings::b_ResetLogsClick() {
+    if (::MessageBoxA(Handle(), kResetQuestion, "Reset", MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    try {
+        ResetLog();
+    } catch (const std::exception& error) {
+        TApplication::Instance().ShowException(error);
+    }
+}
+
+void Tf_Settings::b_DefaultDimensionsClick() {
+    SetText(scWidth, "180");
+    SetText(scHeight, "228");
+}

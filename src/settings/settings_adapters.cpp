@@ -1,0 +1,96 @@
+// Tf_Settings, Adapters tab: the list of interfaces, the chosen one's details, auto-detect.
+#include "settings/adapter_entries.h"
+#include "settings/settings_dialog.h"
+#include "traffic/adapter_monitor.h"
+#include "traffic/ip_helper.h"
+
+#include <vector>
+
+namespace {
+
+std::vector<std::string> Entries(HWND list) {
+    std::vector<std::string> entries;
+    LRESULT count = ::SendMessageA(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = ::SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+        std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
+        if (length == CB_ERR || ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i),
+                                               reinterpret_cast<LPARAM>(text.data())) == CB_ERR)
+            text[0] = '\0';
+        entries.emplace_back(text.data());
+    }
+    return entries;
+}
+
+std::string DecimalSeparator() {
+    char separator[8] = {};
+    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
+        return ".";
+    return separator;
+}
+
+// A monitor built only for one reading: it is told to stop before it could log anything, and
+// the owner never touches it after that.
+class TOneReading {
+  public:
+    explicit TOneReading(uint32_t index) : monitor_(TAdapterMonitor::Create(index)) {}
+    TOneReading(const TOneReading&) = delete;
+    TOneReading& operator=(const TOneReading&) = delete;
+    ~TOneReading() { monitor_->RequestStop(); }
+    const TAdapterMonitor& operator*() const { return *monitor_; }
+
+  private:
+    TAdapterMonitor* monitor_;
+};
+
+} // namespace
+
+void Tf_Settings::RefreshNetworkAdapters() {
+    std::vector<MIB_IFROW> rows;
+    ReadInterfaceTable(rows);
+    HWND list = Item(scNetworkAdapters);
+    ::SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const MIB_IFROW& row : rows) {
+        std::string entry = AdapterEntryText(
+            row.dwIndex,
+            std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
+        if (::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str())) < 0)
+            RaiseLastWin32Error("CB_ADDSTRING");
+    }
+}
+
+void Tf_Settings::SelectStoredAdapter(const std::string& stored) {
+    HWND list = Item(scNetworkAdapters);
+    int found = FindStoredAdapterEntry(Entries(list), stored);
+    if (found == kNoEntry)
+        return;
+    ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    cm_NetworkAdaptersSelect();
+}
+
+void Tf_Settings::cm_NetworkAdaptersSelect() {
+    HWND list = Item(scNetworkAdapters);
+    LRESULT selected = ::SendMessageA(list, CB_GETCURSEL, 0, 0);
+    if (selected == CB_ERR)
+        return;
+    int32_t index = 0;
+    if (!ParseAdapterEntryIndex(Entries(list)[static_cast<size_t>(selected)], index))
+        return;
+    std::string details;
+    {
+        TOneReading reading(static_cast<uint32_t>(index));
+        const TAdapterMonitor& monitor = *reading;
+        details = AdapterDetailsText(monitor.AdapterName(), monitor.IPAddress(),
+                                     monitor.MACAddress(), monitor.PortSpeed(), DecimalSeparator());
+    }
+    SetText(scAdapterDetails, details);
+}
+
+void Tf_Settings::b_AutoDetectClick() {
+    HWND list = Item(scNetworkAdapters);
+    int found = FindAutoDetectEntry(Entries(list));
+    if (found == kNoEntry)
+        return;
+    ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    cm_NetworkAdaptersSelect();
+}

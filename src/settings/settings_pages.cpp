@@ -1,0 +1,282 @@
+// Tf_Settings: the window, its tabs and the controls of each page, placed in pixels at 96 DPI.
+#include "app/resource.h"
+#include "display/tags.h"
+#include "settings/colour_swatch.h"
+#include "settings/settings_dialog.h"
+
+#include <commctrl.h>
+#include <uxtheme.h>
+
+namespace {
+
+constexpr int kDetailsCaptionId = 200;
+constexpr int kLabelHeight = 13;
+constexpr int kCheckBoxHeight = 17;
+constexpr int kEditHeight = 21;
+constexpr int kVisibleTags = 20;
+
+struct TTabInfo {
+    const char* Caption;
+    int Icon;
+};
+constexpr TTabInfo kTabs[Tf_Settings::kPageCount] = {{"Adapters", ICON16_ADAPTERS},
+                                                     {"Display", ICON16_DISPLAY},
+                                                     {"Information", ICON16_INFORMATION},
+                                                     {"Logs", ICON16_LOGS},
+                                                     {"General", ICON16_GENERAL}};
+
+// Pages are plain dialog windows: they draw the themed tab background and hand every
+// command and notification of their controls to the settings dialog.
+INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg != WM_COMMAND && msg != WM_NOTIFY)
+        return FALSE;
+    LRESULT result = ::SendMessageA(::GetParent(page), msg, wParam, lParam);
+    ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
+    return TRUE;
+}
+
+SIZE TextSize(HFONT font, const char* text) {
+    TWindowDc screen(nullptr);
+    TSelectObject select(screen.get(), font);
+    SIZE size{};
+    if (!::GetTextExtentPoint32A(screen.get(), text, lstrlenA(text), &size))
+        RaiseLastWin32Error("GetTextExtentPoint32");
+    return size;
+}
+
+} // namespace
+
+Tf_Settings::Tf_Settings(HWND owner, TMemIniFile& store, std::string runKeyPath)
+    : store_(store), runKeyPath_(std::move(runKeyPath)) {
+    TDialogSpec spec;
+    spec.ClassName = "Tf_Settings";
+    spec.Caption = "Settings";
+    spec.ClientWidth = 454;
+    spec.ClientHeight = 299;
+    CreateDialogWindow(spec, owner);
+    CreateControls();
+    FormCreate();
+}
+
+Tf_Settings::~Tf_Settings() {
+    // The controls go before the fonts and pictures they show.
+    DestroyHandle();
+}
+
+HWND Tf_Settings::Item(int id) const {
+    if (HWND own = Control(id))
+        return own;
+    for (HWND page : pages_) {
+        if (HWND item = page ? ::GetDlgItem(page, id) : nullptr)
+            return item;
+    }
+    return nullptr;
+}
+
+void Tf_Settings::SelectTab(int index) {
+    if (index < 0 || index >= kPageCount)
+        return;
+    ::SendMessageA(Control(scTabs), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    for (int i = 0; i < kPageCount; ++i)
+        ::ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
+}
+
+void Tf_Settings::CreateControls() {
+    CreateTabs();
+    CreateAdaptersPage(pages_[0]);
+    CreateDisplayPage(pages_[1]);
+    CreateInformationPage(pages_[2]);
+    CreateLogsPage(pages_[3]);
+    CreateGeneralPage(pages_[4]);
+    AddControl(WC_BUTTONA, "&Cancel", WS_TABSTOP | BS_PUSHBUTTON, 8, 264, 73, 25, scCancel);
+    AddControl(WC_BUTTONA, "&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 380, 264, 67, 25, scOK);
+    SetDefaultButton(scOK);
+    ApplyStyleFonts();
+}
+
+void Tf_Settings::CreateTabs() {
+    HWND tabs =
+        AddControl(WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, 6, 6, 443, 243, scTabs);
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    TBitmapHandle strip(static_cast<HBITMAP>(::LoadImageA(
+        instance, MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!strip)
+        RaiseLastWin32Error("LoadImage");
+    tabIcons_.reset(::ImageList_Create(16, 16, ILC_COLOR32, 10, 0));
+    if (!tabIcons_)
+        RaiseLastWin32Error("ImageList_Create");
+    if (::ImageList_Add(tabIcons_.get(), strip.get(), nullptr) < 0)
+        RaiseLastWin32Error("ImageList_Add");
+    ::SendMessageA(tabs, TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(tabIcons_.get()));
+    for (int i = 0; i < kPageCount; ++i) {
+        TCITEMA item{};
+        item.mask = TCIF_TEXT | TCIF_IMAGE;
+        item.pszText = const_cast<char*>(kTabs[i].Caption);
+        item.iImage = kTabs[i].Icon;
+        if (::SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i),
+                           reinterpret_cast<LPARAM>(&item)) < 0)
+            RaiseLastWin32Error("TCM_INSERTITEM");
+    }
+    for (int i = 0; i < kPageCount; ++i)
+        pages_[i] = CreatePage(i);
+    ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// A page covers the tab control's display area; only the first is visible at first.
+HWND Tf_Settings::CreatePage(int index) {
+    HWND tabs = Control(scTabs);
+    RECT area;
+    ::GetClientRect(tabs, &area);
+    ::SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
+    ::MapWindowPoints(tabs, Handle(), reinterpret_cast<POINT*>(&area), 2);
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | (index == 0 ? WS_VISIBLE : 0);
+    HWND page =
+        ::CreateWindowExA(WS_EX_CONTROLPARENT, "#32770", kTabs[index].Caption, style, area.left,
+                          area.top, area.right - area.left, area.bottom - area.top, Handle(),
+                          nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!page)
+        RaiseLastWin32Error("CreateWindowEx");
+    ::SetWindowLongPtrA(page, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&PageProc));
+    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    return page;
+}
+
+HWND Tf_Settings::AddLabel(HWND page, const char* text, int x, int y, HFONT font) {
+    SIZE size = TextSize(font ? font : DialogFont(), text);
+    int width = ::MulDiv(size.cx, 96, Scale(96)) + 2;
+    HWND label = AddControl(WC_STATICA, text, SS_LEFT | SS_NOPREFIX, x, y, width, kLabelHeight,
+                            font ? kDetailsCaptionId : 0, 0, page);
+    return label;
+}
+
+HWND Tf_Settings::AddCheckBox(HWND page, int id, const char* text, int x, int y, int width) {
+    if (width == 0)
+        width = ::MulDiv(TextSize(DialogFont(), text).cx, 96, Scale(96)) + 24;
+    return AddControl(WC_BUTTONA, text, WS_TABSTOP | BS_AUTOCHECKBOX, x, y, width, kCheckBoxHeight,
+                      id, 0, page);
+}
+
+void Tf_Settings::CreateAdaptersPage(HWND page) {
+    HWND icon = AddControl(WC_STATICA, "", SS_ICON | SS_REALSIZECONTROL, 8, 32, 32, 32,
+                           scAdapterIcon, 0, page);
+    adapterIcon_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                       MAKEINTRESOURCEA(IDI_ADAPTER32), IMAGE_ICON,
+                                                       Scale(32), Scale(32), 0)));
+    if (!adapterIcon_)
+        RaiseLastWin32Error("LoadImage");
+    ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(adapterIcon_.get()), 0);
+    AddLabel(page, "Available network adapters to use", 8, 13);
+    AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 40, 34, 305, 200,
+               scNetworkAdapters, 0, page);
+    AddControl(WC_BUTTONA, "Auto-Detect", WS_TABSTOP | BS_PUSHBUTTON, 352, 32, 75, 25, scAutoDetect,
+               0, page);
+    AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 62, 417, 2, 0, 0, page);
+    boldFont_ = MakeFont("Tahoma", 8, true, false, Scale(96));
+    AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 97, scAdapterDetails, 0, page);
+}
+
+void Tf_Settings::CreateDisplayPage(HWND page) {
+    AddLabel(page, "Alpha Blending Transparency", 8, 10);
+    HWND opacity = AddControl(TRACKBAR_CLASSA, "", WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, 0, 32, 425,
+                              25, scOpacity, 0, page);
+    ::SendMessageA(opacity, TBM_SETRANGE, FALSE, MAKELPARAM(kMinOpacity, kMaxOpacity));
+    ::SendMessageA(opacity, TBM_SETPOS, TRUE, kMaxOpacity);
+    AddLabel(page, "Most Transparent", 8, 56);
+    AddLabel(page, "Most Opaque", 280, 56);
+    AddCheckBox(page, scDropShadow, "Show drop shadow behind application (Requires restart)", 8, 88,
+                337);
+    AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 105, 417, 2, 0, 0, page);
+    struct TSwatch {
+        const char* Caption;
+        int LabelX, LabelY, X, Y, Id;
+        COLORREF Colour;
+    };
+    const TSwatch swatches[] = {
+        {"Background colour:", 8, 136, 112, 128, scBackgroundColour, 12937777},
+        {"Border colour:", 8, 178, 112, 168, scBorderColour, 16777215},
+        {"Font Colour:", 176, 136, 248, 128, scFontColour, 16777215}};
+    for (const TSwatch& s : swatches) {
+        AddLabel(page, s.Caption, s.LabelX, s.LabelY);
+        HWND swatch = AddControl(ColourSwatchClass(), "", 0, s.X, s.Y, 41, 33, s.Id, 0, page);
+        ::SendMessageA(swatch, kSwatchSetColour, s.Colour, 0);
+    }
+    AddControl(WC_BUTTONA, "..", WS_TABSTOP | BS_PUSHBUTTON, 296, 132, 25, 25, scSelectFont, 0,
+               page);
+    AddCheckBox(page, scBold, "Bold", 176, 165);
+    AddCheckBox(page, scItalic, "Italic", 176, 186);
+}
+
+void Tf_Settings::CreateInformationPage(HWND page) {
+    AddLabel(page, "Information shown should adopt the following format:", 8, 8);
+    AddControl(WC_EDITA, "",
+               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 8, 32, 417,
+               89, scDisplayFormat, WS_EX_CLIENTEDGE, page);
+    AddControl(WC_BUTTONA, "Insert >", WS_TABSTOP | BS_PUSHBUTTON, 8, 126, 65, 25, scInsertTag, 0,
+               page);
+    HWND tags = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 80, 128,
+                           345, 300, scTags, 0, page);
+    for (const TTagEntry& entry : TagEntries()) {
+        std::string text = TagEntryText(entry);
+        if (::SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
+            RaiseLastWin32Error("CB_ADDSTRING");
+    }
+    // Twenty entries visible when the list is open.
+    ::SendMessageA(tags, CB_SETMINVISIBLE, kVisibleTags, 0);
+    RECT rc;
+    ::GetWindowRect(tags, &rc);
+    LRESULT field = ::SendMessageA(tags, CB_GETITEMHEIGHT, static_cast<WPARAM>(-1), 0);
+    LRESULT item = ::SendMessageA(tags, CB_GETITEMHEIGHT, 0, 0);
+    ::SetWindowPos(tags, nullptr, 0, 0, rc.right - rc.left,
+                   static_cast<int>(field + kVisibleTags * item + 8),
+                   SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 160);
+    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, 155, 158, 46, kEditHeight, scMonthQuota,
+               WS_EX_CLIENTEDGE, page);
+    AddLabel(page, " allowed per month", 208, 162);
+    AddLabel(page, "Display data to", 8, 186);
+    HWND places = AddControl(WC_EDITA, "2", WS_TABSTOP | ES_AUTOHSCROLL, 91, 182, 30, kEditHeight,
+                             scDecimalPlaces, WS_EX_CLIENTEDGE, page);
+    HWND upDown = AddControl(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                             121, 182, 17, kEditHeight, scDecimalPlacesUpDown, 0, page);
+    ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(places), 0);
+    ::SendMessageA(upDown, UDM_SETRANGE32, 0, kMaxDecimalPlaces);
+    ::SendMessageA(upDown, UDM_SETPOS32, 0, 2);
+    AddLabel(page, "decimal places", 144, 186);
+}
+
+void Tf_Settings::CreateLogsPage(HWND page) {
+    AddCheckBox(page, scLogBandwidth, "Log bandwidth usage", 8, 8);
+    ::EnableWindow(AddCheckBox(page, scInbound, "Inbound", 16, 28), FALSE);
+    ::EnableWindow(AddCheckBox(page, scOutbound, "Outbound", 16, 46), FALSE);
+    AddControl(WC_BUTTONA, "&Reset Logs", WS_TABSTOP | BS_PUSHBUTTON, 8, 72, 81, 25, scResetLogs, 0,
+               page);
+}
+
+void Tf_Settings::CreateGeneralPage(HWND page) {
+    // The frame's contents are placed relative to the frame at (8, 8).
+    constexpr int fx = 8, fy = 8;
+    AddControl(WC_BUTTONA, "Dimensions", BS_GROUPBOX, fx, fy, 417, 89, 0, 0, page);
+    AddLabel(page, "Width:", fx + 8, fy + 27);
+    AddControl(WC_EDITA, "180", WS_TABSTOP | ES_AUTOHSCROLL, fx + 48, fy + 24, 97, kEditHeight,
+               scWidth, WS_EX_CLIENTEDGE, page);
+    AddLabel(page, "Height:", fx + 8, fy + 52);
+    AddControl(WC_EDITA, "228", WS_TABSTOP | ES_AUTOHSCROLL, fx + 48, fy + 48, 97, kEditHeight,
+               scHeight, WS_EX_CLIENTEDGE, page);
+    AddControl(WC_BUTTONA, "Defaults", WS_TABSTOP | BS_PUSHBUTTON, fx + 336, fy + 48, 67, 25,
+               scDefaultDimensions, 0, page);
+    AddCheckBox(page, scStayOnTop, "Always stay on top", 8, 112);
+    AddCheckBox(page, scMinimizeToTray, "Minimize to system tray", 8, 136);
+    AddCheckBox(page, scRunOnStartup, "Run on Windows startup", 8, 160);
+}
+
+void Tf_Settings::ApplyStyleFonts() {
+    if (!italicFont_)
+        italicFont_ = MakeFont("Tahoma", 8, false, true, Scale(96));
+    ::SendMessageA(Item(kDetailsCaptionId), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()),
+                   TRUE);
+    ::SendMessageA(Item(scBold), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
+    ::SendMessageA(Item(scItalic), WM_SETFONT, reinterpret_cast<WPARAM>(italicFont_.get()), TRUE);
+}
+

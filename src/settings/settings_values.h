@@ -1,0 +1,59 @@
+// What the settings dialog edits, as plain values, and how they map to the configuration
+// store: each reader's own default on loading, the dialog's order of keys on saving.
+#pragma once
+#include "settings/mem_ini_file.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+struct TSettingsValues {
+    // Load: "activeadapter" as stored text, matched against the adapter entries' indexes.
+    std::string ActiveAdapterText;
+    // Save: the selected adapter entry, if any ("2. Ethernet Controller").
+    std::optional<std::string> SelectedAdapterEntry;
+    int32_t Opacity = 0; // as stored; the slider limits it to 10..100
+    bool DropShadow = true;
+    int32_t BackgroundColour = 12937777;
+    int32_t BorderColour = 16777215;
+    int32_t FontColour = 16777215;
+    std::string FontName = "Trebuchet MS";
+    int32_t FontSize = 8;
+    bool FontBold = false;
+    bool FontItalic = false;
+    std::string Format; // for editing: line breaks as CR LF
+    bool LogBandwidth = true;
+    bool LogInbound = true;
+    bool LogOutbound = true;
+    bool ShowQuota = true;
+    std::string MonthQuota = "10000";
+    std::string Width = "180";
+    std::string Height = "228";
+    bool StayOnTop = true;
+    int32_t DecimalPlaces = 2;
+    bool MinimizeToTray = true;
+};
+
+// Reads every value the dialog shows, with the dialog's defaults.
+TSettingsValues LoadSettingsValues(const TMemIniFile& store);
+
+// Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
+// dialog's). The adapter is skipped when no entry is selected or its index is not a number.
+void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& values);
+
+// The template between store and edit field: "%nl%" <-> CR LF, every occurrence, exact case.
+std::string TemplateForEditing(const std::string& stored);
+std::string TemplateForStoring(const std::string& edited);
+
+constexpr int32_t kMinOpacity = 10;
+constexpr int32_t kMaxOpacity = 100;
+constexpr int32_t kMaxDecimalPlaces = 9;
+
+// A stored opacity as the slider shows it.
+int32_t OpacityForSlider(int32_t stored);
+// A stored decimal-places value taken as a 16-bit number, then limited to 0..9 as the
+// up-down control shows it.
+int32_t DecimalPlacesForUpDown(int32_t stored);
+// The decimal places typed into the field when they are a whole number from 0 to 9;
+// otherwise lastValid.
+int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid);

@@ -1,0 +1,151 @@
+// Response handling of the download component: pure functions and the header state machine.
+#include "update/http_response.h"
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && IsBlankOrControl(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && IsBlankOrControl(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+std::string AsciiUpper(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return out;
+}
+
+// Optional sign and decimal digits within the signed 32-bit range, nothing else.
+bool ParseInt32(std::string_view text, int32_t& value) {
+    bool negative = false;
+    if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    if (text.empty())
+        return false;
+    int64_t magnitude = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        magnitude = magnitude * 10 + (c - '0');
+        if (magnitude > int64_t{std::numeric_limits<int32_t>::max()} + 1)
+            return false;
+    }
+    int64_t result = negative ? -magnitude : magnitude;
+    if (result > std::numeric_limits<int32_t>::max())
+        return false;
+    value = static_cast<int32_t>(result);
+    return true;
+}
+
+constexpr std::string_view kTerminator = "\r\n\r\n";
+
+} // namespace
+
+THttpLocation NormaliseLocation(std::string& remotePath) {
+    if (remotePath.find('/') == std::string::npos)
+        remotePath += '/';
+    size_t scheme = remotePath.find("://");
+    if (scheme != std::string::npos)
+        remotePath.erase(0, scheme + 3);
+    size_t slash = remotePath.find('/');
+    if (slash == std::string::npos)
+        return {remotePath, "/"}; // "scheme://host" alone
+    return {remotePath.substr(0, slash), remotePath.substr(slash)};
+}
+
+std::string BuildRequest(const THttpLocation& location) {
+    return "GET " + location.Path + " HTTP/1.0\r\nHost: " + location.Host + "\r\n\r\n";
+}
+
+std::vector<std::string> SplitHeaderLines(std::string_view header) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < header.size(); ++i) {
+        if (header[i] != '\r' && header[i] != '\n')
+            continue;
+        lines.emplace_back(header.substr(start, i - start));
+        if (header[i] == '\r' && i + 1 < header.size() && header[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < header.size())
+        lines.emplace_back(header.substr(start));
+    return lines;
+}
+
+int32_t DeclaredLength(const std::vector<std::string>& headerLines) {
+    int32_t declared = 0;
+    for (const std::string& line : headerLines) {
+        size_t colon = line.find(':');
+        std::string_view name = colon == std::string::npos
+                                    ? std::string_view()
+                                    : std::string_view(line).substr(0, colon);
+        if (AsciiUpper(Trim(name)) != "CONTENT-LENGTH")
+            continue;
+        int32_t value = 0;
+        declared = ParseInt32(Trim(std::string_view(line).substr(colon + 1)), value) ? value : 0;
+    }
+    return declared;
+}
+
+uint8_t PercentDone(int32_t declaredLength, int32_t bytesIn) {
+    if (declaredLength == 0)
+        return 0;
+    double percent = std::trunc((100.0 / declaredLength) * bytesIn);
+    if (!std::isfinite(percent) || std::fabs(percent) >= 9.0e18)
+        return 0;
+    // Only the low 8 bits are kept, as a byte holds them.
+    return static_cast<uint8_t>(static_cast<uint64_t>(static_cast<int64_t>(percent)) & 0xFF);
+}
+
+bool SpeedSampleDue(uint32_t now, uint32_t periodStart, int32_t interval) {
+    uint32_t elapsed = now - periodStart; // modulo 2^32
+    return int64_t{elapsed} >= int64_t{interval};
+}
+
+void THttpResponse::Reset() {
+    pending_.clear();
+    lines_.clear();
+    declared_ = 0;
+    headerReceived_ = false;
+}
+
+bool THttpResponse::Feed(const char* data, size_t size, const TBodySink& sink) {
+    if (headerReceived_) {
+        if (size > 0)
+            sink(data, size);
+        return true;
+    }
+    size_t searchFrom = pending_.size() >= 3 ? pending_.size() - 3 : 0;
+    pending_.append(data, size);
+    size_t end = pending_.find(kTerminator, searchFrom);
+    if (end == std::string::npos) {
+        if (pending_.size() <= kMaxHeaderBytes)
+            return true;
+        pending_.clear();
+        return false;
+    }
+    lines_ = SplitHeaderLines(std::string_view(pending_).substr(0, end));
+    declared_ = ::DeclaredLength(lines_);
+    headerReceived_ = true;
+    size_t bodyStart = end + kTerminator.size();
+    if (bodyStart < pending_.size())
+        sink(pending_.data() + bodyStart, pending_.size() - bodyStart);
+    pending_.clear();
+    pending_.shrink_to_fit();
+    return true;
+}

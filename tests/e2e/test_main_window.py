@@ -1,0 +1,117 @@
+"""The main window's look and behaviour, driven as a user would: real mouse drags, the tray
+icon, its menu commands and the display settings."""
+import os
+import time
+import unittest
+
+from harness import CorvaneTestCase, WM_COMMAND, drag, wait_until, xdotool
+
+NO_LOGGING = "[bandwidth]\ndolog=0\n"
+CS_DROPSHADOW = 0x20000
+WM_TIMER = 0x0113
+MSG_GDI_OBJECT_COUNT = 0x8000 + 100
+IDM_MINIMIZE = 40004
+
+
+def place(left, top):
+    return f"[display]\nleft={left}\ntop={top}\n" + NO_LOGGING
+
+
+class LookTest(CorvaneTestCase):
+    def test_default_window(self):
+        app = self.launch(config=NO_LOGGING)
+        info = app.info()
+        self.assertEqual((info["left"], info["top"], info["width"], info["height"]), (5, 5, 180, 228))
+        self.assertEqual(info["topmost"], 1)
+        self.assertTrue(info["classstyle"] & CS_DROPSHADOW)
+        self.assertEqual(info["layered"], 0)
+        self.assertEqual(info["style"] & 0x00C00000, 0, "no caption")
+        time.sleep(1.5)  # one display tick
+        shot = app.screenshot("main_window.png", crop=(0, 0, 200, 250))
+        self.assertTrue(os.path.getsize(shot) > 0)
+
+    def test_opacity_and_stacking_settings(self):
+        app = self.launch(config="[display]\nopacity=50\nstayontop=0\ndropshadow=0\n" + NO_LOGGING)
+        info = app.info()
+        self.assertEqual((info["layered"], info["alpha"]), (1, 100))
+        self.assertEqual(info["topmost"], 0)
+        self.assertFalse(info["classstyle"] & CS_DROPSHADOW)
+
+    def test_size_from_settings(self):
+        app = self.launch(config="[display]\nwidth=300\nheight=120\n" + NO_LOGGING)
+        info = app.info()
+        self.assertEqual((info["width"], info["height"]), (300, 120))
+
+    def test_gdi_objects_stay_flat_over_ticks(self):
+        app = self.launch(config=NO_LOGGING)
+        time.sleep(3.5)
+        after_three = app.send(MSG_GDI_OBJECT_COUNT)
+        for _ in range(27):
+            app.post(WM_TIMER, 1, 0)
+        after_thirty = app.send(MSG_GDI_OBJECT_COUNT)  # answered after the posted ticks
+        self.assertGreater(after_three, 0)
+        self.assertEqual(after_thirty, after_three)
+
+
+class DragTest(CorvaneTestCase):
+    def drag_window_to(self, app, left, top):
+        info = app.info()
+        grip = (info["left"] + 40, info["top"] + 60)  # over the statistics text
+        drag(grip, (grip[0] + left - info["left"], grip[1] + top - info["top"]))
+        time.sleep(0.5)
+        return app.info()
+
+    def test_left_edge_snaps_within_five_pixels(self):
+        app = self.launch(config=place(100, 100))
+        info = self.drag_window_to(app, 3, 100)
+        self.assertEqual((info["left"], info["top"]), (0, 100))
+        info = self.drag_window_to(app, 5, 200)
+        self.assertEqual((info["left"], info["top"]), (5, 200))
+
+    def test_bottom_edge_snaps_onto_the_work_area(self):
+        app = self.launch(config=place(300, 300))
+        work = app.work_area()
+        info = self.drag_window_to(app, 300, work[3] - 228 - 4)
+        self.assertEqual(info["top"] + info["height"], work[3])
+
+    def test_position_is_stored_after_a_drag(self):
+        app = self.launch(config=place(100, 100))
+        self.drag_window_to(app, 250, 150)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        config = app.read("config.ini").decode("latin-1")
+        self.assertIn("top=150\r\n", config)
+        self.assertIn("left=250\r\n", config)
+
+    def test_quota_bar_is_no_grip(self):
+        app = self.launch(config=place(100, 100))
+        drag((100 + 60, 100 + 216), (100 + 160, 100 + 300))
+        time.sleep(0.5)
+        info = app.info()
+        self.assertEqual((info["left"], info["top"]), (100, 100))
+
+
+class TrayTest(CorvaneTestCase):
+    # Under Wine without a desktop tray, icons show in Wine's own tray window.
+    def test_minimize_shows_icon_and_click_restores(self):
+        app = self.launch(config="[display]\ngototray=0\nleft=400\ntop=300\n" + NO_LOGGING)
+        self.assertEqual(app.tray_icons(), 0)
+        app.post(WM_COMMAND, IDM_MINIMIZE, 0)
+        self.assertTrue(wait_until(lambda: app.tray_icons() == 1, timeout=15))
+        self.assertTrue(wait_until(lambda: app.info()["iconic"] == 1, timeout=15))
+        centre = app.tray_icon_centre()
+        xdotool("mousemove", *centre)
+        xdotool("click", 1)
+        self.assertTrue(wait_until(lambda: app.info()["iconic"] == 0 and app.info()["visible"] == 1, timeout=15))
+        self.assertTrue(wait_until(lambda: app.tray_icons() == 0, timeout=15))
+
+    def test_minimize_to_tray_hides_the_window(self):
+        app = self.launch(config="[display]\nleft=400\ntop=300\n" + NO_LOGGING)
+        self.assertEqual(app.tray_icons(), 1)
+        app.post(WM_COMMAND, IDM_MINIMIZE, 0)
+        self.assertTrue(wait_until(lambda: app.info()["visible"] == 0, timeout=15))
+        self.assertEqual(app.tray_icons(), 1)
+
+
+if __name__ == "__main__":
+    unittest.main()

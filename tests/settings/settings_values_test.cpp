@@ -1,0 +1,238 @@
+// Tests of the mapping between the settings dialog's values and the configuration store.
+#include "settings/settings_values.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file a first OK writes when nothing was stored and the adapter with index 2 is chosen.
+const char kExampleFile[] = "[network]\r\n"
+                            "activeadapter=2\r\n"
+                            "\r\n"
+                            "[display]\r\n"
+                            "opacity=10\r\n"
+                            "dropshadow=1\r\n"
+                            "bgcolour=12937777\r\n"
+                            "bordercolour=16777215\r\n"
+                            "fontcolour=16777215\r\n"
+                            "fontname=Trebuchet MS\r\n"
+                            "fontsize=8\r\n"
+                            "fontbold=0\r\n"
+                            "fontitalic=0\r\n"
+                            "format=\r\n"
+                            "showquota=1\r\n"
+                            "monthquota=10000\r\n"
+                            "width=180\r\n"
+                            "height=228\r\n"
+                            "stayontop=1\r\n"
+                            "decimalplaces=2\r\n"
+                            "gototray=1\r\n"
+                            "\r\n"
+                            "[bandwidth]\r\n"
+                            "dolog=1\r\n"
+                            "dologins=1\r\n"
+                            "dologouts=1\r\n"
+                            "\r\n";
+
+// What the dialog does between loading and saving when the user changes nothing.
+TSettingsValues AsTheControlsHoldThem(TSettingsValues values) {
+    values.Opacity = OpacityForSlider(values.Opacity);
+    values.DecimalPlaces = DecimalPlacesForUpDown(values.DecimalPlaces);
+    return values;
+}
+
+class TempFolder {
+  public:
+    TempFolder() {
+        std::random_device device;
+        std::mt19937_64 mix(device());
+        do {
+            path_ = fs::temp_directory_path() / ("corvane-settings-" + std::to_string(mix()));
+        } while (!fs::create_directory(path_));
+    }
+    ~TempFolder() {
+        std::error_code ec;
+        fs::remove_all(path_, ec);
+    }
+    std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+  private:
+    fs::path path_;
+};
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+} // namespace
+
+TEST(SettingsValuesLoad, WithoutAnyFileEveryValueIsTheDialogsDefault) {
+    TMemIniFile store("config.ini", "");
+    const TSettingsValues v = LoadSettingsValues(store);
+    EXPECT_EQ(v.ActiveAdapterText, "0");
+    EXPECT_FALSE(v.SelectedAdapterEntry.has_value());
+    EXPECT_EQ(v.Opacity, 0);
+    EXPECT_EQ(OpacityForSlider(v.Opacity), 10);
+    EXPECT_TRUE(v.DropShadow);
+    EXPECT_EQ(v.BackgroundColour, 12937777);
+    EXPECT_EQ(v.BorderColour, 16777215);
+    EXPECT_EQ(v.FontColour, 16777215);
+    EXPECT_EQ(v.FontName, "Trebuchet MS");
+    EXPECT_EQ(v.FontSize, 8);
+    EXPECT_FALSE(v.FontBold);
+    EXPECT_FALSE(v.FontItalic);
+    EXPECT_EQ(v.Format, "");
+    EXPECT_TRUE(v.LogBandwidth);
+    EXPECT_TRUE(v.LogInbound);
+    EXPECT_TRUE(v.LogOutbound);
+    EXPECT_TRUE(v.ShowQuota);
+    EXPECT_EQ(v.MonthQuota, "10000");
+    EXPECT_EQ(v.Width, "180");
+    EXPECT_EQ(v.Height, "228");
+    EXPECT_TRUE(v.StayOnTop);
+    EXPECT_EQ(v.DecimalPlaces, 2);
+    EXPECT_TRUE(v.MinimizeToTray);
+}
+
+TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
+    TMemIniFile store("config.ini", "[Network]\nActiveAdapter=02\n"
+                                    "[display]\nopacity=55\ndropshadow=0\nbgcolour=$FF\n"
+                                    "fontname=Courier New\nfontsize=11\nfontbold=1\n"
+                                    "fontitalic=true\nmonthquota=lots\nwidth=wide\n"
+                                    "height=300\nstayontop=0\ndecimalplaces=65539\n"
+                                    "gototray=0\nshowquota=0\n"
+                                    "[bandwidth]\ndolog=0\ndologins=2\ndologouts=0\n");
+    const TSettingsValues v = LoadSettingsValues(store);
+    EXPECT_EQ(v.ActiveAdapterText, "02"); // as text, not as a number
+    EXPECT_EQ(v.Opacity, 55);
+    EXPECT_FALSE(v.DropShadow);
+    EXPECT_EQ(v.BackgroundColour, 255);
+    EXPECT_EQ(v.FontName, "Courier New");
+    EXPECT_EQ(v.FontSize, 11);
+    EXPECT_TRUE(v.FontBold);
+    EXPECT_FALSE(v.FontItalic); // "true" is not an integer: the default
+    EXPECT_EQ(v.MonthQuota, "lots");
+    EXPECT_EQ(v.Width, "180"); // through the integer reader
+    EXPECT_EQ(v.Height, "300");
+    EXPECT_FALSE(v.StayOnTop);
+    EXPECT_EQ(v.DecimalPlaces, 3); // 65539 taken as a 16-bit number
+    EXPECT_FALSE(v.MinimizeToTray);
+    EXPECT_FALSE(v.ShowQuota);
+    EXPECT_FALSE(v.LogBandwidth);
+    EXPECT_TRUE(v.LogInbound);
+    EXPECT_FALSE(v.LogOutbound);
+}
+
+TEST(SettingsValuesLoad, PresentButEmptyTextsStayEmpty) {
+    TMemIniFile store("config.ini", "[display]\nformat=\nmonthquota=\n");
+    const TSettingsValues v = LoadSettingsValues(store);
+    EXPECT_EQ(v.Format, "");
+    EXPECT_EQ(v.MonthQuota, "");
+}
+
+TEST(SettingsValuesSave, FirstOkWithoutAFileWritesTheExampleFileByteForByte) {
+    TempFolder folder;
+    const std::string path = folder.File("config.ini");
+    TMemIniFile store(path);
+    TSettingsValues v = AsTheControlsHoldThem(LoadSettingsValues(store));
+    v.SelectedAdapterEntry = "2. Ethernet Controller";
+    SaveSettingsValues(store, v);
+    store.FlushToFile();
+    EXPECT_EQ(ReadBytes(path), kExampleFile);
+}
+
+TEST(SettingsValuesSave, WithoutAUsableAdapterEntryTheStoredAdapterStays) {
+    for (const char* entry : {"", "Ethernet Controller", "x. Ethernet", "."}) {
+        TMemIniFile store("config.ini", "[network]\nactiveadapter=7\n");
+        TSettingsValues v = LoadSettingsValues(store);
+        v.SelectedAdapterEntry = entry;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "activeadapter", "none"), "7") << entry;
+    }
+    TMemIniFile empty("config.ini", "");
+    SaveSettingsValues(empty, LoadSettingsValues(empty));
+    EXPECT_EQ(empty.QueryText("network", "activeadapter", "none"), "none");
+    EXPECT_EQ(empty.ToText().rfind("[display]", 0), 0u) << "no network section is created";
+}
+
+TEST(SettingsValuesSave, EntryIndexIsStoredAsAnInteger) {
+    TMemIniFile store("config.ini", "[network]\nactiveadapter=7\n");
+    TSettingsValues v = LoadSettingsValues(store);
+    v.SelectedAdapterEntry = "12. Adapter 2.0";
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.QueryText("network", "activeadapter", ""), "12");
+}
+
+TEST(SettingsValuesSave, FreeTextFieldsAreStoredAsTyped) {
+    TMemIniFile store("config.ini", "");
+    TSettingsValues v = LoadSettingsValues(store);
+    v.MonthQuota = " 5 GB";
+    v.Width = "wide";
+    v.Height = "";
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.QueryText("display", "monthquota", "?"), " 5 GB");
+    EXPECT_EQ(store.QueryText("display", "width", "?"), "wide");
+    EXPECT_EQ(store.QueryText("display", "height", "?"), "");
+    EXPECT_EQ(LoadSettingsValues(store).Width, "180");
+}
+
+TEST(SettingsValuesSave, DirectionSwitchesAreStoredWhateverTheMainSwitch) {
+    TMemIniFile store("config.ini", "");
+    TSettingsValues v = LoadSettingsValues(store);
+    v.LogBandwidth = false;
+    v.LogInbound = true;
+    v.LogOutbound = false;
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.QueryText("bandwidth", "dolog", "?"), "0");
+    EXPECT_EQ(store.QueryText("bandwidth", "dologins", "?"), "1");
+    EXPECT_EQ(store.QueryText("bandwidth", "dologouts", "?"), "0");
+}
+
+TEST(SettingsValuesTemplate, TwoLinesAreStoredOnOneLineAndComeBackAsTwo) {
+    TMemIniFile store("config.ini", "");
+    TSettingsValues v = LoadSettingsValues(store);
+    v.Format = "In %kBinpersec%\r\nOut %kBoutpersec%";
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.QueryText("display", "format", ""), "In %kBinpersec%%nl%Out %kBoutpersec%");
+    EXPECT_EQ(LoadSettingsValues(store).Format, v.Format);
+}
+
+TEST(SettingsValuesTemplate, LineBreakTagMatchesEveryOccurrenceAndExactCase) {
+    EXPECT_EQ(TemplateForEditing("a%nl%%nl%b%NL%c%nl"), "a\r\n\r\nb%NL%c%nl");
+    EXPECT_EQ(TemplateForStoring("a\r\n\r\nb\nc\r"), "a%nl%%nl%b\nc\r");
+    EXPECT_EQ(TemplateForEditing(""), "");
+    // A tag the user inserted stands as typed and reopens as a line break.
+    EXPECT_EQ(TemplateForEditing(TemplateForStoring("x%nl%y")), "x\r\ny");
+}
+
+TEST(SettingsValuesLimits, SliderAndUpDownShowStoredValuesWithinTheirRanges) {
+    EXPECT_EQ(OpacityForSlider(0), 10);
+    EXPECT_EQ(OpacityForSlider(-5), 10);
+    EXPECT_EQ(OpacityForSlider(55), 55);
+    EXPECT_EQ(OpacityForSlider(250), 100);
+    EXPECT_EQ(DecimalPlacesForUpDown(2), 2);
+    EXPECT_EQ(DecimalPlacesForUpDown(12), 9);
+    EXPECT_EQ(DecimalPlacesForUpDown(-1), 0);
+    EXPECT_EQ(DecimalPlacesForUpDown(65536 + 4), 4);
+}
+
+TEST(SettingsValuesLimits, TypedDecimalPlacesCountOnlyFromZeroToNine) {
+    EXPECT_EQ(ParseDecimalPlaces("7", 2), 7);
+    EXPECT_EQ(ParseDecimalPlaces("0", 2), 0);
+    EXPECT_EQ(ParseDecimalPlaces("09", 2), 9);
+    EXPECT_EQ(ParseDecimalPlaces("12", 2), 2);
+    EXPECT_EQ(ParseDecimalPlaces("10", 4), 4);
+    EXPECT_EQ(ParseDecimalPlaces("", 3), 3);
+    EXPECT_EQ(ParseDecimalPlaces("-1", 3), 3);
+    EXPECT_EQ(ParseDecimalPlaces("4a", 3), 3);
+    EXPECT_EQ(ParseDecimalPlaces("99999999999999999999", 5), 5);
+}

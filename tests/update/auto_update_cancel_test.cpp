@@ -1,0 +1,127 @@
+// The update dialog's layout, its Cancel button while downloads run, and a descriptor file that
+// cannot be created; the update site is the scripted server.
+#include "update_dialog_fixture.h"
+
+TEST_F(AutoUpdateDialogTest, ShowsItsLayoutAndCancelAsksWhileConnecting) {
+    TScriptedServer server({{HoldOpen()}}); // the site never answers
+    UseScriptedServer(server);
+    RunDialog([&](TDialogDriver& d) {
+        HWND dialog = WaitForDialog(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(::GetWindowLongA(dialog, GWL_STYLE) & WS_SYSMENU, 0);
+        RECT client{};
+        ::GetClientRect(dialog, &client);
+        EXPECT_EQ(client.right, 299);
+        EXPECT_EQ(client.bottom, 158);
+        RECT frame{};
+        ::GetWindowRect(dialog, &frame);
+        EXPECT_LE(std::abs((frame.left + frame.right) / 2 - ::GetSystemMetrics(SM_CXSCREEN) / 2),
+                  1);
+        EXPECT_LE(std::abs((frame.top + frame.bottom) / 2 - ::GetSystemMetrics(SM_CYSCREEN) / 2),
+                  1);
+        const struct {
+            int Id;
+            RECT Place;
+        } controls[] = {{Tf_AutoUpdate::kStatusId, {16, 16, 289, 29}},
+                        {Tf_AutoUpdate::kProgressId, {16, 40, 281, 57}},
+                        {Tf_AutoUpdate::kNoteId, {16, 80, 289, 113}},
+                        {Tf_AutoUpdate::kCancelId, {16, 120, 91, 145}}};
+        for (const auto& c : controls) {
+            RECT rc = ClientRectOf(dialog, c.Id);
+            EXPECT_TRUE(EqualRect(&rc, &c.Place)) << "control " << c.Id;
+        }
+        EXPECT_EQ(StatusText(dialog), kConnecting);
+        EXPECT_EQ(d.Text(::GetDlgItem(dialog, Tf_AutoUpdate::kNoteId)),
+                  "If this dialog remains idle for a long period of time, the download site "
+                  "may be unavailable");
+        EXPECT_EQ(d.Text(::GetDlgItem(dialog, Tf_AutoUpdate::kCancelId)), "&Cancel");
+        LOGFONTA font{};
+        auto hfont = reinterpret_cast<HFONT>(
+            ::SendMessageA(::GetDlgItem(dialog, Tf_AutoUpdate::kStatusId), WM_GETFONT, 0, 0));
+        ASSERT_TRUE(::GetObjectA(hfont, sizeof font, &font));
+        EXPECT_STREQ(font.lfFaceName, "Tahoma");
+        EXPECT_EQ(font.lfHeight, -11);
+        ASSERT_TRUE(d.WaitUntil([&] { return server.Requests().size() == 1; }));
+        EXPECT_EQ(server.Requests()[0], "GET /udf/wendrel.udf HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        HWND question = d.WaitForBox("Cancel");
+        ASSERT_NE(question, nullptr);
+        TBoxView view = d.Describe(question);
+        EXPECT_EQ(view.Text, "Are you sure you want to cancel the auto-update process?");
+        EXPECT_EQ(view.Icon, IDI_QUESTION);
+        EXPECT_TRUE(view.Yes && view.No);
+        d.Answer(question, IDNO);
+        ASSERT_TRUE(d.WaitGone(question));
+        EXPECT_TRUE(::IsWindow(dialog));
+        EXPECT_TRUE(FileExists(folder + "version.tmp")); // still downloading
+
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        question = d.WaitForBox("Cancel");
+        ASSERT_NE(question, nullptr);
+        d.Answer(question, IDYES);
+        EXPECT_TRUE(d.WaitGone(dialog));
+        EXPECT_FALSE(FileExists(folder + "version.tmp"));
+    });
+}
+
+TEST_F(AutoUpdateDialogTest, CancelDuringTheSetupDownloadDeletesThePartialFile) {
+    const std::string descriptor = Descriptor(7, kTestSetupSignatureV7);
+    TScriptedServer server(
+        {{SendBytes("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(descriptor.size()) +
+                    "\r\n\r\n" + descriptor),
+          CloseConnection()},
+         {SendBytes("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(40000, 'x')),
+          HoldOpen()}});
+    UseScriptedServer(server);
+    RunDialog([&](TDialogDriver& d) {
+        HWND dialog = WaitForDialog(d);
+        HWND box = d.WaitForBox("New Version");
+        ASSERT_NE(box, nullptr);
+        d.Answer(box, IDYES);
+        ASSERT_TRUE(d.WaitUntil([&] {
+            return StatusText(dialog) == "Downloading latest update (39KB downloaded)";
+        })) << StatusText(dialog);
+        HWND progress = ::GetDlgItem(dialog, Tf_AutoUpdate::kProgressId);
+        EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 40);
+        EXPECT_EQ(server.Requests()[1], "GET /setup7.exe HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
+
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        HWND question = d.WaitForBox("Cancel");
+        ASSERT_NE(question, nullptr);
+        d.Answer(question, IDNO);
+        ASSERT_TRUE(d.WaitGone(question));
+        EXPECT_TRUE(FileExists(folder + "setup.exe"));
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        question = d.WaitForBox("Cancel");
+        ASSERT_NE(question, nullptr);
+        d.Answer(question, IDYES);
+        EXPECT_TRUE(d.WaitGone(dialog));
+        EXPECT_FALSE(FileExists(folder + "setup.exe"));
+    });
+    EXPECT_EQ(main.CloseRequests.load(), 0);
+}
+
+TEST_F(AutoUpdateDialogTest, AVersionFileThatCannotBeCreatedIsReportedAndNothingRuns) {
+    // Held open without sharing, the file cannot be replaced.
+    std::string path = folder + "version.tmp";
+    TFileHandle held(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    RunDialog([&](TDialogDriver& d) {
+        HWND box = d.WaitForBox("Corvane");
+        ASSERT_NE(box, nullptr);
+        TBoxView view = d.Describe(box);
+        const std::string prefix = "Cannot create file \"" + path + "\". ";
+        EXPECT_EQ(view.Text.substr(0, prefix.size()), prefix);
+        EXPECT_EQ(view.Text.back(), '.');
+        EXPECT_EQ(view.Icon, IDI_ERROR);
+        d.Answer(box, IDOK);
+        HWND dialog = WaitForDialog(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(StatusText(dialog), kConnecting);
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        EXPECT_TRUE(d.WaitGone(dialog));
+        EXPECT_EQ(d.AnyBox(), nullptr);
+    });
+}

@@ -1,0 +1,83 @@
+// Helpers of the Windows update tests: a scripted HTTP server on 127.0.0.1, the message pump,
+// temporary folders and files.
+#pragma once
+#include <winsock2.h>
+#include <windows.h>
+
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+// One step of what the server does on a connection, after it has read the request.
+struct TServerStep {
+    enum TKind { Send, Pause, Close, Hold } Kind;
+    std::string Bytes;
+    int Millis = 0;
+};
+inline TServerStep SendBytes(std::string bytes) {
+    return {TServerStep::Send, std::move(bytes), 0};
+}
+// Gives the client time to read what came before, so that the next bytes arrive apart.
+inline TServerStep PauseMs(int millis) {
+    return {TServerStep::Pause, {}, millis};
+}
+inline TServerStep CloseConnection() {
+    return {TServerStep::Close, {}, 0};
+}
+// Keeps the connection open until Release() or the server's end.
+inline TServerStep HoldOpen() {
+    return {TServerStep::Hold, {}, 0};
+}
+
+// Accepts one connection per script, in order, and plays the script on it byte by byte.
+class TScriptedServer {
+  public:
+    explicit TScriptedServer(std::vector<std::vector<TServerStep>> scripts);
+    ~TScriptedServer();
+    int Port() const { return port_; }
+    // The requests received so far, one per connection.
+    std::vector<std::string> Requests() const;
+    void Release();
+
+  private:
+    void Run();
+    void Play(SOCKET client, const std::vector<TServerStep>& script);
+
+    std::vector<std::vector<TServerStep>> scripts_;
+    SOCKET listener_ = INVALID_SOCKET;
+    SOCKET client_ = INVALID_SOCKET; // closed by the destructor to end a blocked receive
+    int port_ = 0;
+    mutable std::mutex mutex_;
+    std::condition_variable released_;
+    bool release_ = false;
+    std::vector<std::string> requests_;
+    std::thread thread_;
+};
+
+// A port on 127.0.0.1 on which nothing listens.
+int UnusedPort();
+
+// Dispatches messages until done(); false when maxRounds waits of 50 ms passed without it.
+bool PumpMessagesUntil(const std::function<bool()>& done, int maxRounds = 1200);
+// Dispatches messages for the given number of 50 ms rounds.
+void PumpMessagesFor(int rounds);
+
+// A folder under the system's temporary folder, removed with its files.
+class TTempFolder {
+  public:
+    TTempFolder();
+    ~TTempFolder();
+    const std::string& Path() const { return path_; } // with its trailing separator
+
+  private:
+    std::string path_;
+};
+
+bool FileExists(const std::string& path);
+std::string ReadWholeFile(const std::string& path);
+void WriteWholeFile(const std::string& path, const std::string& data);
+// A value of the test run's environment, empty when unset.
+std::string TestEnvironment(const char* name);

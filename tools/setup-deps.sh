@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
+  cmake ninja-build g++ clang libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   googletest libbenchmark-dev
   wine64 xvfb xauth xdotool imagemagick x11-utils

@@ -41,11 +41,17 @@ def wait_until(predicate, timeout=30.0, interval=0.1):
     return value
 
 
-def probe(*args, check=True, timeout=60, stdin=None):
-    result = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), capture_output=True,
-                            timeout=timeout, input=stdin)
+def probe(*args, check=True, timeout=60):
+    # Output through a file, not a pipe: a Wine service started by the probe would inherit a
+    # pipe and keep it open long after the probe has ended.
+    with tempfile.TemporaryFile() as out:
+        completed = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
+                                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
+                                   timeout=timeout)
+        out.seek(0)
+        result = subprocess.CompletedProcess(completed.args, completed.returncode, out.read(), b"")
     if check and result.returncode != 0:
-        raise AssertionError(f"wprobe {args} failed: {result.returncode} {result.stderr!r}")
+        raise AssertionError(f"wprobe {args} failed: {result.returncode}")
     return result
 
 
@@ -70,7 +76,8 @@ def read_log(path):
 class Corvane:
     """One corvane.exe in its own temporary folder."""
 
-    def __init__(self, config=None, files=None):
+    def __init__(self, config=None, files=None, env=None):
+        self.env = dict(wine_env(), **(env or {}))
         self.dir = tempfile.mkdtemp(prefix="corvane-e2e-")
         shutil.copy(EXE, os.path.join(self.dir, "corvane.exe"))
         if config is not None:
@@ -92,7 +99,7 @@ class Corvane:
             return f.read()
 
     def start(self, title="Corvane"):
-        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=wine_env(),
+        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         result = probe("wait", title, 90000, check=False, timeout=120)
         if result.returncode != 0:
@@ -178,8 +185,8 @@ class Corvane:
 
 
 class CorvaneTestCase(unittest.TestCase):
-    def launch(self, config=None, files=None):
-        app = Corvane(config, files)
+    def launch(self, config=None, files=None, env=None):
+        app = Corvane(config, files, env)
         self.addCleanup(app.cleanup)
         app.start()
         return app

@@ -77,7 +77,8 @@ class StartupFailureTest(CorvaneTestCase):
         app = Corvane(config=NO_LOGGING)
         self.addCleanup(app.cleanup)
         os.mkdir(app.path("bandlog.dat"))  # a folder where the file should be
-        app.proc = subprocess.Popen([WINE, app.path("corvane.exe")], cwd=app.dir, env=wine_env())
+        app.proc = subprocess.Popen([WINE, app.path("corvane.exe")], cwd=app.dir, env=wine_env(),
+                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         box = app.wait_dialog("Application Error")
         self.assertIsNotNone(box)
         self.assertIn("File access denied.", app.message_box_text(box))

@@ -94,7 +94,7 @@ private:
     TIconHandle backdropIcon_;
     std::unique_ptr<TStatsLabel> l_Stats;
     HWND QuotaBar = nullptr;
-    HWND tooltip_ = nullptr;
+    TWindowHandle tooltip_; // unowned, so destroyed here
     std::string quotaHint_;
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;

@@ -36,8 +36,9 @@ void Tf_Main::CreateControls() {
     QuotaBar = ::CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 1,
                                  1, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (!QuotaBar) RaiseLastWin32Error("CreateWindowEx");
-    tooltip_ = ::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0,
-                                 0, 0, 0, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    // Unowned: Wine does not make a window topmost while it owns another window.
+    tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                                     0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
     if (tooltip_) {
         TOOLINFOA tool{};
         tool.cbSize = sizeof tool;
@@ -45,7 +46,7 @@ void Tf_Main::CreateControls() {
         tool.hwnd = Handle();
         tool.uId = reinterpret_cast<UINT_PTR>(QuotaBar);
         tool.lpszText = const_cast<char*>("");
-        ::SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+        ::SendMessageA(tooltip_.get(), TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     }
     PopupMenu = std::make_unique<TMainMenu>();
 }
@@ -198,7 +199,7 @@ void Tf_Main::SetQuotaHint(const std::string& hint) {
     tool.hwnd = Handle();
     tool.uId = reinterpret_cast<UINT_PTR>(QuotaBar);
     tool.lpszText = quotaHint_.data();
-    ::SendMessageA(tooltip_, TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageA(tooltip_.get(), TTM_UPDATETIPTEXTA, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // Dragged onto a monitor with another DPI: every size follows, the place stays the system's.

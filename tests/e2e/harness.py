@@ -105,6 +105,8 @@ class Corvane:
         if result.returncode != 0:
             raise AssertionError("the main window did not appear")
         self.hwnd = result.stdout.decode().strip()
+        # A sent message is answered once the message loop runs, after start-up has finished.
+        self.send(0)
         return self.hwnd
 
     def info(self, hwnd=None):

@@ -17,7 +17,10 @@ class SettingsShortcutTest(CorvaneTestCase):
         # With no config.ini the dialog shows the slider at its lowest value and an empty
         # template, so confirming at once makes the window translucent and empty.
         app = self.launch()
-        probe("foreground", app.hwnd)
+        info = app.info()
+        # A click on the text gives the window the keyboard focus (and stores its place).
+        xdotool("mousemove", info["left"] + 40, info["top"] + 40)
+        xdotool("click", 1)
         xdotool("key", "F4")
         dialog = probe("wait", "Settings", 30000, check=False).stdout.decode().strip()
         self.assertTrue(dialog, "F4 did not open the settings dialog")
@@ -26,8 +29,8 @@ class SettingsShortcutTest(CorvaneTestCase):
         xdotool("key", "Return")
         self.assertTrue(wait_until(lambda: os.path.exists(app.path("config.ini")), timeout=30))
         config = app.read("config.ini").decode("latin-1")
-        self.assertTrue(config.startswith("[display]\r\nopacity=10\r\ndropshadow=1\r\n"), config)
-        self.assertIn("format=\r\n", config)
+        self.assertTrue(config.startswith("[display]\r\ntop=5\r\nleft=5\r\nopacity=10\r\n"), config)
+        self.assertIn("\r\nformat=\r\n", config)
         self.assertNotIn("activeadapter", config)
         self.assertTrue(wait_until(lambda: app.info()["alpha"] == 20, timeout=15))
         label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)

@@ -28,8 +28,10 @@ Tf_Main::Tf_Main(TMemIniFile& config) : config_(config) {
     CreateNativeWindow();
     CreateControls();
     CreateTrayIcon();
-    if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr)) RaiseLastWin32Error("SetTimer");
-    if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr)) RaiseLastWin32Error("SetTimer");
+    if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr))
+        RaiseLastWin32Error("SetTimer");
+    if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr))
+        RaiseLastWin32Error("SetTimer");
 }
 
 Tf_Main::~Tf_Main() = default;
@@ -46,10 +48,13 @@ void Tf_Main::CreateNativeWindow() {
     spec.Height = 194;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     spec.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0));
+                                                ::GetSystemMetrics(SM_CXICON),
+                                                ::GetSystemMetrics(SM_CYICON), 0));
     spec.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
-    if (config_.QueryFlag("display", "dropshadow", true)) spec.ClassStyle |= CS_DROPSHADOW;
+                                                     ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0));
+    if (config_.QueryFlag("display", "dropshadow", true))
+        spec.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(spec);
     dpi_ = WindowDpi(Handle());
 }
@@ -67,8 +72,10 @@ void Tf_Main::FormCreate() {
 void Tf_Main::PlaceFromStore() {
     int top = config_.QueryInt("display", "top", 5);
     int left = config_.QueryInt("display", "left", 5);
-    if (::GetSystemMetrics(SM_CYSCREEN) < top) top = 0;
-    if (::GetSystemMetrics(SM_CXSCREEN) < left) left = 0;
+    if (::GetSystemMetrics(SM_CYSCREEN) < top)
+        top = 0;
+    if (::GetSystemMetrics(SM_CXSCREEN) < left)
+        left = 0;
     ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -79,14 +86,19 @@ void Tf_Main::Initialize() {
 
 // The old monitor is told to stop and frees itself; nobody waits for it.
 void Tf_Main::ReplaceMonitor() {
-    if (monitor_) monitor_->RequestStop();
+    if (monitor_)
+        monitor_->RequestStop();
     monitor_ = TAdapterMonitor::Create(
         static_cast<uint32_t>(config_.QueryInt("network", "activeadapter", 1)));
 }
 
-void Tf_Main::timerUpdateTimer() { WriteStatistics(); }
+void Tf_Main::timerUpdateTimer() {
+    WriteStatistics();
+}
 
-void Tf_Main::timerAutoSaveTimer() { SaveLog(); }
+void Tf_Main::timerAutoSaveTimer() {
+    SaveLog();
+}
 
 // The log first, then the configuration; a failure keeps the window open and running.
 void Tf_Main::FormClose() {
@@ -117,8 +129,10 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     switch (msg) {
     case WM_TIMER:
-        if (wParam == kTimerUpdate) timerUpdateTimer();
-        else if (wParam == kTimerAutoSave) timerAutoSaveTimer();
+        if (wParam == kTimerUpdate)
+            timerUpdateTimer();
+        else if (wParam == kTimerAutoSave)
+            timerAutoSaveTimer();
         return 0;
     case WM_PAINT:
         Paint();
@@ -126,8 +140,10 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     case WM_ERASEBKGND:
         return 1;
     case WM_SIZE:
-        if (wParam == SIZE_MINIMIZED) wasMinimized_ = true;
-        else if (wasMinimized_) ApplicationEvents1Restore();
+        if (wParam == SIZE_MINIMIZED)
+            wasMinimized_ = true;
+        else if (wasMinimized_)
+            ApplicationEvents1Restore();
         Relayout();
         return 0;
     case WM_GETMINMAXINFO:
@@ -141,14 +157,17 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         s_BorderMouseDown(msg, CursorPos());
         return 0;
     case WM_MOUSEMOVE:
-        if (dragging_) DragTo(CursorPos());
+        if (dragging_)
+            DragTo(CursorPos());
         return 0;
     case WM_LBUTTONUP:
     case WM_MBUTTONUP:
-        if (dragging_) EndDrag();
+        if (dragging_)
+            EndDrag();
         return 0;
     case WM_CAPTURECHANGED:
-        if (dragging_) EndDrag();
+        if (dragging_)
+            EndDrag();
         return 0;
     case WM_CONTEXTMENU:
         ShowPopupMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
@@ -157,7 +176,8 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         HandleCommand(LOWORD(wParam));
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) FormActivate();
+        if (LOWORD(wParam) != WA_INACTIVE)
+            FormActivate();
         handled = false;
         return 0;
     case WM_DPICHANGED:
@@ -171,7 +191,8 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam) SaveOnEndSession();
+        if (wParam)
+            SaveOnEndSession();
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);

@@ -14,7 +14,7 @@ class TStatsLabel;
 struct TLogTotals;
 
 class Tf_Main : public TWindow {
-public:
+  public:
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
 
@@ -27,10 +27,10 @@ public:
     void Initialize();
     void WriteStatistics();
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     // The display settings as last applied; GDI objects are remade only when these change.
     struct TLook {
         int Opacity = -1;

@@ -23,7 +23,8 @@ constexpr int kWhite = 16777215;
 
 char UserDecimalSeparator() {
     char text[8] = "";
-    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1) return text[0];
+    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1)
+        return text[0];
     return '.';
 }
 
@@ -33,12 +34,14 @@ void Tf_Main::CreateControls() {
     l_Stats = std::make_unique<TStatsLabel>(
         Handle(), [this](HDC dc, const RECT& area) { PaintBackdrop(dc, area); },
         [this](UINT button, POINT screen) { StatsMouseDown(button, screen); });
-    QuotaBar = ::CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0, 1,
-                                 1, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
-    if (!QuotaBar) RaiseLastWin32Error("CreateWindowEx");
+    QuotaBar = ::CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_VISIBLE | PBS_SMOOTH, 0, 0,
+                                 1, 1, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    if (!QuotaBar)
+        RaiseLastWin32Error("CreateWindowEx");
     // Unowned: Wine does not make a window topmost while it owns another window.
-    tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                     0, 0, 0, 0, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr));
+    tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                                     WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
+                                     ::GetModuleHandleA(nullptr), nullptr));
     if (tooltip_) {
         TOOLINFOA tool{};
         tool.cbSize = sizeof tool;
@@ -55,7 +58,8 @@ void Tf_Main::CreateControls() {
 void Tf_Main::ApplyDisplaySettings() {
     ApplyOpacity(config_.QueryInt("display", "opacity", 100));
     TLook wanted = look_;
-    wanted.Background = static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackground));
+    wanted.Background =
+        static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackground));
     wanted.Border = static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhite));
     wanted.FontColour = static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhite));
     wanted.FontName = config_.QueryText("display", "fontname", "Trebuchet MS");
@@ -64,7 +68,8 @@ void Tf_Main::ApplyDisplaySettings() {
     wanted.Italic = config_.QueryFlag("display", "fontitalic", false);
     wanted.Dpi = dpi_;
     ApplyColoursAndFont(wanted);
-    ApplySize(config_.QueryInt("display", "width", 180), config_.QueryInt("display", "height", 228));
+    ApplySize(config_.QueryInt("display", "width", 180),
+              config_.QueryInt("display", "height", 228));
     bool onTop = config_.QueryFlag("display", "stayontop", true);
     ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -77,7 +82,8 @@ void Tf_Main::ApplyDisplaySettings() {
 // (only by editing the file) are taken as the nearest end, so the window never disappears.
 void Tf_Main::ApplyOpacity(int opacity) {
     opacity = std::clamp(opacity, 10, 100);
-    if (opacity == look_.Opacity) return;
+    if (opacity == look_.Opacity)
+        return;
     look_.Opacity = opacity;
     LONG_PTR ex = ::GetWindowLongPtrA(Handle(), GWL_EXSTYLE);
     if (opacity == 100) {
@@ -102,8 +108,9 @@ void Tf_Main::ApplyColoursAndFont(const TLook& wanted) {
     }
     if (!backdropIcon_ || wanted.Dpi != look_.Dpi) {
         int size = ::MulDiv(128, wanted.Dpi, 96);
-        backdropIcon_.reset(static_cast<HICON>(::LoadImageA(
-            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0)));
+        backdropIcon_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                            MAKEINTRESOURCEA(IDI_CORVANE),
+                                                            IMAGE_ICON, size, size, 0)));
     }
     l_Stats->SetColour(wanted.FontColour);
     int opacity = look_.Opacity;
@@ -122,13 +129,16 @@ void Tf_Main::ApplySize(int width, int height) {
 }
 
 void Tf_Main::Relayout() {
-    if (!l_Stats) return;
+    if (!l_Stats)
+        return;
     RECT client;
     ::GetClientRect(Handle(), &client);
     TMainLayout layout = LayoutMainWindow(client.right, client.bottom, dpi_);
-    l_Stats->SetBounds(layout.Stats.Left, layout.Stats.Top, layout.Stats.Width(), layout.Stats.Height());
+    l_Stats->SetBounds(layout.Stats.Left, layout.Stats.Top, layout.Stats.Width(),
+                       layout.Stats.Height());
     ::SetWindowPos(QuotaBar, nullptr, layout.QuotaBar.Left, layout.QuotaBar.Top,
-                   layout.QuotaBar.Width(), layout.QuotaBar.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
+                   layout.QuotaBar.Width(), layout.QuotaBar.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -137,13 +147,14 @@ void Tf_Main::Relayout() {
 void Tf_Main::PaintBackdrop(HDC dc, const RECT& area) {
     RECT fill{0, 0, area.right - area.left, area.bottom - area.top};
     ::FillRect(dc, &fill, background_.get());
-    if (!backdropIcon_) return;
+    if (!backdropIcon_)
+        return;
     RECT client;
     ::GetClientRect(Handle(), &client);
     TMainLayout layout = LayoutMainWindow(client.right, client.bottom, dpi_);
     int size = ::MulDiv(128, dpi_, 96);
-    ::DrawIconEx(dc, layout.Image.Left - area.left, layout.Image.Top - area.top, backdropIcon_.get(),
-                 size, size, 0, nullptr, DI_NORMAL);
+    ::DrawIconEx(dc, layout.Image.Left - area.left, layout.Image.Top - area.top,
+                 backdropIcon_.get(), size, size, 0, nullptr, DI_NORMAL);
 }
 
 void Tf_Main::Paint() {
@@ -187,12 +198,14 @@ void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separa
     int32_t quota = std::max<int32_t>(0, config_.QueryInt("display", "monthquota", 10000));
     uint64_t month = totals.Get(lpThisMonth, ldInOut);
     ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
-    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)), 0);
+    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)),
+                   0);
     SetQuotaHint(QuotaHint(month, quota, decimals, separator));
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {
-    if (hint == quotaHint_ || !tooltip_) return;
+    if (hint == quotaHint_ || !tooltip_)
+        return;
     quotaHint_ = hint;
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;

@@ -25,10 +25,13 @@ TRectI WorkAreaOf(const RECT& windowRect) {
 } // namespace
 
 // The right button leaves the press to the context menu; the others start a move.
-void Tf_Main::StatsMouseDown(UINT button, POINT screen) { s_BorderMouseDown(button, screen); }
+void Tf_Main::StatsMouseDown(UINT button, POINT screen) {
+    s_BorderMouseDown(button, screen);
+}
 
 void Tf_Main::s_BorderMouseDown(UINT button, POINT screen) {
-    if (button == WM_RBUTTONDOWN) return;
+    if (button == WM_RBUTTONDOWN)
+        return;
     BeginDrag(screen);
 }
 
@@ -53,7 +56,8 @@ void Tf_Main::DragTo(POINT screen) {
 // The position is stored after every press, also when the window did not move.
 void Tf_Main::EndDrag() {
     dragging_ = false;
-    if (::GetCapture() == Handle()) ::ReleaseCapture();
+    if (::GetCapture() == Handle())
+        ::ReleaseCapture();
     RECT rc;
     ::GetWindowRect(Handle(), &rc);
     config_.StoreInt("display", "top", rc.top);
@@ -61,7 +65,8 @@ void Tf_Main::EndDrag() {
 }
 
 void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {
-    if (pos.flags & SWP_NOMOVE) return;
+    if (pos.flags & SWP_NOMOVE)
+        return;
     RECT rc;
     ::GetWindowRect(Handle(), &rc);
     int width = (pos.flags & SWP_NOSIZE) ? rc.right - rc.left : pos.cx;
@@ -84,12 +89,23 @@ void Tf_Main::ShowPopupMenu(POINT screen) {
 
 void Tf_Main::HandleCommand(int id) {
     switch (id) {
-    case IDM_SETTINGS: Settings1Click(); break;
-    case IDM_ABOUT: About1Click(); break;
-    case IDM_CHECKUPDATES: CheckforUpdates1Click(); break;
-    case IDM_MINIMIZE: Minimize1Click(); break;
-    case IDM_CLOSE: Close1Click(); break;
-    default: break;
+    case IDM_SETTINGS:
+        Settings1Click();
+        break;
+    case IDM_ABOUT:
+        About1Click();
+        break;
+    case IDM_CHECKUPDATES:
+        CheckforUpdates1Click();
+        break;
+    case IDM_MINIMIZE:
+        Minimize1Click();
+        break;
+    case IDM_CLOSE:
+        Close1Click();
+        break;
+    default:
+        break;
     }
 }
 
@@ -99,9 +115,13 @@ void Tf_Main::Settings1Click() {
     Initialize();
 }
 
-void Tf_Main::About1Click() { ShowAboutDialog(Handle()); }
+void Tf_Main::About1Click() {
+    ShowAboutDialog(Handle());
+}
 
-void Tf_Main::CheckforUpdates1Click() { ShowUpdateDialog(Handle()); }
+void Tf_Main::CheckforUpdates1Click() {
+    ShowUpdateDialog(Handle());
+}
 
 // The icon shows whatever "gototray" says; with it, the tray icon hides the window as well.
 void Tf_Main::Minimize1Click() {
@@ -109,7 +129,9 @@ void Tf_Main::Minimize1Click() {
     TrayIcon->SetIconVisible(true);
 }
 
-void Tf_Main::Close1Click() { ::PostMessageA(Handle(), WM_CLOSE, 0, 0); }
+void Tf_Main::Close1Click() {
+    ::PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
 
 // The icon stays hidden until the next "Minimize" or the next Initialize.
 void Tf_Main::TrayIconClick() {
@@ -125,13 +147,15 @@ void Tf_Main::ApplicationEvents1Restore() {
     ::BringWindowToTop(Handle());
 }
 
-void Tf_Main::FormActivate() { ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN); }
+void Tf_Main::FormActivate() {
+    ::RedrawWindow(Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
 
 void Tf_Main::CreateTrayIcon() {
     TrayIcon = std::make_unique<TCoolTrayIcon>(Handle());
     TrayIcon->SetIconLoader([](int size) {
-        return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE),
-                                               IMAGE_ICON, size, size, 0));
+        return static_cast<HICON>(::LoadImageA(
+            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0));
     });
     TrayIcon->SetPopupMenu(PopupMenu->Menu(), Handle());
     TrayIcon->OnClick = [this] { TrayIconClick(); };

@@ -22,7 +22,8 @@ TBitmapHandle MakePicture(const uint32_t* strip, int stripWidth, int index) {
     bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
     TBitmapHandle picture(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture) RaiseLastWin32Error("CreateDIBSection");
+    if (!picture)
+        RaiseLastWin32Error("CreateDIBSection");
     auto* out = static_cast<uint32_t*>(bits);
     for (int y = 0; y < kPictureSize; ++y) {
         for (int x = 0; x < kPictureSize; ++x) {
@@ -39,7 +40,8 @@ TBitmapHandle MakePicture(const uint32_t* strip, int stripWidth, int index) {
 } // namespace
 
 TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
-    if (!menu_) RaiseLastWin32Error("CreatePopupMenu");
+    if (!menu_)
+        RaiseLastWin32Error("CreatePopupMenu");
     LoadPictures();
     AddItem(IDM_SETTINGS, "Settings\tF4", ICON16_SETTINGS);
     AddItem(IDM_ABOUT, "&About\tF12", ICON16_ABOUT);
@@ -53,9 +55,10 @@ TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
 
 void TMainMenu::LoadPictures() {
     TBitmapHandle strip(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0,
-                     0, LR_CREATEDIBSECTION)));
-    if (!strip) return; // the menu works without pictures
+        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0, 0,
+                     LR_CREATEDIBSECTION)));
+    if (!strip)
+        return; // the menu works without pictures
     DIBSECTION dib{};
     if (::GetObjectA(strip.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 ||
         dib.dsBm.bmWidth < kPictureSize * kPictureCount || dib.dsBm.bmHeight < kPictureSize)
@@ -67,10 +70,12 @@ void TMainMenu::LoadPictures() {
     bool bottomUp = dib.dsBmih.biHeight > 0;
     for (int y = 0; y < kPictureSize; ++y) {
         int row = bottomUp ? height - 1 - y : y;
-        std::memcpy(&topDown[static_cast<size_t>(y) * width], bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes,
+        std::memcpy(&topDown[static_cast<size_t>(y) * width],
+                    bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes,
                     static_cast<size_t>(width) * 4);
     }
-    for (int i = 0; i < kPictureCount; ++i) pictures_.push_back(MakePicture(topDown.data(), width, i));
+    for (int i = 0; i < kPictureCount; ++i)
+        pictures_.push_back(MakePicture(topDown.data(), width, i));
 }
 
 void TMainMenu::AddItem(UINT id, const char* caption, int picture) {
@@ -89,7 +94,8 @@ void TMainMenu::AddItem(UINT id, const char* caption, int picture) {
 }
 
 void TMainMenu::AddSeparator() {
-    if (!::AppendMenuA(menu_.get(), MF_SEPARATOR, 0, nullptr)) RaiseLastWin32Error("AppendMenu");
+    if (!::AppendMenuA(menu_.get(), MF_SEPARATOR, 0, nullptr))
+        RaiseLastWin32Error("AppendMenu");
 }
 
 void TMainMenu::CreateAccelerators() {
@@ -100,5 +106,6 @@ void TMainMenu::CreateAccelerators() {
         {FVIRTKEY | FCONTROL, 'X', IDM_CLOSE},
     };
     accelerators_.reset(::CreateAcceleratorTableA(keys, 4));
-    if (!accelerators_) RaiseLastWin32Error("CreateAcceleratorTable");
+    if (!accelerators_)
+        RaiseLastWin32Error("CreateAcceleratorTable");
 }

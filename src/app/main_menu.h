@@ -5,18 +5,20 @@
 #include <vector>
 
 namespace handle_detail {
-inline void DestroyAccel(HACCEL h) { ::DestroyAcceleratorTable(h); }
+inline void DestroyAccel(HACCEL h) {
+    ::DestroyAcceleratorTable(h);
+}
 } // namespace handle_detail
 using TAcceleratorHandle =
     TUniqueHandle<handle_detail::NullTraits<HACCEL, handle_detail::DestroyAccel>>;
 
 class TMainMenu {
-public:
+  public:
     TMainMenu();
     HMENU Menu() const { return menu_.get(); }
     HACCEL Accelerators() const { return accelerators_.get(); }
 
-private:
+  private:
     void LoadPictures();
     void AddItem(UINT id, const char* caption, int picture);
     void AddSeparator();

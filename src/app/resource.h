@@ -1,10 +1,10 @@
 // Resource and command identifiers of corvane.exe.
 #pragma once
 
-#define IDI_CORVANE 1        // application icon, 128 x 128 and 16 x 16
-#define IDB_ICONS16 101      // ten 16 x 16 pictures side by side, 32-bit with alpha
-#define IDI_ADAPTER32 102    // 32 x 32 picture of the settings dialog's Adapters tab
-#define IDR_ABOUT_JPEG 103   // the about box's picture, JPEG data
+#define IDI_CORVANE 1      // application icon, 128 x 128 and 16 x 16
+#define IDB_ICONS16 101    // ten 16 x 16 pictures side by side, 32-bit with alpha
+#define IDI_ADAPTER32 102  // 32 x 32 picture of the settings dialog's Adapters tab
+#define IDR_ABOUT_JPEG 103 // the about box's picture, JPEG data
 
 // Commands of the main window's popup menu (also sent by the tray icon's menu).
 #define IDM_SETTINGS 40001

@@ -15,7 +15,8 @@ TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandl
 }
 
 void TStatsLabel::SetText(const std::string& text) {
-    if (text == text_) return;
+    if (text == text_)
+        return;
     text_ = text;
     // Kept as the window text too, so that it can be read like any label's caption.
     ::SetWindowTextA(Handle(), text_.c_str());
@@ -51,7 +52,8 @@ void TStatsLabel::Paint() {
         if (memory && buffer_) {
             TSelectObject bitmap(memory.get(), buffer_.get());
             RECT inParent = client;
-            ::MapWindowPoints(Handle(), ::GetParent(Handle()), reinterpret_cast<POINT*>(&inParent), 2);
+            ::MapWindowPoints(Handle(), ::GetParent(Handle()), reinterpret_cast<POINT*>(&inParent),
+                              2);
             backdrop_(memory.get(), inParent);
             TSelectObject font(memory.get(), font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
             ::SetBkMode(memory.get(), TRANSPARENT);

@@ -7,7 +7,7 @@
 #include <string>
 
 class TStatsLabel : public TWindow {
-public:
+  public:
     // Paints the parent's backdrop for a part of the label, given in the label's coordinates.
     using TBackdropPainter = std::function<void(HDC dc, const RECT& labelRectInParent)>;
     // A mouse button was pressed on the label (message and screen point).
@@ -20,10 +20,10 @@ public:
     void SetColour(COLORREF colour);
     void SetBounds(int left, int top, int width, int height);
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     void Paint();
     TBackdropPainter backdrop_;
     TMouseDownHandler mouseDown_;

@@ -40,8 +40,10 @@ TRectI Place(const TDesign& d, int clientWidth, int clientHeight, int dpi) {
         r.Top = top;
         r.Bottom = top + height;
     }
-    if (r.Right < r.Left) r.Right = r.Left;
-    if (r.Bottom < r.Top) r.Bottom = r.Top;
+    if (r.Right < r.Left)
+        r.Right = r.Left;
+    if (r.Bottom < r.Top)
+        r.Bottom = r.Top;
     return r;
 }
 
@@ -49,17 +51,24 @@ TRectI Place(const TDesign& d, int clientWidth, int clientHeight, int dpi) {
 
 void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
                   int distance) {
-    if (left == 0 && top == 0) return;
-    if (std::abs(left) < distance) left = 0;
-    if (std::abs(top) < distance) top = 0;
-    if (std::abs(workArea.Right - (left + width)) < distance) left = workArea.Right - width;
-    if (std::abs(workArea.Bottom - (top + height)) < distance) top = workArea.Bottom - height;
+    if (left == 0 && top == 0)
+        return;
+    if (std::abs(left) < distance)
+        left = 0;
+    if (std::abs(top) < distance)
+        top = 0;
+    if (std::abs(workArea.Right - (left + width)) < distance)
+        left = workArea.Right - width;
+    if (std::abs(workArea.Bottom - (top + height)) < distance)
+        top = workArea.Bottom - height;
 }
 
 TMainLayout LayoutMainWindow(int clientWidth, int clientHeight, int dpi) {
     TMainLayout layout;
-    layout.Image = Place({55, 90, 137, 129, false, false, true, true}, clientWidth, clientHeight, dpi);
+    layout.Image =
+        Place({55, 90, 137, 129, false, false, true, true}, clientWidth, clientHeight, dpi);
     layout.Stats = Place({8, 8, 152, 159, true, true, true, true}, clientWidth, clientHeight, dpi);
-    layout.QuotaBar = Place({6, 175, 157, 14, true, false, true, true}, clientWidth, clientHeight, dpi);
+    layout.QuotaBar =
+        Place({6, 175, 157, 14, true, false, true, true}, clientWidth, clientHeight, dpi);
     return layout;
 }

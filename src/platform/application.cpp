@@ -11,12 +11,13 @@ constexpr UINT kRunMessage = WM_APP + 1;
 
 // A message-only window on the user-interface thread; SendMessage to it runs a call there.
 class TUiDispatcher : public TMessageWindow {
-public:
+  public:
     TUiDispatcher() { CreateMessageWindow("CorvaneUiDispatcher"); }
 
-protected:
+  protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg != kRunMessage) return DefaultHandling(msg, wParam, lParam);
+        if (msg != kRunMessage)
+            return DefaultHandling(msg, wParam, lParam);
         (*reinterpret_cast<const std::function<void()>*>(lParam))();
         return 1;
     }
@@ -30,8 +31,9 @@ TApplication& TApplication::Instance() {
 
 void TApplication::Initialize() {
     uiThreadId_ = ::GetCurrentThreadId();
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_BAR_CLASSES |
-                                             ICC_PROGRESS_CLASS | ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES |
+                                             ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
+                                             ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&icc);
     dispatcher_ = new TUiDispatcher;
 }
@@ -50,8 +52,10 @@ int TApplication::Run() {
     MSG msg;
     for (;;) {
         BOOL got = ::GetMessageA(&msg, nullptr, 0, 0);
-        if (got == 0) return static_cast<int>(msg.wParam);
-        if (got == -1) return 1;
+        if (got == 0)
+            return static_cast<int>(msg.wParam);
+        if (got == -1)
+            return 1;
         if (accelerators_ && ::IsWindow(acceleratorTarget_) &&
             ::GetForegroundWindow() == acceleratorTarget_ &&
             ::TranslateAcceleratorA(acceleratorTarget_, accelerators_, &msg))
@@ -67,7 +71,8 @@ bool TApplication::RunOnUiThread(const std::function<void()>& fn) {
         return true;
     }
     HWND target = dispatcher_ ? dispatcher_->Handle() : nullptr;
-    if (!target) return false;
+    if (!target)
+        return false;
     DWORD_PTR result = 0;
     // SendMessageTimeout with SMTO_BLOCK|SMTO_NOTIMEOUTIFNOTHUNG would give up on a hung
     // thread; a plain wait matches the caller's contract and returns 0 once the window is gone.

@@ -10,7 +10,7 @@
 class TUiDispatcher;
 
 class TApplication {
-public:
+  public:
     static TApplication& Instance();
 
     // On the user-interface thread, before any window: common controls and the dispatcher.
@@ -32,7 +32,7 @@ public:
     bool RunOnUiThread(const std::function<void()>& fn);
     bool IsUiThread() const { return ::GetCurrentThreadId() == uiThreadId_; }
 
-private:
+  private:
     TApplication() = default;
     std::string title_;
     DWORD uiThreadId_ = 0;

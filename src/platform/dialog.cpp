@@ -8,10 +8,10 @@ namespace {
 using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
 using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
 
-template <typename Fn>
-Fn User32Function(const char* name) {
+template <typename Fn> Fn User32Function(const char* name) {
     HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name))) : nullptr;
+    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
+                  : nullptr;
 }
 
 // Controls made by other means than AddControl get the dialog's font; others keep theirs.
@@ -42,11 +42,14 @@ TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
     TFontHandle font(::CreateFontIndirectA(&lf));
-    if (!font) RaiseLastWin32Error("CreateFontIndirect");
+    if (!font)
+        RaiseLastWin32Error("CreateFontIndirect");
     return font;
 }
 
-int TDialog::Scale(int pixels96) const { return ::MulDiv(pixels96, dpi_, 96); }
+int TDialog::Scale(int pixels96) const {
+    return ::MulDiv(pixels96, dpi_, 96);
+}
 
 void TDialog::CreateDialogWindow(const TDialogSpec& spec, HWND owner) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (spec.SystemMenu ? WS_SYSMENU : 0);
@@ -72,7 +75,8 @@ void TDialog::CreateDialogWindow(const TDialogSpec& spec, HWND owner) {
     ws.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     CreateHandle(ws);
     font_ = MakeFont("Tahoma", 8, false, false, dpi_);
-    if (spec.White) white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
+    if (spec.White)
+        white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
 }
 
 HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
@@ -81,7 +85,8 @@ HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, 
                                      Scale(y), Scale(w), Scale(h), parent ? parent : Handle(),
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                                      ::GetModuleHandleA(nullptr), nullptr);
-    if (!control) RaiseLastWin32Error("CreateWindowEx");
+    if (!control)
+        RaiseLastWin32Error("CreateWindowEx");
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     return control;
 }
@@ -89,7 +94,8 @@ HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, 
 void TDialog::ShowModal(HWND owner) {
     HWND self = Handle();
     bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
-    if (ownerWasEnabled) ::EnableWindow(owner, FALSE);
+    if (ownerWasEnabled)
+        ::EnableWindow(owner, FALSE);
     ::EnumChildWindows(self, SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
     ::ShowWindow(self, SW_SHOW);
     ::SetForegroundWindow(self);
@@ -101,20 +107,25 @@ void TDialog::ShowModal(HWND owner) {
             quit = got == 0;
             break;
         }
-        if (::IsDialogMessageA(self, &msg)) continue;
+        if (::IsDialogMessageA(self, &msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    if (ownerWasEnabled) ::EnableWindow(owner, TRUE);
-    if (owner && ::IsWindow(owner)) ::SetForegroundWindow(owner);
-    if (quit) ::PostQuitMessage(static_cast<int>(msg.wParam));
+    if (ownerWasEnabled)
+        ::EnableWindow(owner, TRUE);
+    if (owner && ::IsWindow(owner))
+        ::SetForegroundWindow(owner);
+    if (quit)
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
     Close();
 }
 
 void TDialog::Close() {
     HWND owner = ::GetWindow(Handle(), GW_OWNER);
     // Re-enable the owner first, so that Windows activates it and not some other window.
-    if (owner) ::EnableWindow(owner, TRUE);
+    if (owner)
+        ::EnableWindow(owner, TRUE);
     DestroyHandle();
 }
 
@@ -125,7 +136,8 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_COMMAND:
         // Escape arrives as IDCANCEL: no button of these dialogs answers it.
-        if (LOWORD(wParam) == IDCANCEL && !Control(IDCANCEL)) return 0;
+        if (LOWORD(wParam) == IDCANCEL && !Control(IDCANCEL))
+            return 0;
         OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_NOTIFY:
@@ -139,11 +151,13 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
-        if (!white_background_) break;
+        if (!white_background_)
+            break;
         ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(white_.get());
     case WM_ERASEBKGND:
-        if (!white_background_) break;
+        if (!white_background_)
+            break;
         {
             RECT rc;
             ::GetClientRect(Handle(), &rc);

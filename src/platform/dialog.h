@@ -8,20 +8,20 @@
 struct TDialogSpec {
     const char* ClassName = nullptr;
     const char* Caption = "";
-    int ClientWidth = 0;  // at 96 DPI
-    int ClientHeight = 0; // at 96 DPI
+    int ClientWidth = 0;    // at 96 DPI
+    int ClientHeight = 0;   // at 96 DPI
     bool SystemMenu = true; // false: a title bar without system menu or close box
     bool White = false;     // white background instead of the dialog colour
 };
 
 class TDialog : public TWindow {
-public:
+  public:
     // Runs the dialog modally over owner (which is disabled meanwhile) until it closes.
     void ShowModal(HWND owner);
     // Ends the modal run: the window is destroyed.
     void Close();
 
-protected:
+  protected:
     TDialog() = default;
     // Creates the window centred on the screen, with Tahoma 8 as its font.
     void CreateDialogWindow(const TDialogSpec& spec, HWND owner);
@@ -41,7 +41,7 @@ protected:
     virtual void OnCloseRequest() { Close(); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
-private:
+  private:
     TFontHandle font_;
     TBrushHandle white_;
     int dpi_ = 96;

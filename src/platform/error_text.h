@@ -4,6 +4,7 @@
 #include <string>
 
 inline std::string ErrorBoxText(std::string message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') message += '.';
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+        message += '.';
     return message;
 }

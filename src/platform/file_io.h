@@ -6,11 +6,11 @@
 #include <string_view>
 
 class TFileError : public std::runtime_error {
-public:
+  public:
     TFileError(int code, const std::string& message) : std::runtime_error(message), code_(code) {}
     int Code() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
@@ -37,7 +37,7 @@ void DeleteFileQuietly(const std::string& path);
 
 // A file that could not be created or written: "Cannot create file "<path>". <reason>".
 class EFCreateError : public std::runtime_error {
-public:
+  public:
     EFCreateError(const std::string& path, const std::string& reason)
         : std::runtime_error("Cannot create file \"" + path + "\". " + reason) {}
 };

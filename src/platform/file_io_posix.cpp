@@ -14,13 +14,25 @@ namespace {
 // errno mapped to the Windows codes that the callers report.
 int WindowsCode(int err) {
     switch (err) {
-    case ENOENT: return 2;
-    case ENOTDIR: return 3;
-    case EMFILE: case ENFILE: return 4;
-    case EACCES: case EPERM: case EROFS: case EISDIR: return 5;
-    case ENOSPC: return 112;
-    case ETXTBSY: case EBUSY: return 32;
-    default: return 1000 + err;
+    case ENOENT:
+        return 2;
+    case ENOTDIR:
+        return 3;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case EISDIR:
+        return 5;
+    case ENOSPC:
+        return 112;
+    case ETXTBSY:
+    case EBUSY:
+        return 32;
+    default:
+        return 1000 + err;
     }
 }
 
@@ -30,15 +42,22 @@ int WindowsCode(int err) {
 }
 
 class Fd {
-public:
+  public:
     explicit Fd(int fd) : fd_(fd) {}
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
-    ~Fd() { if (fd_ >= 0) ::close(fd_); }
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
     int get() const { return fd_; }
-    int release() { int fd = fd_; fd_ = -1; return fd; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
 
-private:
+  private:
     int fd_;
 };
 
@@ -48,10 +67,12 @@ std::string ReadAll(int fd) {
     for (;;) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             Fail(errno);
         }
-        if (n == 0) return out;
+        if (n == 0)
+            return out;
         out.append(buf, static_cast<size_t>(n));
     }
 }
@@ -60,7 +81,8 @@ void WriteAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             Fail(errno);
         }
         data.remove_prefix(static_cast<size_t>(n));
@@ -71,14 +93,21 @@ void WriteAll(int fd, std::string_view data) {
 
 std::string SystemErrorMessage(int code) {
     switch (code) {
-    case 2: return "The system cannot find the file specified";
-    case 3: return "The system cannot find the path specified";
-    case 4: return "The system cannot open the file";
-    case 5: return "Access is denied";
-    case 32: return "The process cannot access the file because it is being used by another process";
-    case 112: return "There is not enough space on the disk";
+    case 2:
+        return "The system cannot find the file specified";
+    case 3:
+        return "The system cannot find the path specified";
+    case 4:
+        return "The system cannot open the file";
+    case 5:
+        return "Access is denied";
+    case 32:
+        return "The process cannot access the file because it is being used by another process";
+    case 112:
+        return "There is not enough space on the disk";
     default:
-        if (code >= 1000) return std::strerror(code - 1000);
+        if (code >= 1000)
+            return std::strerror(code - 1000);
         return "Error " + std::to_string(code);
     }
 }
@@ -86,7 +115,8 @@ std::string SystemErrorMessage(int code) {
 std::string ExecutableDirectory() {
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
+    if (n <= 0)
+        return "./";
     std::string path(buf, static_cast<size_t>(n));
     return path.substr(0, path.find_last_of('/') + 1);
 }
@@ -94,7 +124,8 @@ std::string ExecutableDirectory() {
 bool ReadFileIfExists(const std::string& path, std::string& contents) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
-        if (errno == ENOENT) return false;
+        if (errno == ENOENT)
+            return false;
         Fail(errno);
     }
     contents = ReadAll(fd.get());
@@ -103,7 +134,8 @@ bool ReadFileIfExists(const std::string& path, std::string& contents) {
 
 std::string ReadOrCreateFile(const std::string& path) {
     Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (fd.get() < 0) Fail(errno);
+    if (fd.get() < 0)
+        Fail(errno);
     return ReadAll(fd.get());
 }
 
@@ -111,20 +143,27 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
     // A target that cannot be written fails first, as a plain rewrite would.
     {
         Fd probe(::open(path.c_str(), O_WRONLY | O_CLOEXEC));
-        if (probe.get() < 0 && errno != ENOENT) Fail(errno);
+        if (probe.get() < 0 && errno != ENOENT)
+            Fail(errno);
     }
     std::string temp = path + ".tmp";
     Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) Fail(errno);
+    if (fd.get() < 0)
+        Fail(errno);
     try {
         WriteAll(fd.get(), data);
-        if (::fsync(fd.get()) != 0) Fail(errno);
-        if (::close(fd.release()) != 0) Fail(errno);
-        if (::rename(temp.c_str(), path.c_str()) != 0) Fail(errno);
+        if (::fsync(fd.get()) != 0)
+            Fail(errno);
+        if (::close(fd.release()) != 0)
+            Fail(errno);
+        if (::rename(temp.c_str(), path.c_str()) != 0)
+            Fail(errno);
     } catch (...) {
         ::unlink(temp.c_str());
         throw;
     }
 }
 
-void DeleteFileQuietly(const std::string& path) { ::unlink(path.c_str()); }
+void DeleteFileQuietly(const std::string& path) {
+    ::unlink(path.c_str());
+}

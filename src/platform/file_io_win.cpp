@@ -8,18 +8,23 @@ namespace {
     throw TFileError(static_cast<int>(code), SystemErrorMessage(static_cast<int>(code)));
 }
 
-[[noreturn]] void FailLast() { Fail(::GetLastError()); }
+[[noreturn]] void FailLast() {
+    Fail(::GetLastError());
+}
 
 std::string ReadAll(HANDLE file) {
     LARGE_INTEGER size{};
-    if (!::GetFileSizeEx(file, &size)) FailLast();
+    if (!::GetFileSizeEx(file, &size))
+        FailLast();
     std::string out(static_cast<size_t>(size.QuadPart), '\0');
     size_t done = 0;
     while (done < out.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(out.size() - done, 1 << 20));
         DWORD got = 0;
-        if (!::ReadFile(file, out.data() + done, chunk, &got, nullptr)) FailLast();
-        if (got == 0) break; // the file shrank meanwhile
+        if (!::ReadFile(file, out.data() + done, chunk, &got, nullptr))
+            FailLast();
+        if (got == 0)
+            break; // the file shrank meanwhile
         done += got;
     }
     out.resize(done);
@@ -30,8 +35,10 @@ void WriteAll(HANDLE file, std::string_view data) {
     while (!data.empty()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size(), 1 << 20));
         DWORD written = 0;
-        if (!::WriteFile(file, data.data(), chunk, &written, nullptr)) FailLast();
-        if (written == 0) Fail(ERROR_DISK_FULL);
+        if (!::WriteFile(file, data.data(), chunk, &written, nullptr))
+            FailLast();
+        if (written == 0)
+            Fail(ERROR_DISK_FULL);
         data.remove_prefix(written);
     }
 }
@@ -40,12 +47,12 @@ void WriteAll(HANDLE file, std::string_view data) {
 
 std::string SystemErrorMessage(int code) {
     char* text = nullptr;
-    DWORD len = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                     FORMAT_MESSAGE_IGNORE_INSERTS,
-                                 nullptr, static_cast<DWORD>(code), 0,
-                                 reinterpret_cast<char*>(&text), 0, nullptr);
+    DWORD len = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string message = len ? std::string(text, len) : "Error " + std::to_string(code);
-    if (text) ::LocalFree(text);
+    if (text)
+        ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.'))
         message.pop_back();
@@ -56,7 +63,8 @@ std::string ExecutableDirectory() {
     std::string path(MAX_PATH, '\0');
     for (;;) {
         DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n == 0) FailLast();
+        if (n == 0)
+            FailLast();
         if (n < path.size()) {
             path.resize(n);
             break;
@@ -71,7 +79,8 @@ bool ReadFileIfExists(const std::string& path, std::string& contents) {
                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         DWORD err = ::GetLastError();
-        if (err == ERROR_FILE_NOT_FOUND) return false;
+        if (err == ERROR_FILE_NOT_FOUND)
+            return false;
         Fail(err);
     }
     contents = ReadAll(file.get());
@@ -82,7 +91,8 @@ std::string ReadOrCreateFile(const std::string& path) {
     TFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) FailLast();
+    if (!file)
+        FailLast();
     return ReadAll(file.get());
 }
 
@@ -92,16 +102,19 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
         TFileHandle probe(::CreateFileA(path.c_str(), GENERIC_WRITE,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!probe && ::GetLastError() != ERROR_FILE_NOT_FOUND) FailLast();
+        if (!probe && ::GetLastError() != ERROR_FILE_NOT_FOUND)
+            FailLast();
     }
     std::string temp = path + ".tmp";
     try {
         {
             TFileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file) FailLast();
+            if (!file)
+                FailLast();
             WriteAll(file.get(), data);
-            if (!::FlushFileBuffers(file.get())) FailLast();
+            if (!::FlushFileBuffers(file.get()))
+                FailLast();
         }
         if (!::MoveFileExA(temp.c_str(), path.c_str(),
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
@@ -112,4 +125,6 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
     }
 }
 
-void DeleteFileQuietly(const std::string& path) { ::DeleteFileA(path.c_str()); }
+void DeleteFileQuietly(const std::string& path) {
+    ::DeleteFileA(path.c_str());
+}

@@ -6,9 +6,11 @@
 
 unsigned CountGdiObjects() {
     DWORD count = ::GetGuiResources(::GetCurrentProcess(), GR_GDIOBJECTS);
-    if (count != 0) return count;
+    if (count != 0)
+        return count;
     unsigned live = 0;
     for (uintptr_t index = 1; index < 0x10000; ++index)
-        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0) ++live;
+        if (::GetObjectType(reinterpret_cast<HGDIOBJ>(index)) != 0)
+            ++live;
     return live;
 }

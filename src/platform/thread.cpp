@@ -7,7 +7,8 @@
 void TThread::Start() {
     std::thread([this] {
         ThreadBody();
-        if (freeWhenDone_) delete this;
+        if (freeWhenDone_)
+            delete this;
     }).detach();
 }
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 class TThread {
-public:
+  public:
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
@@ -15,14 +15,13 @@ public:
     bool StopRequested() const { return stopRequested_.load(); }
 
     // Constructs a T and only then starts its thread.
-    template <typename T, typename... Args>
-    static T* Launch(Args&&... args) {
+    template <typename T, typename... Args> static T* Launch(Args&&... args) {
         T* thread = new T(std::forward<Args>(args)...);
         thread->Start();
         return thread;
     }
 
-protected:
+  protected:
     TThread() = default;
     virtual ~TThread() = default;
     virtual void ThreadBody() = 0;
@@ -31,7 +30,7 @@ protected:
     // Runs fn on the user-interface thread and waits; false when that thread is gone.
     bool RunOnUiThread(const std::function<void()>& fn);
 
-private:
+  private:
     void Start();
     std::atomic<bool> stopRequested_{false};
     bool freeWhenDone_ = false;

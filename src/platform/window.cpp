@@ -8,11 +8,13 @@
 
 void RaiseLastWin32Error(const char* what) {
     DWORD code = ::GetLastError();
-    throw std::runtime_error(std::string(what) + " failed: " +
-                             SystemErrorMessage(static_cast<int>(code)));
+    throw std::runtime_error(std::string(what) +
+                             " failed: " + SystemErrorMessage(static_cast<int>(code)));
 }
 
-TWindow::~TWindow() { DestroyHandle(); }
+TWindow::~TWindow() {
+    DestroyHandle();
+}
 
 void TWindow::DestroyHandle() {
     if (hwnd_) {
@@ -36,12 +38,14 @@ void TWindow::CreateHandle(const TWindowSpec& spec) {
         wc.hIcon = spec.Icon;
         wc.hIconSm = spec.SmallIcon;
         wc.lpszClassName = spec.ClassName;
-        if (!::RegisterClassExA(&wc)) RaiseLastWin32Error("RegisterClassEx");
+        if (!::RegisterClassExA(&wc))
+            RaiseLastWin32Error("RegisterClassEx");
     }
-    HWND wnd = ::CreateWindowExA(spec.ExStyle, spec.ClassName, spec.Caption, spec.Style, spec.X,
-                                 spec.Y, spec.Width, spec.Height, spec.Parent, nullptr, instance,
-                                 this);
-    if (!wnd) RaiseLastWin32Error("CreateWindowEx");
+    HWND wnd =
+        ::CreateWindowExA(spec.ExStyle, spec.ClassName, spec.Caption, spec.Style, spec.X, spec.Y,
+                          spec.Width, spec.Height, spec.Parent, nullptr, instance, this);
+    if (!wnd)
+        RaiseLastWin32Error("CreateWindowEx");
 }
 
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -59,7 +63,8 @@ LRESULT CALLBACK TWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
         self->hwnd_ = hwnd;
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    if (!self) return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (!self)
+        return ::DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
         ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         self->hwnd_ = nullptr;

@@ -17,14 +17,14 @@ struct TWindowSpec {
 };
 
 class TWindow {
-public:
+  public:
     TWindow(const TWindow&) = delete;
     TWindow& operator=(const TWindow&) = delete;
     virtual ~TWindow();
 
     HWND Handle() const { return hwnd_; }
 
-protected:
+  protected:
     TWindow() = default;
     // Registers the class on first use (one registration per class and process) and creates
     // the window. Throws std::runtime_error when the window cannot be created.
@@ -34,7 +34,7 @@ protected:
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
 };
@@ -42,7 +42,7 @@ private:
 // A hidden window that only receives messages (timers, tray callbacks, socket notifications).
 // Message-only windows miss broadcasts such as "TaskbarCreated"; pass topLevel for those.
 class TMessageWindow : public TWindow {
-protected:
+  protected:
     void CreateMessageWindow(const char* className, bool topLevel = false);
 };
 

@@ -13,17 +13,17 @@ struct SnapCase {
 
 TEST(SnapPositionTest, EdgesCloserThanFivePixelsSnap) {
     const SnapCase cases[] = {
-        {3, 100, 0, 100},             // 3 from the left edge
-        {5, 100, 5, 100},             // exactly 5 does not snap
-        {-4, 100, 0, 100},            // partly beyond the left edge, still within 4
-        {-5, 100, -5, 100},           // 5 beyond stays
-        {100, 4, 100, 0},             // top
+        {3, 100, 0, 100},               // 3 from the left edge
+        {5, 100, 5, 100},               // exactly 5 does not snap
+        {-4, 100, 0, 100},              // partly beyond the left edge, still within 4
+        {-5, 100, -5, 100},             // 5 beyond stays
+        {100, 4, 100, 0},               // top
         {1280 - 180 - 4, 50, 1100, 50}, // right edge 4 from the work area's right
         {1280 - 180 - 5, 50, 1095, 50}, // 5 from it stays
         {200, 994 - 228 - 4, 200, 766}, // bottom 4 above the work area's bottom
         {200, 994 - 228 + 3, 200, 766}, // bottom 3 below it
-        {0, 0, 0, 0},                 // the position (0, 0) is left alone
-        {2, 3, 0, 0},                 // both edges snap together
+        {0, 0, 0, 0},                   // the position (0, 0) is left alone
+        {2, 3, 0, 0},                   // both edges snap together
     };
     for (const SnapCase& c : cases) {
         int left = c.left, top = c.top;

@@ -16,23 +16,28 @@ HWND ParseHwnd(const char* text) {
     return reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(text, nullptr, 0)));
 }
 
-unsigned long long ParseNumber(const char* text) { return std::strtoull(text, nullptr, 0); }
+unsigned long long ParseNumber(const char* text) {
+    return std::strtoull(text, nullptr, 0);
+}
 
 int WaitWindow(const char* cls, const char* title, DWORD timeoutMs) {
     DWORD start = ::GetTickCount();
     for (;;) {
         HWND wnd = ::FindWindowA(cls, title);
         if (wnd && ::IsWindowVisible(wnd)) {
-            std::printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)));
+            std::printf("0x%llx\n",
+                        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)));
             return 0;
         }
-        if (::GetTickCount() - start > timeoutMs) return 1;
+        if (::GetTickCount() - start > timeoutMs)
+            return 1;
         ::Sleep(100);
     }
 }
 
 int Info(HWND wnd) {
-    if (!::IsWindow(wnd)) return 1;
+    if (!::IsWindow(wnd))
+        return 1;
     RECT rc, client;
     ::GetWindowRect(wnd, &rc);
     ::GetClientRect(wnd, &client);
@@ -42,13 +47,15 @@ int Info(HWND wnd) {
     BYTE alpha = 255;
     DWORD flags = 0;
     COLORREF key = 0;
-    BOOL layered = (exStyle & WS_EX_LAYERED) && ::GetLayeredWindowAttributes(wnd, &key, &alpha, &flags);
+    BOOL layered =
+        (exStyle & WS_EX_LAYERED) && ::GetLayeredWindowAttributes(wnd, &key, &alpha, &flags);
     char text[1024] = "";
     ::GetWindowTextA(wnd, text, sizeof text);
     char cls[256] = "";
     ::GetClassNameA(wnd, cls, sizeof cls);
     std::printf("left=%ld\ntop=%ld\nwidth=%ld\nheight=%ld\nclient_width=%ld\nclient_height=%ld\n",
-                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, client.right, client.bottom);
+                rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, client.right,
+                client.bottom);
     std::printf("style=0x%08lx\nexstyle=0x%08lx\nclassstyle=0x%08llx\n", style, exStyle,
                 static_cast<unsigned long long>(classStyle));
     std::printf("visible=%d\niconic=%d\ntopmost=%d\nlayered=%d\nalpha=%d\nalphaflag=%d\n",
@@ -70,7 +77,8 @@ BOOL CALLBACK FindChild(HWND wnd, LPARAM param) {
     auto* s = reinterpret_cast<ChildSearch*>(param);
     char cls[256] = "";
     ::GetClassNameA(wnd, cls, sizeof cls);
-    if (_stricmp(cls, s->cls) != 0) return TRUE;
+    if (_stricmp(cls, s->cls) != 0)
+        return TRUE;
     if (s->seen++ == s->wanted) {
         s->found = wnd;
         return FALSE;
@@ -82,7 +90,8 @@ BOOL CALLBACK FindChild(HWND wnd, LPARAM param) {
 int ChildText(HWND wnd, const char* cls, int n) {
     ChildSearch s{cls, n, 0, nullptr};
     ::EnumChildWindows(wnd, FindChild, reinterpret_cast<LPARAM>(&s));
-    if (!s.found) return 1;
+    if (!s.found)
+        return 1;
     int len = static_cast<int>(::SendMessageA(s.found, WM_GETTEXTLENGTH, 0, 0));
     std::string text(static_cast<size_t>(len) + 1, '\0');
     ::SendMessageA(s.found, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
@@ -95,7 +104,8 @@ int ChildText(HWND wnd, const char* cls, int n) {
 int LockFile(const char* path) {
     HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return 1;
+    if (file == INVALID_HANDLE_VALUE)
+        return 1;
     std::printf("locked\n");
     std::fflush(stdout);
     char buf[64];
@@ -119,7 +129,9 @@ BOOL CALLBACK PrintTopLevel(HWND wnd, LPARAM) {
     return TRUE;
 }
 
-BOOL CALLBACK PrintChild(HWND wnd, LPARAM) { return PrintTopLevel(wnd, 0); }
+BOOL CALLBACK PrintChild(HWND wnd, LPARAM) {
+    return PrintTopLevel(wnd, 0);
+}
 
 // Lists the child windows of a window, in the same form as List.
 int Children(HWND wnd) {
@@ -128,11 +140,15 @@ int Children(HWND wnd) {
 }
 
 // Lists the top-level windows: handle, class, title, visible, rectangle, process.
-int List() { return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1; }
+int List() {
+    return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1;
+}
 
 int Usage() {
-    std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND MSG WP LP | send HWND MSG WP LP\n"
-                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | children HWND | workarea\n");
+    std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
+                         "MSG WP LP | send HWND MSG WP LP\n"
+                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | "
+                         "children HWND | workarea\n");
     return 2;
 }
 
@@ -140,33 +156,42 @@ int Usage() {
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
-    if (argc < 2) return Usage();
+    if (argc < 2)
+        return Usage();
     std::string cmd = argv[1];
-    if (cmd == "list") return List();
+    if (cmd == "list")
+        return List();
     if (cmd == "workarea") {
         RECT rc;
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
         std::printf("%ld %ld %ld %ld\n", rc.left, rc.top, rc.right, rc.bottom);
         return 0;
     }
-    if (argc < 3) return Usage();
+    if (argc < 3)
+        return Usage();
     if (cmd == "wait" && argc == 4)
         return WaitWindow(nullptr, argv[2], static_cast<DWORD>(ParseNumber(argv[3])));
     if (cmd == "wait-class" && argc == 5)
         return WaitWindow(argv[2], argv[3], static_cast<DWORD>(ParseNumber(argv[4])));
-    if (cmd == "info") return Info(ParseHwnd(argv[2]));
+    if (cmd == "info")
+        return Info(ParseHwnd(argv[2]));
     if ((cmd == "post" || cmd == "send") && argc == 6) {
         HWND wnd = ParseHwnd(argv[2]);
         UINT msg = static_cast<UINT>(ParseNumber(argv[3]));
         WPARAM wp = static_cast<WPARAM>(ParseNumber(argv[4]));
         LPARAM lp = static_cast<LPARAM>(ParseNumber(argv[5]));
-        if (cmd == "post") return ::PostMessageA(wnd, msg, wp, lp) ? 0 : 1;
+        if (cmd == "post")
+            return ::PostMessageA(wnd, msg, wp, lp) ? 0 : 1;
         std::printf("%lld\n", static_cast<long long>(::SendMessageA(wnd, msg, wp, lp)));
         return 0;
     }
-    if (cmd == "child-text" && argc == 5) return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
-    if (cmd == "lock") return LockFile(argv[2]);
-    if (cmd == "children") return Children(ParseHwnd(argv[2]));
-    if (cmd == "foreground") return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
+    if (cmd == "child-text" && argc == 5)
+        return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
+    if (cmd == "lock")
+        return LockFile(argv[2]);
+    if (cmd == "children")
+        return Children(ParseHwnd(argv[2]));
+    if (cmd == "foreground")
+        return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();
 }

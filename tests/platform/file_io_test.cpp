@@ -14,7 +14,7 @@ namespace fs = std::filesystem;
 namespace {
 
 class FileIoTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::random_device rd;
         dir_ = fs::temp_directory_path() / ("corvane-fileio-" + std::to_string(rd()));
@@ -52,7 +52,8 @@ TEST_F(FileIoTest, ReadFileIfExistsTellsMissingApartFromFailure) {
 TEST_F(FileIoTest, ReplaceWritesExactBytesAndLeavesNoTemporaryFile) {
     ReplaceFileContents(Path("c.dat"), "old contents");
     std::string bytes(100000, '\0');
-    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7);
+    for (size_t i = 0; i < bytes.size(); ++i)
+        bytes[i] = static_cast<char>(i * 7);
     ReplaceFileContents(Path("c.dat"), bytes);
     EXPECT_EQ(Slurp(Path("c.dat")), bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);

@@ -11,8 +11,7 @@
 namespace {
 
 // Pumps the user-interface thread's messages until done() or the bound is reached.
-template <typename Pred>
-bool PumpUntil(Pred done, int rounds = 2000) {
+template <typename Pred> bool PumpUntil(Pred done, int rounds = 2000) {
     for (int i = 0; i < rounds && !done(); ++i) {
         ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
         MSG msg;
@@ -33,7 +32,7 @@ struct Shared {
 };
 
 class TProbeThread : public TThread {
-public:
+  public:
     TProbeThread(Shared& shared, int value) : shared_(shared) {
         SetFreeWhenDone(true);
         // Set late in the constructor: the thread must not see it unset.
@@ -42,26 +41,28 @@ public:
     }
     ~TProbeThread() override { shared_.destroyed = true; }
 
-protected:
+  protected:
     void ThreadBody() override {
         shared_.constructedValue = value_;
         while (!StopRequested()) {
-            shared_.uiCallResult = RunOnUiThread([this] { shared_.uiCallThread = ::GetCurrentThreadId(); });
+            shared_.uiCallResult =
+                RunOnUiThread([this] { shared_.uiCallThread = ::GetCurrentThreadId(); });
             ++shared_.cycles;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     }
 
-private:
+  private:
     Shared& shared_;
     int value_ = 0;
 };
 
 class ThreadTest : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         static bool initialized = false;
-        if (!initialized) TApplication::Instance().Initialize();
+        if (!initialized)
+            TApplication::Instance().Initialize();
         initialized = true;
     }
 };
@@ -88,10 +89,12 @@ TEST_F(ThreadTest, UiCallsGoOnWhileAMessageBoxIsOpen) {
     watched = &shared;
     target = before + 5;
     UINT_PTR timer = ::SetTimer(nullptr, 0, 20, [](HWND, UINT, UINT_PTR id, DWORD) {
-        if (watched->cycles < target) return;
+        if (watched->cycles < target)
+            return;
         ::KillTimer(nullptr, id);
         HWND box = ::FindWindowA("#32770", "corvane-thread-test");
-        if (box) ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+        if (box)
+            ::PostMessageA(box, WM_COMMAND, IDOK, 0);
     });
     ASSERT_NE(timer, 0u);
     ::MessageBoxA(nullptr, "waiting", "corvane-thread-test", MB_OK);

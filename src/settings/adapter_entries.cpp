@@ -53,9 +53,11 @@ int FindStoredAdapterEntry(const std::vector<std::string>& entries, const std::s
     return kNoEntry;
 }
 
-int FindAutoDetectEntry(const std::vector<std::string>& entries) {
+int FindAutoDetectEntry(const std::vector<std::string>& entries,
+                        const std::vector<bool>& loopback) {
     for (size_t i = 0; i < entries.size(); ++i) {
-        if (Lower(entries[i]).find("loopback adapter") == std::string::npos)
+        bool loopbackType = i < loopback.size() && loopback[i];
+        if (!loopbackType && Lower(entries[i]).find("loopback adapter") == std::string::npos)
             return static_cast<int>(i);
     }
     return kNoEntry;

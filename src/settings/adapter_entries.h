@@ -21,8 +21,12 @@ constexpr int kNoEntry = -1;
 // The first entry whose index text equals the stored text exactly, or kNoEntry.
 int FindStoredAdapterEntry(const std::vector<std::string>& entries, const std::string& stored);
 
-// The first entry whose lower-case text does not contain "loopback adapter", or kNoEntry.
-int FindAutoDetectEntry(const std::vector<std::string>& entries);
+// The first entry whose lower-case text does not contain "loopback adapter" and whose
+// interface is not a software loopback, or kNoEntry. `loopback` (one flag per entry, may be
+// empty) marks the interfaces whose type says loopback: on current Windows the loopback is
+// "Software Loopback Interface 1", which the text alone would pick.
+int FindAutoDetectEntry(const std::vector<std::string>& entries,
+                        const std::vector<bool>& loopback = {});
 
 // A link speed in bit/s as megabits with four significant digits and two decimals, then
 // "MBit/sec": 123456000 gives "123.50MBit/sec" with "." as the separator.

@@ -50,7 +50,9 @@ void Tf_Settings::RefreshNetworkAdapters() {
     ReadInterfaceTable(rows);
     HWND list = Item(scNetworkAdapters);
     ::SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    loopbackEntries_.clear();
     for (const MIB_IFROW& row : rows) {
+        loopbackEntries_.push_back(row.dwType == IF_TYPE_SOFTWARE_LOOPBACK);
         std::string entry = AdapterEntryText(
             row.dwIndex,
             std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
@@ -88,7 +90,7 @@ void Tf_Settings::cm_NetworkAdaptersSelect() {
 
 void Tf_Settings::b_AutoDetectClick() {
     HWND list = Item(scNetworkAdapters);
-    int found = FindAutoDetectEntry(Entries(list));
+    int found = FindAutoDetectEntry(Entries(list), loopbackEntries_);
     if (found == kNoEntry)
         return;
     ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(found), 0);

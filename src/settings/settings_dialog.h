@@ -8,6 +8,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 // Control ids; every control lives on one of the tab pages except the tabs and the buttons.
 enum TSettingsControl : int {
@@ -114,6 +115,8 @@ class Tf_Settings : public TDialog {
     TIconHandle adapterIcon_;
     TFontHandle boldFont_;
     TFontHandle italicFont_;
+    // Per list entry: the interface is a software loopback (for Auto-Detect).
+    std::vector<bool> loopbackEntries_;
 };
 
 // The Settings command: creates the dialog, runs it modally over owner and returns.

@@ -43,6 +43,16 @@ TEST(AdapterEntries, AutoDetectSkipsOnlyLoopbackAdapterTexts) {
     EXPECT_EQ(FindAutoDetectEntry({}), kNoEntry);
 }
 
+TEST(AdapterEntries, AutoDetectAlsoSkipsInterfacesOfLoopbackType) {
+    // Windows 10 lists "Software Loopback Interface 1" first; its type says loopback.
+    EXPECT_EQ(FindAutoDetectEntry({"1. Software Loopback Interface 1", "7. Intel Ethernet"},
+                                  {true, false}),
+              1);
+    EXPECT_EQ(FindAutoDetectEntry({"1. lo"}, {true}), kNoEntry);
+    // Flags missing for later entries count as not loopback.
+    EXPECT_EQ(FindAutoDetectEntry({"1. lo", "2. eth0"}, {true}), 1);
+}
+
 TEST(AdapterPortSpeed, FourSignificantDigitsThenTwoDecimals) {
     EXPECT_EQ(PortSpeedText(100000000, "."), "100.00MBit/sec");
     EXPECT_EQ(PortSpeedText(54000000, "."), "54.00MBit/sec");

@@ -2,6 +2,7 @@
 // and Cancel store, and the Adapters tab, with the real controls and the machine's adapters.
 #include "settings_dialog_fixture.h"
 #include "settings/adapter_entries.h"
+#include "traffic/ip_helper.h"
 
 #include <commctrl.h>
 
@@ -161,21 +162,28 @@ TEST_F(SettingsDialogTest, StoredAdapterIsPreselectedWithItsDetails) {
     EXPECT_EQ(Text(*none, scAdapterDetails), "");
 }
 
-TEST_F(SettingsDialogTest, AutoDetectSelectsTheFirstEntryThatIsNoLoopbackAdapter) {
+TEST_F(SettingsDialogTest, AutoDetectSelectsTheFirstEntryThatIsNoLoopback) {
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);
     const std::vector<std::string> entries = Entries(*dialog, scNetworkAdapters);
+    // The list follows the interface table; the real table says which rows are loopbacks
+    // (under Wine: "lo", index 1).
+    std::vector<MIB_IFROW> rows;
+    ReadInterfaceTable(rows);
+    ASSERT_EQ(rows.size(), entries.size());
     LRESULT expected = CB_ERR;
     for (size_t i = 0; i < entries.size() && expected == CB_ERR; ++i) {
         std::string lower = entries[i];
         for (char& c : lower)
             c = static_cast<char>(::tolower(static_cast<unsigned char>(c)));
-        if (lower.find("loopback adapter") == std::string::npos)
+        if (lower.find("loopback adapter") == std::string::npos &&
+            rows[i].dwType != IF_TYPE_SOFTWARE_LOOPBACK)
             expected = static_cast<LRESULT>(i);
     }
     Click(*dialog, scAutoDetect);
     EXPECT_EQ(Selected(*dialog, scNetworkAdapters), expected);
     if (expected != CB_ERR) {
+        EXPECT_NE(entries[static_cast<size_t>(expected)].rfind("1. ", 0), 0u) << "not the loopback";
         EXPECT_EQ(Text(*dialog, scAdapterDetails).rfind("Name:  ", 0), 0u);
     }
 }

@@ -18,8 +18,17 @@ if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
   echo "A screenshot is written to build/run/screenshot.png every 10 seconds;"
   echo "take one yourself with: DISPLAY=$DISPLAY import -window root shot.png"
   ( while sleep 10; do import -window root build/run/screenshot.png 2>/dev/null || true; done ) &
-  trap 'kill $! 2>/dev/null; kill $CORVANE_XVFB_PID 2>/dev/null || true' EXIT
+  screenshots=$!
+  trap 'kill $CORVANE_XVFB_PID $screenshots 2>/dev/null || true' EXIT
 fi
 corvane_wine_prefix
 echo "Starting Corvane (close it from its menu, or press Ctrl+C here)."
-"$CORVANE_WINE" build/run/corvane.exe
+setsid "$CORVANE_WINE" build/run/corvane.exe &
+corvane=$!
+# Ctrl+C asks Corvane to close, as its menu would, so that it saves its files.
+close_corvane() {
+  "$CORVANE_WINE" taskkill /im corvane.exe >/dev/null 2>&1 || true
+  wait "$corvane" || true
+}
+trap 'close_corvane; exit 130' INT TERM
+wait "$corvane"

@@ -38,24 +38,24 @@ Tf_Main::~Tf_Main() = default;
 
 // The drop shadow is a class style: read once, when the class is registered.
 void Tf_Main::CreateNativeWindow() {
-    TWindowSpec spec;
-    spec.ClassName = "TCorvaneMain";
-    spec.Caption = kProductName;
-    spec.Style = WS_POPUP | WS_CLIPCHILDREN;
-    spec.X = 0;
-    spec.Y = 0;
-    spec.Width = 170;
-    spec.Height = 194;
+    TWindowParams params;
+    params.ClassName = "TCorvaneMain";
+    params.Caption = kProductName;
+    params.Style = WS_POPUP | WS_CLIPCHILDREN;
+    params.X = 0;
+    params.Y = 0;
+    params.Width = 170;
+    params.Height = 194;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    spec.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                ::GetSystemMetrics(SM_CXICON),
-                                                ::GetSystemMetrics(SM_CYICON), 0));
-    spec.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                     ::GetSystemMetrics(SM_CXSMICON),
-                                                     ::GetSystemMetrics(SM_CYSMICON), 0));
+    params.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                  ::GetSystemMetrics(SM_CXICON),
+                                                  ::GetSystemMetrics(SM_CYICON), 0));
+    params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
+                                                       ::GetSystemMetrics(SM_CXSMICON),
+                                                       ::GetSystemMetrics(SM_CYSMICON), 0));
     if (config_.QueryFlag("display", "dropshadow", true))
-        spec.ClassStyle |= CS_DROPSHADOW;
-    CreateHandle(spec);
+        params.ClassStyle |= CS_DROPSHADOW;
+    CreateHandle(params);
     dpi_ = WindowDpi(Handle());
 }
 

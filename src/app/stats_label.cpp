@@ -5,13 +5,13 @@
 
 TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandler mouseDown)
     : backdrop_(std::move(backdrop)), mouseDown_(std::move(mouseDown)) {
-    TWindowSpec spec;
-    spec.ClassName = "TCorvaneStatsLabel";
-    spec.Style = WS_CHILD | WS_VISIBLE;
-    spec.X = spec.Y = 0;
-    spec.Width = spec.Height = 1;
-    spec.Parent = parent;
-    CreateHandle(spec);
+    TWindowParams params;
+    params.ClassName = "TCorvaneStatsLabel";
+    params.Style = WS_CHILD | WS_VISIBLE;
+    params.X = params.Y = 0;
+    params.Width = params.Height = 1;
+    params.Parent = parent;
+    CreateHandle(params);
 }
 
 void TStatsLabel::SetText(const std::string& text) {

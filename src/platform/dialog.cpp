@@ -51,31 +51,31 @@ int TDialog::Scale(int pixels96) const {
     return ::MulDiv(pixels96, dpi_, 96);
 }
 
-void TDialog::CreateDialogWindow(const TDialogSpec& spec, HWND owner) {
-    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (spec.SystemMenu ? WS_SYSMENU : 0);
+void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
+    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0);
     DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    white_background_ = spec.White;
+    white_background_ = params.White;
     dpi_ = WindowDpi(owner);
-    RECT rc{0, 0, Scale(spec.ClientWidth), Scale(spec.ClientHeight)};
+    RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
     static const auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
     if (!adjust || !adjust(&rc, style, FALSE, exStyle, static_cast<UINT>(dpi_)))
         ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
     int width = rc.right - rc.left, height = rc.bottom - rc.top;
 
-    TWindowSpec ws;
-    ws.ClassName = spec.ClassName;
-    ws.Caption = spec.Caption;
-    ws.Style = style;
-    ws.ExStyle = exStyle;
-    ws.X = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-    ws.Y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-    ws.Width = width;
-    ws.Height = height;
-    ws.Parent = owner;
-    ws.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    CreateHandle(ws);
+    TWindowParams windowParams;
+    windowParams.ClassName = params.ClassName;
+    windowParams.Caption = params.Caption;
+    windowParams.Style = style;
+    windowParams.ExStyle = exStyle;
+    windowParams.X = (::GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    windowParams.Y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    windowParams.Width = width;
+    windowParams.Height = height;
+    windowParams.Parent = owner;
+    windowParams.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    CreateHandle(windowParams);
     font_ = MakeFont("Tahoma", 8, false, false, dpi_);
-    if (spec.White)
+    if (params.White)
         white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
 }
 

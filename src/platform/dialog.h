@@ -5,7 +5,7 @@
 
 #include <string>
 
-struct TDialogSpec {
+struct TDialogParams {
     const char* ClassName = nullptr;
     const char* Caption = "";
     int ClientWidth = 0;    // at 96 DPI
@@ -24,7 +24,7 @@ class TDialog : public TWindow {
   protected:
     TDialog() = default;
     // Creates the window centred on the screen, with Tahoma 8 as its font.
-    void CreateDialogWindow(const TDialogSpec& spec, HWND owner);
+    void CreateDialogWindow(const TDialogParams& params, HWND owner);
     // Adds a child control; place and size in pixels at 96 DPI. Returns its handle.
     HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
                     int id = 0, DWORD exStyle = 0, HWND parent = nullptr);

@@ -24,26 +24,26 @@ void TWindow::DestroyHandle() {
     }
 }
 
-void TWindow::CreateHandle(const TWindowSpec& spec) {
+void TWindow::CreateHandle(const TWindowParams& params) {
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
-    if (!::GetClassInfoExA(instance, spec.ClassName, &wc)) {
+    if (!::GetClassInfoExA(instance, params.ClassName, &wc)) {
         wc = WNDCLASSEXA{};
         wc.cbSize = sizeof wc;
-        wc.style = spec.ClassStyle;
+        wc.style = params.ClassStyle;
         wc.lpfnWndProc = &TWindow::WindowProc;
         wc.hInstance = instance;
         wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
-        wc.hbrBackground = spec.Background;
-        wc.hIcon = spec.Icon;
-        wc.hIconSm = spec.SmallIcon;
-        wc.lpszClassName = spec.ClassName;
+        wc.hbrBackground = params.Background;
+        wc.hIcon = params.Icon;
+        wc.hIconSm = params.SmallIcon;
+        wc.lpszClassName = params.ClassName;
         if (!::RegisterClassExA(&wc))
             RaiseLastWin32Error("RegisterClassEx");
     }
-    HWND wnd =
-        ::CreateWindowExA(spec.ExStyle, spec.ClassName, spec.Caption, spec.Style, spec.X, spec.Y,
-                          spec.Width, spec.Height, spec.Parent, nullptr, instance, this);
+    HWND wnd = ::CreateWindowExA(params.ExStyle, params.ClassName, params.Caption, params.Style,
+                                 params.X, params.Y, params.Width, params.Height, params.Parent,
+                                 nullptr, instance, this);
     if (!wnd)
         RaiseLastWin32Error("CreateWindowEx");
 }
@@ -79,10 +79,10 @@ LRESULT CALLBACK TWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM 
 }
 
 void TMessageWindow::CreateMessageWindow(const char* className, bool topLevel) {
-    TWindowSpec spec;
-    spec.ClassName = className;
-    spec.Style = topLevel ? WS_POPUP : 0;
-    spec.X = spec.Y = spec.Width = spec.Height = 0;
-    spec.Parent = topLevel ? nullptr : HWND_MESSAGE;
-    CreateHandle(spec);
+    TWindowParams params;
+    params.ClassName = className;
+    params.Style = topLevel ? WS_POPUP : 0;
+    params.X = params.Y = params.Width = params.Height = 0;
+    params.Parent = topLevel ? nullptr : HWND_MESSAGE;
+    CreateHandle(params);
 }

@@ -3,7 +3,7 @@
 #pragma once
 #include "platform/handle.h"
 
-struct TWindowSpec {
+struct TWindowParams {
     const char* ClassName = nullptr;
     const char* Caption = "";
     DWORD Style = 0;
@@ -28,7 +28,7 @@ class TWindow {
     TWindow() = default;
     // Registers the class on first use (one registration per class and process) and creates
     // the window. Throws std::runtime_error when the window cannot be created.
-    void CreateHandle(const TWindowSpec& spec);
+    void CreateHandle(const TWindowParams& params);
     // Destroys the window now (no-op when it is gone already).
     void DestroyHandle();
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);

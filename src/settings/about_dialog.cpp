@@ -45,13 +45,13 @@ TBitmapHandle LoadAboutPicture() {
 } // namespace
 
 Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
-    TDialogSpec spec;
-    spec.ClassName = "Tf_AboutDialog";
-    spec.Caption = "About";
-    spec.ClientWidth = 315;
-    spec.ClientHeight = 232;
-    spec.White = true;
-    CreateDialogWindow(spec, owner);
+    TDialogParams params;
+    params.ClassName = "Tf_AboutDialog";
+    params.Caption = "About";
+    params.ClientWidth = 315;
+    params.ClientHeight = 232;
+    params.White = true;
+    CreateDialogWindow(params, owner);
 
     LOGFONTA lf{};
     lf.lfHeight = -Scale(15); // a character height in pixels, not a point size

@@ -48,12 +48,12 @@ SIZE TextSize(HFONT font, const char* text) {
 
 Tf_Settings::Tf_Settings(HWND owner, TMemIniFile& store, std::string runKeyPath)
     : store_(store), runKeyPath_(std::move(runKeyPath)) {
-    TDialogSpec spec;
-    spec.ClassName = "Tf_Settings";
-    spec.Caption = "Settings";
-    spec.ClientWidth = 454;
-    spec.ClientHeight = 299;
-    CreateDialogWindow(spec, owner);
+    TDialogParams params;
+    params.ClassName = "Tf_Settings";
+    params.Caption = "Settings";
+    params.ClientWidth = 454;
+    params.ClientHeight = 299;
+    CreateDialogWindow(params, owner);
     CreateControls();
     FormCreate();
 }

@@ -53,13 +53,13 @@ Tf_AutoUpdate::~Tf_AutoUpdate() {
 }
 
 void Tf_AutoUpdate::Execute() {
-    TDialogSpec spec;
-    spec.ClassName = "CorvaneAutoUpdate";
-    spec.Caption = "Auto-Update";
-    spec.ClientWidth = 299;
-    spec.ClientHeight = 158;
-    spec.SystemMenu = false;
-    CreateDialogWindow(spec, mainWindow_);
+    TDialogParams params;
+    params.ClassName = "CorvaneAutoUpdate";
+    params.Caption = "Auto-Update";
+    params.ClientWidth = 299;
+    params.ClientHeight = 158;
+    params.SystemMenu = false;
+    CreateDialogWindow(params, mainWindow_);
     CreateControls();
     try {
         FormCreate();

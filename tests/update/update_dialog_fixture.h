@@ -26,13 +26,13 @@ constexpr UINT kDestroyMainMessage = WM_APP + 7;
 class TMainWindowStandIn : public TWindow {
   public:
     TMainWindowStandIn() {
-        TWindowSpec spec;
-        spec.ClassName = "CorvaneUpdateTestMain";
-        spec.Caption = "Corvane";
-        spec.Style = WS_POPUP;
-        spec.X = spec.Y = 0;
-        spec.Width = spec.Height = 50;
-        CreateHandle(spec);
+        TWindowParams params;
+        params.ClassName = "CorvaneUpdateTestMain";
+        params.Caption = "Corvane";
+        params.Style = WS_POPUP;
+        params.X = params.Y = 0;
+        params.Width = params.Height = 50;
+        CreateHandle(params);
     }
     std::atomic<int> CloseRequests{0};
 

@@ -1,6 +1,7 @@
 // TMainMenu: the six items, their pictures and the shortcuts F4, F12, Ctrl+M and Ctrl+X.
 #include "app/main_menu.h"
 #include "app/resource.h"
+#include "platform/dib.h"
 #include "platform/window.h"
 
 #include <cstdint>
@@ -13,17 +14,8 @@ constexpr int kPictureCount = 10;
 
 // A 16 x 16 top-down 32-bit DIB section; menus want premultiplied alpha.
 TBitmapHandle MakePicture(const uint32_t* strip, int stripWidth, int index) {
-    BITMAPINFO bi{};
-    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-    bi.bmiHeader.biWidth = kPictureSize;
-    bi.bmiHeader.biHeight = -kPictureSize;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TBitmapHandle picture(::CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!picture)
-        RaiseLastWin32Error("CreateDIBSection");
+    TBitmapHandle picture = MakeTopDownDib(kPictureSize, kPictureSize, 32, bits);
     auto* out = static_cast<uint32_t*>(bits);
     for (int y = 0; y < kPictureSize; ++y) {
         for (int x = 0; x < kPictureSize; ++x) {

@@ -1,5 +1,6 @@
 // Tf_AboutDialog: a white box whose picture is decoded from the JPEG resource when it opens.
 #include "settings/about_dialog.h"
+#include "platform/dib.h"
 #include "app/constants.h"
 #include "app/resource.h"
 #include "settings/jpeg_picture.h"
@@ -23,17 +24,8 @@ TBitmapHandle LoadAboutPicture() {
         RaiseLastWin32Error("LoadResource");
     TJpegPicture picture = DecodeJpeg(data, ::SizeofResource(module, resource));
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.Width;
-    info.bmiHeader.biHeight = -picture.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    TBitmapHandle bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap)
-        RaiseLastWin32Error("CreateDIBSection");
+    TBitmapHandle bitmap = MakeTopDownDib(picture.Width, picture.Height, 24, bits);
     const size_t rowBytes = static_cast<size_t>(picture.Width) * 3;
     const size_t stride = (rowBytes + 3) & ~size_t{3};
     for (int y = 0; y < picture.Height; ++y)

@@ -52,15 +52,6 @@ bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-int HexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 size_t HexPrefixLength(std::string_view s) {
     if (!s.empty() && (s[0] == '$' || s[0] == 'x' || s[0] == 'X'))
@@ -109,6 +100,16 @@ int32_t FromBits(uint32_t bits) {
 }
 
 } // namespace
+
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
 
 bool TryParseIniInt(std::string_view text, int32_t& value) {
     size_t i = 0;

@@ -59,3 +59,6 @@ class TMemIniFile {
 // eight hexadecimal digits (a 32-bit pattern) after "$", "0x", "0X", "x" or "X", and nothing
 // after them. Decimal values outside the 32-bit signed range are refused.
 bool TryParseIniInt(std::string_view text, int32_t& value);
+
+// The value of one hexadecimal digit of either case, or -1.
+int HexDigitValue(char c);

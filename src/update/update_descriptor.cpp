@@ -5,16 +5,6 @@
 
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string_view TrimBlanks(std::string_view s) {
     while (!s.empty() && static_cast<unsigned char>(s.front()) <= ' ')
         s.remove_prefix(1);
@@ -54,7 +44,7 @@ bool DecodeSignatureHex(std::string_view text, TEcdsaSignature& signature) {
     if (text.size() != signature.size() * 2)
         return false;
     for (size_t i = 0; i < signature.size(); ++i) {
-        int high = HexValue(text[2 * i]), low = HexValue(text[2 * i + 1]);
+        int high = HexDigitValue(text[2 * i]), low = HexDigitValue(text[2 * i + 1]);
         if (high < 0 || low < 0)
             return false;
         signature[i] = static_cast<uint8_t>(high * 16 + low);

@@ -1,15 +1,21 @@
 # Sourced: start_xvfb starts a private virtual display and exports DISPLAY; stopped on exit.
+# The server picks a free display number itself (-displayfd): numbers guessed from lock files
+# can be taken by another server that shares the abstract socket namespace.
 start_xvfb() {
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  local fifo
+  fifo="$(mktemp -u)"
+  mkfifo "$fifo"
   # In a session of its own: a Ctrl+C meant for the script must not take the display down.
-  setsid Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  for _ in $(seq 100); do
-    [ -e "/tmp/.X11-unix/X$n" ] && break
-    sleep 0.1
-  done
-  # setsid may run it as a child of its own: the server's lock file names its process.
-  CORVANE_XVFB_PID="$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)"
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+  CORVANE_XVFB_PID=$!
+  local n=""
+  read -r -t 30 n <"$fifo" || true
+  rm -f "$fifo"
+  if [ -z "$n" ]; then
+    echo "Xvfb did not start" >&2
+    return 1
+  fi
   export DISPLAY=":$n"
+  export CORVANE_XVFB_PID
   trap 'kill $CORVANE_XVFB_PID 2>/dev/null || true' EXIT
 }

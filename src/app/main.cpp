@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "platform/system_library.h"
 #include "settings/config_store.h"
 
 #include <windows.h>
@@ -21,6 +22,11 @@ int ReportStartupError(const std::string& kind, const std::exception& error) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    try {
+        SearchLibrariesInSystemFolderOnly();
+    } catch (const std::exception& e) {
+        return ReportStartupError("Exception", e);
+    }
     TApplication& app = TApplication::Instance();
     app.Initialize();
     try {

@@ -2,6 +2,7 @@
 // for every tray icon of the process.
 #include "desktop/cool_tray_icon.h"
 #include "platform/application.h"
+#include "platform/dpi.h"
 #include "platform/window.h"
 
 #include <algorithm>
@@ -148,13 +149,13 @@ void TCoolTrayIcon::SetIcon(HICON icon) {
 
 void TCoolTrayIcon::SetIconLoader(TIconLoader loader) {
     IconLoader_ = std::move(loader);
-    ReloadIcon(::GetDpiForWindow(CallbackWindow()));
+    ReloadIcon(static_cast<UINT>(WindowDpi(CallbackWindow())));
 }
 
 void TCoolTrayIcon::ReloadIcon(UINT dpi) {
     if (!IconLoader_ || dpi == 0)
         return;
-    Icon_.reset(IconLoader_(::GetSystemMetricsForDpi(SM_CXSMICON, dpi)));
+    Icon_.reset(IconLoader_(SystemMetricForDpi(SM_CXSMICON, static_cast<int>(dpi))));
     UpdateTrayIcon();
 }
 

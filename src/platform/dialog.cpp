@@ -5,15 +5,6 @@
 
 namespace {
 
-using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-using AdjustForDpiFn = BOOL(WINAPI*)(LPRECT, DWORD, BOOL, DWORD, UINT);
-
-template <typename Fn> Fn User32Function(const char* name) {
-    HMODULE user32 = ::GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(user32, name)))
-                  : nullptr;
-}
-
 // Controls made by other means than AddControl get the dialog's font; others keep theirs.
 BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
     if (!::SendMessageA(child, WM_GETFONT, 0, 0))
@@ -22,16 +13,6 @@ BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
 }
 
 } // namespace
-
-int WindowDpi(HWND window) {
-    static const auto getDpi = User32Function<GetDpiForWindowFn>("GetDpiForWindow");
-    UINT dpi = (getDpi && window) ? getDpi(window) : 0;
-    if (dpi == 0) {
-        TWindowDc dc(nullptr);
-        dpi = static_cast<UINT>(::GetDeviceCaps(dc.get(), LOGPIXELSY));
-    }
-    return dpi ? static_cast<int>(dpi) : 96;
-}
 
 TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic, int dpi) {
     LOGFONTA lf{};
@@ -57,9 +38,7 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     white_background_ = params.White;
     dpi_ = WindowDpi(owner);
     RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
-    static const auto adjust = User32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi");
-    if (!adjust || !adjust(&rc, style, FALSE, exStyle, static_cast<UINT>(dpi_)))
-        ::AdjustWindowRectEx(&rc, style, FALSE, exStyle);
+    AdjustWindowRectForDpi(rc, style, exStyle, dpi_);
     int width = rc.right - rc.left, height = rc.bottom - rc.top;
 
     TWindowParams windowParams;

@@ -1,6 +1,7 @@
 // Base of the modal windows (settings, about, update): a fixed-size window whose controls are
 // placed in pixels at 96 DPI and scaled to the monitor's DPI, run modally over its owner.
 #pragma once
+#include "platform/dpi.h"
 #include "platform/window.h"
 
 #include <string>
@@ -49,7 +50,5 @@ class TDialog : public TWindow {
     bool white_background_ = false;
 };
 
-// The DPI of the monitor that holds a window (96 when the system cannot tell).
-int WindowDpi(HWND window);
 // A font from a face, a size in points, and styles, for the given DPI.
 TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic, int dpi);

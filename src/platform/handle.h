@@ -74,6 +74,9 @@ inline void DeleteMemDc(HDC h) {
 inline void DestroyImgList(HIMAGELIST h) {
     ::ImageList_Destroy(h);
 }
+inline void ReleaseLibrary(HMODULE h) {
+    ::FreeLibrary(h);
+}
 struct FileTraits {
     using Type = HANDLE;
     static HANDLE Invalid() { return INVALID_HANDLE_VALUE; }
@@ -101,6 +104,8 @@ using TMemDcHandle = TUniqueHandle<handle_detail::NullTraits<HDC, handle_detail:
 using TImageListHandle =
     TUniqueHandle<handle_detail::NullTraits<HIMAGELIST, handle_detail::DestroyImgList>>;
 using TSocketHandle = TUniqueHandle<handle_detail::SocketTraits>;
+using TModuleHandle =
+    TUniqueHandle<handle_detail::NullTraits<HMODULE, handle_detail::ReleaseLibrary>>;
 
 // A GDI object selected into a DC; the old one is put back when this ends.
 class TSelectObject {

@@ -1,6 +1,7 @@
 // Tf_Settings: the window, its tabs and the controls of each page, placed in pixels at 96 DPI.
 #include "app/resource.h"
 #include "display/tags.h"
+#include "platform/system_library.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
 
@@ -137,7 +138,10 @@ HWND Tf_Settings::CreatePage(int index) {
     if (!page)
         RaiseLastWin32Error("CreateWindowEx");
     ::SetWindowLongPtrA(page, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&PageProc));
-    ::EnableThemeDialogTexture(page, ETDT_ENABLETAB);
+    static const TSystemLibrary uxtheme("uxtheme.dll");
+    static const auto enableTexture =
+        uxtheme.Proc<decltype(&::EnableThemeDialogTexture)>("EnableThemeDialogTexture");
+    enableTexture(page, ETDT_ENABLETAB);
     return page;
 }
 
@@ -279,4 +283,3 @@ void Tf_Settings::ApplyStyleFonts() {
     ::SendMessageA(Item(scBold), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
     ::SendMessageA(Item(scItalic), WM_SETFONT, reinterpret_cast<WPARAM>(italicFont_.get()), TRUE);
 }
-

@@ -9,22 +9,16 @@
 #include <cstdint>
 #include <string>
 
-// The platform calls a monitor reads through; tests replace them with scripted tables.
-struct TInterfaceSource {
-    TGetIfTableFunc GetIfTable = ::GetIfTable;
-    TGetIpAddrTableFunc GetIpAddrTable = ::GetIpAddrTable;
-    TGetIfEntry2Func GetIfEntry2 = ::GetIfEntry2;
-};
-
 class TAdapterMonitor : public TThread {
   public:
     // On the user-interface thread: takes the first reading there, then starts the thread.
     // The monitor frees itself when its thread ends; after RequestStop nobody touches it.
-    static TAdapterMonitor* Create(uint32_t index, const TInterfaceSource& source = {});
+    // Tests replace the platform calls with scripted tables.
+    static TAdapterMonitor* Create(uint32_t index, const TInterfaceSource& source = IpHelper());
 
     // The interface's first IPv4 address in the sorted address table, as FormatIpAddress
     // writes it, or "!not_found!".
-    static std::string LookupIPAddress(uint32_t index, const TInterfaceSource& source = {});
+    static std::string LookupIPAddress(uint32_t index, const TInterfaceSource& source = IpHelper());
 
     // Published readings; read them on the user-interface thread only.
     const std::string& IPAddress() const { return ipAddress_; }

@@ -1,5 +1,6 @@
 // Readers of the system's interface table and IPv4 address table: size query, then the read.
 #include "traffic/ip_helper.h"
+#include "platform/system_library.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -34,6 +35,14 @@ void ReadTable(std::vector<Row>& list, Func getTable, BOOL sorted) {
 }
 
 } // namespace
+
+const TInterfaceSource& IpHelper() {
+    static const TSystemLibrary iphlpapi("iphlpapi.dll");
+    static const TInterfaceSource calls{iphlpapi.Proc<TGetIfTableFunc>("GetIfTable"),
+                                        iphlpapi.Proc<TGetIpAddrTableFunc>("GetIpAddrTable"),
+                                        iphlpapi.Proc<TGetIfEntry2Func>("GetIfEntry2")};
+    return calls;
+}
 
 void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TGetIfTableFunc getIfTable) {
     ReadTable<MIB_IFTABLE>(list, getIfTable, FALSE);

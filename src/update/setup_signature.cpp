@@ -1,5 +1,6 @@
 // Setup signature check with CNG: SHA-256 of the file, then ECDSA P-256 verification.
 #include "update/setup_signature.h"
+#include "platform/system_library.h"
 
 #include <bcrypt.h>
 
@@ -8,6 +9,34 @@
 
 namespace {
 
+// CNG's calls, from bcrypt.dll in the system folder: loaded on first use and kept.
+struct TCng {
+    decltype(&::BCryptOpenAlgorithmProvider) OpenAlgorithmProvider;
+    decltype(&::BCryptCloseAlgorithmProvider) CloseAlgorithmProvider;
+    decltype(&::BCryptCreateHash) CreateHash;
+    decltype(&::BCryptHashData) HashData;
+    decltype(&::BCryptFinishHash) FinishHash;
+    decltype(&::BCryptDestroyHash) DestroyHash;
+    decltype(&::BCryptImportKeyPair) ImportKeyPair;
+    decltype(&::BCryptVerifySignature) VerifySignature;
+    decltype(&::BCryptDestroyKey) DestroyKey;
+};
+
+const TCng& Cng() {
+    static const TSystemLibrary bcrypt("bcrypt.dll");
+    static const TCng calls{
+        bcrypt.Proc<decltype(TCng::OpenAlgorithmProvider)>("BCryptOpenAlgorithmProvider"),
+        bcrypt.Proc<decltype(TCng::CloseAlgorithmProvider)>("BCryptCloseAlgorithmProvider"),
+        bcrypt.Proc<decltype(TCng::CreateHash)>("BCryptCreateHash"),
+        bcrypt.Proc<decltype(TCng::HashData)>("BCryptHashData"),
+        bcrypt.Proc<decltype(TCng::FinishHash)>("BCryptFinishHash"),
+        bcrypt.Proc<decltype(TCng::DestroyHash)>("BCryptDestroyHash"),
+        bcrypt.Proc<decltype(TCng::ImportKeyPair)>("BCryptImportKeyPair"),
+        bcrypt.Proc<decltype(TCng::VerifySignature)>("BCryptVerifySignature"),
+        bcrypt.Proc<decltype(TCng::DestroyKey)>("BCryptDestroyKey")};
+    return calls;
+}
+
 bool Succeeded(NTSTATUS status) {
     return status >= 0;
 }
@@ -15,17 +44,17 @@ bool Succeeded(NTSTATUS status) {
 struct AlgorithmTraits {
     using Type = BCRYPT_ALG_HANDLE;
     static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptCloseAlgorithmProvider(h, 0); }
+    static void Close(Type h) { Cng().CloseAlgorithmProvider(h, 0); }
 };
 struct HashTraits {
     using Type = BCRYPT_HASH_HANDLE;
     static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptDestroyHash(h); }
+    static void Close(Type h) { Cng().DestroyHash(h); }
 };
 struct KeyTraits {
     using Type = BCRYPT_KEY_HANDLE;
     static Type Invalid() { return nullptr; }
-    static void Close(Type h) { ::BCryptDestroyKey(h); }
+    static void Close(Type h) { Cng().DestroyKey(h); }
 };
 using TAlgorithm = TUniqueHandle<AlgorithmTraits>;
 using THash = TUniqueHandle<HashTraits>;
@@ -33,7 +62,7 @@ using TKey = TUniqueHandle<KeyTraits>;
 
 TAlgorithm OpenAlgorithm(LPCWSTR name) {
     BCRYPT_ALG_HANDLE handle = nullptr;
-    if (!Succeeded(::BCryptOpenAlgorithmProvider(&handle, name, nullptr, 0)))
+    if (!Succeeded(Cng().OpenAlgorithmProvider(&handle, name, nullptr, 0)))
         return TAlgorithm();
     return TAlgorithm(handle);
 }
@@ -45,7 +74,7 @@ template <typename Reader> bool Sha256(Reader read, TSha256Digest& digest) {
     if (!sha)
         return false;
     BCRYPT_HASH_HANDLE raw = nullptr;
-    if (!Succeeded(::BCryptCreateHash(sha.get(), &raw, nullptr, 0, nullptr, 0, 0)))
+    if (!Succeeded(Cng().CreateHash(sha.get(), &raw, nullptr, 0, nullptr, 0, 0)))
         return false;
     THash hash(raw);
     for (;;) {
@@ -55,11 +84,11 @@ template <typename Reader> bool Sha256(Reader read, TSha256Digest& digest) {
             return false;
         if (size == 0)
             break;
-        if (!Succeeded(::BCryptHashData(hash.get(), const_cast<PUCHAR>(data), size, 0)))
+        if (!Succeeded(Cng().HashData(hash.get(), const_cast<PUCHAR>(data), size, 0)))
             return false;
     }
     return Succeeded(
-        ::BCryptFinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
+        Cng().FinishHash(hash.get(), digest.data(), static_cast<ULONG>(digest.size()), 0));
 }
 
 bool Sha256OfBytes(const std::string& bytes, TSha256Digest& digest) {
@@ -80,8 +109,8 @@ TKey ImportPublicKey(BCRYPT_ALG_HANDLE ecdsa, const TSetupPublicKey& key) {
     memcpy(blob.data(), &header, sizeof header);
     memcpy(blob.data() + sizeof header, key.Point.data(), key.Point.size());
     BCRYPT_KEY_HANDLE handle = nullptr;
-    if (!Succeeded(::BCryptImportKeyPair(ecdsa, nullptr, BCRYPT_ECCPUBLIC_BLOB, &handle,
-                                         blob.data(), static_cast<ULONG>(blob.size()), 0)))
+    if (!Succeeded(Cng().ImportKeyPair(ecdsa, nullptr, BCRYPT_ECCPUBLIC_BLOB, &handle, blob.data(),
+                                       static_cast<ULONG>(blob.size()), 0)))
         return TKey();
     return TKey(handle);
 }
@@ -121,7 +150,7 @@ bool VerifySetupSignature(HANDLE file, int32_t version, const std::string& signa
     TKey publicKey = ImportPublicKey(ecdsa.get(), key);
     if (!publicKey)
         return false;
-    NTSTATUS status = ::BCryptVerifySignature(
+    NTSTATUS status = Cng().VerifySignature(
         publicKey.get(), nullptr, messageDigest.data(), static_cast<ULONG>(messageDigest.size()),
         signature.data(), static_cast<ULONG>(signature.size()), 0);
     return status == 0; // STATUS_SUCCESS; anything else, the invalid signature included, fails

@@ -108,7 +108,7 @@ DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
 
 // The real interface table, with its reads counted.
 DWORD WINAPI CountedRealIfTable(PMIB_IFTABLE table, PULONG size, BOOL order) {
-    const DWORD result = ::GetIfTable(table, size, order);
+    const DWORD result = IpHelper().GetIfTable(table, size, order);
     if (table && result == NO_ERROR)
         ++script.Reads;
     return result;
@@ -195,7 +195,7 @@ const MIB_IFROW* FindRow(const std::vector<MIB_IFROW>& rows, DWORD index) {
 TEST_F(AdapterMonitorTest, FirstReadingOfTheLoopbackTakesTheTablesCounters) {
     std::vector<MIB_IFROW> before, after;
     ReadInterfaceTable(before);
-    TAdapterMonitor* monitor = Start(1, TInterfaceSource{});
+    TAdapterMonitor* monitor = Start(1, IpHelper());
     ReadInterfaceTable(after);
     const MIB_IFROW* first = FindRow(before, 1);
     const MIB_IFROW* last = FindRow(after, 1);
@@ -220,7 +220,8 @@ TEST_F(AdapterMonitorTest, FirstReadingOfTheLoopbackTakesTheTablesCounters) {
 }
 
 TEST_F(AdapterMonitorTest, MonitorOfAMissingIndexKeepsZerosAndLogsNothing) {
-    TAdapterMonitor* monitor = Start(0x7FFF0001u, {CountedRealIfTable});
+    TAdapterMonitor* monitor =
+        Start(0x7FFF0001u, {CountedRealIfTable, IpHelper().GetIpAddrTable, IpHelper().GetIfEntry2});
     ASSERT_TRUE(PumpUntil([] { return script.Reads >= 4; }));
     EXPECT_EQ(LogRecordCount(), 0u);
     EXPECT_EQ(monitor->TotalIn(), 0u);

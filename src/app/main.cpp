@@ -1,6 +1,7 @@
 // Start-up: configuration store, usage log, title, main window, message loop.
 #include "app/constants.h"
 #include "app/main_form.h"
+#include "app/single_instance.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/error_text.h"
@@ -22,10 +23,18 @@ int ReportStartupError(const std::string& kind, const std::exception& error) {
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    uint64_t folderKey = 0;
     try {
         SearchLibrariesInSystemFolderOnly();
+        folderKey = ExecutableFolderKey();
     } catch (const std::exception& e) {
         return ReportStartupError("Exception", e);
+    }
+    // Before anything touches the files: they belong to the copy that runs in this folder.
+    TFolderInstance instance(folderKey);
+    if (!instance.IsFirst()) {
+        instance.ShowRunningCopy();
+        return 0;
     }
     TApplication& app = TApplication::Instance();
     app.Initialize();
@@ -43,7 +52,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
         // The main window lives as long as the process: the monitor thread may still reach
         // parts of it while the process ends.
-        Tf_Main* f_Main = new Tf_Main(ConfigStore());
+        Tf_Main* f_Main = new Tf_Main(ConfigStore(), folderKey);
         f_Main->FormCreate();
     } catch (const std::exception& e) {
         return ReportStartupError("Exception", e);

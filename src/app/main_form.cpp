@@ -1,8 +1,10 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "app/constants.h"
+#include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "log/calendar.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/dialog.h"
@@ -24,7 +26,8 @@ POINT CursorPos() {
 }
 } // namespace
 
-Tf_Main::Tf_Main(TMemIniFile& config) : config_(config) {
+Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
+    : config_(config), folderKey_(folderKey), showCopyMessage_(ShowRunningCopyMessage()) {
     CreateNativeWindow();
     CreateControls();
     CreateTrayIcon();
@@ -39,7 +42,7 @@ Tf_Main::~Tf_Main() = default;
 // The drop shadow is a class style: read once, when the class is registered.
 void Tf_Main::CreateNativeWindow() {
     TWindowParams params;
-    params.ClassName = "TCorvaneMain";
+    params.ClassName = kMainWindowClass;
     params.Caption = kProductName;
     params.Style = WS_POPUP | WS_CLIPCHILDREN;
     params.X = 0;
@@ -64,6 +67,7 @@ void Tf_Main::FormCreate() {
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
     Initialize();
+    KeepOnAMonitor();
     DeleteFileQuietly(ExecutableDirectory() + "setup.exe");
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }
@@ -92,12 +96,35 @@ void Tf_Main::ReplaceMonitor() {
         static_cast<uint32_t>(config_.QueryInt("network", "activeadapter", 1)));
 }
 
+void Tf_Main::TimerTick(UINT_PTR id) {
+    if (id == kTimerUpdate)
+        updateErrors_.Run([this] { timerUpdateTimer(); });
+    else if (id == kTimerAutoSave)
+        autoSaveErrors_.Run([this] { timerAutoSaveTimer(); });
+}
+
 void Tf_Main::timerUpdateTimer() {
     WriteStatistics();
 }
 
 void Tf_Main::timerAutoSaveTimer() {
     SaveLog();
+}
+
+// The user travelled or set the clock: today is another day at once, not after a restart.
+void Tf_Main::TimeChanged() {
+    ReloadTimeZone();
+    TimerTick(kTimerUpdate);
+}
+
+// The setup program and the tray menu ask while a dialog may be open: the dialogs end first,
+// as Cancel would, and the close comes back once the last has gone.
+void Tf_Main::CloseRequested() {
+    TApplication& app = TApplication::Instance();
+    if (app.ModalOpen())
+        app.CloseAfterModals(Handle());
+    else
+        FormClose();
 }
 
 // The log first, then the configuration; a failure keeps the window open and running.
@@ -121,6 +148,12 @@ void Tf_Main::SaveOnEndSession() {
 }
 
 LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (showCopyMessage_ && msg == showCopyMessage_) {
+        if (!IsFolderKeyMessage(wParam, lParam, folderKey_))
+            return 0;
+        ShowRunningCopy();
+        return 1;
+    }
     bool handled = true;
     LRESULT result = Dispatch(msg, wParam, lParam, handled);
     return handled ? result : DefaultHandling(msg, wParam, lParam);
@@ -129,10 +162,10 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     switch (msg) {
     case WM_TIMER:
-        if (wParam == kTimerUpdate)
-            timerUpdateTimer();
-        else if (wParam == kTimerAutoSave)
-            timerAutoSaveTimer();
+        TimerTick(wParam);
+        return 0;
+    case WM_TIMECHANGE:
+        TimeChanged();
         return 0;
     case WM_PAINT:
         Paint();
@@ -186,7 +219,7 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());
     case WM_CLOSE:
-        FormClose();
+        CloseRequested();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

@@ -2,8 +2,10 @@
 // drive the display and the autosave, its popup menu and tray icon, dragging and snapping.
 #pragma once
 #include "app/main_menu.h"
+#include "platform/application.h"
 #include "platform/window.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -18,7 +20,8 @@ class Tf_Main : public TWindow {
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
 
-    explicit Tf_Main(TMemIniFile& config);
+    // folderKey: the executable folder's key, which a second copy started there asks for.
+    Tf_Main(TMemIniFile& config, uint64_t folderKey);
     ~Tf_Main() override;
 
     // Places and shows the window, applies the settings, removes a left-over setup program.
@@ -46,8 +49,11 @@ class Tf_Main : public TWindow {
     void CreateNativeWindow();
     void PlaceFromStore();
     void ReplaceMonitor();
+    void TimerTick(UINT_PTR id);
     void timerUpdateTimer();
     void timerAutoSaveTimer();
+    void TimeChanged();
+    void CloseRequested();
     void FormClose();
     void SaveOnEndSession();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -72,6 +78,7 @@ class Tf_Main : public TWindow {
     void DragTo(POINT screen);
     void EndDrag();
     void SnapWindowPos(WINDOWPOS& pos);
+    void KeepOnAMonitor();
     void ShowPopupMenu(POINT screen);
     void HandleCommand(int id);
     void Settings1Click();
@@ -81,10 +88,13 @@ class Tf_Main : public TWindow {
     void Close1Click();
     void TrayIconClick();
     void ApplicationEvents1Restore();
+    void ShowRunningCopy();
     void FormActivate();
     void CreateTrayIcon();
 
     TMemIniFile& config_;
+    const uint64_t folderKey_;
+    const UINT showCopyMessage_;
     TAdapterMonitor* monitor_ = nullptr; // frees itself once told to stop
     TLook look_;
     int dpi_ = 96;
@@ -99,6 +109,9 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;
+    // A lasting fault fails at every tick: one error box at a time per timer.
+    TErrorBoxOnce updateErrors_;
+    TErrorBoxOnce autoSaveErrors_;
     // An interactive move in progress: where it started.
     bool dragging_ = false;
     POINT dragStartCursor_{};

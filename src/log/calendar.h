@@ -25,3 +25,7 @@ int IsoWeekNumber(double date);
 
 // The local date and time now, as a day number with the time of day as fraction.
 double CurrentLocalDateTime();
+
+// The C runtime reads the time zone once and keeps it: after the user changed the zone (or the
+// clock), this makes CurrentLocalDateTime follow at once.
+void ReloadTimeZone();

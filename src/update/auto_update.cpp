@@ -175,6 +175,12 @@ void Tf_AutoUpdate::b_CancelClick() {
     CloseLater();
 }
 
+void Tf_AutoUpdate::Cancel() {
+    if (HTTPFile && HTTPFile->busy())
+        HTTPFile->abortDownload();
+    Close();
+}
+
 void Tf_AutoUpdate::FormClose() {
     HTTPFile.reset();
 }

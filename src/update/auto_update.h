@@ -22,6 +22,8 @@ class Tf_AutoUpdate : public TDialog {
     ~Tf_AutoUpdate() override;
     // Creates the window over the main window, starts the check and runs modally until closed.
     void Execute();
+    // The application is closing: a running download is cancelled, its partial file deleted.
+    void Cancel() override;
 
   protected:
     void OnCommand(int id, int code, HWND control) override;

@@ -17,6 +17,8 @@ WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
+WM_TIMER = 0x0113
+TIMER_AUTOSAVE = 2  # the main window's autosave timer
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 IDOK = 1
@@ -53,6 +55,16 @@ def probe(*args, check=True, timeout=60):
     if check and result.returncode != 0:
         raise AssertionError(f"wprobe {args} failed: {result.returncode}")
     return result
+
+
+def visible_windows(cls, title=None):
+    """Visible top-level windows of a class (and title), frontmost first."""
+    found = []
+    for line in probe("list").stdout.decode("latin-1").splitlines():
+        fields = line.split("\t")
+        if len(fields) > 3 and fields[1] == cls and fields[3] == "1" and title in (None, fields[2]):
+            found.append(fields[0])
+    return found
 
 
 def parse_info(text):
@@ -98,9 +110,14 @@ class Corvane:
         with open(self.path(name), "rb") as f:
             return f.read()
 
-    def start(self, title="Corvane"):
+    def spawn(self):
+        """Starts the program without waiting for its window."""
         self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self.proc
+
+    def start(self, title="Corvane"):
+        self.spawn()
         result = probe("wait", title, 90000, check=False, timeout=120)
         if result.returncode != 0:
             raise AssertionError("the main window did not appear")
@@ -164,6 +181,11 @@ class Corvane:
 
     def close(self):
         self.post(WM_CLOSE)
+
+    def stamp(self, name):
+        """Changes whenever the file is written or replaced."""
+        st = os.stat(self.path(name))
+        return st.st_ino, st.st_mtime_ns, st.st_size
 
     def wait_exit(self, timeout=60):
         return self.proc.wait(timeout=timeout)

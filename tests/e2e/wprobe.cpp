@@ -100,9 +100,10 @@ int ChildText(HWND wnd, const char* cls, int n) {
     return 0;
 }
 
-// Holds a file open without sharing until standard input closes.
-int LockFile(const char* path) {
-    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+// Holds a file open until standard input closes: without any sharing, or sharing reading and
+// writing but not deletion (as the C runtime's fopen does).
+int LockFile(const char* path, DWORD share) {
+    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
@@ -145,10 +146,11 @@ int List() {
 }
 
 int Usage() {
-    std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
-                         "MSG WP LP | send HWND MSG WP LP\n"
-                         "       | child-text HWND CLASS N | lock FILE | foreground HWND | list | "
-                         "children HWND | workarea\n");
+    std::fprintf(stderr,
+                 "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
+                 "MSG WP LP | send HWND MSG WP LP\n"
+                 "       | child-text HWND CLASS N | lock FILE [shared] | foreground HWND | list | "
+                 "children HWND | workarea\n");
     return 2;
 }
 
@@ -188,7 +190,9 @@ int main(int argc, char** argv) {
     if (cmd == "child-text" && argc == 5)
         return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
     if (cmd == "lock")
-        return LockFile(argv[2]);
+        return LockFile(argv[2], argc > 3 && std::strcmp(argv[3], "shared") == 0
+                                     ? FILE_SHARE_READ | FILE_SHARE_WRITE
+                                     : 0);
     if (cmd == "children")
         return Children(ParseHwnd(argv[2]));
     if (cmd == "foreground")

@@ -15,6 +15,9 @@
 namespace {
 
 constexpr size_t kRecordSize = 24;
+// 699 050 days, more than 1 900 years: anything larger is no usage log, and reading it whole
+// could exhaust memory.
+constexpr size_t kMaxLogSize = 16 << 20;
 
 // The calendar keys of one record's date, worked out once: a date never changes after the
 // record enters the table, and decoding it for every sum made each sum cost a date decode
@@ -72,6 +75,11 @@ std::string EncodeTable(const std::vector<TLogRecord>& table) {
         out += kRecordSize;
     }
     return data;
+}
+
+// A temporary file cut short by a crash ends inside a record.
+bool WholeRecords(std::string_view data) {
+    return data.size() % kRecordSize == 0;
 }
 
 std::vector<TLogRecord> DecodeTable(const std::string& data) {
@@ -216,17 +224,25 @@ EInOutError::EInOutError(int code) : std::runtime_error(InOutErrorText(code)), c
 void LoadLog() {
     LogState& state = State();
     std::lock_guard<std::mutex> hold(state.lock);
-    std::string data;
+    const std::string path = PathLocked(state);
+    std::string data, pending;
+    bool recovered = false;
     try {
-        data = ReadOrCreateFile(PathLocked(state));
+        data = ReadOrCreateFile(path, kMaxLogSize);
+        recovered =
+            ReadInterruptedReplacement(path, data.size(), WholeRecords, pending, kMaxLogSize);
     } catch (const TFileError& e) {
         throw EInOutError(LogErrorCode(e.Code()));
     }
+    if (recovered)
+        data.swap(pending);
     // Both built before either is replaced, so a failure leaves the old table and keys.
     std::vector<TLogRecord> table = DecodeTable(data);
     std::vector<RecordKeys> keys = KeysOfTable(table);
     state.table.swap(table);
     state.keys.swap(keys);
+    if (recovered)
+        SaveLocked(state);
 }
 
 void SaveLog() {

@@ -19,14 +19,17 @@ enum TLogDirection : uint8_t { ldIn = 0, ldOut = 1, ldInOut = 2 };
 // A failed file operation of the log, with its code and fixed text
 // (2 "File not found", 3 "Invalid filename", ..., other codes "I/O error %d").
 class EInOutError : public std::runtime_error {
-public:
+  public:
     explicit EInOutError(int code);
     int ErrorCode() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
+// Reads the log file, creating it empty when missing. A complete temporary file left longer
+// than it by an interrupted save is loaded instead and saved. Failures raise EInOutError; a
+// file too large to be a log raises EFileTooLarge and is left as it is.
 void LoadLog();
 void SaveLog();
 void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date);

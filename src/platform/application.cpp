@@ -1,6 +1,7 @@
 // TApplication: error box, message loop and the cross-thread dispatcher.
 #include "platform/application.h"
 #include "platform/error_text.h"
+#include "platform/wide_text.h"
 #include "platform/window.h"
 
 #include <commctrl.h>
@@ -74,8 +75,9 @@ void TApplication::Initialize() {
 
 void TApplication::ShowException(const std::exception& error) {
     TModalRun box;
-    ::MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), title_.c_str(),
-                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    // Error texts are UTF-8: they may name a file in a folder of any script.
+    ::MessageBoxW(nullptr, WideFromUtf8(ErrorBoxText(error.what())).c_str(),
+                  WideFromUtf8(title_).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 void TErrorBoxOnce::Show(const std::exception& error) {

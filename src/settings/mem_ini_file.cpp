@@ -48,10 +48,19 @@ std::string WithoutLineBreaks(std::string value) {
     return value;
 }
 
+// Far beyond any real configuration; reading a larger file whole could exhaust memory.
+constexpr size_t kMaxIniSize = 16 << 20;
+
+// Every section that ToText writes ends with an empty line, so a file cut short does not.
+bool EndsWithSection(std::string_view text) {
+    constexpr std::string_view kSectionEnd = "\r\n\r\n";
+    return text.size() >= kSectionEnd.size() &&
+           text.substr(text.size() - kSectionEnd.size()) == kSectionEnd;
+}
+
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
 
 size_t HexPrefixLength(std::string_view s) {
     if (!s.empty() && (s[0] == '$' || s[0] == 'x' || s[0] == 'X'))
@@ -135,9 +144,13 @@ bool TryParseIniInt(std::string_view text, int32_t& value) {
 }
 
 TMemIniFile::TMemIniFile(std::string path) : path_(std::move(path)) {
-    std::string text;
-    if (ReadFileIfExists(path_, text))
-        Parse(text);
+    std::string text, pending;
+    ReadFileIfExists(path_, text, kMaxIniSize);
+    const bool recovered =
+        ReadInterruptedReplacement(path_, text.size(), EndsWithSection, pending, kMaxIniSize);
+    Parse(recovered ? pending : text);
+    if (recovered)
+        FlushToFile();
 }
 
 TMemIniFile::TMemIniFile(std::string path, std::string_view text) : path_(std::move(path)) {

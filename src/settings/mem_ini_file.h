@@ -9,7 +9,9 @@
 
 class TMemIniFile {
   public:
-    // Reads the file when it exists; a file that exists but cannot be read throws TFileError.
+    // Reads the file when it exists; a file that exists but cannot be read throws TFileError,
+    // one too large throws EFileTooLarge. A complete temporary file left longer than the file
+    // by an interrupted write is read instead and written back.
     explicit TMemIniFile(std::string path);
     // Builds the store from text already in memory; the file is not touched.
     TMemIniFile(std::string path, std::string_view text);

@@ -88,9 +88,11 @@ def read_log(path):
 class Corvane:
     """One corvane.exe in its own temporary folder."""
 
-    def __init__(self, config=None, files=None, env=None):
+    def __init__(self, config=None, files=None, env=None, folder=None):
         self.env = dict(wine_env(), **(env or {}))
-        self.dir = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.root = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.dir = os.path.join(self.root, folder) if folder else self.root
+        os.makedirs(self.dir, exist_ok=True)
         shutil.copy(EXE, os.path.join(self.dir, "corvane.exe"))
         if config is not None:
             self.write("config.ini", config.replace("\n", "\r\n").encode("latin-1"))
@@ -205,12 +207,12 @@ class Corvane:
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait(timeout=30)
-        shutil.rmtree(self.dir, ignore_errors=True)
+        shutil.rmtree(self.root, ignore_errors=True)
 
 
 class CorvaneTestCase(unittest.TestCase):
-    def launch(self, config=None, files=None, env=None):
-        app = Corvane(config, files, env)
+    def launch(self, config=None, files=None, env=None, folder=None):
+        app = Corvane(config, files, env, folder)
         self.addCleanup(app.cleanup)
         app.start()
         return app

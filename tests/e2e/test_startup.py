@@ -11,10 +11,11 @@ NO_LOGGING = "[bandwidth]\ndolog=0\n"
 IDM_MINIMIZE = 40004
 
 
-def hold_locked(test, path):
-    """Another process holds the file open without sharing until its stdin is closed."""
-    locker = subprocess.Popen([WINE, WPROBE, "lock", path], env=wine_env(), stdin=subprocess.PIPE,
-                              stdout=subprocess.PIPE)
+def hold_locked(test, path, *mode):
+    """Another process holds the file open (without sharing unless mode says) until its stdin
+    is closed."""
+    locker = subprocess.Popen([WINE, WPROBE, "lock", path, *mode], env=wine_env(),
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
     test.addCleanup(locker.stdout.close)
     test.addCleanup(lambda: locker.poll() is None and locker.kill())
     test.assertEqual(locker.stdout.readline().strip(), b"locked")
@@ -93,6 +94,27 @@ class StartupTest(CorvaneTestCase):
         self.assertEqual(read_log(app.path("bandlog.dat")), [(45000.0, 1, 2)])
         self.assertIsNone(app.proc.poll())
 
+    def test_folder_named_in_any_script(self):
+        # No 8-bit code page spells all of these letters.
+        records = log_record(45000.0, 7, 8)
+        app = self.launch(config="[display]\nleft=40\n" + NO_LOGGING,
+                          files={"bandlog.dat": records + b"xx"}, folder="Пользователь 用户 Café")
+        self.assertEqual(app.info()["left"], 40)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.read("bandlog.dat"), records)
+        self.assertEqual(app.read("config.ini"),
+                         b"[display]\r\nleft=40\r\n\r\n[bandwidth]\r\ndolog=0\r\n\r\n")
+
+    def test_log_held_by_a_reader_sharing_all_but_deletion_is_saved(self):
+        records = log_record(45000.0, 1, 2)
+        app = self.launch(config=NO_LOGGING, files={"bandlog.dat": records + b"xx"})
+        hold_locked(self, app.path("bandlog.dat"), "shared")
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.read("bandlog.dat"), records)
+        self.assertEqual([f for f in os.listdir(app.dir) if f.endswith(".tmp")], [])
+
     def test_locked_log_keeps_window_until_released(self):
         app = self.launch(config=NO_LOGGING, files={"bandlog.dat": log_record(45000.0, 1, 2)})
         locker = hold_locked(self, app.path("bandlog.dat"))
@@ -123,16 +145,32 @@ class StartupTest(CorvaneTestCase):
 
 
 class StartupFailureTest(CorvaneTestCase):
-    def test_unreadable_log_reports_and_exits_with_1(self):
+    def fail_to_start(self, prepare_log):
+        """Starts after prepare_log(path of bandlog.dat); expects the error box and exit code 1."""
         app = Corvane(config=NO_LOGGING)
         self.addCleanup(app.cleanup)
-        os.mkdir(app.path("bandlog.dat"))  # a folder where the file should be
+        prepare_log(app.path("bandlog.dat"))
         app.spawn()
         box = app.wait_dialog("Application Error")
         self.assertIsNotNone(box)
-        self.assertIn("File access denied.", app.message_box_text(box))
+        text = app.message_box_text(box)
         app.post(WM_COMMAND, IDOK, 0, hwnd=box)
         self.assertEqual(app.wait_exit(), 1)
+        return app, text
+
+    def test_unreadable_log_reports_and_exits_with_1(self):
+        _, text = self.fail_to_start(os.mkdir)  # a folder where the file should be
+        self.assertIn("File access denied.", text)
+
+    def test_log_too_large_for_any_history_reported_and_left_as_it_is(self):
+        size = (16 << 20) + 24
+
+        def oversized(path):
+            with open(path, "wb") as f:
+                f.truncate(size)
+        app, text = self.fail_to_start(oversized)
+        self.assertIn("bandlog.dat\" is too large to load", text)
+        self.assertEqual(os.path.getsize(app.path("bandlog.dat")), size)
 
 
 if __name__ == "__main__":

@@ -32,9 +32,6 @@ std::string ReadOrCreateFile(const std::string& path);
 // over the target. On failure the old file is left intact and the temporary file is removed.
 void ReplaceFileContents(const std::string& path, std::string_view data);
 
-// Deletes a file; every failure (a missing file included) is ignored.
-void DeleteFileQuietly(const std::string& path);
-
 // A file that could not be created or written: "Cannot create file "<path>". <reason>".
 class EFCreateError : public std::runtime_error {
   public:

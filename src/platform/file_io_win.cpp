@@ -124,7 +124,3 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
         throw;
     }
 }
-
-void DeleteFileQuietly(const std::string& path) {
-    ::DeleteFileA(path.c_str());
-}

@@ -160,9 +160,10 @@ Section "Uninstall"
   Call un.CloseCorvane
 
   Delete "$INSTDIR\corvane.exe"
-  ; Left by the update check: the descriptor and a downloaded setup program.
-  Delete "$INSTDIR\version.tmp"
-  Delete "$INSTDIR\setup.exe"
+  ; Left by the update check: the descriptor and downloaded setup programs. Only these names:
+  ; the folder may be a portable copy's, among other programs' files.
+  Delete "$INSTDIR\corvane-update.tmp"
+  Delete "$INSTDIR\corvane-update-*.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Call un.RemoveRunEntry

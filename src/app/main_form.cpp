@@ -8,10 +8,10 @@
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/dialog.h"
-#include "platform/file_io.h"
 #include "platform/gdi_count.h"
 #include "settings/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
+#include "update/update_files.h"
 
 #include <windowsx.h>
 
@@ -68,7 +68,7 @@ void Tf_Main::FormCreate() {
     ::SetForegroundWindow(Handle());
     Initialize();
     KeepOnAMonitor();
-    DeleteFileQuietly(ExecutableDirectory() + "setup.exe");
+    DeleteUpdateLeftovers(ExecutableFolder());
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }
 

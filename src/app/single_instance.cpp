@@ -1,6 +1,8 @@
 // The folder's named mutex, and the hand-over from a second copy to the first.
 #include "app/single_instance.h"
 #include "app/constants.h"
+#include "platform/file_io.h"
+#include "platform/wide_text.h"
 #include "platform/window.h"
 
 #include <cstring>
@@ -10,17 +12,7 @@ namespace {
 
 // The running executable's folder, long names spelled out, with its trailing separator.
 std::wstring ExecutableFolderW() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0)
-            RaiseLastWin32Error("GetModuleFileName");
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    std::wstring path = WideFromUtf8(ExecutablePath());
     // A short (8.3) spelling of the same folder must give the same key.
     DWORD needed = ::GetLongPathNameW(path.c_str(), nullptr, 0);
     if (needed > 0) {

@@ -173,7 +173,3 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
         throw;
     }
 }
-
-void DeleteFileQuietly(const std::string& path) {
-    ::unlink(path.c_str());
-}

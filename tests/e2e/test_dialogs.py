@@ -102,9 +102,11 @@ class UpdateCheckTest(CorvaneTestCase):
         self.addCleanup(server.shutdown)
         return server.server_address[1]
 
-    def test_current_build_reports_no_updates(self):
+    def test_current_build_reports_no_updates_and_leaves_other_files_alone(self):
+        # A portable copy among other programs' files, as in a Downloads folder.
+        others = {"setup.exe": b"MZ another program", "version.tmp": b"another program's"}
         port = self.serve({"udf/wendrel.udf": b"[build]\r\nversion=6\r\npath=127.0.0.1/setup.exe\r\n"})
-        app = self.launch(config="[bandwidth]\ndolog=0\n",
+        app = self.launch(config="[bandwidth]\ndolog=0\n", files=others,
                           env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": str(port)})
         app.post(WM_COMMAND, IDM_CHECKUPDATES, 0)
         box = app.wait_dialog("No Updates")
@@ -113,8 +115,14 @@ class UpdateCheckTest(CorvaneTestCase):
         app.post(WM_COMMAND, IDOK, 0, hwnd=box)
         gone = lambda: probe("wait", "Auto-Update", 1, check=False).returncode != 0
         self.assertTrue(wait_until(gone, timeout=30))
-        self.assertFalse(os.path.exists(app.path("version.tmp")))
+        self.assertFalse(os.path.exists(app.path("corvane-update.tmp")))
         self.assertIsNone(app.proc.poll())
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(sorted(os.listdir(app.dir)),
+                         ["bandlog.dat", "config.ini", "corvane.exe", "setup.exe", "version.tmp"])
+        for name, data in others.items():
+            self.assertEqual(app.read(name), data)
 
 
 if __name__ == "__main__":

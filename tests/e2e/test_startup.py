@@ -42,9 +42,15 @@ class StartupTest(CorvaneTestCase):
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.read("bandlog.dat"), records)
 
-    def test_left_over_setup_program_removed(self):
-        app = self.launch(config=NO_LOGGING, files={"setup.exe": b"MZ old setup"})
-        self.assertTrue(wait_until(lambda: not os.path.exists(app.path("setup.exe")), timeout=10))
+    def test_left_over_update_files_removed_and_others_kept(self):
+        # What the update check leaves is ours; "setup.exe" beside a portable copy is not.
+        ours = {"corvane-update.tmp": b"[build]\r\n", "corvane-update-7.exe": b"MZ old setup"}
+        others = {"setup.exe": b"MZ another program", "corvane-update-7.txt": b"notes"}
+        app = self.launch(config=NO_LOGGING, files=dict(ours, **others))
+        self.assertTrue(wait_until(lambda: not any(os.path.exists(app.path(n)) for n in ours),
+                                   timeout=10))
+        for name, data in others.items():
+            self.assertEqual(app.read(name), data)
 
     def test_top_beyond_screen_goes_to_zero(self):
         app = self.launch(config="[display]\ntop=100000\nleft=-50\n" + NO_LOGGING)

@@ -86,16 +86,17 @@ class InstallTest(InstallerTestCase):
         portable = os.path.join(self.prefix, "drive_c", "stick", "Corvane")
         os.makedirs(portable)
         shutil.copy(TESTKEY_EXE, os.path.join(portable, "corvane.exe"))
-        shutil.copy(SETUP, os.path.join(portable, "setup.exe"))
+        setup = os.path.join(portable, "corvane-update-7.exe")
+        shutil.copy(SETUP, setup)
         write_file(os.path.join(portable, "bandlog.dat"), LOG)
-        self.assertEqual(self.wine(os.path.join(portable, "setup.exe"), "/S").returncode, 0)
+        self.assertEqual(self.wine(setup, "/S").returncode, 0)
         self.assertEqual(read_file(os.path.join(portable, "corvane.exe")), read_file(EXE))
         self.assertEqual(read_file(os.path.join(portable, "bandlog.dat")), LOG)
         self.assertEqual(self.reg_values(UNINSTALL_KEY)["InstallLocation"],
                          self.windows_path(portable))
 
         # A folder given on the command line wins.
-        self.assertEqual(self.wine(os.path.join(portable, "setup.exe"), "/S",
+        self.assertEqual(self.wine(setup, "/S",
                                    "/D=" + self.windows_path(self.install_dir)).returncode, 0)
         self.assertEqual(self.reg_values(UNINSTALL_KEY)["InstallLocation"],
                          self.windows_path(self.install_dir))
@@ -121,11 +122,13 @@ class InstallTest(InstallerTestCase):
         self.prepare_data()
         folder = self.windows_path(self.install_dir)
         self.reg_set(RUN_KEY, "wendrel", f'"{folder}\\corvane.exe"')
-        write_file(self.path("setup.exe"), b"MZ left by an update")
+        write_file(self.path("corvane-update-7.exe"), b"MZ left by an update")
+        write_file(self.path("setup.exe"), b"MZ another program")
         self.uninstall_quietly()
 
-        for name in ("corvane.exe", "uninstall.exe", "setup.exe"):
+        for name in ("corvane.exe", "uninstall.exe", "corvane-update-7.exe"):
             self.assertFalse(os.path.exists(self.path(name)), name)
+        self.assertEqual(read_file(self.path("setup.exe")), b"MZ another program")
         self.assertFalse(os.path.exists(self.shortcut))
         self.assertIsNone(self.reg_values(UNINSTALL_KEY))
         self.assertNotIn("wendrel", self.reg_values(RUN_KEY) or {})

@@ -19,17 +19,17 @@ enum TLogDirection : uint8_t { ldIn = 0, ldOut = 1, ldInOut = 2 };
 // A failed file operation of the log, with its code and fixed text
 // (2 "File not found", 3 "Invalid filename", ..., other codes "I/O error %d").
 class EInOutError : public std::runtime_error {
-public:
+  public:
     explicit EInOutError(int code);
     int ErrorCode() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
 void LoadLog();
 void SaveLog();
-void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date);
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
 void ResetLog();
 

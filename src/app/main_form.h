@@ -9,6 +9,7 @@
 
 class TAdapterMonitor;
 class TCoolTrayIcon;
+class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
 struct TLogTotals;
@@ -17,6 +18,8 @@ class Tf_Main : public TWindow {
   public:
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
+    // Posted when routes or interfaces changed.
+    static constexpr UINT kMsgNetworkChanged = WM_APP + 101;
 
     explicit Tf_Main(TMemIniFile& config);
     ~Tf_Main() override;
@@ -46,6 +49,7 @@ class Tf_Main : public TWindow {
     void CreateNativeWindow();
     void PlaceFromStore();
     void ReplaceMonitor();
+    void PowerBroadcast(WPARAM event);
     void timerUpdateTimer();
     void timerAutoSaveTimer();
     void FormClose();
@@ -86,6 +90,7 @@ class Tf_Main : public TWindow {
 
     TMemIniFile& config_;
     TAdapterMonitor* monitor_ = nullptr; // frees itself once told to stop
+    std::unique_ptr<TNetworkChangeWatch> networkWatch_;
     TLook look_;
     int dpi_ = 96;
     TBrushHandle background_;

@@ -52,7 +52,6 @@ bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-
 size_t HexPrefixLength(std::string_view s) {
     if (!s.empty() && (s[0] == '$' || s[0] == 'x' || s[0] == 'X'))
         return 1;
@@ -227,6 +226,11 @@ int32_t TMemIniFile::QueryInt(const std::string& section, const std::string& key
 
 bool TMemIniFile::QueryFlag(const std::string& section, const std::string& key, bool def) const {
     return QueryInt(section, key, def ? 1 : 0) != 0;
+}
+
+bool TMemIniFile::HasKey(const std::string& section, const std::string& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return FindValue(section, key) != nullptr;
 }
 
 void TMemIniFile::StoreText(const std::string& section, const std::string& key,

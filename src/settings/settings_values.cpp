@@ -88,7 +88,10 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
             (!v.SelectedAdapterLuid.empty() || store.HasKey("network", "adapterluid")))
             store.StoreText("network", "adapterluid", v.SelectedAdapterLuid);
     }
-    store.StoreFlag("network", "followactive", v.FollowActive);
+    // Written only where the keys would not already say it, so that an unchanged store stays
+    // unchanged; a newly stored adapter means the opposite without it.
+    if (store.HasKey("network", "followactive") || v.FollowActive != FollowsActiveConnection(store))
+        store.StoreFlag("network", "followactive", v.FollowActive);
     store.StoreInt("display", "opacity", v.Opacity);
     store.StoreFlag("display", "dropshadow", v.DropShadow);
     store.StoreInt("display", "bgcolour", v.BackgroundColour);

@@ -165,8 +165,7 @@ TEST(SettingsValuesSave, WithoutAUsableAdapterEntryTheStoredAdapterStays) {
     TMemIniFile empty("config.ini", "");
     SaveSettingsValues(empty, LoadSettingsValues(empty));
     EXPECT_EQ(empty.QueryText("network", "activeadapter", "none"), "none");
-    EXPECT_EQ(empty.ToText().rfind("[network]\r\nfollowactive=1\r\n\r\n[display]", 0), 0u)
-        << "the network section holds the option alone";
+    EXPECT_EQ(empty.ToText().rfind("[display]", 0), 0u) << "no network section is created";
 }
 
 // The stored LUID names the adapter already chosen, wherever its index went; a newly chosen
@@ -193,6 +192,32 @@ TEST(SettingsValuesSave, AdapterLuidFollowsOnlyANewChoice) {
         EXPECT_EQ(store.QueryText("network", "adapterluid", "(none)"),
                   c.Expected ? c.Expected : "(none)")
             << c.Stored << c.Entry;
+    }
+}
+
+TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
+    struct Case {
+        const char* Stored;
+        const char* Entry; // nullptr: none selected
+        bool Follow;
+        const char* Expected; // nullptr: no key
+    } cases[] = {{"", nullptr, true, nullptr},
+                 {"", nullptr, false, "0"},
+                 {"", "2. Ethernet", true, "1"},
+                 {"", "2. Ethernet", false, nullptr},
+                 {"activeadapter=7\n", nullptr, false, nullptr},
+                 {"followactive=1\n", nullptr, true, "1"}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", std::string("[network]\n") + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        if (c.Entry)
+            v.SelectedAdapterEntry = c.Entry;
+        v.FollowActive = c.Follow;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "followactive", "(none)"),
+                  c.Expected ? c.Expected : "(none)")
+            << c.Stored << (c.Entry ? c.Entry : "") << c.Follow;
+        EXPECT_EQ(FollowsActiveConnection(store), c.Follow);
     }
 }
 

@@ -14,6 +14,8 @@ EXE = os.environ.get("CORVANE_EXE", os.path.join(ROOT, "build", "windows", "src"
 WPROBE = os.environ.get("WPROBE_EXE", os.path.join(ROOT, "build", "windows", "tests", "e2e", "wprobe.exe"))
 SHOTS = os.environ.get("CORVANE_SHOTS", os.path.join(ROOT, "build", "screenshots"))
 WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
+# Put before every Wine command, e.g. ["ip", "netns", "exec", NAME] to run inside a namespace.
+COMMAND_PREFIX = []
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
@@ -45,7 +47,7 @@ def probe(*args, check=True, timeout=60):
     # Output through a file, not a pipe: a Wine service started by the probe would inherit a
     # pipe and keep it open long after the probe has ended.
     with tempfile.TemporaryFile() as out:
-        completed = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
+        completed = subprocess.run([*COMMAND_PREFIX, WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
                                    stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
                                    timeout=timeout)
         out.seek(0)
@@ -99,7 +101,7 @@ class Corvane:
             return f.read()
 
     def start(self, title="Corvane"):
-        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
+        self.proc = subprocess.Popen([*COMMAND_PREFIX, WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         result = probe("wait", title, 90000, check=False, timeout=120)
         if result.returncode != 0:

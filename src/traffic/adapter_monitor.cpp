@@ -3,6 +3,7 @@
 #include "log/usage_log.h"
 #include "settings/config_store.h"
 #include "traffic/address_format.h"
+#include "traffic/table_lookup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -23,69 +24,6 @@ std::string WithoutSpaces(std::string text) {
 
 double Today() {
     return std::floor(LogNow());
-}
-
-// The tracker's view of one reading: the interface table, read once, and each row's identity
-// and 64-bit counters, asked for only for the rows the tracker looks at.
-class TTableLookup : public TInterfaceLookup {
-  public:
-    TTableLookup(const std::vector<MIB_IFROW>& rows, const TInterfaceSource& source,
-                 uint32_t elapsedMs)
-        : rows_(rows), source_(source), elapsedMs_(elapsedMs) {}
-
-    const MIB_IFROW* Row(uint32_t index) const {
-        auto row = std::find_if(rows_.begin(), rows_.end(),
-                                [index](const MIB_IFROW& r) { return r.dwIndex == index; });
-        return row == rows_.end() ? nullptr : &*row;
-    }
-
-    bool ByIndex(uint32_t index, TInterfaceState& state) override {
-        const MIB_IFROW* row = Row(index);
-        if (!row)
-            return false;
-        state = TInterfaceState{};
-        state.Index = index;
-        state.Counters.InOctets = row->dwInOctets;
-        state.Counters.OutOctets = row->dwOutOctets;
-        state.Counters.Speed = row->dwSpeed;
-        state.Counters.ElapsedMs = elapsedMs_;
-        TInterfaceEntry2 entry;
-        if (ReadInterfaceEntry2(index, entry, source_.GetIfEntry2)) {
-            state.Identity = entry.Luid;
-            state.Counters.Has64BitCounters = true;
-            state.Counters.InOctets64 = entry.InOctets;
-            state.Counters.OutOctets64 = entry.OutOctets;
-        }
-        return true;
-    }
-
-    bool ByIdentity(const std::string& identity, TInterfaceState& state) override {
-        uint32_t index = 0;
-        return InterfaceIndexOfLuid(identity, index, source_.ConvertInterfaceLuidToIndex) &&
-               ByIndex(index, state);
-    }
-
-    bool ActiveConnection(uint32_t& index) override {
-        return ActiveConnectionIndex(index, source_.GetBestInterfaceEx);
-    }
-
-  private:
-    const std::vector<MIB_IFROW>& rows_;
-    const TInterfaceSource& source_;
-    const uint32_t elapsedMs_;
-};
-
-// Which interfaces a table lists and whether each is up: a change means the route to the
-// Internet may have moved, also where the platform sends no notifications.
-uint64_t TableShape(const std::vector<MIB_IFROW>& rows) {
-    uint64_t shape = 14695981039346656037ull; // FNV-1a
-    for (const MIB_IFROW& row : rows) {
-        for (uint64_t value : {uint64_t{row.dwIndex}, uint64_t{row.dwOperStatus}}) {
-            shape ^= value;
-            shape *= 1099511628211ull;
-        }
-    }
-    return shape;
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 """Runs corvane.exe under Wine in a temporary folder and drives it as a user would:
 window messages through wprobe.exe (a Windows program in the same prefix), real mouse input
 through xdotool, screenshots through ImageMagick."""
+import datetime
 import os
 import shutil
 import struct
@@ -194,6 +195,15 @@ class CorvaneTestCase(unittest.TestCase):
         self.addCleanup(app.cleanup)
         app.start()
         return app
+
+    def close_and_read_today(self, app):
+        """Closes Corvane, which saves its log, and gives today's record's bytes in and out."""
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        today = float((datetime.date.today() - datetime.date(1899, 12, 30)).days)
+        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
+        self.assertEqual(len(records), 1)
+        return records[0][1], records[0][2]
 
 
 def xdotool(*args):

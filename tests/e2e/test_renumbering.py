@@ -9,7 +9,6 @@ following the active connection, which the route look-up finds on va.
 Relies on Wine 8 facts: its interface table and route look-up are the namespace's, and it makes
 an interface's LUID and GUID from the kernel's index, so a renumbered interface is a new one
 for it too."""
-import datetime
 import json
 import os
 import shutil
@@ -18,9 +17,8 @@ import sys
 import tempfile
 import unittest
 
-import expected
 import harness
-from harness import WINE, CorvaneTestCase, read_log, wait_until
+from harness import WINE, CorvaneTestCase, wait_until
 
 PBT_APMSUSPEND = 4
 PBT_APMRESUMEAUTOMATIC = 0x12
@@ -191,13 +189,7 @@ class RenumberingTest(CorvaneTestCase):
         self.exchange(3 * MB, 1 * MB)
         self.wait_logged(app, logged_before[0] + MB, logged_before[1] + 3 * MB)
         new_end = self.va_counters()
-        app.close()
-        self.assertEqual(app.wait_exit(), 0)
-
-        today = expected.day_number(datetime.date.today())
-        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
-        self.assertEqual(len(records), 1)
-        _, logged_in, logged_out = records[0]
+        logged_in, logged_out = self.close_and_read_today(app)
         print(f"\nva {old_index} -> {new_index}; logged {logged_in} in, {logged_out} out; "
               f"counters moved {old_end[0] - start[0]} + {new_end[0]} in, "
               f"{old_end[1] - start[1]} + {new_end[1]} out")

@@ -10,8 +10,10 @@
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
 #include "settings/mem_ini_file.h"
+#include "settings/network_keys.h"
 #include "traffic/adapter_monitor.h"
 #include "update/update_files.h"
+#include "traffic/network_watch.h"
 
 #include <windowsx.h>
 
@@ -31,6 +33,7 @@ Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
     CreateNativeWindow();
     CreateControls();
     CreateTrayIcon();
+    networkWatch_ = std::make_unique<TNetworkChangeWatch>(Handle(), kMsgNetworkChanged);
     if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr))
         RaiseLastWin32Error("SetTimer");
     if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr))
@@ -92,8 +95,17 @@ void Tf_Main::Initialize() {
 void Tf_Main::ReplaceMonitor() {
     if (monitor_)
         monitor_->RequestStop();
-    monitor_ = TAdapterMonitor::Create(
-        static_cast<uint32_t>(config_.QueryInt("network", "activeadapter", 1)));
+    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_));
+}
+
+// A sleep is no interval: the first reading after it starts anew, on the adapter found then.
+void Tf_Main::PowerBroadcast(WPARAM event) {
+    if (!monitor_)
+        return;
+    if (event == PBT_APMSUSPEND)
+        monitor_->Suspend();
+    else if (event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC)
+        monitor_->Resume();
 }
 
 void Tf_Main::TimerTick(UINT_PTR id) {
@@ -104,6 +116,9 @@ void Tf_Main::TimerTick(UINT_PTR id) {
 }
 
 void Tf_Main::timerUpdateTimer() {
+    // An adapter chosen by the user and found under another index is remembered there.
+    if (monitor_ && !monitor_->Automatic() && monitor_->Connected())
+        RememberWatchedAdapter(config_, monitor_->AdapterIndex(), monitor_->AdapterLuid());
     WriteStatistics();
 }
 
@@ -132,6 +147,7 @@ void Tf_Main::FormClose() {
     SaveLog();
     config_.FlushToFile();
     TrayIcon.reset();
+    networkWatch_.reset();
     DestroyHandle();
 }
 
@@ -218,6 +234,13 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return 0;
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());
+    case kMsgNetworkChanged:
+        if (monitor_)
+            monitor_->NetworkChanged();
+        return 0;
+    case WM_POWERBROADCAST:
+        PowerBroadcast(wParam);
+        return TRUE;
     case WM_CLOSE:
         CloseRequested();
         return 0;

@@ -11,6 +11,7 @@
 
 class TAdapterMonitor;
 class TCoolTrayIcon;
+class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
 struct TLogTotals;
@@ -19,6 +20,8 @@ class Tf_Main : public TWindow {
   public:
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
+    // Posted when routes or interfaces changed.
+    static constexpr UINT kMsgNetworkChanged = WM_APP + 101;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -50,6 +53,7 @@ class Tf_Main : public TWindow {
     void PlaceFromStore();
     void ReplaceMonitor();
     void TimerTick(UINT_PTR id);
+    void PowerBroadcast(WPARAM event);
     void timerUpdateTimer();
     void timerAutoSaveTimer();
     void TimeChanged();
@@ -96,6 +100,7 @@ class Tf_Main : public TWindow {
     const uint64_t folderKey_;
     const UINT showCopyMessage_;
     TAdapterMonitor* monitor_ = nullptr; // frees itself once told to stop
+    std::unique_ptr<TNetworkChangeWatch> networkWatch_;
     TLook look_;
     int dpi_ = 96;
     TBrushHandle background_;

@@ -28,6 +28,11 @@ char UserDecimalSeparator() {
     return '.';
 }
 
+// The tray's hint while the watched adapter is away: its last figures would look current.
+std::string NotConnectedHint(const std::string& adapterName) {
+    return adapterName.empty() ? "Adapter not connected" : "Adapter not connected: " + adapterName;
+}
+
 } // namespace
 
 void Tf_Main::CreateControls() {
@@ -184,7 +189,8 @@ void Tf_Main::WriteStatistics() {
     char separator = UserDecimalSeparator();
     std::string text = RenderStatistics(templateText, decimals, counters, totals, separator);
     l_Stats->SetText(text);
-    TrayIcon->SetHint(text);
+    TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
+                                                         : text);
     UpdateQuotaBar(totals, decimals, separator);
 }
 

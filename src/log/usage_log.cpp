@@ -251,7 +251,7 @@ void SaveLog() {
     SaveLocked(state);
 }
 
-void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date) {
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date) {
     // No record can ever equal a NaN date, so each call would append one more.
     if (!std::isfinite(date))
         return;

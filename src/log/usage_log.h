@@ -32,7 +32,7 @@ class EInOutError : public std::runtime_error {
 // file too large to be a log raises EFileTooLarge and is left as it is.
 void LoadLog();
 void SaveLog();
-void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date);
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
 void ResetLog();
 

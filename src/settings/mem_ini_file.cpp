@@ -242,6 +242,11 @@ bool TMemIniFile::QueryFlag(const std::string& section, const std::string& key, 
     return QueryInt(section, key, def ? 1 : 0) != 0;
 }
 
+bool TMemIniFile::HasKey(const std::string& section, const std::string& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return FindValue(section, key) != nullptr;
+}
+
 void TMemIniFile::StoreText(const std::string& section, const std::string& key,
                             const std::string& value) {
     std::string stored = WithoutLineBreaks(value);

@@ -22,6 +22,8 @@ class TMemIniFile {
                           const std::string& def) const;
     int32_t QueryInt(const std::string& section, const std::string& key, int32_t def) const;
     bool QueryFlag(const std::string& section, const std::string& key, bool def) const;
+    // Whether the key is there at all, whatever its value.
+    bool HasKey(const std::string& section, const std::string& key) const;
 
     void StoreText(const std::string& section, const std::string& key, const std::string& value);
     void StoreInt(const std::string& section, const std::string& key, int32_t value);

@@ -48,6 +48,7 @@ void Tf_Settings::SaveSettings() {
 
 void Tf_Settings::ShowValues(const TSettingsValues& v) {
     SelectStoredAdapter(v.ActiveAdapterText);
+    SetChecked(scFollowActive, v.FollowActive);
     ::SendMessageA(Item(scOpacity), TBM_SETPOS, TRUE, OpacityForSlider(v.Opacity));
     SetChecked(scDropShadow, v.DropShadow);
     ::SendMessageA(Item(scBackgroundColour), kSwatchSetColour,
@@ -86,6 +87,9 @@ TSettingsValues Tf_Settings::ReadValues() const {
                            reinterpret_cast<LPARAM>(text.data())) != CB_ERR)
             v.SelectedAdapterEntry = std::string(text.data());
     }
+    if (v.SelectedAdapterEntry)
+        v.SelectedAdapterLuid = SelectedAdapterLuid(*v.SelectedAdapterEntry);
+    v.FollowActive = Checked(scFollowActive);
     v.Opacity = static_cast<int32_t>(::SendMessageA(Item(scOpacity), TBM_GETPOS, 0, 0));
     v.DropShadow = Checked(scDropShadow);
     v.BackgroundColour =

@@ -5,6 +5,7 @@
 #include "settings/mem_ini_file.h"
 #include "settings/run_at_startup.h"
 #include "settings/settings_values.h"
+#include "traffic/ip_helper.h"
 
 #include <array>
 #include <string>
@@ -44,6 +45,8 @@ enum TSettingsControl : int {
     scRunOnStartup,
     scCancel,
     scOK,
+    scFollowActive,
+    scActiveConnection,
 };
 
 class Tf_Settings : public TDialog {
@@ -89,6 +92,8 @@ class Tf_Settings : public TDialog {
 
     // The Adapters tab (settings_adapters.cpp).
     void RefreshNetworkAdapters();
+    void ShowActiveConnection(const std::vector<MIB_IFROW>& rows);
+    std::string SelectedAdapterLuid(const std::string& entry) const;
     void SelectStoredAdapter(const std::string& stored);
     void cm_NetworkAdaptersSelect();
     void b_AutoDetectClick();

@@ -177,7 +177,10 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
     AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 62, 417, 2, 0, 0, page);
     boldFont_ = MakeFont("Tahoma", 8, true, false, Scale(96));
     AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 97, scAdapterDetails, 0, page);
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 60, scAdapterDetails, 0, page);
+    AddCheckBox(page, scFollowActive, "Follow the active connection", 8, 170);
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 26, 190, 399, kLabelHeight,
+               scActiveConnection, 0, page);
 }
 
 void Tf_Settings::CreateDisplayPage(HWND page) {

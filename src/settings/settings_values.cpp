@@ -1,6 +1,7 @@
 // Mapping between the settings dialog's values and the configuration store.
 #include "settings/settings_values.h"
 #include "settings/adapter_entries.h"
+#include "settings/network_keys.h"
 
 #include <algorithm>
 
@@ -52,6 +53,7 @@ int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid) {
 TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     TSettingsValues v;
     v.ActiveAdapterText = store.QueryText("network", "activeadapter", "0");
+    v.FollowActive = FollowsActiveConnection(store);
     v.Opacity = store.QueryInt("display", "opacity", 0);
     v.DropShadow = store.QueryFlag("display", "dropshadow", true);
     v.BackgroundColour = store.QueryInt("display", "bgcolour", 12937777);
@@ -77,8 +79,19 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
 
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     int32_t adapter = 0;
-    if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter))
+    if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
         store.StoreInt("network", "activeadapter", adapter);
+        // An unknown LUID still replaces the old adapter's: the monitor learns the new one.
+        const bool otherAdapter =
+            AdapterEntryIndexText(*v.SelectedAdapterEntry) != v.ActiveAdapterText;
+        if (otherAdapter &&
+            (!v.SelectedAdapterLuid.empty() || store.HasKey("network", "adapterluid")))
+            store.StoreText("network", "adapterluid", v.SelectedAdapterLuid);
+    }
+    // Written only where the keys would not already say it, so that an unchanged store stays
+    // unchanged; a newly stored adapter means the opposite without it.
+    if (store.HasKey("network", "followactive") || v.FollowActive != FollowsActiveConnection(store))
+        store.StoreFlag("network", "followactive", v.FollowActive);
     store.StoreInt("display", "opacity", v.Opacity);
     store.StoreFlag("display", "dropshadow", v.DropShadow);
     store.StoreInt("display", "bgcolour", v.BackgroundColour);

@@ -10,9 +10,12 @@
 struct TSettingsValues {
     // Load: "activeadapter" as stored text, matched against the adapter entries' indexes.
     std::string ActiveAdapterText;
-    // Save: the selected adapter entry, if any ("2. Ethernet Controller").
+    // Save: the selected adapter entry, if any ("2. Ethernet Controller"), and the LUID of
+    // its interface (empty when unknown).
     std::optional<std::string> SelectedAdapterEntry;
-    int32_t Opacity = 0; // as stored; the slider limits it to 10..100
+    std::string SelectedAdapterLuid;
+    bool FollowActive = true; // "Follow the active connection"
+    int32_t Opacity = 0;      // as stored; the slider limits it to 10..100
     bool DropShadow = true;
     int32_t BackgroundColour = 12937777;
     int32_t BorderColour = 16777215;
@@ -38,7 +41,8 @@ struct TSettingsValues {
 TSettingsValues LoadSettingsValues(const TMemIniFile& store);
 
 // Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
-// dialog's). The adapter is skipped when no entry is selected or its index is not a number.
+// dialog's). The adapter is skipped when no entry is selected or its index is not a number;
+// its LUID is written only for another adapter than the stored one, whose LUID stays.
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& values);
 
 // The template between store and edit field: "%nl%" <-> CR LF, every occurrence, exact case.

@@ -1,6 +1,7 @@
 """Runs corvane.exe under Wine in a temporary folder and drives it as a user would:
 window messages through wprobe.exe (a Windows program in the same prefix), real mouse input
 through xdotool, screenshots through ImageMagick."""
+import datetime
 import os
 import shutil
 import struct
@@ -14,6 +15,8 @@ EXE = os.environ.get("CORVANE_EXE", os.path.join(ROOT, "build", "windows", "src"
 WPROBE = os.environ.get("WPROBE_EXE", os.path.join(ROOT, "build", "windows", "tests", "e2e", "wprobe.exe"))
 SHOTS = os.environ.get("CORVANE_SHOTS", os.path.join(ROOT, "build", "screenshots"))
 WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
+# Put before every Wine command, e.g. ["ip", "netns", "exec", NAME] to run inside a namespace.
+COMMAND_PREFIX = []
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
@@ -47,7 +50,7 @@ def probe(*args, check=True, timeout=60):
     # Output through a file, not a pipe: a Wine service started by the probe would inherit a
     # pipe and keep it open long after the probe has ended.
     with tempfile.TemporaryFile() as out:
-        completed = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
+        completed = subprocess.run([*COMMAND_PREFIX, WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
                                    stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
                                    timeout=timeout)
         out.seek(0)
@@ -114,7 +117,8 @@ class Corvane:
 
     def spawn(self):
         """Starts the program without waiting for its window."""
-        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
+        self.proc = subprocess.Popen([*COMMAND_PREFIX, WINE, self.path("corvane.exe")], cwd=self.dir,
+                                     env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         return self.proc
 
@@ -216,6 +220,15 @@ class CorvaneTestCase(unittest.TestCase):
         self.addCleanup(app.cleanup)
         app.start()
         return app
+
+    def close_and_read_today(self, app):
+        """Closes Corvane, which saves its log, and gives today's record's bytes in and out."""
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        today = float((datetime.date.today() - datetime.date(1899, 12, 30)).days)
+        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
+        self.assertEqual(len(records), 1)
+        return records[0][1], records[0][2]
 
 
 def xdotool(*args):

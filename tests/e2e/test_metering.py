@@ -8,7 +8,7 @@ import unittest
 from fractions import Fraction
 
 import expected
-from harness import CorvaneTestCase, log_record, read_log, wait_until
+from harness import CorvaneTestCase, log_record, wait_until
 
 
 def loopback_counters():
@@ -62,13 +62,7 @@ class LoopbackMeteringTest(CorvaneTestCase):
         self.assertEqual(send_over_loopback(200 << 20), 200 << 20)
         time.sleep(3.5)  # let the sampling thread log the last seconds
         end = loopback_counters()
-        app.close()
-        self.assertEqual(app.wait_exit(), 0)
-
-        today = expected.day_number(datetime.date.today())
-        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
-        self.assertEqual(len(records), 1)
-        _, logged_in, logged_out = records[0]
+        logged_in, logged_out = self.close_and_read_today(app)
         grown_in, grown_out = end[0] - start[0], end[1] - start[1]
         ratio_in, ratio_out = logged_in / grown_in, logged_out / grown_out
         print(f"\nloopback grew by {grown_in} in, {grown_out} out; logged {logged_in} in, "

@@ -1,7 +1,10 @@
 // A small Windows program that the end-to-end tests run beside corvane.exe, in the same Wine
 // prefix, to look at and drive its windows as another process would.
+#include <winsock2.h>
+#include <ws2ipdef.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <iphlpapi.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -145,12 +148,36 @@ int List() {
     return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1;
 }
 
+// Lists the interface table with each row's permanent identity and 64-bit counters:
+// index, LUID, GUID, description, bytes in, bytes out.
+int Interfaces() {
+    PMIB_IF_TABLE2 table = nullptr;
+    if (::GetIfTable2(&table) != NO_ERROR)
+        return 1;
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+        const MIB_IF_ROW2& row = table->Table[i];
+        const GUID& g = row.InterfaceGuid;
+        char description[257] = "";
+        ::WideCharToMultiByte(CP_ACP, 0, row.Description, -1, description, sizeof description - 1,
+                              nullptr, nullptr);
+        std::printf("%lu\t0x%016llx\t{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}\t%s\t%llu"
+                    "\t%llu\n",
+                    row.InterfaceIndex, static_cast<unsigned long long>(row.InterfaceLuid.Value),
+                    g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+                    g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7], description,
+                    static_cast<unsigned long long>(row.InOctets),
+                    static_cast<unsigned long long>(row.OutOctets));
+    }
+    ::FreeMibTable(table);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(stderr,
                  "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                  "MSG WP LP | send HWND MSG WP LP\n"
                  "       | child-text HWND CLASS N | lock FILE [shared] | foreground HWND | list | "
-                 "children HWND | workarea\n");
+                 "children HWND | workarea | interfaces\n");
     return 2;
 }
 
@@ -163,6 +190,8 @@ int main(int argc, char** argv) {
     std::string cmd = argv[1];
     if (cmd == "list")
         return List();
+    if (cmd == "interfaces")
+        return Interfaces();
     if (cmd == "workarea") {
         RECT rc;
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);

@@ -135,11 +135,12 @@ TEST_F(UsageLogAdd, DatesThatAreNoNumberAddNothing) {
 TEST_F(UsageLogAdd, ByteCountsBeyond32BitsAreKept) {
     for (int i = 0; i < 3; ++i)
         AddToLog(UINT32_MAX, UINT32_MAX, kMarch15);
+    AddToLog(5ull << 30, 0, kMarch15); // one addition beyond 32 bits arrives whole
     const uint64_t expected = 3ull * UINT32_MAX;
-    EXPECT_EQ(expected, GetLogTotal(lpToday, ldIn));
+    EXPECT_EQ(expected + (5ull << 30), GetLogTotal(lpToday, ldIn));
     EXPECT_EQ(expected, GetLogTotal(lpToday, ldOut));
-    EXPECT_EQ(2 * expected, GetLogTotal(lpToday, ldInOut));
-    EXPECT_EQ(RecordBytes(kMarch15, expected, expected), SavedBytes());
+    EXPECT_EQ(2 * expected + (5ull << 30), GetLogTotal(lpToday, ldInOut));
+    EXPECT_EQ(RecordBytes(kMarch15, expected + (5ull << 30), expected), SavedBytes());
 }
 
 TEST_F(UsageLogSums, SameMonthOfEarlierYearCountsForTheMonthOnly) {

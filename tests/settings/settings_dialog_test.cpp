@@ -10,10 +10,12 @@ using dialogtest::ReadBytes;
 
 namespace {
 
-// What the first OK writes when nothing was stored; activeadapter comes from the entry chosen.
-std::string ExampleFile(const std::string& adapter) {
-    return "[network]\r\nactiveadapter=" + adapter +
-           "\r\n\r\n[display]\r\nopacity=10\r\ndropshadow=1\r\nbgcolour=12937777\r\n"
+// What the first OK writes when nothing was stored; activeadapter comes from the entry chosen,
+// adapterluid from its interface.
+std::string ExampleFile(const std::string& adapter, const std::string& luid) {
+    return "[network]\r\nactiveadapter=" + adapter + "\r\nadapterluid=" + luid +
+           "\r\nfollowactive=1\r\n\r\n[display]\r\nopacity=10\r\ndropshadow=1\r\nbgcolour="
+           "12937777\r\n"
            "bordercolour=16777215\r\nfontcolour=16777215\r\nfontname=Trebuchet MS\r\n"
            "fontsize=8\r\nfontbold=0\r\nfontitalic=0\r\nformat=\r\nshowquota=1\r\n"
            "monthquota=10000\r\nwidth=180\r\nheight=228\r\nstayontop=1\r\ndecimalplaces=2\r\n"
@@ -29,6 +31,17 @@ TEST_F(SettingsDialogTest, WithoutConfigEveryControlShowsItsDefault) {
     EXPECT_EQ(dialogtest::WindowText(d.Handle()), "Settings");
     EXPECT_EQ(Selected(d, scNetworkAdapters), CB_ERR);
     EXPECT_EQ(Text(d, scAdapterDetails), "");
+    EXPECT_TRUE(Checked(d, scFollowActive)) << "a new installation follows the active connection";
+    EXPECT_EQ(Text(d, scFollowActive), "Follow the active connection");
+    // The adapter the route look-up picks now, as its list entry reads.
+    uint32_t active = 0;
+    const std::vector<std::string> entries = Entries(d, scNetworkAdapters);
+    const int entry = ActiveConnectionIndex(active)
+                          ? FindStoredAdapterEntry(entries, std::to_string(active))
+                          : kNoEntry;
+    EXPECT_EQ(Text(d, scActiveConnection),
+              "Active connection now: " +
+                  (entry == kNoEntry ? std::string("none") : entries[static_cast<size_t>(entry)]));
     EXPECT_EQ(::SendMessageA(d.Item(scOpacity), TBM_GETPOS, 0, 0), 10);
     EXPECT_TRUE(Checked(d, scDropShadow));
     EXPECT_EQ(SwatchColour(d, scBackgroundColour), 12937777u);
@@ -122,7 +135,9 @@ TEST_F(SettingsDialogTest, OkWithTheAdapterOfIndexTwoWritesTheExampleFile) {
     EXPECT_EQ(Text(*dialog, scAdapterDetails).rfind("Name:  ", 0), 0u);
     Click(*dialog, scOK);
     EXPECT_FALSE(::IsWindow(dialog->Handle())) << "OK closes the dialog";
-    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index));
+    TInterfaceEntry2 row;
+    ASSERT_TRUE(ReadInterfaceEntry2(static_cast<uint32_t>(std::stoul(index)), row));
+    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index, row.Luid));
     EXPECT_FALSE(RunValueExists());
 }
 
@@ -131,6 +146,7 @@ TEST_F(SettingsDialogTest, OkWithoutAdapterLeavesTheStoredOneAlone) {
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);
     EXPECT_EQ(Selected(*dialog, scNetworkAdapters), CB_ERR);
+    EXPECT_FALSE(Checked(*dialog, scFollowActive)) << "a stored adapter is kept";
     Click(*dialog, scOK);
     EXPECT_EQ(store.QueryText("network", "activeadapter", ""), "7777");
     EXPECT_NE(ReadBytes(ConfigPath()).find("activeadapter=7777\r\n"), std::string::npos);

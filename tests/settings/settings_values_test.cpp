@@ -1,4 +1,5 @@
 // Tests of the mapping between the settings dialog's values and the configuration store.
+#include "settings/network_keys.h"
 #include "settings/settings_values.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ namespace {
 // The file a first OK writes when nothing was stored and the adapter with index 2 is chosen.
 const char kExampleFile[] = "[network]\r\n"
                             "activeadapter=2\r\n"
+                            "adapterluid=0006000002000000\r\n"
+                            "followactive=1\r\n"
                             "\r\n"
                             "[display]\r\n"
                             "opacity=10\r\n"
@@ -145,6 +148,7 @@ TEST(SettingsValuesSave, FirstOkWithoutAFileWritesTheExampleFileByteForByte) {
     TMemIniFile store(path);
     TSettingsValues v = AsTheControlsHoldThem(LoadSettingsValues(store));
     v.SelectedAdapterEntry = "2. Ethernet Controller";
+    v.SelectedAdapterLuid = "0006000002000000";
     SaveSettingsValues(store, v);
     store.FlushToFile();
     EXPECT_EQ(ReadBytes(path), kExampleFile);
@@ -162,6 +166,93 @@ TEST(SettingsValuesSave, WithoutAUsableAdapterEntryTheStoredAdapterStays) {
     SaveSettingsValues(empty, LoadSettingsValues(empty));
     EXPECT_EQ(empty.QueryText("network", "activeadapter", "none"), "none");
     EXPECT_EQ(empty.ToText().rfind("[display]", 0), 0u) << "no network section is created";
+}
+
+// The stored LUID names the adapter already chosen, wherever its index went; a newly chosen
+// adapter brings its own, or clears the old one when its own is unknown.
+TEST(SettingsValuesSave, AdapterLuidFollowsOnlyANewChoice) {
+    const std::string stored = "activeadapter=7\nadapterluid=00060000AA000000\n";
+    struct Case {
+        std::string Stored;
+        const char* Entry;
+        const char* Luid;
+        const char* Expected; // nullptr: no key
+    } cases[] = {
+        {stored, "7. Same", "0006000007000000", "00060000AA000000"},
+        {stored, "9. Other", "0006000009000000", "0006000009000000"},
+        {stored, "9. Other", "", ""},
+        {"activeadapter=7\n", "9. Other", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", "[network]\n" + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        v.SelectedAdapterEntry = c.Entry;
+        v.SelectedAdapterLuid = c.Luid;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "adapterluid", "(none)"),
+                  c.Expected ? c.Expected : "(none)")
+            << c.Stored << c.Entry;
+    }
+}
+
+TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
+    struct Case {
+        const char* Stored;
+        const char* Entry; // nullptr: none selected
+        bool Follow;
+        const char* Expected; // nullptr: no key
+    } cases[] = {{"", nullptr, true, nullptr},
+                 {"", nullptr, false, "0"},
+                 {"", "2. Ethernet", true, "1"},
+                 {"", "2. Ethernet", false, nullptr},
+                 {"activeadapter=7\n", nullptr, false, nullptr},
+                 {"followactive=1\n", nullptr, true, "1"}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", std::string("[network]\n") + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        if (c.Entry)
+            v.SelectedAdapterEntry = c.Entry;
+        v.FollowActive = c.Follow;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "followactive", "(none)"),
+                  c.Expected ? c.Expected : "(none)")
+            << c.Stored << (c.Entry ? c.Entry : "") << c.Follow;
+        EXPECT_EQ(FollowsActiveConnection(store), c.Follow);
+    }
+}
+
+TEST(NetworkKeys, AStoredAdapterMeansExplicitUnlessTheOptionSaysOtherwise) {
+    struct Case {
+        const char* Text;
+        bool Automatic;
+    } cases[] = {{"", true},
+                 {"[network]\nactiveadapter=2\n", false},
+                 {"[network]\nactiveadapter=\n", false},
+                 {"[network]\nactiveadapter=2\nfollowactive=1\n", true},
+                 {"[network]\nfollowactive=0\n", false},
+                 {"[network]\nfollowactive=yes\n", true}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", c.Text);
+        EXPECT_EQ(FollowsActiveConnection(store), c.Automatic) << c.Text;
+        EXPECT_EQ(LoadSettingsValues(store).FollowActive, c.Automatic) << c.Text;
+        EXPECT_EQ(StoredAdapterTarget(store).Automatic, c.Automatic) << c.Text;
+    }
+    TMemIniFile stored("config.ini", "[network]\nactiveadapter=4\nadapterluid=0006000004000000\n");
+    const TAdapterTarget target = StoredAdapterTarget(stored);
+    EXPECT_EQ(target.Index, 4u);
+    EXPECT_EQ(target.Identity, "0006000004000000");
+    EXPECT_EQ(StoredAdapterTarget(TMemIniFile("config.ini", "[network]\nfollowactive=0\n")).Index,
+              1u);
+}
+
+TEST(NetworkKeys, TheWatchedAdapterIsRememberedOnlyWhenItMoved) {
+    TMemIniFile store("config.ini", "[network]\nactiveadapter=02\n");
+    RememberWatchedAdapter(store, 2, "");
+    EXPECT_EQ(store.ToText(), "[network]\r\nactiveadapter=02\r\n\r\n") << "nothing changed";
+    RememberWatchedAdapter(store, 2, "0006000002000000");
+    RememberWatchedAdapter(store, 9, "0006000002000000");
+    EXPECT_EQ(store.ToText(),
+              "[network]\r\nactiveadapter=9\r\nadapterluid=0006000002000000\r\n\r\n");
 }
 
 TEST(SettingsValuesSave, EntryIndexIsStoredAsAnInteger) {

@@ -23,6 +23,13 @@ TESTKEY_EXE = os.environ.get("CORVANE_TESTKEY_EXE",
 TEST_KEY = os.environ.get("CORVANE_TEST_KEY",
                           os.path.join(BUILD, "tests", "installer", "installer-test-key.pem"))
 SIGNER = os.path.join(ROOT, "tests", "update", "sign_setup.py")
+# The same program and setup program, signed with the tests' own Authenticode certificate.
+SIGNED = os.path.join(BUILD, "tests", "installer", "signed")
+SIGNED_SETUP = os.environ.get("CORVANE_SIGNED_SETUP",
+                              os.path.join(SIGNED, "corvane-setup-1.0.003.exe"))
+SIGNED_EXE = os.environ.get("CORVANE_SIGNED_EXE", os.path.join(SIGNED, "package", "corvane.exe"))
+TEST_CERT = os.environ.get("CORVANE_TEST_CERT", os.path.join(BUILD, "tests", "installer",
+                                                             "authenticode-test-cert.pem"))
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
@@ -126,8 +133,8 @@ class InstallerTestCase(unittest.TestCase):
 
     # --- the setup program and Corvane ---
 
-    def install(self, *args):
-        result = self.wine(SETUP, "/S", *args, timeout=180, check=False)
+    def install(self, *args, setup=SETUP):
+        result = self.wine(setup, "/S", *args, timeout=180, check=False)
         self.assertEqual(result.returncode, 0, result.stderr)
 
     def uninstall_quietly(self):

@@ -35,6 +35,10 @@ sign_key="${CORVANE_SIGN_KEY:-}"
 pass_file="${CORVANE_SIGN_PASS_FILE:-}"
 timestamp="${CORVANE_TIMESTAMP_URL:-}"
 while [ $# -gt 0 ]; do
+  if [ "$1" = -h ] || [ "$1" = --help ]; then
+    sed -n '2,/^set /{/^#/s/^# \{0,1\}//p}' "$0"
+    exit 0
+  fi
   [ $# -ge 2 ] || die "$1 needs a value"
   case "$1" in
   --update-key) update_key="$2" ;;

@@ -46,17 +46,54 @@ def wait_until(predicate, timeout=30.0, interval=0.1):
     return value
 
 
+class ProbeError(RuntimeError):
+    """A probe that gave no answer, however often it was asked: the test cannot tell."""
+
+
+PROBE_ATTEMPTS = 3
+
+
+def answered(command, run, attempts=PROBE_ATTEMPTS):
+    """Calls run() until it gives an answer and returns it. run returns (answer, None), or
+    (None, why) when the call failed (Wine did not start the program, it crashed or hung): such
+    a call says nothing about what was asked and is made again, after a short pause for a
+    machine under load."""
+    failures = []
+    for attempt in range(attempts):
+        if attempt:
+            time.sleep(attempt)
+        answer, why = run()
+        if why is None:
+            return answer
+        failures.append(why)
+    raise ProbeError(f"{command} gave no answer in {attempts} calls: {'; '.join(failures)}")
+
+
 def probe(*args, check=True, timeout=60):
-    # Output through a file, not a pipe: a Wine service started by the probe would inherit a
-    # pipe and keep it open long after the probe has ended.
-    with tempfile.TemporaryFile() as out:
-        completed = subprocess.run([*COMMAND_PREFIX, WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
-                                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
-                                   timeout=timeout)
-        out.seek(0)
-        result = subprocess.CompletedProcess(completed.args, completed.returncode, out.read(), b"")
+    """Runs wprobe.exe and returns its answer: a non-zero exit code is the probe's own "no"
+    (no such window, a message refused), never a call that failed; those are retried."""
+    def run():
+        # Output through files, not pipes: a Wine service started by the probe would inherit
+        # a pipe and keep it open long after the probe has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                completed = subprocess.run([*COMMAND_PREFIX, WINE, WPROBE, *map(str, args)], env=wine_env(),
+                                           stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                           timeout=timeout)
+            except subprocess.TimeoutExpired:
+                return None, f"no end in {timeout} s"
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
+        # wprobe's last line on standard error, written as it ends.
+        if stderr.rstrip().endswith(b"wprobe answered %d" % completed.returncode):
+            return subprocess.CompletedProcess(completed.args, completed.returncode, stdout,
+                                               b""), None
+        return None, f"exit code {completed.returncode} {stderr[-200:]!r}"
+
+    result = answered(f"wprobe {args}", run)
     if check and result.returncode != 0:
-        raise AssertionError(f"wprobe {args} failed: {result.returncode}")
+        raise AssertionError(f"wprobe {args} answered {result.returncode}")
     return result
 
 

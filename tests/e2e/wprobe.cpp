@@ -181,10 +181,7 @@ int Usage() {
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+int Run(int argc, char** argv) {
     if (argc < 2)
         return Usage();
     std::string cmd = argv[1];
@@ -227,4 +224,16 @@ int main(int argc, char** argv) {
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+    int result = Run(argc, argv);
+    std::fflush(stdout);
+    // The last line on standard error tells the tests that the probe ran to its end and that
+    // its exit code is its answer, not a failure to start or a crash.
+    std::fprintf(stderr, "wprobe answered %d\n", result);
+    return result;
 }

@@ -218,6 +218,8 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return 0;
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());
+    case kMsgQuotaAlertCount:
+        return quotaAlertsShown_;
     case WM_CLOSE:
         CloseRequested();
         return 0;

@@ -14,11 +14,15 @@ class TCoolTrayIcon;
 class TMemIniFile;
 class TStatsLabel;
 struct TLogTotals;
+struct TQuotaFigures;
+struct TQuotaSettings;
 
 class Tf_Main : public TWindow {
   public:
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
+    // Answered with the number of quota alerts shown since start: lets a test see each once.
+    static constexpr UINT kMsgQuotaAlertCount = WM_APP + 101;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -67,9 +71,14 @@ class Tf_Main : public TWindow {
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
     void Paint();
-    void UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator);
     void SetQuotaHint(const std::string& hint);
     void DpiChanged(int dpi, const RECT& suggested);
+
+    // main_form_quota.cpp: the quota bar and the quota's alerts
+    void UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                        char separator);
+    void CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                          char separator);
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
     void StatsMouseDown(UINT button, POINT screen);
@@ -109,6 +118,7 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;
+    int quotaAlertsShown_ = 0;
     // A lasting fault fails at every tick: one error box at a time per timer.
     TErrorBoxOnce updateErrors_;
     TErrorBoxOnce autoSaveErrors_;

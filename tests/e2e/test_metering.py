@@ -8,7 +8,10 @@ import unittest
 from fractions import Fraction
 
 import expected
-from harness import CorvaneTestCase, log_record, read_log, wait_until
+from harness import WM_TIMER, CorvaneTestCase, log_record, probe, read_log, wait_until
+
+TIMER_UPDATE = 1  # the main window's display timer
+QUOTA_ALERT_COUNT = 0x8000 + 101  # answered with the quota alerts shown since start
 
 
 def loopback_counters():
@@ -112,6 +115,50 @@ class RenderingTest(CorvaneTestCase):
                 self.assertEqual(self.rendered_label(app), expected.render(TEMPLATE, decimals, sums))
                 app.close()
                 self.assertEqual(app.wait_exit(), 0)
+
+
+class QuotaAlertTest(CorvaneTestCase):
+    TEXT = "80% of the quota reached: 85.00MB of 100MB used"
+
+    def balloons(self):
+        """Visible balloons with the alert's text. Under Wine a tray balloon is a visible
+        "tooltips_class32" window of Wine's explorer, and WM_GETTEXT gives its text."""
+        found = []
+        for line in probe("list").stdout.decode("latin-1").splitlines():
+            fields = line.split("\t")
+            if len(fields) > 3 and fields[1] == "tooltips_class32" and fields[3] == "1":
+                text = probe("text", fields[0], check=False)  # the tip may close meanwhile
+                if text.returncode == 0 and self.TEXT in text.stdout.decode("latin-1"):
+                    found.append(fields[0])
+        return found
+
+    def ticks_then_alert_count(self, app):
+        # A sent message is handled before its answer: three whole display ticks have run.
+        for _ in range(3):
+            app.send(WM_TIMER, TIMER_UPDATE)
+        return app.send(QUOTA_ALERT_COUNT)
+
+    def test_crossing_80_percent_notifies_once_and_not_after_a_restart(self):
+        today = datetime.date.today()
+        # 85 MB of 100 MB in a period that starts today: too early for the pace alert.
+        config = (f"[network]\nactiveadapter=999999\n[display]\nmonthquota=100\n"
+                  f"quotastartday={today.day}\n[bandwidth]\ndolog=0\n")
+        log = log_record(expected.day_number(today), 85 << 20, 0)
+        app = self.launch(config=config, files={"bandlog.dat": log})
+        self.assertTrue(wait_until(self.balloons, timeout=30), "no balloon with the alert")
+        self.assertEqual(self.ticks_then_alert_count(app), 1)
+        self.assertEqual(len(self.balloons()), 1)
+        remembered = f"quotaalertsshown={today.isoformat()}:80\r\n"
+        self.assertIn(remembered, app.read("config.ini").decode("latin-1"))
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+
+        app.start()  # the same folder, so the same config.ini
+        self.assertEqual(self.ticks_then_alert_count(app), 0)
+        self.assertEqual(self.balloons(), [])
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertIn(remembered, app.read("config.ini").decode("latin-1"))
 
 
 if __name__ == "__main__":

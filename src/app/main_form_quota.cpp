@@ -12,10 +12,12 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 
-// A day number in the user's short date format.
+// A day number in the user's short date format; as year-month-day where the system has no
+// format for it (before 1601).
 std::string LocalDateText(double day) {
     int year = 0, month = 0, date = 0;
     if (!DecodeDate(day, year, month, date))
@@ -25,8 +27,9 @@ std::string LocalDateText(double day) {
     st.wMonth = static_cast<WORD>(month);
     st.wDay = static_cast<WORD>(date);
     char text[64] = "";
-    if (!::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text))
-        RaiseLastWin32Error("GetDateFormat");
+    if (::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text))
+        return text;
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, date);
     return text;
 }
 
@@ -63,8 +66,9 @@ void Tf_Main::CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures&
         return;
     config_.StoreText("display", "quotaalertsshown", FormatShownAlerts(shown));
     ++quotaAlertsShown_;
-    TrayIcon->ShowNotice(kProductName,
-                         QuotaAlertText(*alert, figures, quota.Terms.QuotaMB,
-                                        LocalDateText(alert->RunOutDay), decimals, separator));
+    const std::string runOut =
+        alert->Kind == TQuotaAlert::Pace ? LocalDateText(alert->RunOutDay) : std::string();
+    TrayIcon->ShowNotice(kProductName, QuotaAlertText(*alert, figures, quota.Terms.QuotaMB, runOut,
+                                                      decimals, separator));
     config_.FlushToFile();
 }

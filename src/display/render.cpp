@@ -88,6 +88,7 @@ constexpr TTagRule kTagRules[] = {
     Sum("%GBinouttoday%", lpToday, ldInOut, TUnit::GB),
     Sum("%GBintoday%", lpToday, ldIn, TUnit::GB),
     Sum("%GBouttoday%", lpToday, ldOut, TUnit::GB),
+    // The current billing period's figures.
     Counter("%MBinoutthisperiod%", TSource::PeriodInOut, TUnit::MB),
     Counter("%MBinthisperiod%", TSource::PeriodIn, TUnit::MB),
     Counter("%MBoutthisperiod%", TSource::PeriodOut, TUnit::MB),

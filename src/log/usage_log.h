@@ -19,11 +19,11 @@ enum TLogDirection : uint8_t { ldIn = 0, ldOut = 1, ldInOut = 2 };
 // A failed file operation of the log, with its code and fixed text
 // (2 "File not found", 3 "Invalid filename", ..., other codes "I/O error %d").
 class EInOutError : public std::runtime_error {
-  public:
+public:
     explicit EInOutError(int code);
     int ErrorCode() const { return code_; }
 
-  private:
+private:
     int code_;
 };
 

@@ -12,42 +12,77 @@
 
 namespace {
 
-enum TSrc { kDeltaIn, kDeltaOut, kTotalIn, kTotalOut, kTotalInOut, kLog };
+// kNoPeriod: the billing period's tags, rendered here without period figures (all 0).
+enum TSrc { kDeltaIn, kDeltaOut, kTotalIn, kTotalOut, kTotalInOut, kLog, kNoPeriod };
 struct TRule {
     const char* Tag;
     TSrc Source;
-    int Shift; // value = bytes / 2^Shift, or megabits when Shift is 0
+    int Shift; // value = bytes / 2^Shift, megabits when Shift is 0, a whole number when -1
     int Period, Direction;
 };
 
 // The numeric tags in their replacement order.
 const TRule kRules[] = {
-    {"%kBinpersec%", kDeltaIn, 10, 0, 0},   {"%kBoutpersec%", kDeltaOut, 10, 0, 0},
-    {"%MBinout%", kTotalInOut, 20, 0, 0},   {"%MBout%", kTotalOut, 20, 0, 0},
-    {"%MBin%", kTotalIn, 20, 0, 0},         {"%GBinout%", kTotalInOut, 30, 0, 0},
-    {"%GBout%", kTotalOut, 30, 0, 0},       {"%GBin%", kTotalIn, 30, 0, 0},
-    {"%MBoutpersec%", kDeltaOut, 20, 0, 0}, {"%MBinpersec%", kDeltaIn, 20, 0, 0},
-    {"%Mbinpersec%", kDeltaIn, 0, 0, 0},    {"%Mboutpersec%", kDeltaOut, 0, 0, 0},
-    {"%Kbinpersec%", kDeltaIn, 7, 0, 0},    {"%Kboutpersec%", kDeltaOut, 7, 0, 0},
-    {"%MBinoutthisyear%", kLog, 20, 3, 2},  {"%MBinthisyear%", kLog, 20, 3, 0},
-    {"%MBoutthisyear%", kLog, 20, 3, 1},    {"%GBinoutthisyear%", kLog, 30, 3, 2},
-    {"%GBinthisyear%", kLog, 30, 3, 0},     {"%GBoutthisyear%", kLog, 30, 3, 1},
-    {"%TBinoutthisyear%", kLog, 40, 3, 2},  {"%TBinthisyear%", kLog, 40, 3, 0},
-    {"%TBoutthisyear%", kLog, 40, 3, 1},    {"%MBinoutthismonth%", kLog, 20, 2, 2},
-    {"%MBinthismonth%", kLog, 20, 2, 0},    {"%MBoutthismonth%", kLog, 20, 2, 1},
-    {"%GBinoutthismonth%", kLog, 30, 2, 2}, {"%GBinthismonth%", kLog, 30, 2, 0},
-    {"%GBoutthismonth%", kLog, 30, 2, 1},   {"%TBinoutthismonth%", kLog, 40, 2, 2},
-    {"%TBinthismonth%", kLog, 40, 2, 0},    {"%TBoutthismonth%", kLog, 40, 2, 1},
-    {"%MBinoutthisweek%", kLog, 20, 1, 2},  {"%MBinthisweek%", kLog, 20, 1, 0},
-    {"%MBoutthisweek%", kLog, 20, 1, 1},    {"%GBinoutthisweek%", kLog, 30, 1, 2},
-    {"%GBinthisweek%", kLog, 30, 1, 0},     {"%GBoutthisweek%", kLog, 30, 1, 1},
-    {"%TBinoutthisweek%", kLog, 40, 1, 2},  {"%TBinthisweek%", kLog, 40, 1, 0},
-    {"%TBoutthisweek%", kLog, 40, 1, 1},    {"%MBinouttoday%", kLog, 20, 0, 2},
-    {"%MBintoday%", kLog, 20, 0, 0},        {"%MBouttoday%", kLog, 20, 0, 1},
-    {"%GBinouttoday%", kLog, 30, 0, 2},     {"%GBintoday%", kLog, 30, 0, 0},
+    {"%kBinpersec%", kDeltaIn, 10, 0, 0},
+    {"%kBoutpersec%", kDeltaOut, 10, 0, 0},
+    {"%MBinout%", kTotalInOut, 20, 0, 0},
+    {"%MBout%", kTotalOut, 20, 0, 0},
+    {"%MBin%", kTotalIn, 20, 0, 0},
+    {"%GBinout%", kTotalInOut, 30, 0, 0},
+    {"%GBout%", kTotalOut, 30, 0, 0},
+    {"%GBin%", kTotalIn, 30, 0, 0},
+    {"%MBoutpersec%", kDeltaOut, 20, 0, 0},
+    {"%MBinpersec%", kDeltaIn, 20, 0, 0},
+    {"%Mbinpersec%", kDeltaIn, 0, 0, 0},
+    {"%Mboutpersec%", kDeltaOut, 0, 0, 0},
+    {"%Kbinpersec%", kDeltaIn, 7, 0, 0},
+    {"%Kboutpersec%", kDeltaOut, 7, 0, 0},
+    {"%MBinoutthisyear%", kLog, 20, 3, 2},
+    {"%MBinthisyear%", kLog, 20, 3, 0},
+    {"%MBoutthisyear%", kLog, 20, 3, 1},
+    {"%GBinoutthisyear%", kLog, 30, 3, 2},
+    {"%GBinthisyear%", kLog, 30, 3, 0},
+    {"%GBoutthisyear%", kLog, 30, 3, 1},
+    {"%TBinoutthisyear%", kLog, 40, 3, 2},
+    {"%TBinthisyear%", kLog, 40, 3, 0},
+    {"%TBoutthisyear%", kLog, 40, 3, 1},
+    {"%MBinoutthismonth%", kLog, 20, 2, 2},
+    {"%MBinthismonth%", kLog, 20, 2, 0},
+    {"%MBoutthismonth%", kLog, 20, 2, 1},
+    {"%GBinoutthismonth%", kLog, 30, 2, 2},
+    {"%GBinthismonth%", kLog, 30, 2, 0},
+    {"%GBoutthismonth%", kLog, 30, 2, 1},
+    {"%TBinoutthismonth%", kLog, 40, 2, 2},
+    {"%TBinthismonth%", kLog, 40, 2, 0},
+    {"%TBoutthismonth%", kLog, 40, 2, 1},
+    {"%MBinoutthisweek%", kLog, 20, 1, 2},
+    {"%MBinthisweek%", kLog, 20, 1, 0},
+    {"%MBoutthisweek%", kLog, 20, 1, 1},
+    {"%GBinoutthisweek%", kLog, 30, 1, 2},
+    {"%GBinthisweek%", kLog, 30, 1, 0},
+    {"%GBoutthisweek%", kLog, 30, 1, 1},
+    {"%TBinoutthisweek%", kLog, 40, 1, 2},
+    {"%TBinthisweek%", kLog, 40, 1, 0},
+    {"%TBoutthisweek%", kLog, 40, 1, 1},
+    {"%MBinouttoday%", kLog, 20, 0, 2},
+    {"%MBintoday%", kLog, 20, 0, 0},
+    {"%MBouttoday%", kLog, 20, 0, 1},
+    {"%GBinouttoday%", kLog, 30, 0, 2},
+    {"%GBintoday%", kLog, 30, 0, 0},
     {"%GBouttoday%", kLog, 30, 0, 1},
+    {"%MBinoutthisperiod%", kNoPeriod, 20, 0, 0},
+    {"%MBinthisperiod%", kNoPeriod, 20, 0, 0},
+    {"%MBoutthisperiod%", kNoPeriod, 20, 0, 0},
+    {"%GBinoutthisperiod%", kNoPeriod, 30, 0, 0},
+    {"%GBinthisperiod%", kNoPeriod, 30, 0, 0},
+    {"%GBoutthisperiod%", kNoPeriod, 30, 0, 0},
+    {"%MBleftthisperiod%", kNoPeriod, 20, 0, 0},
+    {"%GBleftthisperiod%", kNoPeriod, 30, 0, 0},
+    {"%quotapercent%", kNoPeriod, 20, 0, 0},
+    {"%daysleftthisperiod%", kNoPeriod, -1, 0, 0},
+    {"%MBperdayleft%", kNoPeriod, 20, 0, 0},
 };
-static_assert(sizeof(kRules) / sizeof(kRules[0]) == 47, "47 numeric tags");
+static_assert(sizeof(kRules) / sizeof(kRules[0]) == 58, "58 numeric tags");
 
 // num / den by long division (den up to 10^14, so no step overflows), rounded first to nine
 // significant digits and then to `decimals` places, both half away from zero.
@@ -113,6 +148,8 @@ uint64_t SourceBytes(const TRule& rule, const TMonitorCounters& c, const TLogTot
         return static_cast<uint32_t>(c.TotalIn + c.TotalOut);
     case kLog:
         return t.Sum[rule.Period][rule.Direction];
+    case kNoPeriod:
+        return 0;
     }
     return 0;
 }
@@ -120,6 +157,8 @@ uint64_t SourceBytes(const TRule& rule, const TMonitorCounters& c, const TLogTot
 std::string ExpectedValue(const TRule& rule, const TMonitorCounters& c, const TLogTotals& t,
                           int decimals, char separator) {
     const uint64_t bytes = SourceBytes(rule, c, t);
+    if (rule.Shift < 0)
+        return std::to_string(bytes);
     if (rule.Shift == 0) // megabits: a 32-bit count times 762939453 stays below 2^62
         return LongDivision(bytes * 762939453u, 100000000000000u, decimals, separator);
     return LongDivision(bytes, uint64_t{1} << rule.Shift, decimals, separator);

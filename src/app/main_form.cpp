@@ -241,6 +241,8 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     case WM_POWERBROADCAST:
         PowerBroadcast(wParam);
         return TRUE;
+    case kMsgQuotaAlertCount:
+        return quotaAlertsShown_;
     case WM_CLOSE:
         CloseRequested();
         return 0;

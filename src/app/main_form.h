@@ -15,6 +15,8 @@ class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
 struct TLogTotals;
+struct TQuotaFigures;
+struct TQuotaSettings;
 
 class Tf_Main : public TWindow {
   public:
@@ -22,6 +24,8 @@ class Tf_Main : public TWindow {
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
     // Posted when routes or interfaces changed.
     static constexpr UINT kMsgNetworkChanged = WM_APP + 101;
+    // Answered with the number of quota alerts shown since start: lets a test see each once.
+    static constexpr UINT kMsgQuotaAlertCount = WM_APP + 102;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -71,9 +75,14 @@ class Tf_Main : public TWindow {
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
     void Paint();
-    void UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator);
     void SetQuotaHint(const std::string& hint);
     void DpiChanged(int dpi, const RECT& suggested);
+
+    // main_form_quota.cpp: the quota bar and the quota's alerts
+    void UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                        char separator);
+    void CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                          char separator);
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
     void StatsMouseDown(UINT button, POINT screen);
@@ -114,6 +123,7 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;
+    int quotaAlertsShown_ = 0;
     // A lasting fault fails at every tick: one error box at a time per timer.
     TErrorBoxOnce updateErrors_;
     TErrorBoxOnce autoSaveErrors_;

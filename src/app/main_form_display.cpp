@@ -8,6 +8,7 @@
 #include "display/render.h"
 #include "log/usage_log.h"
 #include "platform/dialog.h"
+#include "quota/quota_settings.h"
 #include "settings/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
 
@@ -186,27 +187,16 @@ void Tf_Main::WriteStatistics() {
         counters.TotalOut = monitor_->TotalOut();
     }
     TLogTotals totals = GetLogTotals();
+    TQuotaSettings quota = ReadQuotaSettings(config_);
+    TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
     char separator = UserDecimalSeparator();
-    std::string text = RenderStatistics(templateText, decimals, counters, totals, separator);
+    std::string text =
+        RenderStatistics(templateText, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
                                                          : text);
-    UpdateQuotaBar(totals, decimals, separator);
-}
-
-void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator) {
-    if (!config_.QueryFlag("display", "showquota", true)) {
-        ::ShowWindow(QuotaBar, SW_HIDE);
-        return;
-    }
-    ::ShowWindow(QuotaBar, SW_SHOWNA);
-    // The bar cannot take a maximum below its minimum of 0.
-    int32_t quota = std::max<int32_t>(0, config_.QueryInt("display", "monthquota", 10000));
-    uint64_t month = totals.Get(lpThisMonth, ldInOut);
-    ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
-    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)),
-                   0);
-    SetQuotaHint(QuotaHint(month, quota, decimals, separator));
+    UpdateQuotaBar(quota, figures, decimals, separator);
+    CheckQuotaAlerts(quota, figures, decimals, separator);
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {

@@ -8,8 +8,21 @@
 
 namespace {
 
-enum class TSource : uint8_t { DeltaIn, DeltaOut, TotalIn, TotalOut, TotalInOut, Log };
-enum class TUnit : uint8_t { KB, MB, GB, TB, Kbit, Mbit };
+enum class TSource : uint8_t {
+    DeltaIn,
+    DeltaOut,
+    TotalIn,
+    TotalOut,
+    TotalInOut,
+    Log,
+    PeriodIn,
+    PeriodOut,
+    PeriodInOut,
+    PeriodLeft,
+    QuotaPercent,
+    DaysLeft,
+};
+enum class TUnit : uint8_t { KB, MB, GB, TB, Kbit, Mbit, Whole, Percent, MBPerDayLeft };
 
 struct TTagRule {
     const char* Tag;
@@ -75,8 +88,20 @@ constexpr TTagRule kTagRules[] = {
     Sum("%GBinouttoday%", lpToday, ldInOut, TUnit::GB),
     Sum("%GBintoday%", lpToday, ldIn, TUnit::GB),
     Sum("%GBouttoday%", lpToday, ldOut, TUnit::GB),
+    // The current billing period's figures.
+    Counter("%MBinoutthisperiod%", TSource::PeriodInOut, TUnit::MB),
+    Counter("%MBinthisperiod%", TSource::PeriodIn, TUnit::MB),
+    Counter("%MBoutthisperiod%", TSource::PeriodOut, TUnit::MB),
+    Counter("%GBinoutthisperiod%", TSource::PeriodInOut, TUnit::GB),
+    Counter("%GBinthisperiod%", TSource::PeriodIn, TUnit::GB),
+    Counter("%GBoutthisperiod%", TSource::PeriodOut, TUnit::GB),
+    Counter("%MBleftthisperiod%", TSource::PeriodLeft, TUnit::MB),
+    Counter("%GBleftthisperiod%", TSource::PeriodLeft, TUnit::GB),
+    Counter("%quotapercent%", TSource::QuotaPercent, TUnit::Percent),
+    Counter("%daysleftthisperiod%", TSource::DaysLeft, TUnit::Whole),
+    Counter("%MBperdayleft%", TSource::PeriodLeft, TUnit::MBPerDayLeft),
 };
-static_assert(sizeof(kTagRules) / sizeof(kTagRules[0]) == 47, "47 numeric tags");
+static_assert(sizeof(kTagRules) / sizeof(kTagRules[0]) == 58, "58 numeric tags");
 
 // Mbit/s uses the decimal constant 0.00000762939453 (8 / 2^20 cut to nine digits), applied
 // exactly as bytes * 762939453 * 10^-14; a 32-bit count times it fits in 64 bits.
@@ -86,6 +111,7 @@ constexpr int kMegabitScale = 14;
 struct TRenderInput {
     const TMonitorCounters& Counters;
     const TLogTotals& Totals;
+    const TQuotaFigures& Quota;
     int Decimals;
     char Separator;
 };
@@ -104,6 +130,18 @@ uint64_t SourceBytes(const TTagRule& rule, const TRenderInput& in) {
         return static_cast<uint32_t>(in.Counters.TotalIn + in.Counters.TotalOut);
     case TSource::Log:
         return in.Totals.Get(rule.Period, rule.Direction);
+    case TSource::PeriodIn:
+        return in.Quota.Used.In;
+    case TSource::PeriodOut:
+        return in.Quota.Used.Out;
+    case TSource::PeriodInOut:
+        return in.Quota.Used.In + in.Quota.Used.Out;
+    case TSource::PeriodLeft:
+        return in.Quota.LeftBytes;
+    case TSource::DaysLeft:
+        return static_cast<uint64_t>(in.Quota.DaysLeft > 0 ? in.Quota.DaysLeft : 0);
+    case TSource::QuotaPercent: // a ratio, worked out by its unit
+        return in.Quota.Counted;
     }
     return 0;
 }
@@ -124,6 +162,12 @@ std::string FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
         return FormatStatBinary(bytes, -7, in.Decimals, in.Separator); // * 0.0078125
     case TUnit::Mbit:
         return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, in.Decimals, in.Separator);
+    case TUnit::Whole:
+        return std::to_string(bytes);
+    case TUnit::Percent:
+        return FormatStatNumber(in.Quota.Percent(), in.Decimals, in.Separator);
+    case TUnit::MBPerDayLeft:
+        return FormatStatNumber(in.Quota.MBPerDayLeft(), in.Decimals, in.Separator);
     }
     return std::string();
 }
@@ -153,11 +197,11 @@ void ReplaceAll(std::string& text, std::string& scratch, std::string_view tag, T
 
 std::string RenderStatistics(const std::string& templateText, int decimals,
                              const TMonitorCounters& counters, const TLogTotals& totals,
-                             char decimalSeparator) {
+                             char decimalSeparator, const TQuotaFigures& quota) {
     std::string text = templateText;
     std::string scratch;
     ReplaceAll(text, scratch, "%nl%", [] { return std::string("\r\n"); });
-    const TRenderInput input{counters, totals, decimals, decimalSeparator};
+    const TRenderInput input{counters, totals, quota, decimals, decimalSeparator};
     for (const TTagRule& rule : kTagRules) {
         if (text.find('%') == std::string::npos) {
             break; // nothing left that could be a tag

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "log/usage_log.h"
+#include "quota/billing_period.h"
 
 // The adapter monitor's figures as one rendering sees them.
 struct TMonitorCounters {
@@ -23,7 +24,7 @@ inline constexpr char kDefaultTemplate[] =
 // Anything else, ampersands included, is left as written.
 std::string RenderStatistics(const std::string& templateText, int decimals,
                              const TMonitorCounters& counters, const TLogTotals& totals,
-                             char decimalSeparator);
+                             char decimalSeparator, const TQuotaFigures& quota = TQuotaFigures());
 
 // The quota bar's hint: "<month in MB>MB of <quota>MB used".
 std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator);

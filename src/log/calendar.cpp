@@ -124,6 +124,14 @@ int IsoWeekNumber(double date) {
     return IsoWeekOfYearDay(year, static_cast<int>(dayOfYear));
 }
 
+int IsoWeekYear(int year, int month, int isoWeek) {
+    if (month == 1 && isoWeek >= 52)
+        return year - 1;
+    if (month == 12 && isoWeek == 1)
+        return year + 1;
+    return year;
+}
+
 double CurrentLocalDateTime() {
     const std::time_t now = std::time(nullptr);
     std::tm parts{};

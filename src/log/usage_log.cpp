@@ -118,6 +118,7 @@ struct CurrentPeriod {
     int year = 0;
     int month = 0;
     int week = 0;
+    int weekYear = 0;
 };
 
 CurrentPeriod CurrentPeriodNow() {
@@ -127,7 +128,18 @@ CurrentPeriod CurrentPeriodNow() {
     current.valid = DecodeDate(now, current.year, current.month, day);
     current.today = current.valid ? std::floor(now) : 0.0;
     current.week = IsoWeekNumber(now);
+    current.weekYear = IsoWeekYear(current.year, current.month, current.week);
     return current;
+}
+
+// A month is a month of one year, a week one of its ISO week-year: without the year, last
+// year's March would count as this March.
+bool InWeek(int year, int month, int week, const CurrentPeriod& current) {
+    return week == current.week && IsoWeekYear(year, month, week) == current.weekYear;
+}
+
+bool InMonth(int year, int month, const CurrentPeriod& current) {
+    return month == current.month && year == current.year;
 }
 
 int WeekOfDecoded(double date, int year) {
@@ -175,9 +187,9 @@ bool Belongs(const TLogRecord& record, TLogPeriod period, const CurrentPeriod& c
         return false;
     switch (period) {
     case lpThisWeek:
-        return WeekOfDecoded(record.Date, year) == current.week;
+        return InWeek(year, month, WeekOfDecoded(record.Date, year), current);
     case lpThisMonth:
-        return month == current.month;
+        return InMonth(year, month, current);
     case lpThisYear:
         return year == current.year;
     default:
@@ -294,8 +306,9 @@ TLogTotals GetLogTotals() {
         const RecordKeys keys = state.keys[i];
         if (keys.year == 0)
             continue;
-        const bool in[4] = {record.Date == current.today, keys.week == current.week,
-                            keys.month == current.month, keys.year == current.year};
+        const bool in[4] = {record.Date == current.today,
+                            InWeek(keys.year, keys.month, keys.week, current),
+                            InMonth(keys.year, keys.month, current), keys.year == current.year};
         for (int p = 0; p < 4; ++p) {
             if (!in[p])
                 continue;
@@ -305,6 +318,21 @@ TLogTotals GetLogTotals() {
         }
     }
     return totals;
+}
+
+TLogAmounts GetLogTotalBetween(double firstDay, double lastDay) {
+    TLogAmounts amounts;
+    LogState& state = State();
+    std::lock_guard<std::mutex> hold(state.lock);
+    for (const TLogRecord& record : state.table) {
+        // By its day, like the period sums; a NaN date is on no day.
+        const double day = std::floor(record.Date);
+        if (day >= firstDay && day <= lastDay) {
+            amounts.In += record.InBytes;
+            amounts.Out += record.OutBytes;
+        }
+    }
+    return amounts;
 }
 
 void ResetLog() {

@@ -43,6 +43,14 @@ struct TLogTotals {
 };
 TLogTotals GetLogTotals();
 
+// Bytes in and out of the records dated firstDay to lastDay (day numbers, both included).
+struct TLogAmounts {
+    uint64_t In = 0;
+    uint64_t Out = 0;
+    uint64_t Get(TLogDirection d) const { return d == ldIn ? In : d == ldOut ? Out : In + Out; }
+};
+TLogAmounts GetLogTotalBetween(double firstDay, double lastDay);
+
 // Where the log lives: beside the executable unless a test points it elsewhere.
 std::string LogFilePath();
 void SetLogFilePathForTesting(const std::string& path);

@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -72,6 +74,13 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scDecimalPlacesUpDown), UDM_SETPOS32, 0,
                    DecimalPlacesForUpDown(v.DecimalPlaces));
     SetChecked(scMinimizeToTray, v.MinimizeToTray);
+    ::SendMessageA(Item(scQuotaStartDayUpDown), UDM_SETPOS32, 0,
+                   StartDayForUpDown(v.QuotaStartDay));
+    const auto counts =
+        std::find(std::begin(kQuotaCountsValues), std::end(kQuotaCountsValues), v.QuotaCounts);
+    ::SendMessageA(Item(scQuotaCounts), CB_SETCURSEL,
+                   counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
+    SetText(scQuotaAlerts, v.QuotaAlerts);
 }
 
 TSettingsValues Tf_Settings::ReadValues() const {
@@ -117,6 +126,12 @@ TSettingsValues Tf_Settings::ReadValues() const {
                                                         0, reinterpret_cast<LPARAM>(&invalid)));
     v.DecimalPlaces = ParseDecimalPlaces(Text(scDecimalPlaces), DecimalPlacesForUpDown(position));
     v.MinimizeToTray = Checked(scMinimizeToTray);
+    position = static_cast<int32_t>(::SendMessageA(Item(scQuotaStartDayUpDown), UDM_GETPOS32, 0,
+                                                   reinterpret_cast<LPARAM>(&invalid)));
+    v.QuotaStartDay = ParseStartDay(Text(scQuotaStartDay), StartDayForUpDown(position));
+    const LRESULT counts = ::SendMessageA(Item(scQuotaCounts), CB_GETCURSEL, 0, 0);
+    v.QuotaCounts = kQuotaCountsValues[counts > 0 && counts < 3 ? counts : 0];
+    v.QuotaAlerts = Text(scQuotaAlerts);
     return v;
 }
 

@@ -1,5 +1,6 @@
 // Mapping between the settings dialog's values and the configuration store.
 #include "settings/settings_values.h"
+#include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
 #include "settings/network_keys.h"
 
@@ -24,6 +25,15 @@ bool IsAllDigits(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A number typed into a field bound to an up-down: taken when whole and within its range.
+int32_t ParseWholeNumber(const std::string& typed, int32_t min, int32_t max, int32_t lastValid) {
+    // Leading zeros are harmless; anything longer than a few digits is out of range anyway.
+    if (!IsAllDigits(typed) || typed.size() > 3)
+        return lastValid;
+    int32_t value = std::stoi(typed);
+    return value >= min && value <= max ? value : lastValid;
+}
+
 } // namespace
 
 std::string TemplateForEditing(const std::string& stored) {
@@ -43,11 +53,15 @@ int32_t DecimalPlacesForUpDown(int32_t stored) {
 }
 
 int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid) {
-    // Leading zeros are harmless; anything longer than a few digits is out of range anyway.
-    if (!IsAllDigits(typed) || typed.size() > 3)
-        return lastValid;
-    int32_t value = std::stoi(typed);
-    return value <= kMaxDecimalPlaces ? value : lastValid;
+    return ParseWholeNumber(typed, 0, kMaxDecimalPlaces, lastValid);
+}
+
+int32_t StartDayForUpDown(int32_t stored) {
+    return std::clamp<int32_t>(stored, 1, kMaxStartDay);
+}
+
+int32_t ParseStartDay(const std::string& typed, int32_t lastValid) {
+    return ParseWholeNumber(typed, 1, kMaxStartDay, lastValid);
 }
 
 TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
@@ -74,6 +88,11 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.StayOnTop = store.QueryFlag("display", "stayontop", true);
     v.DecimalPlaces = static_cast<int16_t>(store.QueryInt("display", "decimalplaces", 2));
     v.MinimizeToTray = store.QueryFlag("display", "gototray", true);
+    v.QuotaStartDay = store.QueryInt("display", "quotastartday", 1);
+    v.QuotaCounts =
+        QuotaCountsText(ParseQuotaCounts(store.QueryText("display", "quotacounts", "")));
+    v.QuotaAlerts = FormatAlertLevels(
+        ParseAlertLevels(store.QueryText("display", "quotaalerts", kDefaultAlertLevels)));
     return v;
 }
 
@@ -112,4 +131,7 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     store.StoreFlag("display", "stayontop", v.StayOnTop);
     store.StoreInt("display", "decimalplaces", v.DecimalPlaces);
     store.StoreFlag("display", "gototray", v.MinimizeToTray);
+    store.StoreInt("display", "quotastartday", v.QuotaStartDay);
+    store.StoreText("display", "quotacounts", QuotaCountsText(ParseQuotaCounts(v.QuotaCounts)));
+    store.StoreText("display", "quotaalerts", FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
 }

@@ -35,6 +35,9 @@ struct TSettingsValues {
     bool StayOnTop = true;
     int32_t DecimalPlaces = 2;
     bool MinimizeToTray = true;
+    int32_t QuotaStartDay = 1;          // as stored; the up-down limits it to 1..31
+    std::string QuotaCounts = "inout";  // "inout", "in" or "out"
+    std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated
 };
 
 // Reads every value the dialog shows, with the dialog's defaults.
@@ -61,3 +64,9 @@ int32_t DecimalPlacesForUpDown(int32_t stored);
 // The decimal places typed into the field when they are a whole number from 0 to 9;
 // otherwise lastValid.
 int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid);
+
+constexpr int32_t kMaxStartDay = 31;
+// The billing period's start day as its up-down shows it, 1 to 31.
+int32_t StartDayForUpDown(int32_t stored);
+// The start day typed into its field when it is a whole number from 1 to 31; else lastValid.
+int32_t ParseStartDay(const std::string& typed, int32_t lastValid);

@@ -103,6 +103,16 @@ int ChildText(HWND wnd, const char* cls, int n) {
     return 0;
 }
 
+// Prints the text a window gives for WM_GETTEXT, byte for byte: for a tooltip, the tip shown.
+int WindowText(HWND wnd) {
+    if (!::IsWindow(wnd))
+        return 1;
+    char text[1024] = "";
+    LRESULT length = ::SendMessageA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::fwrite(text, 1, static_cast<size_t>(length), stdout);
+    return 0;
+}
+
 // Holds a file open until standard input closes: without any sharing, or sharing reading and
 // writing but not deletion (as the C runtime's fopen does).
 int LockFile(const char* path, DWORD share) {
@@ -176,8 +186,8 @@ int Usage() {
     std::fprintf(stderr,
                  "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                  "MSG WP LP | send HWND MSG WP LP\n"
-                 "       | child-text HWND CLASS N | lock FILE [shared] | foreground HWND | list | "
-                 "children HWND | workarea | interfaces\n");
+                 "       | child-text HWND CLASS N | text HWND | lock FILE [shared] | foreground "
+                 "HWND | list | children HWND | workarea | interfaces\n");
     return 2;
 }
 
@@ -219,6 +229,8 @@ int Run(int argc, char** argv) {
         return LockFile(argv[2], argc > 3 && std::strcmp(argv[3], "shared") == 0
                                      ? FILE_SHARE_READ | FILE_SHARE_WRITE
                                      : 0);
+    if (cmd == "text")
+        return WindowText(ParseHwnd(argv[2]));
     if (cmd == "children")
         return Children(ParseHwnd(argv[2]));
     if (cmd == "foreground")

@@ -38,6 +38,9 @@ const char kExampleFile[] = "[network]\r\n"
                             "stayontop=1\r\n"
                             "decimalplaces=2\r\n"
                             "gototray=1\r\n"
+                            "quotastartday=1\r\n"
+                            "quotacounts=inout\r\n"
+                            "quotaalerts=80,100\r\n"
                             "\r\n"
                             "[bandwidth]\r\n"
                             "dolog=1\r\n"
@@ -49,6 +52,7 @@ const char kExampleFile[] = "[network]\r\n"
 TSettingsValues AsTheControlsHoldThem(TSettingsValues values) {
     values.Opacity = OpacityForSlider(values.Opacity);
     values.DecimalPlaces = DecimalPlacesForUpDown(values.DecimalPlaces);
+    values.QuotaStartDay = StartDayForUpDown(values.QuotaStartDay);
     return values;
 }
 
@@ -104,6 +108,9 @@ TEST(SettingsValuesLoad, WithoutAnyFileEveryValueIsTheDialogsDefault) {
     EXPECT_TRUE(v.StayOnTop);
     EXPECT_EQ(v.DecimalPlaces, 2);
     EXPECT_TRUE(v.MinimizeToTray);
+    EXPECT_EQ(v.QuotaStartDay, 1);
+    EXPECT_EQ(v.QuotaCounts, "inout");
+    EXPECT_EQ(v.QuotaAlerts, "80,100");
 }
 
 TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
@@ -112,7 +119,8 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
                                     "fontname=Courier New\nfontsize=11\nfontbold=1\n"
                                     "fontitalic=true\nmonthquota=lots\nwidth=wide\n"
                                     "height=300\nstayontop=0\ndecimalplaces=65539\n"
-                                    "gototray=0\nshowquota=0\n"
+                                    "gototray=0\nshowquota=0\nquotastartday=40\n"
+                                    "quotacounts=out\nquotaalerts= 100,90, x\n"
                                     "[bandwidth]\ndolog=0\ndologins=2\ndologouts=0\n");
     const TSettingsValues v = LoadSettingsValues(store);
     EXPECT_EQ(v.ActiveAdapterText, "02"); // as text, not as a number
@@ -130,6 +138,9 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
     EXPECT_EQ(v.DecimalPlaces, 3); // 65539 taken as a 16-bit number
     EXPECT_FALSE(v.MinimizeToTray);
     EXPECT_FALSE(v.ShowQuota);
+    EXPECT_EQ(StartDayForUpDown(v.QuotaStartDay), 31);
+    EXPECT_EQ(v.QuotaCounts, "out");
+    EXPECT_EQ(v.QuotaAlerts, "90,100"); // what takes effect
     EXPECT_FALSE(v.LogBandwidth);
     EXPECT_TRUE(v.LogInbound);
     EXPECT_FALSE(v.LogOutbound);
@@ -326,4 +337,7 @@ TEST(SettingsValuesLimits, TypedDecimalPlacesCountOnlyFromZeroToNine) {
     EXPECT_EQ(ParseDecimalPlaces("-1", 3), 3);
     EXPECT_EQ(ParseDecimalPlaces("4a", 3), 3);
     EXPECT_EQ(ParseDecimalPlaces("99999999999999999999", 5), 5);
+    EXPECT_EQ(ParseStartDay("31", 1), 31);
+    EXPECT_EQ(ParseStartDay("0", 15), 15);
+    EXPECT_EQ(ParseStartDay("32", 15), 15);
 }

@@ -2,6 +2,9 @@
 #include "app/constants.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "history/export_console.h"
+#include "history/hour_file.h"
+#include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/error_text.h"
@@ -30,6 +33,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (const std::exception& e) {
         return ReportStartupError("Exception", e);
     }
+    // Options ask for an export: it only reads the files, also beside a running copy.
+    if (HasCommandLineOptions())
+        return RunCommandLine();
     // Before anything touches the files: they belong to the copy that runs in this folder.
     TFolderInstance instance(folderKey);
     if (!instance.IsFirst()) {
@@ -50,6 +56,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
     app.SetTitle(kProductName);
     try {
+        OpenHourLog(ExecutableFolderUtf8() + kHourLogName);
         // The main window lives as long as the process: the monitor thread may still reach
         // parts of it while the process ends.
         Tf_Main* f_Main = new Tf_Main(ConfigStore(), folderKey);

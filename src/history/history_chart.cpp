@@ -50,7 +50,7 @@ void PlaceLegend(TChartLayout& layout, int width, int pad, const TChartMetrics& 
     layout.InSwatch = {x, squareTop, x + square, squareTop + square};
 }
 
-void PlaceBars(TChartLayout& layout, const THistoryPage& page, const TValueAxis& axis) {
+void PlaceBars(TChartLayout& layout, const THistoryPage& page, const TValueAxis& axis, int widest) {
     const TRectI& plot = layout.Plot;
     const size_t n = page.Bars.size();
     const long double top = axis.TopBytes();
@@ -58,8 +58,8 @@ void PlaceBars(TChartLayout& layout, const THistoryPage& page, const TValueAxis&
         TChartBarBox box;
         box.Slot = {plot.Left + static_cast<int>(plot.Width() * i / n), plot.Top,
                     plot.Left + static_cast<int>(plot.Width() * (i + 1) / n), plot.Bottom};
-        // In and out side by side over seven tenths of the column.
-        const int half = std::max(1, box.Slot.Width() * 7 / 20);
+        // In and out side by side over seven tenths of the column, and never wider than widest.
+        const int half = std::clamp(box.Slot.Width() * 7 / 20, 1, widest);
         const int centre = box.Slot.Left + box.Slot.Width() / 2;
         const int inHeight = BarHeight(page.Bars[i].In, top, plot.Height());
         const int outHeight = BarHeight(page.Bars[i].Out, top, plot.Height());
@@ -165,7 +165,7 @@ TChartLayout LayoutHistoryChart(const THistoryPage& page, int width, int height,
         layout.Ticks[i].X = layout.Plot.Left - gap;
         layout.Ticks[i].Y = bottom - layout.Plot.Height() * i / axis.Steps;
     }
-    PlaceBars(layout, page, axis);
+    PlaceBars(layout, page, axis, scaled(24));
     PlaceXLabels(layout, page, m, gap);
     return layout;
 }

@@ -297,8 +297,8 @@ std::string BarFigures(const THistoryBar& bar, char separator) {
     auto figure = [separator](uint64_t bytes) {
         return FormatBytes(bytes, separator) + " (" + std::to_string(bytes) + " bytes)";
     };
-    return bar.Name + ": in " + figure(bar.In) + ", out " + figure(bar.Out) + ", total " +
-           figure(bar.In + bar.Out);
+    return bar.Name + ": total " + figure(bar.In + bar.Out) + "\r\nIn " + figure(bar.In) +
+           ", out " + figure(bar.Out);
 }
 
 std::string PageSummary(const THistoryPage& page, char separator) {

@@ -75,7 +75,8 @@ THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& 
 // "1.18 MB": bytes in the largest unit of 1024 (KB to TB) that is at most the value, with two
 // decimals; below a kilobyte, "512 bytes".
 std::string FormatBytes(uint64_t bytes, char separator);
-// "Sat 15 March 2025: in 1.18 MB (1234567 bytes), out ..., total ...".
+// Two lines: "Sat 15 March 2025: total 1.18 MB (1235079 bytes)" and
+// "In 1.18 MB (1234567 bytes), out 512 bytes (512 bytes)".
 std::string BarFigures(const THistoryBar& bar, char separator);
 // "Total 1.23 GB (in 1.00 GB, out 234.00 MB), daily average 400.00 MB".
 std::string PageSummary(const THistoryPage& page, char separator);

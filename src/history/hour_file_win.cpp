@@ -1,6 +1,7 @@
 // Win32 implementation of hour_file.h: wide paths, and sharing that lets the program's own
 // exports and other readers in while the store is written.
 #include "history/hour_file.h"
+#include "history/wide_text.h"
 #include "platform/handle.h"
 
 #include <algorithm>
@@ -15,31 +16,6 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 [[noreturn]] void FailLast() {
     Fail(::GetLastError());
-}
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty())
-        return std::wstring();
-    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
-                                        static_cast<int>(utf8.size()), nullptr, 0);
-    if (n <= 0)
-        Fail(ERROR_INVALID_NAME);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-    return wide;
-}
-
-std::string Utf8(const std::wstring& wide) {
-    if (wide.empty())
-        return std::string();
-    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        FailLast();
-    std::string utf8(static_cast<size_t>(n), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
-                          nullptr, nullptr);
-    return utf8;
 }
 
 // Writes as much as it can; the count of bytes that reached the file. When that is not all,
@@ -67,6 +43,31 @@ void WriteAll(HANDLE file, std::string_view data) {
 
 } // namespace
 
+std::wstring WideFromUtf8(const std::string& utf8) {
+    if (utf8.empty())
+        return std::wstring();
+    const int n = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                        static_cast<int>(utf8.size()), nullptr, 0);
+    if (n <= 0)
+        Fail(ERROR_INVALID_NAME);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+    return wide;
+}
+
+std::string Utf8FromWide(const std::wstring& wide) {
+    if (wide.empty())
+        return std::string();
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()),
+                                        nullptr, 0, nullptr, nullptr);
+    if (n <= 0)
+        FailLast();
+    std::string utf8(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), n,
+                          nullptr, nullptr);
+    return utf8;
+}
+
 std::string ExecutableFolderUtf8() {
     std::wstring path(MAX_PATH, L'\0');
     for (;;) {
@@ -79,11 +80,11 @@ std::string ExecutableFolderUtf8() {
         }
         path.resize(path.size() * 2);
     }
-    return Utf8(path.substr(0, path.find_last_of(L"\\/") + 1));
+    return Utf8FromWide(path.substr(0, path.find_last_of(L"\\/") + 1));
 }
 
 bool ReadSharedIfExists(const std::string& path, std::string& contents) {
-    TFileHandle file(::CreateFileW(Wide(path).c_str(), GENERIC_READ, kShareAll, nullptr,
+    TFileHandle file(::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
         const DWORD err = ::GetLastError();
@@ -110,7 +111,7 @@ bool ReadSharedIfExists(const std::string& path, std::string& contents) {
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view data) {
-    const std::wstring target = Wide(path);
+    const std::wstring target = WideFromUtf8(path);
     const std::wstring temp = target + L".tmp";
     try {
         {
@@ -135,11 +136,12 @@ struct TAppendFile::TImpl {
     TFileHandle file;
 };
 
-// Readers are let in, also to rename or delete; a second writer is not.
+// Everyone is let in: a reader that holds the file with write access too (as the C runtime's
+// fopen does) must not keep the store from appending.
 TAppendFile::TAppendFile(const std::string& path) : impl_(std::make_unique<TImpl>()) {
-    impl_->file.reset(::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    impl_->file.reset(::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                    kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                    nullptr));
     if (!impl_->file)
         FailLast();
 }

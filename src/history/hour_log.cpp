@@ -217,7 +217,11 @@ void THourLog::Reset() {
     fileBytes_ = 0;
     syncLength_ = true;
     compactAt_ = CompactionThreshold(0);
-    OpenSyncedLocked();
+    try {
+        OpenSyncedLocked();
+    } catch (const TFileError&) {
+        // syncLength_ stays set: the next flush empties the file or says why it cannot.
+    }
 }
 
 std::vector<THourRecord> THourLog::Range(uint32_t first, uint32_t last) const {
@@ -232,11 +236,12 @@ std::vector<THourRecord> THourLog::All() const {
     return table_;
 }
 
-bool THourLog::FirstHour(uint32_t& hour) const {
+bool THourLog::HourBounds(uint32_t& first, uint32_t& last) const {
     std::lock_guard<std::mutex> hold(lock_);
     if (table_.empty())
         return false;
-    hour = table_.front().Hour;
+    first = table_.front().Hour;
+    last = table_.back().Hour;
     return true;
 }
 

@@ -47,15 +47,15 @@ class THourLog {
     void Add(uint64_t in, uint64_t out, int64_t utcSeconds);
     // Writes what was added since the last flush; throws TFileError, keeping it for the next.
     void Flush();
-    // Empties the store and its file; throws TFileError when the file cannot be emptied now
-    // (it is emptied at the next Flush).
+    // Empties the store and its file; a file that cannot be emptied now is emptied at the next
+    // Flush, which reports why it cannot.
     void Reset();
 
     // The hours from first to last (inclusive) that have a record, in order.
     std::vector<THourRecord> Range(uint32_t first, uint32_t last) const;
     std::vector<THourRecord> All() const;
-    // The earliest hour with a record; false when there is none.
-    bool FirstHour(uint32_t& hour) const;
+    // The earliest and the latest hour with a record; false when there is none.
+    bool HourBounds(uint32_t& first, uint32_t& last) const;
 
   private:
     void LoadLocked();

@@ -161,8 +161,8 @@ TEST(HistoryFigures, ExactBytesBesideRoundedUnits) {
     bar.Name = "Sat 15 March 2025";
     bar.In = 1234567;
     bar.Out = 512;
-    EXPECT_EQ("Sat 15 March 2025: in 1,18 MB (1234567 bytes), out 512 bytes (512 bytes), "
-              "total 1,18 MB (1235079 bytes)",
+    EXPECT_EQ("Sat 15 March 2025: total 1,18 MB (1235079 bytes)\r\n"
+              "In 1,18 MB (1234567 bytes), out 512 bytes (512 bytes)",
               BarFigures(bar, ','));
 }
 

@@ -47,9 +47,10 @@ TEST_F(HourLog, AdditionsAreKeptPerUtcHourAndAppendedMinuteByMinute) {
     EXPECT_TRUE(Same(expected, log.All()));
     EXPECT_TRUE(Same(expected, Reloaded(path_)));
     EXPECT_TRUE(Same({expected[1]}, log.Range(noon, noon)));
-    uint32_t first = 0;
-    ASSERT_TRUE(log.FirstHour(first));
+    uint32_t first = 0, last = 0;
+    ASSERT_TRUE(log.HourBounds(first, last));
     EXPECT_EQ(noon - 1, first);
+    EXPECT_EQ(noon + 1, last);
 }
 
 TEST_F(HourLog, TornTailAndDamagedRecordsAreSkippedAndTheTailIsCutBeforeTheNextAppend) {

@@ -2,6 +2,7 @@
 // with Central European rules (UTC+1, summer time UTC+2 from the last Sunday of March to the
 // last Sunday of October, switching at 01:00 UTC) on every platform.
 #pragma once
+#include "../log/log_test_support.h"
 #include "log/calendar.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 
@@ -40,16 +39,8 @@ inline int CentralEurope(int64_t utcSeconds) {
     return summer ? 7200 : 3600;
 }
 
-inline std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
+using logtest::ReadBytes;
+using logtest::WriteBytes;
 
 class HistoryFolderTest : public ::testing::Test {
   protected:

@@ -212,7 +212,7 @@ class HistoryWindowTest(CorvaneTestCase):
         return (info["left"] + border, info["top"] + info["height"] - info["client_height"] - border,
                 info["client_width"], info["client_height"])
 
-    def test_place_size_and_view_are_remembered(self):
+    def test_place_size_and_view_are_remembered_also_when_the_program_closes(self):
         app = self.launch(config="[history]\nleft=100\ntop=120\nwidth=700\nheight=450\nview=2\n" + NO_LOGGING)
         app.post(WM_COMMAND, IDM_HISTORY)
         window = HistoryWindow(app)
@@ -220,8 +220,8 @@ class HistoryWindowTest(CorvaneTestCase):
         self.assertEqual((info["left"], info["top"], info["width"], info["height"]), (100, 120, 700, 450))
         self.assertEqual(app.send(BM_GETCHECK, hwnd=window.children["&Months"][0]), 1)
         window.click("&Years")
-        self.assertTrue(window.close())
-        app.close()
+        self.assertTrue(wait_until(lambda: app.send(BM_GETCHECK, hwnd=window.children["&Years"][0]) == 1))
+        app.close()  # with the window open: it ends as its Close button would, then the program
         self.assertEqual(app.wait_exit(), 0)
         config = app.read("config.ini").decode("latin-1")
         for line in ("left=100", "top=120", "width=700", "height=450", "view=3"):

@@ -209,10 +209,11 @@ THistoryData Tf_History::CollectData() const {
         data.Days = DayTotalsOf(CopyLogTable());
     if (THourLog* hours = ProcessHourLog()) {
         data.HasHours = hours->HourBounds(data.FirstHour, data.LastHour);
-        uint32_t first = 0, last = 0;
-        PageHourRange(cursor_, first, last);
-        if (cursor_.View == THistoryView::Hours)
+        if (cursor_.View == THistoryView::Hours) {
+            uint32_t first = 0, last = 0;
+            PageHourRange(cursor_, first, last);
             data.Hours = hours->Range(first, last);
+        }
     }
     return data;
 }

@@ -16,6 +16,8 @@
 
 #include <windowsx.h>
 
+#include <exception>
+
 namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
 constexpr UINT_PTR kTimerAutoSave = 2;
@@ -108,9 +110,17 @@ void Tf_Main::timerUpdateTimer() {
     WriteStatistics();
 }
 
+// A daily log that cannot be written now does not hold up the hourly store, nor the reverse.
 void Tf_Main::timerAutoSaveTimer() {
-    SaveLog();
+    std::exception_ptr failure;
+    try {
+        SaveLog();
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
     FlushHourLog();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // The user travelled or set the clock: today is another day at once, not after a restart.

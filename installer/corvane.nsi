@@ -23,7 +23,7 @@ SetCompressor /SOLID lzma
 SetDateSave off
 ManifestDPIAware true
 
-; Corvane keeps config.ini and bandlog.dat beside itself, so it must live in a folder that the
+; Corvane keeps config.ini and its histories beside itself, so it must live in a folder that the
 ; user can write to: no administrator rights, nothing outside the user's profile.
 RequestExecutionLevel user
 
@@ -138,7 +138,7 @@ Section "Corvane" SecProgram
   SetOutPath "$INSTDIR"
   Call CloseCorvane
 
-  ; Only the program and its uninstaller: config.ini and bandlog.dat are the user's and stay.
+  ; Only the program and its uninstaller: config.ini and the histories are the user's and stay.
   SetOverwrite on
   File "/oname=corvane.exe" "${PROGRAM}"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -161,7 +161,7 @@ Section "Corvane" SecProgram
   WriteRegDWORD HKCU "${UNINSTALL_KEY}" "EstimatedSize" $0
 SectionEnd
 
-!define KEEP_DATA_QUESTION "Keep your usage history (bandlog.dat) and settings (config.ini)?"
+!define KEEP_DATA_QUESTION "Keep your usage history (bandlog.dat, hourlog.dat) and settings (config.ini)?"
 !define KEEP_DATA_NOTE "They stay in $INSTDIR and are used again when ${PRODUCT} is installed there."
 
 Section "Uninstall"
@@ -178,13 +178,16 @@ Section "Uninstall"
   Call un.RemoveRunEntry
 
   ${If} ${FileExists} "$INSTDIR\bandlog.dat"
+  ${OrIf} ${FileExists} "$INSTDIR\hourlog.dat"
   ${OrIf} ${FileExists} "$INSTDIR\config.ini"
     MessageBox MB_YESNO|MB_ICONQUESTION "${KEEP_DATA_QUESTION}$\r$\n$\r$\n${KEEP_DATA_NOTE}" \
       /SD IDYES IDYES keep
     Delete "$INSTDIR\bandlog.dat"
+    Delete "$INSTDIR\hourlog.dat"
     Delete "$INSTDIR\config.ini"
     ; Left when a save was cut short.
     Delete "$INSTDIR\bandlog.dat.tmp"
+    Delete "$INSTDIR\hourlog.dat.tmp"
     Delete "$INSTDIR\config.ini.tmp"
     keep:
   ${EndIf}

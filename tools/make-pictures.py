@@ -396,6 +396,16 @@ def icon_updates():
     return c
 
 
+def icon_history():
+    """Bars of past days, in and out, with a clock over their corner."""
+    c = Canvas(16, 16)
+    for x, top, ramp in ((0, 8, GREEN), (3, 11, ORANGE), (6, 6, GREEN)):
+        c.framed([rect(x, top, x + 4, 16)], shade(ramp, (x, 0), (x + 4, 0)), ramp[2])
+    c.framed([ellipse(10.5, 5.5, 5.5)], linear((6, 1), WHITE, (15, 11), (214, 224, 238)), BLUE[2])
+    c.fill([rect(10, 2, 11, 6), rect(10, 5, 13.5, 6)], BLUE[2])
+    return c
+
+
 def about_arrow():
     c = Canvas(128, 128, WHITE)
     shape = arrow((18, 18), 45, 124, 48, 36, 14)
@@ -406,7 +416,7 @@ def about_arrow():
 
 
 ICONS16 = (icon_settings, icon_adapters, icon_close, icon_display, icon_information,
-           icon_general, icon_logs, icon_about, icon_minimise, icon_updates)
+           icon_general, icon_logs, icon_about, icon_minimise, icon_updates, icon_history)
 
 # ---------------------------------------------------------------- file formats
 
@@ -554,11 +564,11 @@ def preview(app128, app16, strip, adapter32, jpeg):
     sheet.paste(checker(96, 96), 810, 10)
     sheet.paste(adapter32, 810, 10, 3)
     sheet.paste(adapter32, 920, 10)
-    for k in range(10):
+    for k in range(len(ICONS16)):
         tile = Canvas(16, 16)
         tile.paste(strip, -16 * k, 0)
-        sheet.paste(checker(96, 96), 10 + 97 * k, 250)
-        sheet.paste(tile, 10 + 97 * k, 250, 6)
+        sheet.paste(checker(80, 80), 10 + 88 * k, 250)
+        sheet.paste(tile, 10 + 88 * k, 250, 5)
     for k, bg in enumerate(backgrounds):
         x = 10 + (k % 2) * 490
         y = 360 + (k // 2) * 100
@@ -573,7 +583,7 @@ def main():
     os.makedirs(RES, exist_ok=True)
     app128, app16 = app_icon(128), app_icon(16)
     write_ico(os.path.join(RES, "corvane.ico"), [app128, app16])
-    strip = Canvas(160, 16)
+    strip = Canvas(16 * len(ICONS16), 16)
     for k, draw in enumerate(ICONS16):
         strip.paste(draw(), 16 * k, 0)
     write_bmp(os.path.join(RES, "icons16.bmp"), strip)

@@ -2,6 +2,9 @@
 #include "app/constants.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
+#include "history/export_console.h"
+#include "history/hour_file.h"
+#include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/error_text.h"
@@ -23,6 +26,9 @@ int ReportFatalError(const std::string& kind, const std::string& message) {
 
 int StartAndRun() {
     SearchLibrariesInSystemFolderOnly();
+    // Options ask for an export: it only reads the files, also beside a running copy.
+    if (HasCommandLineOptions())
+        return RunCommandLine();
     const uint64_t folderKey = ExecutableFolderKey();
     // Before anything touches the files: they belong to the copy that runs in this folder.
     TFolderInstance instance(folderKey);
@@ -35,6 +41,7 @@ int StartAndRun() {
     OpenConfigStore(ExecutableDirectory() + "config.ini");
     LoadLog();
     app.SetTitle(kProductName);
+    OpenHourLog(ExecutableDirectory() + kHourLogName);
     // The main window lives as long as the process: the monitor thread may still reach parts
     // of it while the process ends.
     Tf_Main* f_Main = new Tf_Main(ConfigStore(), folderKey);

@@ -4,6 +4,7 @@
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "history/hour_log.h"
 #include "log/calendar.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
@@ -16,6 +17,8 @@
 #include "traffic/network_watch.h"
 
 #include <windowsx.h>
+
+#include <exception>
 
 namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
@@ -122,8 +125,17 @@ void Tf_Main::timerUpdateTimer() {
     WriteStatistics();
 }
 
+// A daily log that cannot be written now does not hold up the hourly store, nor the reverse.
 void Tf_Main::timerAutoSaveTimer() {
-    SaveLog();
+    std::exception_ptr failure;
+    try {
+        SaveLog();
+    } catch (const std::exception&) {
+        failure = std::current_exception();
+    }
+    FlushHourLog();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 // The user travelled or set the clock: today is another day at once, not after a restart.
@@ -145,10 +157,20 @@ void Tf_Main::CloseRequested() {
 // The log first, then the configuration; a failure keeps the window open and running.
 void Tf_Main::FormClose() {
     SaveLog();
+    FlushHourLogQuietly();
     config_.FlushToFile();
     TrayIcon.reset();
     networkWatch_.reset();
     DestroyHandle();
+}
+
+// The autosave has reported a lasting fault of the hourly store every minute; at the end the
+// most it loses is the last minute, which a kill would lose as well.
+void Tf_Main::FlushHourLogQuietly() {
+    try {
+        FlushHourLog();
+    } catch (const std::exception&) {
+    }
 }
 
 // Windows is ending the session: nothing may be lost, and nobody is there to read an error.
@@ -157,6 +179,7 @@ void Tf_Main::SaveOnEndSession() {
         SaveLog();
     } catch (const std::exception&) {
     }
+    FlushHourLogQuietly();
     try {
         config_.FlushToFile();
     } catch (const std::exception&) {

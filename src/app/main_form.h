@@ -63,6 +63,7 @@ class Tf_Main : public TWindow {
     void TimeChanged();
     void CloseRequested();
     void FormClose();
+    void FlushHourLogQuietly();
     void SaveOnEndSession();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
 
@@ -96,6 +97,7 @@ class Tf_Main : public TWindow {
     void HandleCommand(int id);
     void Settings1Click();
     void About1Click();
+    void History1Click();
     void CheckforUpdates1Click();
     void Minimize1Click();
     void Close1Click();

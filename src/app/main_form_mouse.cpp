@@ -4,6 +4,7 @@
 #include "app/resource.h"
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
+#include "history/history_window.h"
 #include "platform/application.h"
 #include "settings/about_dialog.h"
 #include "settings/mem_ini_file.h"
@@ -103,7 +104,8 @@ void Tf_Main::ShowPopupMenu(POINT screen) {
 void Tf_Main::HandleCommand(int id) {
     // One modal window at a time: asked again (the tray's double click, a shortcut), the open
     // one comes forward instead of a second one opening inside it.
-    bool opensDialog = id == IDM_SETTINGS || id == IDM_ABOUT || id == IDM_CHECKUPDATES;
+    bool opensDialog =
+        id == IDM_SETTINGS || id == IDM_ABOUT || id == IDM_CHECKUPDATES || id == IDM_HISTORY;
     if (opensDialog && TApplication::Instance().BringModalToFront())
         return;
     switch (id) {
@@ -112,6 +114,9 @@ void Tf_Main::HandleCommand(int id) {
         break;
     case IDM_ABOUT:
         About1Click();
+        break;
+    case IDM_HISTORY:
+        History1Click();
         break;
     case IDM_CHECKUPDATES:
         CheckforUpdates1Click();
@@ -135,6 +140,10 @@ void Tf_Main::Settings1Click() {
 
 void Tf_Main::About1Click() {
     ShowAboutDialog(Handle());
+}
+
+void Tf_Main::History1Click() {
+    ShowHistoryWindow(Handle(), config_);
 }
 
 void Tf_Main::CheckforUpdates1Click() {

@@ -1,4 +1,4 @@
-// TMainMenu: the six items, their pictures and the shortcuts F4, F12, Ctrl+M and Ctrl+X.
+// TMainMenu: the seven items, their pictures and the shortcuts F4, F5, F12, Ctrl+M and Ctrl+X.
 #include "app/main_menu.h"
 #include "app/resource.h"
 #include "platform/dib.h"
@@ -6,11 +6,12 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 namespace {
 
 constexpr int kPictureSize = 16;
-constexpr int kPictureCount = 10;
+constexpr int kPictureCount = 11;
 
 // A 16 x 16 top-down 32-bit DIB section; menus want premultiplied alpha.
 TBitmapHandle MakePicture(const uint32_t* strip, int stripWidth, int index) {
@@ -36,6 +37,7 @@ TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
         RaiseLastWin32Error("CreatePopupMenu");
     LoadPictures();
     AddItem(IDM_SETTINGS, "Settings\tF4", ICON16_SETTINGS);
+    AddItem(IDM_HISTORY, "&History\tF5", ICON16_HISTORY);
     AddItem(IDM_ABOUT, "&About\tF12", ICON16_ABOUT);
     AddSeparator();
     AddItem(IDM_CHECKUPDATES, "Check for Updates", ICON16_UPDATE);
@@ -92,12 +94,11 @@ void TMainMenu::AddSeparator() {
 
 void TMainMenu::CreateAccelerators() {
     ACCEL keys[] = {
-        {FVIRTKEY, VK_F4, IDM_SETTINGS},
-        {FVIRTKEY, VK_F12, IDM_ABOUT},
-        {FVIRTKEY | FCONTROL, 'M', IDM_MINIMIZE},
+        {FVIRTKEY, VK_F4, IDM_SETTINGS},       {FVIRTKEY, VK_F5, IDM_HISTORY},
+        {FVIRTKEY, VK_F12, IDM_ABOUT},         {FVIRTKEY | FCONTROL, 'M', IDM_MINIMIZE},
         {FVIRTKEY | FCONTROL, 'X', IDM_CLOSE},
     };
-    accelerators_.reset(::CreateAcceleratorTableA(keys, 4));
+    accelerators_.reset(::CreateAcceleratorTableA(keys, static_cast<int>(std::size(keys))));
     if (!accelerators_)
         RaiseLastWin32Error("CreateAcceleratorTable");
 }

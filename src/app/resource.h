@@ -12,6 +12,7 @@
 #define IDM_CHECKUPDATES 40003
 #define IDM_MINIMIZE 40004
 #define IDM_CLOSE 40005
+#define IDM_HISTORY 40006
 
 // icons16 picture indexes
 #define ICON16_SETTINGS 0
@@ -24,3 +25,4 @@
 #define ICON16_ABOUT 7
 #define ICON16_MINIMIZE 8
 #define ICON16_UPDATE 9
+#define ICON16_HISTORY 10

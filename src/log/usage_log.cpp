@@ -370,3 +370,13 @@ size_t LogRecordCount() {
     std::lock_guard<std::mutex> hold(state.lock);
     return state.table.size();
 }
+
+std::vector<TLogRecord> CopyLogTable() {
+    LogState& state = State();
+    std::lock_guard<std::mutex> hold(state.lock);
+    return state.table;
+}
+
+std::vector<TLogRecord> DecodeLogFile(const std::string& data) {
+    return DecodeTable(data);
+}

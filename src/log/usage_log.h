@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 // One calendar day; identical in memory and in the file (24 bytes, little-endian).
 struct TLogRecord {
@@ -62,3 +63,8 @@ void SetLogClockForTesting(TClockFunc clock); // nullptr restores the real clock
 
 // Number of records in the table (for tests and diagnostics).
 size_t LogRecordCount();
+
+// The table as it is now, and the records of a file's contents (a partial record at the end
+// is ignored): what the History window and the export show.
+std::vector<TLogRecord> CopyLogTable();
+std::vector<TLogRecord> DecodeLogFile(const std::string& data);

@@ -36,7 +36,8 @@ int TDialog::Scale(int pixels96) const {
 }
 
 void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
-    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0);
+    DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0) |
+                  (params.Resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
     DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
     white_background_ = params.White;
     dpi_ = WindowDpi(owner);

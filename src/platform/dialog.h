@@ -13,6 +13,7 @@ struct TDialogParams {
     int ClientHeight = 0;   // at 96 DPI
     bool SystemMenu = true; // false: a title bar without system menu or close box
     bool White = false;     // white background instead of the dialog colour
+    bool Resizable = false; // a sizing border and a maximise box
 };
 
 class TDialog : public TWindow {

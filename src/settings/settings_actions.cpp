@@ -1,4 +1,5 @@
 // Tf_Settings: the actions of the Display, Information, Logs and General tabs.
+#include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "settings/colour_swatch.h"
@@ -83,6 +84,7 @@ void Tf_Settings::b_ResetLogsClick() {
     if (::MessageBoxA(Handle(), kResetQuestion, "Reset", MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     try {
+        ResetHourLog();
         ResetLog();
     } catch (const std::exception& error) {
         TApplication::Instance().ShowException(error);

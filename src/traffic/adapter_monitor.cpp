@@ -1,5 +1,6 @@
 // TAdapterMonitor: the sampling thread, the reading on the user-interface thread, logging.
 #include "traffic/adapter_monitor.h"
+#include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "settings/config_store.h"
 #include "traffic/address_format.h"
@@ -102,10 +103,14 @@ void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
         TMemIniFile& store = ConfigStore();
         if (StopRequested() || !store.QueryFlag("bandwidth", "dolog", true))
             return;
-        if (store.QueryFlag("bandwidth", "dologins", true) && !StopRequested())
+        const bool logIn = store.QueryFlag("bandwidth", "dologins", true);
+        const bool logOut = store.QueryFlag("bandwidth", "dologouts", true);
+        if (logIn && !StopRequested())
             AddToLog(deltaIn, 0, Today());
-        if (store.QueryFlag("bandwidth", "dologouts", true) && !StopRequested())
+        if (logOut && !StopRequested())
             AddToLog(0, deltaOut, Today());
+        if (!StopRequested())
+            AddToHourLog(logIn ? deltaIn : 0, logOut ? deltaOut : 0);
     } catch (const std::exception&) {
         // Nothing leaves the monitor; the cycle's traffic is simply not logged.
     }

@@ -65,3 +65,46 @@ def render(template, decimals, sums, separator="."):
                 value = Fraction(sums[PERIOD_SUFFIX[suffix], direction], UNITS[unit])
                 text = text.replace(tag, format_number(value, decimals, separator))
     return text
+
+
+# The History window's texts, computed here from the prepared records.
+WEEKDAYS = ("Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun")
+MONTHS = ("January", "February", "March", "April", "May", "June", "July", "August", "September",
+          "October", "November", "December")
+
+
+def format_bytes(n, separator="."):
+    if n < 1024:
+        return f"{n} bytes"
+    power = max(k for k in range(1, 5) if n >= 1024 ** k)
+    return f"{format_number(Fraction(n, 1024 ** power), 2, separator)} {('KB', 'MB', 'GB', 'TB')[power - 1]}"
+
+
+def bar_figures(name, in_bytes, out_bytes):
+    def figure(n):
+        return f"{format_bytes(n)} ({n} bytes)"
+    return f"{name}: total {figure(in_bytes + out_bytes)}\r\nIn {figure(in_bytes)}, out {figure(out_bytes)}"
+
+
+def per_day(total, first, last, first_data, last_data, now, units_per_day):
+    """The total spread over the page's units from its first logged one to the present."""
+    units = max(1, min(last, max(now, last_data)) - max(first, first_data) + 1)
+    return int((Fraction(total * units_per_day, units) + Fraction(1, 2)) // 1)
+
+
+def summary(in_bytes, out_bytes, average):
+    return (f"Total {format_bytes(in_bytes + out_bytes)} (in {format_bytes(in_bytes)}, "
+            f"out {format_bytes(out_bytes)}), daily average {format_bytes(average)}")
+
+
+def hour_name(hour):
+    """A UTC hour key in the local time of this machine, which Wine shares."""
+    t = datetime.datetime.fromtimestamp(hour * 3600).astimezone()
+    minutes = int(t.utcoffset().total_seconds()) // 60
+    sign = "-" if minutes < 0 else "+"
+    return (f"{WEEKDAYS[t.weekday()]} {t.day} {MONTHS[t.month - 1][:3]} {t.year} {t:%H:%M} "
+            f"(UTC{sign}{abs(minutes) // 60:02d}:{abs(minutes) % 60:02d})")
+
+
+def day_name(date):
+    return f"{WEEKDAYS[date.weekday()]} {date.day} {MONTHS[date.month - 1]} {date.year}"

@@ -113,6 +113,14 @@ int WindowText(HWND wnd) {
     return 0;
 }
 
+// Sets the text of the n-th child of a class (a file name in a Save As dialog, for example).
+int SetChildText(HWND wnd, const char* cls, int n, const char* text) {
+    ChildSearch s{cls, n, 0, nullptr};
+    ::EnumChildWindows(wnd, FindChild, reinterpret_cast<LPARAM>(&s));
+    return s.found && ::SendMessageA(s.found, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)) ? 0
+                                                                                             : 1;
+}
+
 // Holds a file open until standard input closes: without any sharing, or sharing reading and
 // writing but not deletion (as the C runtime's fopen does).
 int LockFile(const char* path, DWORD share) {
@@ -186,8 +194,9 @@ int Usage() {
     std::fprintf(stderr,
                  "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                  "MSG WP LP | send HWND MSG WP LP\n"
-                 "       | child-text HWND CLASS N | text HWND | lock FILE [shared] | foreground "
-                 "HWND | list | children HWND | workarea | interfaces\n");
+                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
+                 "       | lock FILE [shared] | foreground HWND | list | children HWND | workarea\n"
+                 "       | interfaces\n");
     return 2;
 }
 
@@ -225,6 +234,8 @@ int Run(int argc, char** argv) {
     }
     if (cmd == "child-text" && argc == 5)
         return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
+    if (cmd == "set-text" && argc == 6)
+        return SetChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]), argv[5]);
     if (cmd == "lock")
         return LockFile(argv[2], argc > 3 && std::strcmp(argv[3], "shared") == 0
                                      ? FILE_SHARE_READ | FILE_SHARE_WRITE

@@ -13,6 +13,7 @@ from install_support import (EXE, IDNO, RUN_KEY, SETUP, SIGNED_EXE, SIGNED_SETUP
 
 RECORDS = [(44927.0, 123456789, 987654), (45000.0, 5, 6), (45001.0, 2 ** 40 + 3, 2 ** 33)]
 LOG = b"".join(log_record(*r) for r in RECORDS)
+HOURS = b"\x07" * 48  # the hourly history: kept or removed with the rest, whatever it holds
 CONFIG = (b"[network]\r\nactiveadapter=999999\r\n[display]\r\nleft=40\r\ntop=30\r\n"
           b"format=Kept %MBinthisyear%\r\n[bandwidth]\r\ndolog=0\r\n")
 
@@ -32,6 +33,7 @@ class InstallTest(InstallerTestCase):
 
     def prepare_data(self):
         write_file(self.path("bandlog.dat"), LOG)
+        write_file(self.path("hourlog.dat"), HOURS)
         write_file(self.path("config.ini"), CONFIG)
 
     def test_silent_install_puts_program_shortcut_and_entry(self):
@@ -66,6 +68,7 @@ class InstallTest(InstallerTestCase):
         self.install()
         self.assertEqual(read_file(self.path("corvane.exe")), read_file(EXE))
         self.assertEqual(read_file(self.path("bandlog.dat")), LOG)
+        self.assertEqual(read_file(self.path("hourlog.dat")), HOURS)
         self.assertEqual(read_file(self.path("config.ini")), CONFIG)
         self.assertEqual(self.reg_values(UNINSTALL_KEY)["DisplayVersion"], "1.0.003")
 
@@ -157,6 +160,7 @@ class InstallTest(InstallerTestCase):
         self.assertIsNone(self.reg_values(UNINSTALL_KEY))
         self.assertNotIn("wendrel", self.reg_values(RUN_KEY) or {})
         self.assertEqual(read_file(self.path("bandlog.dat")), LOG)
+        self.assertEqual(read_file(self.path("hourlog.dat")), HOURS)
         self.assertEqual(read_file(self.path("config.ini")), CONFIG)
 
     def test_uninstall_leaves_the_start_up_entry_of_another_copy(self):

@@ -1,0 +1,254 @@
+// THistoryChartView: double-buffered GDI drawing of a chart layout, hover and keyboard choice.
+#include "history/history_chart_view.h"
+#include "platform/dialog.h"
+
+#include <windowsx.h>
+
+namespace {
+
+constexpr COLORREF kInColour = RGB(30, 150, 54);
+constexpr COLORREF kOutColour = RGB(236, 116, 18);
+constexpr COLORREF kHighlight = RGB(220, 232, 250);
+constexpr COLORREF kGrid = RGB(226, 229, 236);
+constexpr COLORREF kAxis = RGB(128, 132, 140);
+
+RECT ToRect(const TRectI& r) {
+    return {r.Left, r.Top, r.Right, r.Bottom};
+}
+
+void Fill(HDC dc, const TRectI& r, HBRUSH brush) {
+    if (r.Width() > 0 && r.Height() > 0) {
+        const RECT rc = ToRect(r);
+        ::FillRect(dc, &rc, brush);
+    }
+}
+
+void Text(HDC dc, const TChartText& text, UINT align) {
+    ::SetTextAlign(dc, align);
+    ::TextOutA(dc, text.X, text.Y, text.Text.c_str(), static_cast<int>(text.Text.size()));
+}
+
+} // namespace
+
+THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged barChanged)
+    : barChanged_(std::move(barChanged)), in_(::CreateSolidBrush(kInColour)),
+      out_(::CreateSolidBrush(kOutColour)), highlight_(::CreateSolidBrush(kHighlight)),
+      grid_(::CreatePen(PS_SOLID, 1, kGrid)), axis_(::CreatePen(PS_SOLID, 1, kAxis)) {
+    if (!in_ || !out_ || !highlight_ || !grid_ || !axis_)
+        RaiseLastWin32Error("CreateSolidBrush");
+    TWindowParams params;
+    params.ClassName = "TCorvaneHistoryChart";
+    params.Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+    params.X = params.Y = 0;
+    params.Width = params.Height = 1;
+    params.Parent = parent;
+    CreateHandle(params);
+    ::SetWindowLongPtrA(Handle(), GWLP_ID, id);
+    bufferDc_.reset(::CreateCompatibleDC(nullptr));
+    if (!bufferDc_)
+        RaiseLastWin32Error("CreateCompatibleDC");
+    SetDpi(dpi);
+}
+
+THistoryChartView::~THistoryChartView() {
+    if (bufferDcBitmap_)
+        ::SelectObject(bufferDc_.get(), bufferDcBitmap_);
+    DestroyHandle();
+}
+
+void THistoryChartView::SetPage(const THistoryPage& page, char separator) {
+    if (!(page.Cursor == page_.Cursor) || page.Bars.size() != page_.Bars.size())
+        selected_ = hover_ = -1;
+    page_ = page;
+    separator_ = separator;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The new font is selected before the old one goes: a selected font cannot be deleted.
+void THistoryChartView::SetDpi(int dpi) {
+    dpi_ = dpi;
+    TFontHandle font = MakeFont("Tahoma", 8, false, false, dpi);
+    ::SelectObject(bufferDc_.get(), font.get());
+    font_ = std::move(font);
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+}
+
+// The buffer follows the window's size; its DC keeps the font and the bitmap selected.
+void THistoryChartView::PrepareBuffer(int width, int height) {
+    if (buffer_ && bufferSize_.cx == width && bufferSize_.cy == height)
+        return;
+    TWindowDc screen(Handle());
+    TBitmapHandle bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!bitmap)
+        RaiseLastWin32Error("CreateCompatibleBitmap");
+    HGDIOBJ previous = ::SelectObject(bufferDc_.get(), bitmap.get());
+    if (!bufferDcBitmap_)
+        bufferDcBitmap_ = previous;
+    buffer_ = std::move(bitmap);
+    bufferSize_ = {width, height};
+}
+
+void THistoryChartView::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle(), &ps);
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    if (client.right > 0 && client.bottom > 0) {
+        PrepareBuffer(client.right, client.bottom);
+        Draw(bufferDc_.get(), client.right, client.bottom);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, bufferDc_.get(), 0, 0, SRCCOPY);
+    }
+    ::EndPaint(Handle(), &ps);
+}
+
+void THistoryChartView::Draw(HDC dc, int width, int height) {
+    TChartMetrics metrics;
+    metrics.Dpi = dpi_;
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc, &tm);
+    metrics.LineHeight = tm.tmHeight;
+    metrics.TextWidth = [dc](const std::string& text) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    metrics.Separator = separator_;
+    layout_ = LayoutHistoryChart(page_, width, height, metrics);
+
+    const RECT all{0, 0, width, height};
+    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    RECT title = ToRect(layout_.Title);
+    ::SetTextAlign(dc, TA_LEFT | TA_TOP); // DrawText follows the alignment the DC was left with
+    ::DrawTextA(dc, page_.Title.c_str(), static_cast<int>(page_.Title.size()), &title,
+                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    Fill(dc, layout_.InSwatch, in_.get());
+    Fill(dc, layout_.OutSwatch, out_.get());
+    Text(dc, layout_.InLegend, TA_LEFT | TA_TOP);
+    Text(dc, layout_.OutLegend, TA_LEFT | TA_TOP);
+    const int shown = ShownBar();
+    if (shown >= 0 && shown < static_cast<int>(layout_.Bars.size()))
+        Fill(dc, layout_.Bars[shown].Slot, highlight_.get());
+    DrawAxes(dc);
+    DrawBars(dc);
+    if (::GetFocus() == Handle()) {
+        RECT focus = selected_ >= 0 && selected_ < static_cast<int>(layout_.Bars.size())
+                         ? ToRect(layout_.Bars[selected_].Slot)
+                         : ToRect(layout_.Plot);
+        ::DrawFocusRect(dc, &focus);
+    }
+}
+
+void THistoryChartView::DrawAxes(HDC dc) {
+    if (layout_.Ticks.empty())
+        return;
+    TSelectObject pen(dc, grid_.get());
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc, &tm);
+    for (const TChartText& tick : layout_.Ticks) {
+        ::MoveToEx(dc, layout_.Plot.Left, tick.Y, nullptr);
+        ::LineTo(dc, layout_.Plot.Right, tick.Y);
+        Text(dc, {tick.X, tick.Y - tm.tmHeight / 2, tick.Text}, TA_RIGHT | TA_TOP);
+    }
+    TSelectObject axisPen(dc, axis_.get());
+    ::MoveToEx(dc, layout_.Plot.Left, layout_.Plot.Top, nullptr);
+    ::LineTo(dc, layout_.Plot.Left, layout_.Plot.Bottom);
+    ::LineTo(dc, layout_.Plot.Right, layout_.Plot.Bottom);
+    for (const TChartText& label : layout_.XLabels)
+        Text(dc, label, TA_CENTER | TA_TOP);
+}
+
+void THistoryChartView::DrawBars(HDC dc) {
+    for (const TChartBarBox& bar : layout_.Bars) {
+        Fill(dc, bar.In, in_.get());
+        Fill(dc, bar.Out, out_.get());
+    }
+}
+
+void THistoryChartView::MouseMoved(int x, int y) {
+    if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, Handle(), 0};
+        tracking_ = ::TrackMouseEvent(&track) != FALSE;
+    }
+    Hover(BarAtPoint(layout_, x, y));
+}
+
+void THistoryChartView::MouseLeft() {
+    tracking_ = false;
+    Hover(-1);
+}
+
+void THistoryChartView::Hover(int bar) {
+    if (bar == hover_)
+        return;
+    hover_ = bar;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    barChanged_();
+}
+
+void THistoryChartView::Select(int bar) {
+    const int count = static_cast<int>(page_.Bars.size());
+    if (count == 0)
+        return;
+    selected_ = bar < 0 ? 0 : bar >= count ? count - 1 : bar;
+    ::InvalidateRect(Handle(), nullptr, FALSE);
+    barChanged_();
+}
+
+void THistoryChartView::KeyPressed(WPARAM key) {
+    const int count = static_cast<int>(page_.Bars.size());
+    switch (key) {
+    case VK_LEFT:
+        Select(selected_ < 0 ? count - 1 : selected_ - 1);
+        break;
+    case VK_RIGHT:
+        Select(selected_ < 0 ? 0 : selected_ + 1);
+        break;
+    case VK_HOME:
+        Select(0);
+        break;
+    case VK_END:
+        Select(count - 1);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT THistoryChartView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_PAINT:
+        Paint();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        return 0;
+    case WM_GETDLGCODE:
+        return DLGC_WANTARROWS;
+    case WM_KEYDOWN:
+        KeyPressed(wParam);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONDOWN: {
+        ::SetFocus(Handle());
+        const int bar = BarAtPoint(layout_, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        if (bar >= 0)
+            Select(bar);
+        return 0;
+    }
+    case WM_MOUSEMOVE:
+        MouseMoved(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_MOUSELEAVE:
+        MouseLeft();
+        return 0;
+    default:
+        return DefaultHandling(msg, wParam, lParam);
+    }
+}

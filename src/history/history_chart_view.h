@@ -1,0 +1,55 @@
+// The History window's chart: draws a page's bars, axis, labels and legend into a back buffer
+// kept between paints, and reports the bar under the pointer or chosen with the arrow keys.
+// Fonts, brushes, pens and the buffer are made when the DPI or the size changes, never per tick.
+#pragma once
+#include "history/history_chart.h"
+#include "platform/window.h"
+
+#include <functional>
+
+class THistoryChartView : public TWindow {
+  public:
+    // The bar to show figures of changed (-1: none).
+    using TBarChanged = std::function<void()>;
+
+    THistoryChartView(HWND parent, int id, int dpi, TBarChanged barChanged);
+    ~THistoryChartView() override;
+
+    // A new page, or the same page with fresh figures: then the chosen bar stays.
+    void SetPage(const THistoryPage& page, char separator);
+    void SetDpi(int dpi);
+    // The bar under the pointer, else the one chosen with the keys, else -1.
+    int ShownBar() const { return hover_ >= 0 ? hover_ : selected_; }
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void Paint();
+    void Draw(HDC dc, int width, int height);
+    void DrawAxes(HDC dc);
+    void DrawBars(HDC dc);
+    void PrepareBuffer(int width, int height);
+    void MouseMoved(int x, int y);
+    void MouseLeft();
+    void KeyPressed(WPARAM key);
+    void Select(int bar);
+    void Hover(int bar);
+
+    TBarChanged barChanged_;
+    THistoryPage page_;
+    char separator_ = '.';
+    TChartLayout layout_;
+    int dpi_ = 96;
+    int hover_ = -1;
+    int selected_ = -1;
+    bool tracking_ = false;
+    TFontHandle font_;
+    TBrushHandle in_, out_, highlight_;
+    TPenHandle grid_, axis_;
+    // The back buffer: a memory DC that keeps its bitmap selected between paints.
+    TMemDcHandle bufferDc_;
+    TBitmapHandle buffer_;
+    HGDIOBJ bufferDcBitmap_ = nullptr; // the DC's own bitmap, put back before buffer_ goes
+    SIZE bufferSize_{0, 0};
+};

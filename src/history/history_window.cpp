@@ -1,0 +1,305 @@
+// Tf_History: the controls, their layout at the monitor's DPI, the remembered place and size,
+// the views and navigation, and the refresh once a second.
+#include "history/history_window.h"
+#include "app/window_geometry.h"
+#include "history/history_chart_view.h"
+#include "platform/dpi.h"
+#include "settings/mem_ini_file.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <ctime>
+
+namespace {
+
+constexpr UINT_PTR kTimerRefresh = 1;
+constexpr int kDefaultWidth = 640, kDefaultHeight = 400; // client area at 96 DPI
+constexpr int kMinWidth = 520, kMinHeight = 320;         // window at 96 DPI
+const char kSection[] = "history";
+const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
+const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcToday,
+                         hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
+
+char DecimalSeparator() {
+    char text[8] = "";
+    return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1 ? text[0]
+                                                                                         : '.';
+}
+
+THistoryClock ClockNow() {
+    THistoryClock clock;
+    clock.NowUtc = static_cast<int64_t>(std::time(nullptr));
+    return clock;
+}
+
+TRectI PrimaryWorkArea() {
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    return {work.left, work.top, work.right, work.bottom};
+}
+
+} // namespace
+
+Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
+    TDialogParams params;
+    params.ClassName = "Tf_History";
+    params.Caption = "History";
+    params.ClientWidth = kDefaultWidth;
+    params.ClientHeight = kDefaultHeight;
+    params.Resizable = true;
+    CreateDialogWindow(params, owner);
+    dpi_ = WindowDpi(Handle());
+    font_ = MakeFont("Tahoma", 8, false, false, dpi_);
+    separator_ = DecimalSeparator();
+    CreateControls();
+    PlaceFromStore();
+    Relayout();
+    const int view = std::clamp(config_.QueryInt(kSection, "view", 0), 0, 3);
+    ShowView(static_cast<THistoryView>(view));
+    if (!::SetTimer(Handle(), kTimerRefresh, 1000, nullptr))
+        RaiseLastWin32Error("SetTimer");
+}
+
+// The controls go before the fonts they use.
+Tf_History::~Tf_History() {
+    chart_.reset();
+    DestroyHandle();
+}
+
+void Tf_History::CreateControls() {
+    const DWORD view = BS_AUTORADIOBUTTON | BS_PUSHLIKE;
+    AddControl(WC_BUTTONA, "&Hours", view | WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcHours);
+    AddControl(WC_BUTTONA, "&Days", view, 0, 0, 1, 1, hcDays);
+    AddControl(WC_BUTTONA, "&Months", view, 0, 0, 1, 1, hcMonths);
+    AddControl(WC_BUTTONA, "&Years", view, 0, 0, 1, 1, hcYears);
+    AddControl(WC_BUTTONA, "< &Back", WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcBack);
+    AddControl(WC_BUTTONA, "&Today", WS_TABSTOP, 0, 0, 1, 1, hcToday);
+    AddControl(WC_BUTTONA, "&Forward >", WS_TABSTOP, 0, 0, 1, 1, hcForward);
+    chart_ =
+        std::make_unique<THistoryChartView>(Handle(), hcChart, dpi_, [this] { ShowFigures(); });
+    AddControl(WC_STATICA, kNoBar, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0, 0, 1, 1, hcFigures);
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0, 1, 1, hcSummary);
+    AddControl(WC_BUTTONA, "&Export...", WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcExport);
+    AddControl(WC_BUTTONA, "&Close", WS_TABSTOP, 0, 0, 1, 1, IDCANCEL);
+    for (int id : kControls)
+        ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+}
+
+int Tf_History::Px(int pixels96) const {
+    return ::MulDiv(pixels96, dpi_, 96);
+}
+
+// Top row: the views on the left, Back, Today and Forward on the right. Bottom row: the page's
+// summary, Export and Close. Between them the chart and, under it, the bar's figures.
+void Tf_History::Relayout() {
+    if (!chart_)
+        return; // sized while being created
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    const int w = client.right, h = client.bottom, m = Px(8), gap = Px(4), button = Px(25),
+              line = Px(16);
+    HDWP batch = ::BeginDeferWindowPos(12);
+    auto place = [&batch, this](int id, int x, int y, int cx, int cy) {
+        if (batch)
+            batch = ::DeferWindowPos(batch, Control(id), nullptr, x, y, std::max(0, cx),
+                                     std::max(0, cy), SWP_NOZORDER | SWP_NOACTIVATE);
+    };
+    for (int i = 0; i < 4; ++i)
+        place(hcHours + i, m + i * (Px(64) + gap), m, Px(64), button);
+    place(hcForward, w - m - Px(80), m, Px(80), button);
+    place(hcToday, w - m - Px(80) - gap - Px(64), m, Px(64), button);
+    place(hcBack, w - m - Px(80) - 2 * gap - Px(64) - Px(80), m, Px(80), button);
+    const int bottomRow = h - m - button;
+    const int exportLeft = w - m - Px(75) - gap - Px(80);
+    place(IDCANCEL, w - m - Px(75), bottomRow, Px(75), button);
+    place(hcExport, exportLeft, bottomRow, Px(80), button);
+    place(hcSummary, m, bottomRow + (button - line) / 2, exportLeft - gap - m, line);
+    const int figuresTop = bottomRow - Px(8) - 2 * line;
+    place(hcFigures, m, figuresTop, w - 2 * m, 2 * line);
+    const int chartTop = m + button + Px(8);
+    place(hcChart, m, chartTop, w - 2 * m, figuresTop - Px(6) - chartTop);
+    if (batch)
+        ::EndDeferWindowPos(batch);
+}
+
+// Left and top in screen pixels; width and height at 96 DPI, like the main window's size. A
+// place on a monitor that is gone comes back into the primary monitor's work area.
+void Tf_History::PlaceFromStore() {
+    const int width = config_.QueryInt(kSection, "width", 0);
+    const int height = config_.QueryInt(kSection, "height", 0);
+    if (width <= 0 || height <= 0)
+        return; // centred at the default size
+    int left = config_.QueryInt(kSection, "left", 0), top = config_.QueryInt(kSection, "top", 0);
+    const int w = Px(std::max(width, kMinWidth)), h = Px(std::max(height, kMinHeight));
+    const RECT rc{left, top, left + w, top + h};
+    if (!::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL))
+        MoveIntoWorkArea(left, top, w, h, PrimaryWorkArea());
+    ::SetWindowPos(Handle(), nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// The size it has when not maximised; in memory until the configuration is next written.
+void Tf_History::SavePlacement() {
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    RECT rc{};
+    if (::IsZoomed(Handle()) && ::GetWindowPlacement(Handle(), &placement))
+        rc = placement.rcNormalPosition;
+    else if (!::GetWindowRect(Handle(), &rc))
+        return;
+    config_.StoreInt(kSection, "left", rc.left);
+    config_.StoreInt(kSection, "top", rc.top);
+    config_.StoreInt(kSection, "width", ::MulDiv(rc.right - rc.left, 96, dpi_));
+    config_.StoreInt(kSection, "height", ::MulDiv(rc.bottom - rc.top, 96, dpi_));
+    config_.StoreInt(kSection, "view", static_cast<int>(cursor_.View));
+}
+
+void Tf_History::Cancel() {
+    SavePlacement();
+    ::KillTimer(Handle(), kTimerRefresh);
+    Close();
+}
+
+// Moved onto a monitor with another DPI: fonts and layout follow, the size is the system's.
+// The controls take the new font before the old one goes.
+void Tf_History::DpiChanged(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    TFontHandle font = MakeFont("Tahoma", 8, false, false, dpi);
+    for (int id : kControls)
+        ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    font_ = std::move(font);
+    chart_->SetDpi(dpi);
+    ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    Relayout();
+}
+
+void Tf_History::ShowView(THistoryView view) {
+    ::CheckRadioButton(Handle(), hcHours, hcYears, hcHours + static_cast<int>(view));
+    cursor_ = CurrentCursor(view, ClockNow());
+    followNow_ = true;
+    Refresh();
+}
+
+void Tf_History::Navigate(int pages) {
+    cursor_ = StepCursor(cursor_, pages);
+    followNow_ = cursor_ == CurrentCursor(cursor_.View, ClockNow());
+    Refresh();
+}
+
+void Tf_History::b_TodayClick() {
+    followNow_ = true;
+    Refresh();
+    ::SetFocus(chart_->Handle());
+}
+
+void Tf_History::b_ExportClick() {
+    ExportHistory(Handle(), cursor_.View);
+}
+
+void Tf_History::timerRefreshTimer() {
+    Refresh();
+}
+
+// Only the view's own data is gathered: the hours of an Hours page, every day otherwise.
+THistoryData Tf_History::CollectData() const {
+    THistoryData data;
+    if (cursor_.View != THistoryView::Hours)
+        data.Days = DayTotalsOf(CopyLogTable());
+    if (THourLog* hours = ProcessHourLog()) {
+        data.HasHours = hours->HourBounds(data.FirstHour, data.LastHour);
+        if (cursor_.View == THistoryView::Hours) {
+            uint32_t first = 0, last = 0;
+            PageHourRange(cursor_, first, last);
+            data.Hours = hours->Range(first, last);
+        }
+    }
+    return data;
+}
+
+// A button that is about to be disabled hands the keyboard focus to the chart.
+void Tf_History::Refresh() {
+    const THistoryClock clock = ClockNow();
+    if (followNow_)
+        cursor_ = CurrentCursor(cursor_.View, clock);
+    page_ = BuildHistoryPage(cursor_, CollectData(), clock);
+    chart_->SetPage(page_, separator_);
+    SetText(hcSummary, PageSummary(page_, separator_));
+    ShowFigures();
+    const bool enabled[] = {page_.CanGoBack, !followNow_, page_.CanGoForward};
+    for (int i = 0; i < 3; ++i) {
+        HWND button = Control(hcBack + i);
+        if (!enabled[i] && ::GetFocus() == button)
+            ::SetFocus(chart_->Handle());
+        ::EnableWindow(button, enabled[i]);
+    }
+}
+
+void Tf_History::ShowFigures() {
+    const int bar = chart_->ShownBar();
+    const bool valid = bar >= 0 && bar < static_cast<int>(page_.Bars.size());
+    SetText(hcFigures, valid ? BarFigures(page_.Bars[bar], separator_) : kNoBar);
+}
+
+// Unchanged texts are not set again: a static control repaints whenever its text is set.
+void Tf_History::SetText(int id, const std::string& text) {
+    HWND control = Control(id);
+    const int length = ::GetWindowTextLengthA(control);
+    std::string current(static_cast<size_t>(length) + 1, '\0');
+    current.resize(static_cast<size_t>(::GetWindowTextA(control, current.data(), length + 1)));
+    if (current != text)
+        ::SetWindowTextA(control, text.c_str());
+}
+
+void Tf_History::OnCommand(int id, int code, HWND) {
+    if (id >= hcHours && id <= hcYears && code == BN_CLICKED) {
+        if (static_cast<int>(cursor_.View) != id - hcHours)
+            ShowView(static_cast<THistoryView>(id - hcHours));
+        return;
+    }
+    switch (id) {
+    case hcBack:
+        Navigate(-1);
+        break;
+    case hcForward:
+        Navigate(1);
+        break;
+    case hcToday:
+        b_TodayClick();
+        break;
+    case hcExport:
+        b_ExportClick();
+        break;
+    case IDCANCEL:
+        Cancel();
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT Tf_History::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_SIZE:
+        Relayout();
+        return 0;
+    case WM_GETMINMAXINFO:
+        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
+        return 0;
+    case WM_DPICHANGED:
+        DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
+        return 0;
+    case WM_TIMER:
+        if (wParam == kTimerRefresh)
+            refreshErrors_.Run([this] { timerRefreshTimer(); });
+        return 0;
+    default:
+        return TDialog::HandleMessage(msg, wParam, lParam);
+    }
+}
+
+void ShowHistoryWindow(HWND owner, TMemIniFile& config) {
+    Tf_History window(owner, config);
+    window.ShowModal(owner);
+}

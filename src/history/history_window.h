@@ -1,0 +1,73 @@
+// Tf_History: the History window, reached from the popup and tray menus. Views of the last 48
+// hours, a month, two years and all years; Back, Today and Forward; the figures of the bar
+// under the pointer or chosen with the arrow keys; export through the Save As dialog. It is
+// resizable, remembers its place and size, follows the monitor's DPI and refreshes each second.
+#pragma once
+#include "history/history_page.h"
+#include "platform/application.h"
+#include "platform/dialog.h"
+
+#include <memory>
+
+class TMemIniFile;
+class THistoryChartView;
+
+enum THistoryControl : int {
+    hcHours = 100,
+    hcDays,
+    hcMonths,
+    hcYears,
+    hcBack,
+    hcToday,
+    hcForward,
+    hcChart,
+    hcFigures,
+    hcSummary,
+    hcExport,
+};
+
+class Tf_History : public TDialog {
+  public:
+    Tf_History(HWND owner, TMemIniFile& config);
+    ~Tf_History() override;
+
+    void Cancel() override;
+
+  protected:
+    void OnCommand(int id, int code, HWND control) override;
+    void OnCloseRequest() override { Cancel(); }
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void CreateControls();
+    void PlaceFromStore();
+    void SavePlacement();
+    void Relayout();
+    int Px(int pixels96) const;
+    void DpiChanged(int dpi, const RECT& suggested);
+    void ShowView(THistoryView view);
+    void Navigate(int pages);
+    void b_TodayClick();
+    void b_ExportClick();
+    void timerRefreshTimer();
+    void Refresh();
+    THistoryData CollectData() const;
+    void ShowFigures();
+    void SetText(int id, const std::string& text);
+
+    TMemIniFile& config_;
+    int dpi_ = 96;
+    TFontHandle font_;
+    std::unique_ptr<THistoryChartView> chart_;
+    THistoryCursor cursor_;
+    bool followNow_ = true; // the page moves on with the clock until the user goes back
+    THistoryPage page_;
+    char separator_ = '.';
+    TErrorBoxOnce refreshErrors_;
+};
+
+// The History command: creates the window, runs it modally over owner and returns.
+void ShowHistoryWindow(HWND owner, TMemIniFile& config);
+
+// Writes the daily or hourly records as CSV or JSON to a file the user picks.
+void ExportHistory(HWND owner, THistoryView view);

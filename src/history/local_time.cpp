@@ -1,0 +1,87 @@
+// Local time of UTC instants and the ISO 8601 texts of dates and hours.
+#include "history/local_time.h"
+#include "log/calendar.h"
+
+#include <cstdlib>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+constexpr int kUnixEpochDay = 25569; // day number of 1 January 1970
+
+int64_t FloorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+} // namespace
+
+int SystemUtcOffset(int64_t utcSeconds) {
+    const std::time_t at = static_cast<std::time_t>(utcSeconds);
+    std::tm parts{};
+#ifdef _WIN32
+    const bool ok = localtime_s(&parts, &at) == 0;
+#else
+    const bool ok = localtime_r(&at, &parts) != nullptr;
+#endif
+    if (!ok)
+        return 0;
+    const double localDay = EncodeDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
+    const int64_t local = (static_cast<int64_t>(localDay) - kUnixEpochDay) * 86400 +
+                          parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
+    return static_cast<int>(local - utcSeconds);
+}
+
+TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone) {
+    TLocalTime time;
+    time.OffsetSeconds = zone(utcSeconds);
+    const int64_t local = utcSeconds + time.OffsetSeconds;
+    const int64_t day = FloorDiv(local, 86400);
+    const int64_t second = local - day * 86400;
+    time.DayNumber = static_cast<int>(day + kUnixEpochDay);
+    DecodeDate(time.DayNumber, time.Year, time.Month, time.Day);
+    time.Weekday = IsoDayOfWeek(time.DayNumber);
+    time.Hour = static_cast<int>(second / 3600);
+    time.Minute = static_cast<int>(second % 3600 / 60);
+    return time;
+}
+
+std::string IsoDate(int dayNumber) {
+    int year = 0, month = 0, day = 0;
+    DecodeDate(dayNumber, year, month, day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
+}
+
+std::string UtcOffsetText(int offsetSeconds) {
+    const int minutes = std::abs(offsetSeconds) / 60;
+    char text[24];
+    std::snprintf(text, sizeof text, "%c%02d:%02d", offsetSeconds < 0 ? '-' : '+', minutes / 60,
+                  minutes % 60);
+    return text;
+}
+
+std::string IsoLocalDateTime(const TLocalTime& time) {
+    char text[16];
+    std::snprintf(text, sizeof text, "T%02d:%02d", time.Hour, time.Minute);
+    return IsoDate(time.DayNumber) + text + UtcOffsetText(time.OffsetSeconds);
+}
+
+const char* MonthName(int month) {
+    static const char* const names[] = {"January",   "February", "March",    "April",
+                                        "May",       "June",     "July",     "August",
+                                        "September", "October",  "November", "December"};
+    return month >= 1 && month <= 12 ? names[month - 1] : "";
+}
+
+const char* MonthShortName(int month) {
+    static const char* const names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    return month >= 1 && month <= 12 ? names[month - 1] : "";
+}
+
+const char* WeekdayShortName(int weekday) {
+    static const char* const names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
+    return weekday >= 1 && weekday <= 7 ? names[weekday - 1] : "";
+}

@@ -1,0 +1,109 @@
+// Tests of the exports against hand-written files, RFC 4180 quoting and JSON strings, and the
+// command line that asks for them.
+#include "history/export_command_line.h"
+#include "history_test_support.h"
+
+#include <cstring>
+
+namespace {
+
+using namespace historytest;
+
+const int kMarch1 = static_cast<int>(EncodeDate(2025, 3, 1));
+const std::vector<TDayTotal> kDays = {{kMarch1 - 1, 7, 8},
+                                      {kMarch1, 100, 10},
+                                      {kMarch1 + 1, 0, 0},
+                                      {kMarch1 + 2, 18446744073709551615u, 1}};
+// The hour the clocks go back (UTC 00:00 and 01:00 of 26 October 2025 are both 02:00 there),
+// and the next day's first hour.
+const uint32_t kFallBack = static_cast<uint32_t>(UtcSeconds(2025, 10, 26, 0) / 3600);
+const std::vector<THourRecord> kHours = {
+    {kFallBack, 1, 2}, {kFallBack + 1, 3, 4}, {kFallBack + 23, 5, 6}};
+
+TEST(HistoryExport, DaysAsCsvAndJson) {
+    const TExportRange range{kMarch1, kMarch1 + 2};
+    EXPECT_EQ("date,bytes_in,bytes_out\r\n"
+              "2025-03-01,100,10\r\n"
+              "2025-03-02,0,0\r\n"
+              "2025-03-03,18446744073709551615,1\r\n",
+              WriteExport(TExportFormat::Csv, TExportPeriod::Days, DayRows(kDays, range)));
+    EXPECT_EQ("[\n"
+              "  {\"date\": \"2025-03-01\", \"bytes_in\": 100, \"bytes_out\": 10},\n"
+              "  {\"date\": \"2025-03-02\", \"bytes_in\": 0, \"bytes_out\": 0},\n"
+              "  {\"date\": \"2025-03-03\", \"bytes_in\": 18446744073709551615, \"bytes_out\": 1}\n"
+              "]\n",
+              WriteExport(TExportFormat::Json, TExportPeriod::Days, DayRows(kDays, range)));
+    EXPECT_EQ("[\n]\n", WriteExport(TExportFormat::Json, TExportPeriod::Days, {}));
+}
+
+TEST(HistoryExport, HoursInLocalTimeWithTheirOffset) {
+    const int october26 = static_cast<int>(EncodeDate(2025, 10, 26));
+    EXPECT_EQ("hour,bytes_in,bytes_out\r\n"
+              "2025-10-26T02:00+02:00,1,2\r\n"
+              "2025-10-26T02:00+01:00,3,4\r\n",
+              WriteExport(TExportFormat::Csv, TExportPeriod::Hours,
+                          HourRows(kHours, {october26, october26}, &CentralEurope)));
+    EXPECT_EQ("[\n"
+              "  {\"hour\": \"2025-10-27T00:00+01:00\", \"bytes_in\": 5, \"bytes_out\": 6}\n"
+              "]\n",
+              WriteExport(TExportFormat::Json, TExportPeriod::Hours,
+                          HourRows(kHours, {october26 + 1, october26 + 1}, &CentralEurope)));
+}
+
+TEST(HistoryExport, CsvQuotingAndJsonEscapes) {
+    EXPECT_EQ("\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",plain\r\n",
+              CsvLine({"a,b", "say \"hi\"", "two\r\nlines", "plain"}));
+    EXPECT_EQ(",\r\n", CsvLine({"", ""}));
+    EXPECT_EQ("\"q\\\"b\\\\s\\u000a\\u0001\"", JsonString("q\"b\\s\n\x01"));
+}
+
+TEST(ExportCommandLine, OptionsAndTheirMistakes) {
+    const TExportRequest request =
+        ParseExportArguments({"--period", "hours", "--export", "json", "--from", "2024-02-29",
+                              "--to", "2025-03-01", "--out", "C:\\Data\\traffic.json"});
+    EXPECT_FALSE(request.Help);
+    EXPECT_EQ(TExportFormat::Json, request.Format);
+    EXPECT_EQ(TExportPeriod::Hours, request.Period);
+    EXPECT_EQ(static_cast<int>(EncodeDate(2024, 2, 29)), request.Range.FromDay);
+    EXPECT_EQ(kMarch1, request.Range.ToDay);
+    EXPECT_EQ("C:\\Data\\traffic.json", request.OutPath);
+    EXPECT_TRUE(ParseExportArguments({"--export", "xml", "--help"}).Help);
+
+    const std::vector<std::vector<std::string>> wrong = {
+        {},
+        {"--export", "xml", "--period", "days", "--out", "f"},
+        {"--export", "csv", "--period", "weeks", "--out", "f"},
+        {"--export", "csv", "--period", "days"},
+        {"--export", "csv", "--period", "days", "--out"},
+        {"--export", "csv", "--export", "csv", "--period", "days", "--out", "f"},
+        {"--export", "csv", "--period", "days", "--out", "f", "--from", "2025-02-29"},
+        {"--export", "csv", "--period", "days", "--out", "f", "--to", "2025-3-01"},
+        {"--export", "csv", "--period", "days", "--out", "f", "--from", "2025-03-02", "--to",
+         "2025-03-01"},
+        {"--verbose"},
+    };
+    for (const auto& args : wrong)
+        EXPECT_THROW(ParseExportArguments(args), EUsageError) << args.size();
+}
+
+TEST(ExportCommandLine, ExportsFromTheFilesContents) {
+    std::string daily;
+    for (const TDayTotal& day : kDays) {
+        const double date = day.Day;
+        char record[24];
+        std::memcpy(record, &date, 8); // the tests run on little-endian machines only
+        std::memcpy(record + 8, &day.In, 8);
+        std::memcpy(record + 16, &day.Out, 8);
+        daily.append(record, 24);
+    }
+    TExportRequest request;
+    request.Range = {kMarch1 - 1, kMarch1};
+    EXPECT_EQ("date,bytes_in,bytes_out\r\n2025-02-28,7,8\r\n2025-03-01,100,10\r\n",
+              ExportFromFiles(request, daily + "xx", "", &CentralEurope));
+    request.Period = TExportPeriod::Hours;
+    request.Range = TExportRange{};
+    EXPECT_EQ("hour,bytes_in,bytes_out\r\n2025-10-27T00:00+01:00,5,6\r\n",
+              ExportFromFiles(request, daily, EncodeHourRecords({kHours[2]}), &CentralEurope));
+}
+
+} // namespace

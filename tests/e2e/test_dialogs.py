@@ -120,7 +120,8 @@ class UpdateCheckTest(CorvaneTestCase):
         app.close()
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(sorted(os.listdir(app.dir)),
-                         ["bandlog.dat", "config.ini", "corvane.exe", "setup.exe", "version.tmp"])
+                         ["bandlog.dat", "config.ini", "corvane.exe", "hourlog.dat", "setup.exe",
+                          "version.tmp"])
         for name, data in others.items():
             self.assertEqual(app.read(name), data)
 

@@ -1,5 +1,9 @@
-// Timing of one display rendering over a ten-year usage log (3,650 day records): the default
-// template, every numeric tag from one snapshot of the sums, and every tag with its own sum.
+// Timing of the display rendering over a ten-year usage log (3,650 day records): the default
+// template, every numeric tag from one snapshot of the sums, every tag with its own sum, the
+// text alone, the first tick after a template change, and the sums alone. Each figure comes
+// with the heap allocations of a tick ("allocs").
+// Median of repetitions: render_bench --benchmark_repetitions=7 --benchmark_report_aggregates_only
+#include "alloc_count.h"
 #include "display/render.h"
 #include "display/tags.h"
 #include "log/calendar.h"
@@ -88,42 +92,77 @@ TLogTotals SumsOneByOne() {
     return totals;
 }
 
+// Runs `tick` as the benchmark's loop and reports the heap allocations of an average tick.
+template <typename TTick> void TimeTicks(benchmark::State& state, TTick tick) {
+    tick(); // the first tick splits the template and grows the text to size
+    const uint64_t before = HeapAllocations();
+    for (auto _ : state) {
+        tick();
+    }
+    state.counters["allocs"] = benchmark::Counter(static_cast<double>(HeapAllocations() - before),
+                                                  benchmark::Counter::kAvgIterations);
+}
+
 void BM_RenderDefaultTemplate(benchmark::State& state) {
     EnsureTable();
-    const std::string tpl = kDefaultTemplate;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, GetLogTotals(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(
+            renderer.Render(kDefaultTemplate, 2, kCounters, GetLogTotals(), '.').data());
+    });
 }
 BENCHMARK(BM_RenderDefaultTemplate)->Unit(benchmark::kMicrosecond);
 
+// One display tick's work in the portable core: the log's sums and the text.
 void BM_RenderAllTagsOneSnapshot(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, GetLogTotals(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, GetLogTotals(), '.').data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsOneSnapshot)->Unit(benchmark::kMicrosecond);
 
 void BM_RenderAllTagsSumPerTag(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, SumsOneByOne(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, SumsOneByOne(), '.').data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsSumPerTag)->Unit(benchmark::kMicrosecond);
 
-// The text alone, without the log: what the replacement and number format cost.
+// The text alone, without the log: what the pieces and the number format cost.
 void BM_RenderAllTagsTextOnly(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
     const TLogTotals totals = GetLogTotals();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, totals, '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.').data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsTextOnly)->Unit(benchmark::kMicrosecond);
+
+// The first tick after a template change: splitting the template, then the text.
+void BM_RenderAllTagsNewTemplate(benchmark::State& state) {
+    EnsureTable();
+    const std::string tpl = AllTagsTemplate();
+    const TLogTotals totals = GetLogTotals();
+    TimeTicks(state, [&] {
+        TStatisticsRenderer renderer;
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.').data());
+    });
+}
+BENCHMARK(BM_RenderAllTagsNewTemplate)->Unit(benchmark::kMicrosecond);
+
+// The log's sums alone: the rest of a tick's work besides the text.
+void BM_LogSums(benchmark::State& state) {
+    EnsureTable();
+    TimeTicks(state, [] { benchmark::DoNotOptimize(GetLogTotals()); });
+}
+BENCHMARK(BM_LogSums)->Unit(benchmark::kMicrosecond);
 
 } // namespace

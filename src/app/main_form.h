@@ -2,6 +2,7 @@
 // drive the display and the autosave, its popup menu and tray icon, dragging and snapping.
 #pragma once
 #include "app/main_menu.h"
+#include "display/render.h"
 #include "platform/window.h"
 
 #include <memory>
@@ -11,7 +12,6 @@ class TAdapterMonitor;
 class TCoolTrayIcon;
 class TMemIniFile;
 class TStatsLabel;
-struct TLogTotals;
 
 class Tf_Main : public TWindow {
   public:
@@ -95,7 +95,11 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TStatsLabel> l_Stats;
     HWND QuotaBar = nullptr;
     TWindowHandle tooltip_; // unowned, so destroyed here
+    // The template as last read and the renderer that keeps it split, from tick to tick.
+    std::string templateText_;
+    TStatisticsRenderer renderer_;
     std::string quotaHint_;
+    std::string nextQuotaHint_; // this tick's hint, before it is compared with the shown one
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;

@@ -170,8 +170,9 @@ void Tf_Main::Paint() {
     ::EndPaint(Handle(), &ps);
 }
 
+// Once a second: nothing here goes to the heap once the strings have grown to size.
 void Tf_Main::WriteStatistics() {
-    std::string templateText = config_.QueryText("display", "format", kDefaultTemplate);
+    config_.QueryText("display", "format", kDefaultTemplate, templateText_);
     int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
     TMonitorCounters counters;
     if (monitor_) {
@@ -182,7 +183,8 @@ void Tf_Main::WriteStatistics() {
     }
     TLogTotals totals = GetLogTotals();
     char separator = UserDecimalSeparator();
-    std::string text = RenderStatistics(templateText, decimals, counters, totals, separator);
+    const std::string& text =
+        renderer_.Render(templateText_, decimals, counters, totals, separator);
     l_Stats->SetText(text);
     TrayIcon->SetHint(text);
     UpdateQuotaBar(totals, decimals, separator);
@@ -200,7 +202,8 @@ void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separa
     ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
     ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)),
                    0);
-    SetQuotaHint(QuotaHint(month, quota, decimals, separator));
+    QuotaHint(month, quota, decimals, separator, nextQuotaHint_);
+    SetQuotaHint(nextQuotaHint_);
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {

@@ -1,8 +1,9 @@
-// Template rendering: tag table in replacement order and the replacement itself.
+// Template rendering: the tag table in replacement order, the template split into pieces, and
+// the figures joined into the shown text.
 #include "display/render.h"
 
+#include <charconv>
 #include <limits>
-#include <string_view>
 
 #include "display/number_format.h"
 
@@ -76,100 +77,119 @@ constexpr TTagRule kTagRules[] = {
     Sum("%GBintoday%", lpToday, ldIn, TUnit::GB),
     Sum("%GBouttoday%", lpToday, ldOut, TUnit::GB),
 };
-static_assert(sizeof(kTagRules) / sizeof(kTagRules[0]) == 47, "47 numeric tags");
+constexpr int kTagCount = static_cast<int>(sizeof(kTagRules) / sizeof(kTagRules[0]));
+static_assert(kTagCount == 47, "47 numeric tags");
 
 // Mbit/s uses the decimal constant 0.00000762939453 (8 / 2^20 cut to nine digits), applied
 // exactly as bytes * 762939453 * 10^-14; a 32-bit count times it fits in 64 bits.
 constexpr uint64_t kMegabitFactor = 762939453;
 constexpr int kMegabitScale = 14;
 
-struct TRenderInput {
-    const TMonitorCounters& Counters;
-    const TLogTotals& Totals;
-    int Decimals;
-    char Separator;
-};
-
-uint64_t SourceBytes(const TTagRule& rule, const TRenderInput& in) {
+uint64_t SourceBytes(const TTagRule& rule, const TMonitorCounters& counters,
+                     const TLogTotals& totals) {
     switch (rule.Source) {
     case TSource::DeltaIn:
-        return in.Counters.DeltaIn;
+        return counters.DeltaIn;
     case TSource::DeltaOut:
-        return in.Counters.DeltaOut;
+        return counters.DeltaOut;
     case TSource::TotalIn:
-        return in.Counters.TotalIn;
+        return counters.TotalIn;
     case TSource::TotalOut:
-        return in.Counters.TotalOut;
+        return counters.TotalOut;
     case TSource::TotalInOut: // wraps at 2^32 like the totals themselves
-        return static_cast<uint32_t>(in.Counters.TotalIn + in.Counters.TotalOut);
+        return static_cast<uint32_t>(counters.TotalIn + counters.TotalOut);
     case TSource::Log:
-        return in.Totals.Get(rule.Period, rule.Direction);
+        break;
     }
-    return 0;
+    return totals.Get(rule.Period, rule.Direction);
 }
 
 // Every unit is a power of two except the megabit, which is the decimal constant above.
-std::string FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
-    const uint64_t bytes = SourceBytes(rule, in);
+TStatText FormatTagValue(const TTagRule& rule, const TMonitorCounters& counters,
+                         const TLogTotals& totals, int decimals, char separator) {
+    const uint64_t bytes = SourceBytes(rule, counters, totals);
     switch (rule.Unit) {
     case TUnit::KB:
-        return FormatStatBinary(bytes, -10, in.Decimals, in.Separator);
+        return FormatStatBinary(bytes, -10, decimals, separator);
     case TUnit::MB:
-        return FormatStatBinary(bytes, -20, in.Decimals, in.Separator);
+        return FormatStatBinary(bytes, -20, decimals, separator);
     case TUnit::GB:
-        return FormatStatBinary(bytes, -30, in.Decimals, in.Separator);
+        return FormatStatBinary(bytes, -30, decimals, separator);
     case TUnit::TB:
-        return FormatStatBinary(bytes, -40, in.Decimals, in.Separator);
+        return FormatStatBinary(bytes, -40, decimals, separator);
     case TUnit::Kbit:
-        return FormatStatBinary(bytes, -7, in.Decimals, in.Separator); // * 0.0078125
+        return FormatStatBinary(bytes, -7, decimals, separator); // * 0.0078125
     case TUnit::Mbit:
-        return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, in.Decimals, in.Separator);
+        break;
     }
-    return std::string();
-}
-
-// Replaces every occurrence of `tag` in `text`, scanning on after each inserted value. The
-// value is only worked out when the tag occurs at all.
-template <typename TValueFn>
-void ReplaceAll(std::string& text, std::string& scratch, std::string_view tag, TValueFn valueOf) {
-    size_t found = text.find(tag);
-    if (found == std::string::npos) {
-        return;
-    }
-    const std::string value = valueOf();
-    scratch.clear();
-    size_t from = 0;
-    do {
-        scratch.append(text, from, found - from);
-        scratch += value;
-        from = found + tag.size();
-        found = text.find(tag, from);
-    } while (found != std::string::npos);
-    scratch.append(text, from, std::string::npos);
-    text.swap(scratch);
+    return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, decimals, separator);
 }
 
 } // namespace
 
-std::string RenderStatistics(const std::string& templateText, int decimals,
-                             const TMonitorCounters& counters, const TLogTotals& totals,
-                             char decimalSeparator) {
-    std::string text = templateText;
-    std::string scratch;
-    ReplaceAll(text, scratch, "%nl%", [] { return std::string("\r\n"); });
-    const TRenderInput input{counters, totals, decimals, decimalSeparator};
-    for (const TTagRule& rule : kTagRules) {
-        if (text.find('%') == std::string::npos) {
-            break; // nothing left that could be a tag
+const std::string& TStatisticsRenderer::Render(std::string_view templateText, int decimals,
+                                               const TMonitorCounters& counters,
+                                               const TLogTotals& totals, char decimalSeparator) {
+    if (templateText != template_)
+        Compile(templateText);
+    // Each figure is formatted once, when its tag first occurs; a length of 0 means not yet.
+    TStatText values[kTagCount];
+    text_.clear();
+    for (const TPiece& piece : pieces_) {
+        if (piece.Tag == kLiteral) {
+            text_.append(template_, piece.Begin, piece.Length);
+        } else if (piece.Tag == kLineBreak) {
+            text_ += "\r\n";
+        } else {
+            TStatText& value = values[piece.Tag];
+            if (value.Length == 0)
+                value = FormatTagValue(kTagRules[piece.Tag], counters, totals, decimals,
+                                       decimalSeparator);
+            text_.append(value.Chars, value.Length);
         }
-        ReplaceAll(text, scratch, rule.Tag, [&] { return FormatTagValue(rule, input); });
     }
-    return text;
+    return text_;
 }
 
-std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator) {
-    return FormatStatBinary(monthBytes, -20, decimals, decimalSeparator) + "MB of " +
-           std::to_string(quota) + "MB used";
+void TStatisticsRenderer::Compile(std::string_view templateText) {
+    template_.assign(templateText);
+    pieces_.clear();
+    if (!template_.empty())
+        pieces_.push_back({0, template_.size(), kLiteral});
+    SplitLiterals("%nl%", kLineBreak);
+    for (int index = 0; index < kTagCount; ++index)
+        SplitLiterals(kTagRules[index].Tag, index);
+}
+
+// Cuts each literal piece at the non-overlapping occurrences of `tag`, left to right.
+void TStatisticsRenderer::SplitLiterals(std::string_view tag, int index) {
+    scratch_.clear();
+    for (const TPiece& piece : pieces_) {
+        if (piece.Tag != kLiteral) {
+            scratch_.push_back(piece);
+            continue;
+        }
+        const std::string_view text(template_.data() + piece.Begin, piece.Length);
+        size_t from = 0;
+        for (size_t at; (at = text.find(tag, from)) != std::string_view::npos;
+             from = at + tag.size()) {
+            if (at > from)
+                scratch_.push_back({piece.Begin + from, at - from, kLiteral});
+            scratch_.push_back({piece.Begin + at, tag.size(), index});
+        }
+        if (from < text.size())
+            scratch_.push_back({piece.Begin + from, text.size() - from, kLiteral});
+    }
+    pieces_.swap(scratch_);
+}
+
+void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
+               std::string& hint) {
+    const TStatText megabytes = FormatStatBinary(monthBytes, -20, decimals, decimalSeparator);
+    char quotaText[12];
+    const auto quotaEnd = std::to_chars(quotaText, quotaText + sizeof quotaText, quota).ptr;
+    hint.assign(megabytes.Chars, megabytes.Length);
+    hint.append("MB of ").append(quotaText, quotaEnd).append("MB used");
 }
 
 int32_t QuotaPosition(uint64_t monthBytes) {

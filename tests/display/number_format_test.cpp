@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -85,31 +86,35 @@ TEST(FormatStatExact, BinaryMatchesTheLongDoubleForm) {
     for (uint64_t bytes : samples) {
         for (int shift : {7, 10, 20, 30, 40}) {
             for (int decimals : {0, 2, 5, 9}) {
-                EXPECT_EQ(FormatStatBinary(bytes, -shift, decimals, '.'),
+                EXPECT_EQ(FormatStatBinary(bytes, -shift, decimals, '.').View(),
                           FormatStatNumber(std::ldexp(static_cast<long double>(bytes), -shift),
                                            decimals, '.'))
                     << bytes << " >> " << shift << " at " << decimals;
             }
         }
     }
-    EXPECT_EQ(FormatStatBinary(3, 4, 1, '.'), "48.0");
-    EXPECT_EQ(FormatStatBinary(1, -200, 9, '.'), "0.000000000");
+    EXPECT_EQ(FormatStatBinary(3, 4, 1, '.').View(), "48.0");
+    EXPECT_EQ(FormatStatBinary(1, -200, 9, '.').View(), "0.000000000");
+    // Twenty whole digits, the separator and nine places still fit the stack text.
+    EXPECT_EQ(FormatStatBinary(~uint64_t{0}, 0, 9, ',').View(), "18446744100000000000,000000000");
+    EXPECT_THROW(FormatStatBinary(1, 200, 0, '.'), std::length_error);
+    EXPECT_THROW(FormatStatDecimal(5, -40, 0, '.'), std::length_error);
 }
 
 TEST(FormatStatExact, DecimalTiesAreExact) {
     // 150000 * 0.00000762939453 = 1.1444091795 exactly: the tenth digit is a true half.
-    EXPECT_EQ(FormatStatDecimal(150000ULL * 762939453, 14, 9, '.'), "1.144409180");
-    EXPECT_EQ(FormatStatDecimal(9995, 3, 2, '.'), "10.00");
-    EXPECT_EQ(FormatStatDecimal(9994, 3, 2, ','), "9,99");
-    EXPECT_EQ(FormatStatDecimal(5, -3, 0, '.'), "5000");
-    EXPECT_EQ(FormatStatDecimal(5, 40, 9, '.'), "0.000000000");
-    EXPECT_EQ(FormatStatDecimal(0, 14, 2, '.'), "0.00");
+    EXPECT_EQ(FormatStatDecimal(150000ULL * 762939453, 14, 9, '.').View(), "1.144409180");
+    EXPECT_EQ(FormatStatDecimal(9995, 3, 2, '.').View(), "10.00");
+    EXPECT_EQ(FormatStatDecimal(9994, 3, 2, ',').View(), "9,99");
+    EXPECT_EQ(FormatStatDecimal(5, -3, 0, '.').View(), "5000");
+    EXPECT_EQ(FormatStatDecimal(5, 40, 9, '.').View(), "0.000000000");
+    EXPECT_EQ(FormatStatDecimal(0, 14, 2, '.').View(), "0.00");
 }
 
 TEST(FormatStatExact, NineDigitsComeFirstThenTheDecimals) {
     // 0.1249999999: nine significant digits give 0.125000000, which then shows as 0.13.
-    EXPECT_EQ(FormatStatDecimal(1249999999, 10, 2, '.'), "0.13");
-    EXPECT_EQ(FormatStatDecimal(1249999949, 10, 2, '.'), "0.12");
+    EXPECT_EQ(FormatStatDecimal(1249999999, 10, 2, '.').View(), "0.13");
+    EXPECT_EQ(FormatStatDecimal(1249999949, 10, 2, '.').View(), "0.12");
 }
 
 } // namespace

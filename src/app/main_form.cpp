@@ -59,11 +59,14 @@ void Tf_Main::CreateNativeWindow() {
     dpi_ = WindowDpi(Handle());
 }
 
+// The window is shown once it holds its figures: its first paint shows them, not a blank
+// face until the first tick.
 void Tf_Main::FormCreate() {
     PlaceFromStore();
+    Initialize();
+    WriteStatistics();
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
-    Initialize();
     DeleteFileQuietly(ExecutableDirectory() + "setup.exe");
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }

@@ -1,13 +1,14 @@
 // Timing of the display rendering over a ten-year usage log (3,650 day records): the default
-// template, every numeric tag from one snapshot of the sums, every tag with its own sum, the
-// text alone, the first tick after a template change, and the sums alone. Each figure comes
-// with the heap allocations of a tick ("allocs").
+// template, every numeric tag from one snapshot of the sums and the billing period, every tag
+// with its own sum, the text alone, the first tick after a template change, and the sums alone.
+// Each figure comes with the heap allocations of a tick ("allocs").
 // Median of repetitions: render_bench --benchmark_repetitions=7 --benchmark_report_aggregates_only
 #include "alloc_count.h"
 #include "display/render.h"
 #include "display/tags.h"
 #include "log/calendar.h"
 #include "log/usage_log.h"
+#include "quota/billing_period.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,6 +65,8 @@ void EnsureTable() {
 }
 
 const TMonitorCounters kCounters{1536000, 234567, 3000000000u, 2000000000u};
+// About a terabyte a month, the period starting on the 15th: a few percent used.
+const TQuotaTerms kTerms{1000000, 15, ldInOut};
 
 // Every numeric tag of the dialog's list, one to a line.
 std::string AllTagsTemplate() {
@@ -113,13 +116,16 @@ void BM_RenderDefaultTemplate(benchmark::State& state) {
 }
 BENCHMARK(BM_RenderDefaultTemplate)->Unit(benchmark::kMicrosecond);
 
-// One display tick's work in the portable core: the log's sums and the text.
+// One display tick's work in the portable core: the log's sums, the period's figures and the
+// text.
 void BM_RenderAllTagsOneSnapshot(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
     TStatisticsRenderer renderer;
     TimeTicks(state, [&] {
-        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, GetLogTotals(), '.').data());
+        benchmark::DoNotOptimize(
+            renderer.Render(tpl, 2, kCounters, GetLogTotals(), '.', CurrentQuotaFigures(kTerms))
+                .data());
     });
 }
 BENCHMARK(BM_RenderAllTagsOneSnapshot)->Unit(benchmark::kMicrosecond);
@@ -129,7 +135,9 @@ void BM_RenderAllTagsSumPerTag(benchmark::State& state) {
     const std::string tpl = AllTagsTemplate();
     TStatisticsRenderer renderer;
     TimeTicks(state, [&] {
-        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, SumsOneByOne(), '.').data());
+        benchmark::DoNotOptimize(
+            renderer.Render(tpl, 2, kCounters, SumsOneByOne(), '.', CurrentQuotaFigures(kTerms))
+                .data());
     });
 }
 BENCHMARK(BM_RenderAllTagsSumPerTag)->Unit(benchmark::kMicrosecond);
@@ -139,9 +147,10 @@ void BM_RenderAllTagsTextOnly(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
     const TLogTotals totals = GetLogTotals();
+    const TQuotaFigures quota = CurrentQuotaFigures(kTerms);
     TStatisticsRenderer renderer;
     TimeTicks(state, [&] {
-        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.').data());
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.', quota).data());
     });
 }
 BENCHMARK(BM_RenderAllTagsTextOnly)->Unit(benchmark::kMicrosecond);
@@ -151,17 +160,21 @@ void BM_RenderAllTagsNewTemplate(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
     const TLogTotals totals = GetLogTotals();
+    const TQuotaFigures quota = CurrentQuotaFigures(kTerms);
     TimeTicks(state, [&] {
         TStatisticsRenderer renderer;
-        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.').data());
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.', quota).data());
     });
 }
 BENCHMARK(BM_RenderAllTagsNewTemplate)->Unit(benchmark::kMicrosecond);
 
-// The log's sums alone: the rest of a tick's work besides the text.
+// The log's sums and the period's figures alone: the rest of a tick's work besides the text.
 void BM_LogSums(benchmark::State& state) {
     EnsureTable();
-    TimeTicks(state, [] { benchmark::DoNotOptimize(GetLogTotals()); });
+    TimeTicks(state, [] {
+        benchmark::DoNotOptimize(GetLogTotals());
+        benchmark::DoNotOptimize(CurrentQuotaFigures(kTerms));
+    });
 }
 BENCHMARK(BM_LogSums)->Unit(benchmark::kMicrosecond);
 

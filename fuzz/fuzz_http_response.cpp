@@ -3,9 +3,10 @@
 // does: body bytes to the file, then per notification the declared length, the percentage and
 // the completion test (header received and file size equal to the declared length).
 // Checked: the body written is exactly the bytes after the first CR LF CR LF, up to where the
-// download completed; the header lines and the declared length match a reading made here; a
-// header that never ends is refused once past its bound; the percentage stays within 0..100
-// while the body has not passed the declared length. A hang shows as a libFuzzer timeout.
+// download completed or was refused; the header lines and the declared length match a reading
+// made here; a header that never ends is refused once past its bound, and a body that passes a
+// positive declared length at the read that passes it, none of which reaches the file; the
+// percentage stays within 0..100. A hang shows as a libFuzzer timeout.
 // Input: a 16-bit seed for the cuts, a padding count, then the response. The padding (count
 // times 300 bytes of "p" in front of the response) lets small inputs reach the header's bound.
 #include "fuzz_support.h"
@@ -126,22 +127,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // One readable notification: reads until the notification's data is drained.
         do {
             const size_t n = std::min(cuts.ReadSize(), wire.size() - offset);
-            const bool headerBefore = response.HeaderReceived();
-            if (!response.Feed(wire.data() + offset, n, sink)) {
-                FUZZ_CHECK(!headerBefore);
+            if (!response.Feed(wire.data() + offset, n, sink))
                 refused = true;
-            }
             offset += n;
             readEnds.push_back(offset);
         } while (!refused && offset < wire.size() && !cuts.NotificationEnds());
         if (refused)
             break;
         const int32_t declared = response.DeclaredLength();
-        if (declared > 0) {
-            const uint8_t percent = PercentDone(declared, bytesIn);
-            if (bytesIn <= declared)
-                FUZZ_CHECK(percent <= 100);
-        }
+        if (declared > 0)
+            FUZZ_CHECK(PercentDone(declared, bytesIn) <= 100);
         complete = response.HeaderReceived() && int64_t(file.size()) == int64_t{declared};
     }
 
@@ -155,19 +150,34 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             break;
         }
     }
-    FUZZ_CHECK(refused == (refusedAt != std::string::npos));
-    if (refused || end == std::string::npos) {
+    if (refusedAt != std::string::npos) {
+        FUZZ_CHECK(refused && response.Refusal() == THttpResponse::TRefusal::HeaderTooLong);
         FUZZ_CHECK(file.empty() && !response.HeaderReceived());
         return 0;
     }
+    if (end == std::string::npos) {
+        FUZZ_CHECK(!refused && file.empty() && !response.HeaderReceived());
+        return 0;
+    }
     FUZZ_CHECK(response.HeaderReceived());
-    FUZZ_CHECK(file == wire.substr(end + 4, offset - (end + 4)));
     const std::vector<std::string> lines = ReferenceLines(wire.substr(0, end));
     FUZZ_CHECK(response.HeaderLines() == lines);
-    FUZZ_CHECK(response.DeclaredLength() == ReferenceLength(lines));
+    const int32_t declared = ReferenceLength(lines);
+    FUZZ_CHECK(response.DeclaredLength() == declared);
+    const size_t bodyStart = end + 4;
+    if (refused) {
+        // The last read passed the declared length; the reads before it are in the file.
+        const size_t before = readEnds.size() > 1 ? readEnds[readEnds.size() - 2] : 0;
+        FUZZ_CHECK(response.Refusal() == THttpResponse::TRefusal::TooLarge);
+        FUZZ_CHECK(declared > 0 && offset - bodyStart > static_cast<size_t>(declared));
+        FUZZ_CHECK(file == wire.substr(bodyStart, std::max(before, bodyStart) - bodyStart));
+        return 0;
+    }
+    FUZZ_CHECK(file == wire.substr(bodyStart, offset - bodyStart));
+    if (declared > 0)
+        FUZZ_CHECK(file.size() <= static_cast<size_t>(declared));
     if (complete)
-        FUZZ_CHECK(response.DeclaredLength() >= 0 &&
-                   file.size() == static_cast<size_t>(response.DeclaredLength()));
+        FUZZ_CHECK(declared >= 0 && file.size() == static_cast<size_t>(declared));
     else
         FUZZ_CHECK(offset == wire.size());
 

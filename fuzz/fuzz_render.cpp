@@ -1,10 +1,13 @@
 // Fuzz target: the template rendering with arbitrary templates, decimal places, separators,
-// counters and sums. Checked: the text is byte for byte the one the former search-and-replace
-// renderer gives, also from a renderer that rendered the previous input's template; a text
-// without any tag comes out unchanged; the result equals a plain left-to-right replacement, tag
-// by tag in the table's order; every value equals the exact quotient worked out by long
-// division and rounded by the number format's rules.
-// Input: decimals (int32), separator, 4 counters (uint32), 12 sums (uint64), then the template.
+// counters, sums and billing period figures. Checked: the text is byte for byte the one the
+// former search-and-replace renderer gives, also from a renderer that rendered the previous
+// input's template; a text without any tag comes out unchanged; the result equals a plain
+// left-to-right replacement, tag by tag in the table's order; every value equals the exact
+// quotient worked out by long division and rounded by the number format's rules (the quota's
+// two ratios: its long double form).
+// Input: decimals (int32), separator, 4 counters (uint32), 12 sums (uint64), the billing
+// period's in, out, counted, quota and left (uint64) and days left (int64), then the template.
+#include "display/number_format.h"
 #include "display/render.h"
 #include "display/tags.h"
 #include "fuzz_support.h"
@@ -66,9 +69,14 @@ std::string LongDivision(uint64_t num, uint64_t den, int decimals, char separato
     return text;
 }
 
-std::string ExpectedValue(const TRule& rule, const TMonitorCounters& c, const TLogTotals& t,
-                          int decimals, char separator) {
-    const uint64_t bytes = SourceBytes(rule, c, t);
+// The ratios come from the number format's own long double form; everything else is a quotient
+// worked out here.
+std::string ExpectedValue(const TRule& rule, const TFigures& f, int decimals, char separator) {
+    if (IsRatio(rule))
+        return FormatStatNumber(Ratio(rule, f.Quota), decimals, separator);
+    const uint64_t bytes = SourceBytes(rule, f);
+    if (rule.Shift < 0)
+        return std::to_string(bytes);
     if (rule.Shift == 0) // megabits: a 32-bit count times 762939453 stays below 2^62
         return LongDivision(bytes * 762939453u, 100000000000000u, decimals, separator);
     return LongDivision(bytes, uint64_t{1} << rule.Shift, decimals, separator);
@@ -92,10 +100,9 @@ bool HasAnyTag(const std::string& text) {
 }
 
 // A renderer of its own: the first tick after a template change.
-std::string RenderOnce(const std::string& templ, int decimals, const TMonitorCounters& counters,
-                       const TLogTotals& totals, char separator) {
+std::string RenderOnce(const std::string& templ, int decimals, const TFigures& f, char separator) {
     TStatisticsRenderer renderer;
-    return renderer.Render(templ, decimals, counters, totals, separator);
+    return renderer.Render(templ, decimals, f.Counters, f.Totals, separator, f.Quota);
 }
 
 } // namespace
@@ -104,23 +111,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TFuzzInput in(data, size);
     const auto decimals = in.Take<int32_t>();
     const auto separator = in.Take<char>();
-    TMonitorCounters counters;
-    counters.DeltaIn = in.Take<uint32_t>();
-    counters.DeltaOut = in.Take<uint32_t>();
-    counters.TotalIn = in.Take<uint32_t>();
-    counters.TotalOut = in.Take<uint32_t>();
-    TLogTotals totals;
-    for (auto& period : totals.Sum) {
+    TFigures f;
+    f.Counters.DeltaIn = in.Take<uint32_t>();
+    f.Counters.DeltaOut = in.Take<uint32_t>();
+    f.Counters.TotalIn = in.Take<uint32_t>();
+    f.Counters.TotalOut = in.Take<uint32_t>();
+    for (auto& period : f.Totals.Sum) {
         for (uint64_t& sum : period)
             sum = in.Take<uint64_t>();
     }
+    // Any figures, not only those a billing period gives: the renderer takes them as they are.
+    f.Quota.Used.In = in.Take<uint64_t>();
+    f.Quota.Used.Out = in.Take<uint64_t>();
+    f.Quota.Counted = in.Take<uint64_t>();
+    f.Quota.QuotaBytes = in.Take<uint64_t>();
+    f.Quota.LeftBytes = in.Take<uint64_t>();
+    f.Quota.DaysLeft = in.Take<int64_t>();
     const std::string templ = in.Rest();
 
-    const std::string shown = RenderOnce(templ, decimals, counters, totals, separator);
-    FUZZ_CHECK(shown == LegacyRenderStatistics(templ, decimals, counters, totals, separator));
+    const std::string shown = RenderOnce(templ, decimals, f, separator);
+    FUZZ_CHECK(shown == LegacyRenderStatistics(templ, decimals, f, separator));
     // Kept from input to input, as the main window keeps its renderer from tick to tick.
     static TStatisticsRenderer kept;
-    FUZZ_CHECK(kept.Render(templ, decimals, counters, totals, separator) == shown);
+    FUZZ_CHECK(kept.Render(templ, decimals, f.Counters, f.Totals, separator, f.Quota) == shown);
     if (!HasAnyTag(templ))
         FUZZ_CHECK(shown == templ);
 
@@ -128,19 +141,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int places = std::clamp(decimals, 0, 9);
     std::string expected = ReplaceAll(templ, "%nl%", "\r\n");
     for (const TRule& rule : kRules) {
-        const std::string value = ExpectedValue(rule, counters, totals, places, separator);
-        FUZZ_CHECK(RenderOnce(rule.Tag, decimals, counters, totals, separator) == value);
+        const std::string value = ExpectedValue(rule, f, places, separator);
+        FUZZ_CHECK(RenderOnce(rule.Tag, decimals, f, separator) == value);
         expected = ReplaceAll(expected, rule.Tag, value);
     }
     FUZZ_CHECK(shown == expected);
 
     // The quota bar's figures from the month's in/out sum.
-    const uint64_t month = totals.Sum[lpThisMonth][ldInOut];
-    const int32_t quota = static_cast<int32_t>(counters.DeltaIn);
+    const uint64_t month = f.Totals.Sum[lpThisMonth][ldInOut];
+    const int32_t quota = static_cast<int32_t>(f.Counters.DeltaIn);
     std::string hint = templ; // written over, whatever it held
     QuotaHint(month, quota, decimals, separator, hint);
-    FUZZ_CHECK(hint == ExpectedValue({"", kLog, 20, lpThisMonth, ldInOut}, counters, totals, places,
-                                     separator) +
+    FUZZ_CHECK(hint == ExpectedValue({"", kLog, 20, lpThisMonth, ldInOut}, f, places, separator) +
                            "MB of " + std::to_string(quota) + "MB used");
     const uint64_t megabytes = month >> 20;
     FUZZ_CHECK(QuotaPosition(month) ==

@@ -52,10 +52,10 @@ bool InPeriod(double date, int period) {
     switch (period) {
     case lpToday:
         return date == std::floor(g_now);
-    case lpThisWeek:
-        return IsoWeekNumber(date) == IsoWeekNumber(g_now);
+    case lpThisWeek: // the same ISO week: the same Monday
+        return std::floor(date) - IsoDayOfWeek(date) == std::floor(g_now) - IsoDayOfWeek(g_now);
     case lpThisMonth:
-        return m == nm;
+        return m == nm && y == ny;
     case lpThisYear:
         return y == ny;
     default:

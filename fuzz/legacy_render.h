@@ -2,8 +2,7 @@
 #pragma once
 #include <string>
 
-#include "display/render.h"
+#include "render_rules.h"
 
 std::string LegacyRenderStatistics(const std::string& templateText, int decimals,
-                                   const TMonitorCounters& counters, const TLogTotals& totals,
-                                   char decimalSeparator);
+                                   const TFigures& figures, char decimalSeparator);

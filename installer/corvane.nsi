@@ -2,16 +2,25 @@
 ; Start menu shortcut, an entry in the installed-programs list and an uninstaller.
 ;
 ; Built by installer/CMakeLists.txt: makensis -DVERSION=1.0.003 -DFILE_VERSION=1.0.0.3
-;   -DPROGRAM=corvane.exe -DICON=corvane.ico -DOUTFILE=corvane-setup-1.0.003.exe corvane.nsi
+;   -DPROGRAM=corvane.exe -DICON=corvane.ico -DOUTFILE=corvane-setup-1.0.003.exe
+;   [-DSIGN=tools/authenticode-sign.sh] corvane.nsi
+; With SIGN, the uninstaller and the setup program are signed by that command as they are made.
 
 !ifndef VERSION | FILE_VERSION | PROGRAM | ICON | OUTFILE
   !error "VERSION, FILE_VERSION, PROGRAM, ICON and OUTFILE must be defined"
+!endif
+
+!ifdef SIGN
+  !uninstfinalize '"${SIGN}" "%1"' = 0
+  !finalize '"${SIGN}" "%1"' = 0
 !endif
 
 ; corvane.exe is a 64-bit program, and so is its setup.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
+; No file times in the setup program: two builds of one commit give the same bytes.
+SetDateSave off
 ManifestDPIAware true
 
 ; Corvane keeps config.ini and bandlog.dat beside itself, so it must live in a folder that the
@@ -160,9 +169,10 @@ Section "Uninstall"
   Call un.CloseCorvane
 
   Delete "$INSTDIR\corvane.exe"
-  ; Left by the update check: the descriptor and a downloaded setup program.
-  Delete "$INSTDIR\version.tmp"
-  Delete "$INSTDIR\setup.exe"
+  ; Left by the update check: the descriptor and downloaded setup programs. Only these names:
+  ; the folder may be a portable copy's, among other programs' files.
+  Delete "$INSTDIR\corvane-update.tmp"
+  Delete "$INSTDIR\corvane-update-*.exe"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   DeleteRegKey HKCU "${UNINSTALL_KEY}"
   Call un.RemoveRunEntry

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   googletest libbenchmark-dev
   wine64 xvfb xauth xdotool imagemagick x11-utils
-  nsis zip unzip openssl python3 nginx-light
+  nsis osslsigncode zip unzip openssl python3 nginx-light
 )
 
 missing=()

@@ -1,52 +1,61 @@
 // Start-up: configuration store, usage log, title, main window, message loop.
 #include "app/constants.h"
 #include "app/main_form.h"
+#include "app/single_instance.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "platform/system_library.h"
+#include "platform/wide_text.h"
 #include "settings/config_store.h"
 
 #include <windows.h>
 
 namespace {
 
-// Start-up failures end the process before any window exists.
-int ReportStartupError(const std::string& kind, const std::exception& error) {
-    std::string text = kind + ": " + ErrorBoxText(error.what());
-    ::MessageBoxA(nullptr, text.c_str(), "Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+// Whatever escapes start-up or the message loop ends the process with this box and code 1.
+int ReportFatalError(const std::string& kind, const std::string& message) {
+    const std::wstring text = WideFromUtf8(kind + ": " + ErrorBoxText(message));
+    ::MessageBoxW(nullptr, text.c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
     return 1;
+}
+
+int StartAndRun() {
+    SearchLibrariesInSystemFolderOnly();
+    const uint64_t folderKey = ExecutableFolderKey();
+    // Before anything touches the files: they belong to the copy that runs in this folder.
+    TFolderInstance instance(folderKey);
+    if (!instance.IsFirst()) {
+        instance.ShowRunningCopy();
+        return 0;
+    }
+    TApplication& app = TApplication::Instance();
+    app.Initialize();
+    OpenConfigStore(ExecutableDirectory() + "config.ini");
+    LoadLog();
+    app.SetTitle(kProductName);
+    // The main window lives as long as the process: the monitor thread may still reach parts
+    // of it while the process ends.
+    Tf_Main* f_Main = new Tf_Main(ConfigStore(), folderKey);
+    f_Main->FormCreate();
+    return app.Run();
 }
 
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     try {
-        SearchLibrariesInSystemFolderOnly();
-    } catch (const std::exception& e) {
-        return ReportStartupError("Exception", e);
-    }
-    TApplication& app = TApplication::Instance();
-    app.Initialize();
-    try {
-        OpenConfigStore(ExecutableDirectory() + "config.ini");
-    } catch (const TFileError& e) {
-        return ReportStartupError("EFOpenError", e);
-    }
-    try {
-        LoadLog();
+        return StartAndRun();
     } catch (const EInOutError& e) {
-        return ReportStartupError("EInOutError", e);
-    }
-    app.SetTitle(kProductName);
-    try {
-        // The main window lives as long as the process: the monitor thread may still reach
-        // parts of it while the process ends.
-        Tf_Main* f_Main = new Tf_Main(ConfigStore());
-        f_Main->FormCreate();
+        return ReportFatalError("EInOutError", e.what());
+    } catch (const TFileError& e) {
+        return ReportFatalError("EFOpenError", e.what());
+    } catch (const EFileTooLarge& e) {
+        return ReportFatalError("EFileTooLarge", e.what());
     } catch (const std::exception& e) {
-        return ReportStartupError("Exception", e);
+        return ReportFatalError("Exception", e.what());
+    } catch (...) {
+        return ReportFatalError("Exception", "Unknown error");
     }
-    return app.Run();
 }

@@ -1,15 +1,19 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "app/constants.h"
+#include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "log/calendar.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
 #include "platform/dialog.h"
-#include "platform/file_io.h"
 #include "platform/gdi_count.h"
 #include "settings/mem_ini_file.h"
+#include "settings/network_keys.h"
 #include "traffic/adapter_monitor.h"
+#include "update/update_files.h"
+#include "traffic/network_watch.h"
 
 #include <windowsx.h>
 
@@ -24,10 +28,12 @@ POINT CursorPos() {
 }
 } // namespace
 
-Tf_Main::Tf_Main(TMemIniFile& config) : config_(config) {
+Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
+    : config_(config), folderKey_(folderKey), showCopyMessage_(ShowRunningCopyMessage()) {
     CreateNativeWindow();
     CreateControls();
     CreateTrayIcon();
+    networkWatch_ = std::make_unique<TNetworkChangeWatch>(Handle(), kMsgNetworkChanged);
     if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr))
         RaiseLastWin32Error("SetTimer");
     if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr))
@@ -39,7 +45,7 @@ Tf_Main::~Tf_Main() = default;
 // The drop shadow is a class style: read once, when the class is registered.
 void Tf_Main::CreateNativeWindow() {
     TWindowParams params;
-    params.ClassName = "TCorvaneMain";
+    params.ClassName = kMainWindowClass;
     params.Caption = kProductName;
     params.Style = WS_POPUP | WS_CLIPCHILDREN;
     params.X = 0;
@@ -59,15 +65,16 @@ void Tf_Main::CreateNativeWindow() {
     dpi_ = WindowDpi(Handle());
 }
 
-// The window is shown once it holds its figures: its first paint shows them, not a blank
-// face until the first tick.
+// The window is shown once it holds its figures, on a monitor: its first paint shows them, not
+// a blank face until the first tick. A fault in them is the first tick's, not the start's.
 void Tf_Main::FormCreate() {
     PlaceFromStore();
     Initialize();
-    WriteStatistics();
+    KeepOnAMonitor();
+    updateErrors_.Run([this] { WriteStatistics(); });
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
-    DeleteFileQuietly(ExecutableDirectory() + "setup.exe");
+    DeleteUpdateLeftovers(ExecutableFolder());
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }
 
@@ -91,11 +98,30 @@ void Tf_Main::Initialize() {
 void Tf_Main::ReplaceMonitor() {
     if (monitor_)
         monitor_->RequestStop();
-    monitor_ = TAdapterMonitor::Create(
-        static_cast<uint32_t>(config_.QueryInt("network", "activeadapter", 1)));
+    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_));
+}
+
+// A sleep is no interval: the first reading after it starts anew, on the adapter found then.
+void Tf_Main::PowerBroadcast(WPARAM event) {
+    if (!monitor_)
+        return;
+    if (event == PBT_APMSUSPEND)
+        monitor_->Suspend();
+    else if (event == PBT_APMRESUMESUSPEND || event == PBT_APMRESUMEAUTOMATIC)
+        monitor_->Resume();
+}
+
+void Tf_Main::TimerTick(UINT_PTR id) {
+    if (id == kTimerUpdate)
+        updateErrors_.Run([this] { timerUpdateTimer(); });
+    else if (id == kTimerAutoSave)
+        autoSaveErrors_.Run([this] { timerAutoSaveTimer(); });
 }
 
 void Tf_Main::timerUpdateTimer() {
+    // An adapter chosen by the user and found under another index is remembered there.
+    if (monitor_ && !monitor_->Automatic() && monitor_->Connected())
+        RememberWatchedAdapter(config_, monitor_->AdapterIndex(), monitor_->AdapterLuid());
     WriteStatistics();
 }
 
@@ -103,11 +129,28 @@ void Tf_Main::timerAutoSaveTimer() {
     SaveLog();
 }
 
+// The user travelled or set the clock: today is another day at once, not after a restart.
+void Tf_Main::TimeChanged() {
+    ReloadTimeZone();
+    TimerTick(kTimerUpdate);
+}
+
+// The setup program and the tray menu ask while a dialog may be open: the dialogs end first,
+// as Cancel would, and the close comes back once the last has gone.
+void Tf_Main::CloseRequested() {
+    TApplication& app = TApplication::Instance();
+    if (app.ModalOpen())
+        app.CloseAfterModals(Handle());
+    else
+        FormClose();
+}
+
 // The log first, then the configuration; a failure keeps the window open and running.
 void Tf_Main::FormClose() {
     SaveLog();
     config_.FlushToFile();
     TrayIcon.reset();
+    networkWatch_.reset();
     DestroyHandle();
 }
 
@@ -124,6 +167,12 @@ void Tf_Main::SaveOnEndSession() {
 }
 
 LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (showCopyMessage_ && msg == showCopyMessage_) {
+        if (!IsFolderKeyMessage(wParam, lParam, folderKey_))
+            return 0;
+        ShowRunningCopy();
+        return 1;
+    }
     bool handled = true;
     LRESULT result = Dispatch(msg, wParam, lParam, handled);
     return handled ? result : DefaultHandling(msg, wParam, lParam);
@@ -132,10 +181,10 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     switch (msg) {
     case WM_TIMER:
-        if (wParam == kTimerUpdate)
-            timerUpdateTimer();
-        else if (wParam == kTimerAutoSave)
-            timerAutoSaveTimer();
+        TimerTick(wParam);
+        return 0;
+    case WM_TIMECHANGE:
+        TimeChanged();
         return 0;
     case WM_PAINT:
         Paint();
@@ -188,8 +237,17 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return 0;
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());
+    case kMsgNetworkChanged:
+        if (monitor_)
+            monitor_->NetworkChanged();
+        return 0;
+    case WM_POWERBROADCAST:
+        PowerBroadcast(wParam);
+        return TRUE;
+    case kMsgQuotaAlertCount:
+        return quotaAlertsShown_;
     case WM_CLOSE:
-        FormClose();
+        CloseRequested();
         return 0;
     case WM_QUERYENDSESSION:
         return TRUE;

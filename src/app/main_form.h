@@ -3,25 +3,35 @@
 #pragma once
 #include "app/main_menu.h"
 #include "display/render.h"
+#include "platform/application.h"
 #include "platform/window.h"
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 class TAdapterMonitor;
 class TCoolTrayIcon;
+class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
+struct TQuotaSettings;
 
 class Tf_Main : public TWindow {
   public:
     // Answered with the process's GDI object count: lets a test watch for GDI leaks.
     static constexpr UINT kMsgGdiObjectCount = WM_APP + 100;
+    // Posted when routes or interfaces changed.
+    static constexpr UINT kMsgNetworkChanged = WM_APP + 101;
+    // Answered with the number of quota alerts shown since start: lets a test see each once.
+    static constexpr UINT kMsgQuotaAlertCount = WM_APP + 102;
 
-    explicit Tf_Main(TMemIniFile& config);
+    // folderKey: the executable folder's key, which a second copy started there asks for.
+    Tf_Main(TMemIniFile& config, uint64_t folderKey);
     ~Tf_Main() override;
 
-    // Places and shows the window, applies the settings, removes a left-over setup program.
+    // Places the window, applies the settings and writes the figures, then shows it; removes
+    // what an update left behind.
     void FormCreate();
     // Restarts the adapter monitor and applies the display settings.
     void Initialize();
@@ -46,8 +56,12 @@ class Tf_Main : public TWindow {
     void CreateNativeWindow();
     void PlaceFromStore();
     void ReplaceMonitor();
+    void TimerTick(UINT_PTR id);
+    void PowerBroadcast(WPARAM event);
     void timerUpdateTimer();
     void timerAutoSaveTimer();
+    void TimeChanged();
+    void CloseRequested();
     void FormClose();
     void SaveOnEndSession();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -61,9 +75,14 @@ class Tf_Main : public TWindow {
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
     void Paint();
-    void UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator);
     void SetQuotaHint(const std::string& hint);
     void DpiChanged(int dpi, const RECT& suggested);
+
+    // main_form_quota.cpp: the quota bar and the quota's alerts
+    void UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                        char separator);
+    void CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
+                          char separator);
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
     void StatsMouseDown(UINT button, POINT screen);
@@ -72,6 +91,7 @@ class Tf_Main : public TWindow {
     void DragTo(POINT screen);
     void EndDrag();
     void SnapWindowPos(WINDOWPOS& pos);
+    void KeepOnAMonitor();
     void ShowPopupMenu(POINT screen);
     void HandleCommand(int id);
     void Settings1Click();
@@ -81,11 +101,15 @@ class Tf_Main : public TWindow {
     void Close1Click();
     void TrayIconClick();
     void ApplicationEvents1Restore();
+    void ShowRunningCopy();
     void FormActivate();
     void CreateTrayIcon();
 
     TMemIniFile& config_;
+    const uint64_t folderKey_;
+    const UINT showCopyMessage_;
     TAdapterMonitor* monitor_ = nullptr; // frees itself once told to stop
+    std::unique_ptr<TNetworkChangeWatch> networkWatch_;
     TLook look_;
     int dpi_ = 96;
     TBrushHandle background_;
@@ -103,6 +127,10 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;
+    int quotaAlertsShown_ = 0;
+    // A lasting fault fails at every tick: one error box at a time per timer.
+    TErrorBoxOnce updateErrors_;
+    TErrorBoxOnce autoSaveErrors_;
     // An interactive move in progress: where it started.
     bool dragging_ = false;
     POINT dragStartCursor_{};

@@ -8,6 +8,7 @@
 #include "display/render.h"
 #include "log/usage_log.h"
 #include "platform/dialog.h"
+#include "quota/quota_settings.h"
 #include "settings/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
 
@@ -26,6 +27,11 @@ char UserDecimalSeparator() {
     if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1)
         return text[0];
     return '.';
+}
+
+// The tray's hint while the watched adapter is away: its last figures would look current.
+std::string NotConnectedHint(const std::string& adapterName) {
+    return adapterName.empty() ? "Adapter not connected" : "Adapter not connected: " + adapterName;
 }
 
 } // namespace
@@ -170,7 +176,7 @@ void Tf_Main::Paint() {
     ::EndPaint(Handle(), &ps);
 }
 
-// Once a second: nothing here goes to the heap once the strings have grown to size.
+// Once a second: the shown text and the bar's hint are built in strings kept from tick to tick.
 void Tf_Main::WriteStatistics() {
     config_.QueryText("display", "format", kDefaultTemplate, templateText_);
     int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
@@ -182,28 +188,16 @@ void Tf_Main::WriteStatistics() {
         counters.TotalOut = monitor_->TotalOut();
     }
     TLogTotals totals = GetLogTotals();
+    TQuotaSettings quota = ReadQuotaSettings(config_);
+    TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
     char separator = UserDecimalSeparator();
     const std::string& text =
-        renderer_.Render(templateText_, decimals, counters, totals, separator);
+        renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);
-    TrayIcon->SetHint(text);
-    UpdateQuotaBar(totals, decimals, separator);
-}
-
-void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator) {
-    if (!config_.QueryFlag("display", "showquota", true)) {
-        ::ShowWindow(QuotaBar, SW_HIDE);
-        return;
-    }
-    ::ShowWindow(QuotaBar, SW_SHOWNA);
-    // The bar cannot take a maximum below its minimum of 0.
-    int32_t quota = std::max<int32_t>(0, config_.QueryInt("display", "monthquota", 10000));
-    uint64_t month = totals.Get(lpThisMonth, ldInOut);
-    ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
-    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)),
-                   0);
-    QuotaHint(month, quota, decimals, separator, nextQuotaHint_);
-    SetQuotaHint(nextQuotaHint_);
+    TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
+                                                         : text);
+    UpdateQuotaBar(quota, figures, decimals, separator);
+    CheckQuotaAlerts(quota, figures, decimals, separator);
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {

@@ -12,10 +12,9 @@
 
 namespace {
 
-TRectI WorkAreaOf(const RECT& windowRect) {
+TRectI WorkAreaOf(HMONITOR monitor) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    HMONITOR monitor = ::MonitorFromRect(&windowRect, MONITOR_DEFAULTTONEAREST);
     if (!::GetMonitorInfoA(monitor, &info)) {
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &info.rcWork, 0);
     }
@@ -72,7 +71,21 @@ void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {
     int width = (pos.flags & SWP_NOSIZE) ? rc.right - rc.left : pos.cx;
     int height = (pos.flags & SWP_NOSIZE) ? rc.bottom - rc.top : pos.cy;
     RECT target{pos.x, pos.y, pos.x + width, pos.y + height};
-    SnapPosition(pos.x, pos.y, width, height, WorkAreaOf(target));
+    SnapPosition(pos.x, pos.y, width, height,
+                 WorkAreaOf(::MonitorFromRect(&target, MONITOR_DEFAULTTONEAREST)));
+}
+
+// A place remembered on a monitor that is gone (unplugged: top = -32768) is on none at all;
+// such a window comes back into the primary monitor's work area. A window still partly on a
+// monitor stays where it is.
+void Tf_Main::KeepOnAMonitor() {
+    RECT rc;
+    if (!::GetWindowRect(Handle(), &rc) || ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL))
+        return;
+    int left = rc.left, top = rc.top;
+    MoveIntoWorkArea(left, top, rc.right - rc.left, rc.bottom - rc.top,
+                     WorkAreaOf(::MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY)));
+    ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Tf_Main::ShowPopupMenu(POINT screen) {
@@ -88,6 +101,11 @@ void Tf_Main::ShowPopupMenu(POINT screen) {
 }
 
 void Tf_Main::HandleCommand(int id) {
+    // One modal window at a time: asked again (the tray's double click, a shortcut), the open
+    // one comes forward instead of a second one opening inside it.
+    bool opensDialog = id == IDM_SETTINGS || id == IDM_ABOUT || id == IDM_CHECKUPDATES;
+    if (opensDialog && TApplication::Instance().BringModalToFront())
+        return;
     switch (id) {
     case IDM_SETTINGS:
         Settings1Click();
@@ -145,6 +163,15 @@ void Tf_Main::ApplicationEvents1Restore() {
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
     ::BringWindowToTop(Handle());
+}
+
+// A second copy started in this folder hands over to this one: out of the tray if need be.
+void Tf_Main::ShowRunningCopy() {
+    if (::IsIconic(Handle()) || !::IsWindowVisible(Handle()))
+        TrayIconClick();
+    else
+        ApplicationEvents1Restore();
+    TApplication::Instance().BringModalToFront();
 }
 
 void Tf_Main::FormActivate() {

@@ -1,6 +1,7 @@
 // Snapping and anchored layout of the main window.
 #include "app/window_geometry.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -61,6 +62,11 @@ void SnapPosition(int& left, int& top, int width, int height, const TRectI& work
         left = workArea.Right - width;
     if (std::abs(workArea.Bottom - (top + height)) < distance)
         top = workArea.Bottom - height;
+}
+
+void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& workArea) {
+    left = std::max(std::min(left, workArea.Right - width), workArea.Left);
+    top = std::max(std::min(top, workArea.Bottom - height), workArea.Top);
 }
 
 TMainLayout LayoutMainWindow(int clientWidth, int clientHeight, int dpi) {

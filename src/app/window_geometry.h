@@ -14,6 +14,10 @@ struct TRectI {
 void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
                   int distance = 5);
 
+// Moves a window of the given size at (left, top) into the work area, as little as it takes; a
+// window larger than the work area keeps its left and top edges on the work area's.
+void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& workArea);
+
 // The main window's controls for a client area of the given size; everything is designed at
 // 96 DPI for a 170 x 194 client area and scaled by dpi / 96.
 struct TMainLayout {

@@ -203,6 +203,29 @@ bool TCoolTrayIcon::Notify(DWORD message) {
     return ShellNotify_(message, &NotifyData_) != FALSE;
 }
 
+void TCoolTrayIcon::ShowNotice(const std::string& title, const std::string& text) {
+    if (ShowBalloon(title, text))
+        return;
+    Notice_.reset(); // one notice at a time: the newer one replaces it
+    Notice_ = std::make_unique<TNoticeWindow>(title, text);
+}
+
+bool TCoolTrayIcon::ShowBalloon(const std::string& title, const std::string& text) {
+    if (!IconVisible_)
+        return false;
+    NotifyData_.uFlags |= NIF_INFO;
+    lstrcpynA(NotifyData_.szInfoTitle, title.c_str(), sizeof NotifyData_.szInfoTitle);
+    lstrcpynA(NotifyData_.szInfo, text.c_str(), sizeof NotifyData_.szInfo);
+    NotifyData_.dwInfoFlags = NIIF_INFO;
+    NotifyData_.uTimeout = TNoticeWindow::kShowMs; // ignored by Windows Vista on
+    const bool shown = Notify(NIM_MODIFY);
+    // Only this call carries the balloon: a later change of the tip must not show it again.
+    NotifyData_.uFlags &= ~NIF_INFO;
+    std::memset(NotifyData_.szInfo, 0, sizeof NotifyData_.szInfo);
+    std::memset(NotifyData_.szInfoTitle, 0, sizeof NotifyData_.szInfoTitle);
+    return shown;
+}
+
 void TCoolTrayIcon::PrepareNotifyData() {
     NotifyData_.hIcon = Icon_.get();
     std::memset(NotifyData_.szTip, 0, sizeof NotifyData_.szTip);

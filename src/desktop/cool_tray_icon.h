@@ -1,6 +1,7 @@
 // TCoolTrayIcon: an icon with a tooltip in the notification area that reports clicks, opens a
 // popup menu, hides its owner window there on minimise and comes back when Explorer restarts.
 #pragma once
+#include "desktop/notice_window.h"
 #include "desktop/simple_timer.h"
 #include "platform/handle.h"
 
@@ -57,6 +58,12 @@ class TCoolTrayIcon {
     void HideToTray();
     void OpenTrayMenu();
 
+    // Tells the user something: a balloon from the icon (a notification on newer Windows), or,
+    // while the icon is hidden or the shell refuses, a small window of the component's own.
+    void ShowNotice(const std::string& title, const std::string& text);
+    // The fallback window while it is open, else null.
+    HWND NoticeWindow() const { return Notice_ ? Notice_->Handle() : nullptr; }
+
     // The window and id under which the shell knows this icon.
     HWND CallbackWindow() const { return NotifyData_.hWnd; }
     UINT IconId() const { return NotifyData_.uID; }
@@ -72,6 +79,7 @@ class TCoolTrayIcon {
     void RunDefaultMenuItem();
     HWND MenuTarget() const;
     void ReloadIcon(UINT dpi);
+    bool ShowBalloon(const std::string& title, const std::string& text);
     void PrepareNotifyData();
     bool Notify(DWORD message);
     void OwnerMessage(UINT msg, WPARAM wParam);
@@ -93,6 +101,7 @@ class TCoolTrayIcon {
     bool ClickPending_ = false;
     bool DoubleClicked_ = false;
     TSimpleTimer ClickDelayTimer_;
+    std::unique_ptr<TNoticeWindow> Notice_;
     // Cleared by the destructor: an event handler may destroy the component.
     std::shared_ptr<bool> Alive_ = std::make_shared<bool>(true);
 };

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
-#include <vector>
 
 namespace {
 
@@ -45,13 +45,14 @@ TLeadingDigits FromWhole(uint64_t value, int lastScale) {
     return FromDigits(text, static_cast<size_t>(end - text), lastScale);
 }
 
-// Unsigned big integer in base 10^9, least significant limb first: only for values that do
-// not fit 64 bits, which only FormatStatNumber's extremes reach.
+// Unsigned big integer in base 10^9, least significant limb first, kept on the stack: only for
+// values that do not fit 64 bits. A 64-bit mantissa times 2^kMaxExponent2 is the largest;
+// times 5^104 (see BinaryDigits) is far smaller. log10(2) < 0.30103.
 class TBigDecimal {
   public:
     explicit TBigDecimal(uint64_t value) {
         do {
-            limbs_.push_back(static_cast<uint32_t>(value % kBase));
+            limbs_[count_++] = static_cast<uint32_t>(value % kBase);
             value /= kBase;
         } while (value != 0);
     }
@@ -59,30 +60,38 @@ class TBigDecimal {
     // factor < 2^32, so limb * factor + carry stays below 2^64.
     void Multiply(uint32_t factor) {
         uint64_t carry = 0;
-        for (uint32_t& limb : limbs_) {
-            const uint64_t product = uint64_t{limb} * factor + carry;
-            limb = static_cast<uint32_t>(product % kBase);
+        for (int i = 0; i < count_; ++i) {
+            const uint64_t product = uint64_t{limbs_[i]} * factor + carry;
+            limbs_[i] = static_cast<uint32_t>(product % kBase);
             carry = product / kBase;
         }
         while (carry != 0) {
-            limbs_.push_back(static_cast<uint32_t>(carry % kBase));
+            limbs_[count_++] = static_cast<uint32_t>(carry % kBase);
             carry /= kBase;
         }
     }
 
-    std::string ToString() const {
-        std::string text = std::to_string(limbs_.back());
-        for (size_t i = limbs_.size() - 1; i-- > 0;) {
-            const std::string limb = std::to_string(limbs_[i]);
-            text.append(9 - limb.size(), '0');
-            text += limb;
+    // The leading digits when the last limb's last digit stands for 10^lastScale. The top limb
+    // and the one below it hold at least ten digits: all that is kept.
+    TLeadingDigits Leading(int lastScale) const {
+        static_assert(kKeptDigits <= 10, "two limbs hold the kept digits");
+        char text[18];
+        char* end = std::to_chars(text, text + 9, limbs_[count_ - 1]).ptr;
+        const int taken = std::min(count_, 2);
+        if (taken == 2) {
+            uint32_t limb = limbs_[count_ - 2];
+            for (int place = 8; place >= 0; --place, limb /= 10)
+                end[place] = static_cast<char>('0' + limb % 10);
+            end += 9;
         }
-        return text;
+        return FromDigits(text, static_cast<size_t>(end - text), lastScale + 9 * (count_ - taken));
     }
 
   private:
     static constexpr uint64_t kBase = 1000000000;
-    std::vector<uint32_t> limbs_;
+    static constexpr int kMaxDigits = (64 + kMaxExponent2) * 30103 / 100000 + 1;
+    uint32_t limbs_[(kMaxDigits + 8) / 9];
+    int count_ = 0;
 };
 
 int CountTrailingZeroBits(uint64_t value) {
@@ -147,8 +156,7 @@ TLeadingDigits BinaryDigits(uint64_t mantissa, int exponent2) {
         for (int left = -exponent2; left > 0; left -= 13)
             number.Multiply(kPowers5[std::min(left, 13)]);
     }
-    const std::string digits = number.ToString();
-    return FromDigits(digits.data(), digits.size(), lastScale);
+    return number.Leading(lastScale);
 }
 
 // Keeps `keep` leading digits, rounding half away from zero. A carry out of the first digit
@@ -215,45 +223,70 @@ void WriteText(const TLeadingDigits& d, int decimals, char decimalSeparator, cha
         *out++ = digitAt(place);
 }
 
-TStatText ToStatText(TLeadingDigits d, int decimals, char decimalSeparator) {
+// A '-' goes before a negative value that does not show as zero.
+TStatText ToStatText(TLeadingDigits d, bool negative, int decimals, char decimalSeparator) {
     decimals = RoundForDisplay(d, decimals);
+    const bool sign = negative && d.Count > 0;
     TStatText text;
-    text.Length = TextLength(d, decimals);
+    text.Length = TextLength(d, decimals) + (sign ? 1 : 0);
     if (text.Length > kStatTextCapacity)
         throw std::length_error("The figure is too large to be shown");
-    WriteText(d, decimals, decimalSeparator, text.Chars);
+    if (sign)
+        text.Chars[0] = '-';
+    WriteText(d, decimals, decimalSeparator, text.Chars + (sign ? 1 : 0));
     return text;
+}
+
+// A finite long double's magnitude.
+TLeadingDigits MagnitudeDigits(long double value) {
+    int exponent = 0;
+    // value = fraction * 2^exponent
+    const long double fraction = std::frexp(std::fabs(value), &exponent);
+    // fraction * 2^64 is a whole number below 2^64 wherever long double has at most 64 bits of
+    // mantissa (x87 extended, or plain double).
+    static_assert(std::numeric_limits<long double>::digits <= 64, "mantissa must fit 64 bits");
+    const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64));
+    return BinaryDigits(mantissa, exponent - 64);
+}
+
+// "NAN", "INF" or "-INF"; nullptr for a finite value.
+const char* NonFiniteText(long double value) {
+    if (std::isnan(value))
+        return "NAN";
+    if (std::isinf(value))
+        return std::signbit(value) ? "-INF" : "INF";
+    return nullptr;
 }
 
 } // namespace
 
 TStatText FormatStatBinary(uint64_t mantissa, int exponent2, int decimals, char decimalSeparator) {
-    return ToStatText(BinaryDigits(mantissa, exponent2), decimals, decimalSeparator);
+    return ToStatText(BinaryDigits(mantissa, exponent2), false, decimals, decimalSeparator);
 }
 
 TStatText FormatStatDecimal(uint64_t mantissa, int scale10, int decimals, char decimalSeparator) {
     // A mantissa has at most 20 digits: past 30 places it is under 10^-10, shown as zero.
     if (scale10 > 30)
         mantissa = 0;
-    return ToStatText(FromWhole(mantissa, -scale10), decimals, decimalSeparator);
+    return ToStatText(FromWhole(mantissa, -scale10), false, decimals, decimalSeparator);
+}
+
+TStatText FormatStatFigure(long double value, int decimals, char decimalSeparator) {
+    if (const char* word = NonFiniteText(value)) {
+        TStatText text;
+        text.Length = std::strlen(word);
+        std::memcpy(text.Chars, word, text.Length);
+        return text;
+    }
+    return ToStatText(MagnitudeDigits(value), std::signbit(value), decimals, decimalSeparator);
 }
 
 std::string FormatStatNumber(long double value, int decimals, char decimalSeparator) {
-    if (std::isnan(value))
-        return "NAN";
-    const bool negative = std::signbit(value);
-    value = std::fabs(value);
-    if (std::isinf(value))
-        return negative ? "-INF" : "INF";
-    int exponent = 0;
-    const long double fraction = std::frexp(value, &exponent); // value = fraction * 2^exponent
-    // fraction * 2^64 is a whole number below 2^64 wherever long double has at most 64 bits of
-    // mantissa (x87 extended, or plain double).
-    static_assert(std::numeric_limits<long double>::digits <= 64, "mantissa must fit 64 bits");
-    const auto mantissa = static_cast<uint64_t>(std::ldexp(fraction, 64));
-    TLeadingDigits d = BinaryDigits(mantissa, exponent - 64);
+    if (const char* word = NonFiniteText(value))
+        return word;
+    TLeadingDigits d = MagnitudeDigits(value);
     decimals = RoundForDisplay(d, decimals);
-    const bool sign = negative && d.Count > 0;
+    const bool sign = std::signbit(value) && d.Count > 0;
     std::string text(TextLength(d, decimals) + (sign ? 1 : 0), '-');
     WriteText(d, decimals, decimalSeparator, text.data() + (sign ? 1 : 0));
     return text;

@@ -30,3 +30,6 @@ TStatText FormatStatDecimal(uint64_t mantissa, int scale10, int decimals, char d
 // Any long double, however large. Negative values get a leading '-', non-finite ones give
 // "NAN" or "INF".
 std::string FormatStatNumber(long double value, int decimals, char decimalSeparator);
+// The same on the stack, for values whose text fits it (std::length_error otherwise): the
+// ratios the display shows every second.
+TStatText FormatStatFigure(long double value, int decimals, char decimalSeparator);

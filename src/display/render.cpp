@@ -9,8 +9,21 @@
 
 namespace {
 
-enum class TSource : uint8_t { DeltaIn, DeltaOut, TotalIn, TotalOut, TotalInOut, Log };
-enum class TUnit : uint8_t { KB, MB, GB, TB, Kbit, Mbit };
+enum class TSource : uint8_t {
+    DeltaIn,
+    DeltaOut,
+    TotalIn,
+    TotalOut,
+    TotalInOut,
+    Log,
+    PeriodIn,
+    PeriodOut,
+    PeriodInOut,
+    PeriodLeft,
+    QuotaPercent,
+    DaysLeft,
+};
+enum class TUnit : uint8_t { KB, MB, GB, TB, Kbit, Mbit, Whole, Percent, MBPerDayLeft };
 
 struct TTagRule {
     const char* Tag;
@@ -76,62 +89,107 @@ constexpr TTagRule kTagRules[] = {
     Sum("%GBinouttoday%", lpToday, ldInOut, TUnit::GB),
     Sum("%GBintoday%", lpToday, ldIn, TUnit::GB),
     Sum("%GBouttoday%", lpToday, ldOut, TUnit::GB),
+    // The current billing period's figures.
+    Counter("%MBinoutthisperiod%", TSource::PeriodInOut, TUnit::MB),
+    Counter("%MBinthisperiod%", TSource::PeriodIn, TUnit::MB),
+    Counter("%MBoutthisperiod%", TSource::PeriodOut, TUnit::MB),
+    Counter("%GBinoutthisperiod%", TSource::PeriodInOut, TUnit::GB),
+    Counter("%GBinthisperiod%", TSource::PeriodIn, TUnit::GB),
+    Counter("%GBoutthisperiod%", TSource::PeriodOut, TUnit::GB),
+    Counter("%MBleftthisperiod%", TSource::PeriodLeft, TUnit::MB),
+    Counter("%GBleftthisperiod%", TSource::PeriodLeft, TUnit::GB),
+    Counter("%quotapercent%", TSource::QuotaPercent, TUnit::Percent),
+    Counter("%daysleftthisperiod%", TSource::DaysLeft, TUnit::Whole),
+    Counter("%MBperdayleft%", TSource::PeriodLeft, TUnit::MBPerDayLeft),
 };
 constexpr int kTagCount = static_cast<int>(sizeof(kTagRules) / sizeof(kTagRules[0]));
-static_assert(kTagCount == 47, "47 numeric tags");
+static_assert(kTagCount == 58, "58 numeric tags");
 
 // Mbit/s uses the decimal constant 0.00000762939453 (8 / 2^20 cut to nine digits), applied
 // exactly as bytes * 762939453 * 10^-14; a 32-bit count times it fits in 64 bits.
 constexpr uint64_t kMegabitFactor = 762939453;
 constexpr int kMegabitScale = 14;
 
-uint64_t SourceBytes(const TTagRule& rule, const TMonitorCounters& counters,
-                     const TLogTotals& totals) {
+struct TRenderInput {
+    const TMonitorCounters& Counters;
+    const TLogTotals& Totals;
+    const TQuotaFigures& Quota;
+    int Decimals;
+    char Separator;
+};
+
+uint64_t SourceBytes(const TTagRule& rule, const TRenderInput& in) {
     switch (rule.Source) {
     case TSource::DeltaIn:
-        return counters.DeltaIn;
+        return in.Counters.DeltaIn;
     case TSource::DeltaOut:
-        return counters.DeltaOut;
+        return in.Counters.DeltaOut;
     case TSource::TotalIn:
-        return counters.TotalIn;
+        return in.Counters.TotalIn;
     case TSource::TotalOut:
-        return counters.TotalOut;
+        return in.Counters.TotalOut;
     case TSource::TotalInOut: // wraps at 2^32 like the totals themselves
-        return static_cast<uint32_t>(counters.TotalIn + counters.TotalOut);
+        return static_cast<uint32_t>(in.Counters.TotalIn + in.Counters.TotalOut);
     case TSource::Log:
+        return in.Totals.Get(rule.Period, rule.Direction);
+    case TSource::PeriodIn:
+        return in.Quota.Used.In;
+    case TSource::PeriodOut:
+        return in.Quota.Used.Out;
+    case TSource::PeriodInOut:
+        return in.Quota.Used.In + in.Quota.Used.Out;
+    case TSource::PeriodLeft:
+        return in.Quota.LeftBytes;
+    case TSource::DaysLeft:
+        return static_cast<uint64_t>(in.Quota.DaysLeft > 0 ? in.Quota.DaysLeft : 0);
+    case TSource::QuotaPercent: // a ratio, worked out by its unit
         break;
     }
-    return totals.Get(rule.Period, rule.Direction);
+    return in.Quota.Counted;
+}
+
+TStatText WholeNumber(uint64_t value) {
+    TStatText text;
+    text.Length = static_cast<size_t>(
+        std::to_chars(text.Chars, text.Chars + kStatTextCapacity, value).ptr - text.Chars);
+    return text;
 }
 
 // Every unit is a power of two except the megabit, which is the decimal constant above.
-TStatText FormatTagValue(const TTagRule& rule, const TMonitorCounters& counters,
-                         const TLogTotals& totals, int decimals, char separator) {
-    const uint64_t bytes = SourceBytes(rule, counters, totals);
+TStatText FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
+    const uint64_t bytes = SourceBytes(rule, in);
     switch (rule.Unit) {
     case TUnit::KB:
-        return FormatStatBinary(bytes, -10, decimals, separator);
+        return FormatStatBinary(bytes, -10, in.Decimals, in.Separator);
     case TUnit::MB:
-        return FormatStatBinary(bytes, -20, decimals, separator);
+        return FormatStatBinary(bytes, -20, in.Decimals, in.Separator);
     case TUnit::GB:
-        return FormatStatBinary(bytes, -30, decimals, separator);
+        return FormatStatBinary(bytes, -30, in.Decimals, in.Separator);
     case TUnit::TB:
-        return FormatStatBinary(bytes, -40, decimals, separator);
+        return FormatStatBinary(bytes, -40, in.Decimals, in.Separator);
     case TUnit::Kbit:
-        return FormatStatBinary(bytes, -7, decimals, separator); // * 0.0078125
+        return FormatStatBinary(bytes, -7, in.Decimals, in.Separator); // * 0.0078125
     case TUnit::Mbit:
+        return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, in.Decimals, in.Separator);
+    case TUnit::Whole:
+        return WholeNumber(bytes);
+    case TUnit::Percent:
+        return FormatStatFigure(in.Quota.Percent(), in.Decimals, in.Separator);
+    case TUnit::MBPerDayLeft:
         break;
     }
-    return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, decimals, separator);
+    return FormatStatFigure(in.Quota.MBPerDayLeft(), in.Decimals, in.Separator);
 }
 
 } // namespace
 
 const std::string& TStatisticsRenderer::Render(std::string_view templateText, int decimals,
                                                const TMonitorCounters& counters,
-                                               const TLogTotals& totals, char decimalSeparator) {
+                                               const TLogTotals& totals, char decimalSeparator,
+                                               const TQuotaFigures& quota) {
     if (templateText != template_)
         Compile(templateText);
+    const TRenderInput input{counters, totals, quota, decimals, decimalSeparator};
     // Each figure is formatted once, when its tag first occurs; a length of 0 means not yet.
     TStatText values[kTagCount];
     text_.clear();
@@ -143,8 +201,7 @@ const std::string& TStatisticsRenderer::Render(std::string_view templateText, in
         } else {
             TStatText& value = values[piece.Tag];
             if (value.Length == 0)
-                value = FormatTagValue(kTagRules[piece.Tag], counters, totals, decimals,
-                                       decimalSeparator);
+                value = FormatTagValue(kTagRules[piece.Tag], input);
             text_.append(value.Chars, value.Length);
         }
     }

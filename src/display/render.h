@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "log/usage_log.h"
+#include "quota/billing_period.h"
 
 // The adapter monitor's figures as one rendering sees them.
 struct TMonitorCounters {
@@ -35,7 +36,7 @@ class TStatisticsRenderer {
     // The shown text, valid until the next call.
     const std::string& Render(std::string_view templateText, int decimals,
                               const TMonitorCounters& counters, const TLogTotals& totals,
-                              char decimalSeparator);
+                              char decimalSeparator, const TQuotaFigures& quota = TQuotaFigures());
 
   private:
     static constexpr int kLiteral = -1;

@@ -52,6 +52,17 @@ const std::array<TTagEntry, kTagEntryCount> kTagEntries = {{
     {"%GBinout%", "Gigabytes in/out since reboot"},
     {"%GBin%", "Gigabytes in since reboot"},
     {"%GBout%", "Gigabytes out since reboot"},
+    {"%MBinoutthisperiod%", "Megabytes in/out this billing period"},
+    {"%MBinthisperiod%", "Megabytes in this billing period"},
+    {"%MBoutthisperiod%", "Megabytes out this billing period"},
+    {"%GBinoutthisperiod%", "Gigabytes in/out this billing period"},
+    {"%GBinthisperiod%", "Gigabytes in this billing period"},
+    {"%GBoutthisperiod%", "Gigabytes out this billing period"},
+    {"%MBleftthisperiod%", "Megabytes of the quota left this billing period"},
+    {"%GBleftthisperiod%", "Gigabytes of the quota left this billing period"},
+    {"%quotapercent%", "Percent of the quota used this billing period"},
+    {"%daysleftthisperiod%", "Days left in this billing period, today included"},
+    {"%MBperdayleft%", "Megabytes of the quota left per day left"},
 }};
 
 } // namespace

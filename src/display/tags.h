@@ -10,9 +10,9 @@ struct TTagEntry {
     const char* Description;
 };
 
-constexpr size_t kTagEntryCount = 48;
+constexpr size_t kTagEntryCount = 59;
 
-// "%nl%" first, then the 47 numeric tags in the dialog's order.
+// "%nl%" first, then the 58 numeric tags in the dialog's order.
 const std::array<TTagEntry, kTagEntryCount>& TagEntries();
 
 // The text of one list entry: "Tag - Description".

@@ -23,5 +23,14 @@ int IsoWeekOfYearDay(int year, int dayOfYear);
 // ISO 8601 week number of a day number; 0 for a value that DecodeDate rejects.
 int IsoWeekNumber(double date);
 
+// The year that ISO week `isoWeek` of a date in year/month belongs to: early January days of
+// the previous year's last week belong to the previous year, late December days of week 1 to
+// the next one.
+int IsoWeekYear(int year, int month, int isoWeek);
+
 // The local date and time now, as a day number with the time of day as fraction.
 double CurrentLocalDateTime();
+
+// The C runtime reads the time zone once and keeps it: after the user changed the zone (or the
+// clock), this makes CurrentLocalDateTime follow at once.
+void ReloadTimeZone();

@@ -15,6 +15,9 @@
 namespace {
 
 constexpr size_t kRecordSize = 24;
+// 699 050 days, more than 1 900 years: anything larger is no usage log, and reading it whole
+// could exhaust memory.
+constexpr size_t kMaxLogSize = 16 << 20;
 
 // The calendar keys of one record's date, worked out once: a date never changes after the
 // record enters the table, and decoding it for every sum made each sum cost a date decode
@@ -74,6 +77,11 @@ std::string EncodeTable(const std::vector<TLogRecord>& table) {
     return data;
 }
 
+// A temporary file cut short by a crash ends inside a record.
+bool WholeRecords(std::string_view data) {
+    return data.size() % kRecordSize == 0;
+}
+
 std::vector<TLogRecord> DecodeTable(const std::string& data) {
     // A trailing partial record is ignored.
     std::vector<TLogRecord> table(data.size() / kRecordSize);
@@ -110,6 +118,7 @@ struct CurrentPeriod {
     int year = 0;
     int month = 0;
     int week = 0;
+    int weekYear = 0;
 };
 
 CurrentPeriod CurrentPeriodNow() {
@@ -119,7 +128,18 @@ CurrentPeriod CurrentPeriodNow() {
     current.valid = DecodeDate(now, current.year, current.month, day);
     current.today = current.valid ? std::floor(now) : 0.0;
     current.week = IsoWeekNumber(now);
+    current.weekYear = IsoWeekYear(current.year, current.month, current.week);
     return current;
+}
+
+// A month is a month of one year, a week one of its ISO week-year: without the year, last
+// year's March would count as this March.
+bool InWeek(int year, int month, int week, const CurrentPeriod& current) {
+    return week == current.week && IsoWeekYear(year, month, week) == current.weekYear;
+}
+
+bool InMonth(int year, int month, const CurrentPeriod& current) {
+    return month == current.month && year == current.year;
 }
 
 int WeekOfDecoded(double date, int year) {
@@ -167,9 +187,9 @@ bool Belongs(const TLogRecord& record, TLogPeriod period, const CurrentPeriod& c
         return false;
     switch (period) {
     case lpThisWeek:
-        return WeekOfDecoded(record.Date, year) == current.week;
+        return InWeek(year, month, WeekOfDecoded(record.Date, year), current);
     case lpThisMonth:
-        return month == current.month;
+        return InMonth(year, month, current);
     case lpThisYear:
         return year == current.year;
     default:
@@ -216,17 +236,25 @@ EInOutError::EInOutError(int code) : std::runtime_error(InOutErrorText(code)), c
 void LoadLog() {
     LogState& state = State();
     std::lock_guard<std::mutex> hold(state.lock);
-    std::string data;
+    const std::string path = PathLocked(state);
+    std::string data, pending;
+    bool recovered = false;
     try {
-        data = ReadOrCreateFile(PathLocked(state));
+        data = ReadOrCreateFile(path, kMaxLogSize);
+        recovered =
+            ReadInterruptedReplacement(path, data.size(), WholeRecords, pending, kMaxLogSize);
     } catch (const TFileError& e) {
         throw EInOutError(LogErrorCode(e.Code()));
     }
+    if (recovered)
+        data.swap(pending);
     // Both built before either is replaced, so a failure leaves the old table and keys.
     std::vector<TLogRecord> table = DecodeTable(data);
     std::vector<RecordKeys> keys = KeysOfTable(table);
     state.table.swap(table);
     state.keys.swap(keys);
+    if (recovered)
+        SaveLocked(state);
 }
 
 void SaveLog() {
@@ -235,7 +263,7 @@ void SaveLog() {
     SaveLocked(state);
 }
 
-void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date) {
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date) {
     // No record can ever equal a NaN date, so each call would append one more.
     if (!std::isfinite(date))
         return;
@@ -278,8 +306,9 @@ TLogTotals GetLogTotals() {
         const RecordKeys keys = state.keys[i];
         if (keys.year == 0)
             continue;
-        const bool in[4] = {record.Date == current.today, keys.week == current.week,
-                            keys.month == current.month, keys.year == current.year};
+        const bool in[4] = {record.Date == current.today,
+                            InWeek(keys.year, keys.month, keys.week, current),
+                            InMonth(keys.year, keys.month, current), keys.year == current.year};
         for (int p = 0; p < 4; ++p) {
             if (!in[p])
                 continue;
@@ -289,6 +318,21 @@ TLogTotals GetLogTotals() {
         }
     }
     return totals;
+}
+
+TLogAmounts GetLogTotalBetween(double firstDay, double lastDay) {
+    TLogAmounts amounts;
+    LogState& state = State();
+    std::lock_guard<std::mutex> hold(state.lock);
+    for (const TLogRecord& record : state.table) {
+        // By its day, like the period sums; a NaN date is on no day.
+        const double day = std::floor(record.Date);
+        if (day >= firstDay && day <= lastDay) {
+            amounts.In += record.InBytes;
+            amounts.Out += record.OutBytes;
+        }
+    }
+    return amounts;
 }
 
 void ResetLog() {

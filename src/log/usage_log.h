@@ -19,17 +19,20 @@ enum TLogDirection : uint8_t { ldIn = 0, ldOut = 1, ldInOut = 2 };
 // A failed file operation of the log, with its code and fixed text
 // (2 "File not found", 3 "Invalid filename", ..., other codes "I/O error %d").
 class EInOutError : public std::runtime_error {
-public:
+  public:
     explicit EInOutError(int code);
     int ErrorCode() const { return code_; }
 
-private:
+  private:
     int code_;
 };
 
+// Reads the log file, creating it empty when missing. A complete temporary file left longer
+// than it by an interrupted save is loaded instead and saved. Failures raise EInOutError; a
+// file too large to be a log raises EFileTooLarge and is left as it is.
 void LoadLog();
 void SaveLog();
-void AddToLog(uint32_t bytesIn, uint32_t bytesOut, double date);
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
 void ResetLog();
 
@@ -39,6 +42,14 @@ struct TLogTotals {
     uint64_t Get(TLogPeriod p, TLogDirection d) const { return Sum[p][d]; }
 };
 TLogTotals GetLogTotals();
+
+// Bytes in and out of the records dated firstDay to lastDay (day numbers, both included).
+struct TLogAmounts {
+    uint64_t In = 0;
+    uint64_t Out = 0;
+    uint64_t Get(TLogDirection d) const { return d == ldIn ? In : d == ldOut ? Out : In + Out; }
+};
+TLogAmounts GetLogTotalBetween(double firstDay, double lastDay);
 
 // Where the log lives: beside the executable unless a test points it elsewhere.
 std::string LogFilePath();

@@ -1,13 +1,48 @@
 // TApplication: error box, message loop and the cross-thread dispatcher.
 #include "platform/application.h"
 #include "platform/error_text.h"
+#include "platform/wide_text.h"
 #include "platform/window.h"
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace {
 constexpr UINT kRunMessage = WM_APP + 1;
+
+bool HasClass(HWND window, const char* name) {
+    char cls[32] = "";
+    return ::GetClassNameA(window, cls, sizeof cls) > 0 && lstrcmpiA(cls, name) == 0;
 }
+
+// The button that answers a system dialog (message box, picker) as Cancel would: Cancel where
+// there is one, else No, else OK.
+BOOL CALLBACK PressCancel(HWND window, LPARAM) {
+    if (!::IsWindowVisible(window) || !HasClass(window, "#32770"))
+        return TRUE;
+    for (int id : {IDCANCEL, IDNO, IDOK}) {
+        HWND button = ::GetDlgItem(window, id);
+        if (button && ::IsWindowVisible(button)) {
+            ::PostMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                           reinterpret_cast<LPARAM>(button));
+            break;
+        }
+    }
+    return TRUE;
+}
+
+// The window that takes input while modal windows run: visible, enabled, with a title bar (the
+// main window and tooltips have none). Windows come in Z order, the frontmost first.
+BOOL CALLBACK FindInputWindow(HWND window, LPARAM found) {
+    LONG style = ::GetWindowLongA(window, GWL_STYLE);
+    if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
+        (style & WS_CAPTION) != WS_CAPTION)
+        return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+} // namespace
 
 // A message-only window on the user-interface thread; SendMessage to it runs a call there.
 class TUiDispatcher : public TMessageWindow {
@@ -39,8 +74,61 @@ void TApplication::Initialize() {
 }
 
 void TApplication::ShowException(const std::exception& error) {
-    ::MessageBoxA(nullptr, ErrorBoxText(error.what()).c_str(), title_.c_str(),
-                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    TModalRun box;
+    // Error texts are UTF-8: they may name a file in a folder of any script.
+    ::MessageBoxW(nullptr, WideFromUtf8(ErrorBoxText(error.what())).c_str(),
+                  WideFromUtf8(title_).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+void TErrorBoxOnce::Show(const std::exception& error) {
+    if (showing_)
+        return;
+    showing_ = true;
+    struct TShowing {
+        bool& flag;
+        ~TShowing() { flag = false; }
+    } showing{showing_};
+    TApplication::Instance().ShowException(error);
+}
+
+TApplication::TModalRun::TModalRun(HWND dialog) {
+    Instance().modals_.push_back(dialog);
+}
+
+TApplication::TModalRun::~TModalRun() {
+    TApplication& app = Instance();
+    app.modals_.pop_back();
+    if (app.modals_.empty() && app.closeAfterModals_)
+        ::PostMessageA(std::exchange(app.closeAfterModals_, nullptr), WM_CLOSE, 0, 0);
+}
+
+UINT TApplication::CancelModalMessage() {
+    static const UINT message = ::RegisterWindowMessageA("CorvaneCancelModal");
+    return message;
+}
+
+// Posted, not sent: each modal ends from its own loop once the handlers above it have returned.
+void TApplication::CloseAfterModals(HWND target) {
+    closeAfterModals_ = target;
+    ::EnumThreadWindows(uiThreadId_, PressCancel, 0);
+    for (HWND dialog : modals_) {
+        if (dialog)
+            ::PostMessageA(dialog, CancelModalMessage(), 0, 0);
+    }
+}
+
+bool TApplication::BringModalToFront() const {
+    if (modals_.empty())
+        return false;
+    HWND front = nullptr;
+    ::EnumThreadWindows(uiThreadId_, FindInputWindow, reinterpret_cast<LPARAM>(&front));
+    if (!front)
+        front = modals_.back();
+    if (front) {
+        ::SetForegroundWindow(front);
+        ::BringWindowToTop(front);
+    }
+    return true;
 }
 
 void TApplication::SetAccelerators(HWND target, HACCEL table) {

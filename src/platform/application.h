@@ -6,8 +6,26 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class TUiDispatcher;
+
+// Shows the errors of one repeating operation (a timer's work) one box at a time: while the box
+// of one failure is open, further failures show nothing and the operation goes on trying.
+class TErrorBoxOnce {
+  public:
+    template <typename Fn> void Run(Fn&& operation) {
+        try {
+            operation();
+        } catch (const std::exception& error) {
+            Show(error);
+        }
+    }
+
+  private:
+    void Show(const std::exception& error);
+    bool showing_ = false;
+};
 
 class TApplication {
   public:
@@ -27,6 +45,24 @@ class TApplication {
     // Runs the message loop until WM_QUIT; returns its exit code.
     int Run();
 
+    // Modal windows of the user-interface thread, counted while they run: dialogs by their
+    // window, message boxes without one.
+    class TModalRun {
+      public:
+        explicit TModalRun(HWND dialog = nullptr);
+        ~TModalRun();
+        TModalRun(const TModalRun&) = delete;
+        TModalRun& operator=(const TModalRun&) = delete;
+    };
+    bool ModalOpen() const { return !modals_.empty(); }
+    // Posted to a counted dialog: end as its Cancel button would, without asking anything.
+    static UINT CancelModalMessage();
+    // Ends every open modal window as Cancel would, then posts WM_CLOSE to target once the
+    // last of them has gone.
+    void CloseAfterModals(HWND target);
+    // Brings the innermost open modal window forward; false when none is open.
+    bool BringModalToFront() const;
+
     // Runs fn on the user-interface thread and waits for it, also while a modal dialog or
     // message box runs there. False when the user-interface thread no longer takes calls.
     bool RunOnUiThread(const std::function<void()>& fn);
@@ -38,5 +74,7 @@ class TApplication {
     DWORD uiThreadId_ = 0;
     HWND acceleratorTarget_ = nullptr;
     HACCEL accelerators_ = nullptr;
+    std::vector<HWND> modals_; // innermost last; null for a message box
+    HWND closeAfterModals_ = nullptr;
     TUiDispatcher* dispatcher_ = nullptr; // lives as long as the process
 };

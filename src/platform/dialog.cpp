@@ -1,7 +1,10 @@
 // TDialog: creation at the monitor's DPI, the modal loop and dialog keyboard handling.
 #include "platform/dialog.h"
+#include "platform/application.h"
 
 #include <commctrl.h>
+
+#include <utility>
 
 namespace {
 
@@ -72,9 +75,11 @@ HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, 
 
 void TDialog::ShowModal(HWND owner) {
     HWND self = Handle();
-    bool ownerWasEnabled = owner && ::IsWindowEnabled(owner);
-    if (ownerWasEnabled)
+    TApplication::TModalRun run(self);
+    if (owner && ::IsWindowEnabled(owner)) {
         ::EnableWindow(owner, FALSE);
+        disabledOwner_ = owner;
+    }
     ::EnumChildWindows(self, SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
     ::ShowWindow(self, SW_SHOW);
     ::SetForegroundWindow(self);
@@ -91,9 +96,8 @@ void TDialog::ShowModal(HWND owner) {
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
-    if (ownerWasEnabled)
-        ::EnableWindow(owner, TRUE);
-    if (owner && ::IsWindow(owner))
+    EnableOwner();
+    if (owner && ::IsWindow(owner) && ::IsWindowEnabled(owner))
         ::SetForegroundWindow(owner);
     if (quit)
         ::PostQuitMessage(static_cast<int>(msg.wParam));
@@ -101,17 +105,25 @@ void TDialog::ShowModal(HWND owner) {
 }
 
 void TDialog::Close() {
-    HWND owner = ::GetWindow(Handle(), GW_OWNER);
-    // Re-enable the owner first, so that Windows activates it and not some other window.
-    if (owner)
-        ::EnableWindow(owner, TRUE);
+    // The owner first, so that Windows activates it and not some other window.
+    EnableOwner();
     DestroyHandle();
+}
+
+void TDialog::EnableOwner() {
+    if (disabledOwner_)
+        ::EnableWindow(std::exchange(disabledOwner_, nullptr), TRUE);
 }
 
 void TDialog::OnCommand(int, int, HWND) {}
 void TDialog::OnNotify(NMHDR&) {}
 
 LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const UINT cancel = TApplication::CancelModalMessage();
+    if (cancel && msg == cancel) {
+        Cancel();
+        return 0;
+    }
     switch (msg) {
     case WM_COMMAND:
         // Escape arrives as IDCANCEL: no button of these dialogs answers it.

@@ -17,10 +17,13 @@ struct TDialogParams {
 
 class TDialog : public TWindow {
   public:
-    // Runs the dialog modally over owner (which is disabled meanwhile) until it closes.
+    // Runs the dialog modally over owner (which is disabled meanwhile) until it closes. An owner
+    // that was disabled already (by another modal window) stays so.
     void ShowModal(HWND owner);
     // Ends the modal run: the window is destroyed.
     void Close();
+    // Ends the dialog as its Cancel button would, without asking: the application is closing.
+    virtual void Cancel() { Close(); }
 
   protected:
     TDialog() = default;
@@ -43,6 +46,9 @@ class TDialog : public TWindow {
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
+    void EnableOwner();
+
+    HWND disabledOwner_ = nullptr; // disabled by ShowModal, enabled again when the dialog ends
     TFontHandle font_;
     TBrushHandle white_;
     int dpi_ = 96;

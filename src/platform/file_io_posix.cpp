@@ -61,7 +61,13 @@ class Fd {
     int fd_;
 };
 
-std::string ReadAll(int fd) {
+std::string ReadAll(int fd, const std::string& path, size_t maxSize) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0)
+        Fail(errno);
+    const auto bytes = static_cast<unsigned long long>(info.st_size);
+    if (S_ISREG(info.st_mode) && bytes > maxSize)
+        throw EFileTooLarge(path, bytes, maxSize);
     std::string out;
     char buf[65536];
     for (;;) {
@@ -112,31 +118,35 @@ std::string SystemErrorMessage(int code) {
     }
 }
 
-std::string ExecutableDirectory() {
+std::string ExecutablePath() {
     char buf[PATH_MAX];
     ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
     if (n <= 0)
-        return "./";
-    std::string path(buf, static_cast<size_t>(n));
+        Fail(errno);
+    return std::string(buf, static_cast<size_t>(n));
+}
+
+std::string ExecutableDirectory() {
+    const std::string path = ExecutablePath();
     return path.substr(0, path.find_last_of('/') + 1);
 }
 
-bool ReadFileIfExists(const std::string& path, std::string& contents) {
+bool ReadFileIfExists(const std::string& path, std::string& contents, size_t maxSize) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) {
         if (errno == ENOENT)
             return false;
         Fail(errno);
     }
-    contents = ReadAll(fd.get());
+    contents = ReadAll(fd.get(), path, maxSize);
     return true;
 }
 
-std::string ReadOrCreateFile(const std::string& path) {
+std::string ReadOrCreateFile(const std::string& path, size_t maxSize) {
     Fd fd(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         Fail(errno);
-    return ReadAll(fd.get());
+    return ReadAll(fd.get(), path, maxSize);
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view data) {
@@ -146,7 +156,7 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
         if (probe.get() < 0 && errno != ENOENT)
             Fail(errno);
     }
-    std::string temp = path + ".tmp";
+    const std::string temp = TemporaryFileOf(path);
     Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0)
         Fail(errno);
@@ -162,8 +172,4 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
         ::unlink(temp.c_str());
         throw;
     }
-}
-
-void DeleteFileQuietly(const std::string& path) {
-    ::unlink(path.c_str());
 }

@@ -1,6 +1,7 @@
-// Win32 implementation of file_io.h.
+// Win32 implementation of file_io.h: UTF-8 paths through the wide API.
 #include "platform/file_io.h"
 #include "platform/handle.h"
+#include "platform/wide_text.h"
 
 namespace {
 
@@ -12,11 +13,19 @@ namespace {
     Fail(::GetLastError());
 }
 
-std::string ReadAll(HANDLE file) {
+TFileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    return TFileHandle(::CreateFileW(WideFromUtf8(path).c_str(), access, share, nullptr,
+                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string ReadAll(HANDLE file, const std::string& path, size_t maxSize) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size))
         FailLast();
-    std::string out(static_cast<size_t>(size.QuadPart), '\0');
+    const auto bytes = static_cast<unsigned long long>(size.QuadPart);
+    if (bytes > maxSize)
+        throw EFileTooLarge(path, bytes, maxSize);
+    std::string out(static_cast<size_t>(bytes), '\0');
     size_t done = 0;
     while (done < out.size()) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(out.size() - done, 1 << 20));
@@ -43,14 +52,51 @@ void WriteAll(HANDLE file, std::string_view data) {
     }
 }
 
+void WriteNewFile(const std::string& path, std::string_view data) {
+    TFileHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+    if (!file)
+        FailLast();
+    WriteAll(file.get(), data);
+    if (!::FlushFileBuffers(file.get()))
+        FailLast();
+}
+
+// A reader that holds the target without delete sharing (as the C runtime's fopen does) blocks
+// the move; such holds are often brief, so it is tried a few times. The last error, or 0.
+DWORD MoveOver(const std::string& from, const std::string& to) {
+    const std::wstring source = WideFromUtf8(from), target = WideFromUtf8(to);
+    DWORD pause = 25;
+    for (int attempt = 0;; ++attempt) {
+        if (::MoveFileExW(source.c_str(), target.c_str(),
+                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        const DWORD error = ::GetLastError();
+        if (attempt == 4)
+            return error;
+        ::Sleep(pause);
+        pause *= 2;
+    }
+}
+
+// Empties the target first, so that a crash part-way leaves it shorter than the complete
+// temporary file, which start-up then prefers.
+void RewriteInPlace(HANDLE file, std::string_view data) {
+    if (!::SetEndOfFile(file))
+        FailLast();
+    WriteAll(file, data);
+    if (!::FlushFileBuffers(file))
+        FailLast();
+}
+
 } // namespace
 
 std::string SystemErrorMessage(int code) {
-    char* text = nullptr;
-    DWORD len = ::FormatMessageA(
+    wchar_t* text = nullptr;
+    DWORD len = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string message = len ? std::string(text, len) : "Error " + std::to_string(code);
+        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::string message =
+        len ? Utf8FromWide(std::wstring_view(text, len)) : "Error " + std::to_string(code);
     if (text)
         ::LocalFree(text);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
@@ -59,72 +105,73 @@ std::string SystemErrorMessage(int code) {
     return message;
 }
 
-std::string ExecutableDirectory() {
-    std::string path(MAX_PATH, '\0');
+std::string ExecutablePath() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        DWORD n = ::GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0)
             FailLast();
-        if (n < path.size()) {
-            path.resize(n);
-            break;
-        }
+        if (n < path.size())
+            return Utf8FromWide(path.substr(0, n));
         path.resize(path.size() * 2);
     }
+}
+
+std::string ExecutableDirectory() {
+    const std::string path = ExecutablePath();
     return path.substr(0, path.find_last_of("\\/") + 1);
 }
 
-bool ReadFileIfExists(const std::string& path, std::string& contents) {
-    TFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool ReadFileIfExists(const std::string& path, std::string& contents, size_t maxSize) {
+    TFileHandle file =
+        OpenFile(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
     if (!file) {
         DWORD err = ::GetLastError();
         if (err == ERROR_FILE_NOT_FOUND)
             return false;
         Fail(err);
     }
-    contents = ReadAll(file.get());
+    contents = ReadAll(file.get(), path, maxSize);
     return true;
 }
 
-std::string ReadOrCreateFile(const std::string& path) {
-    TFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+std::string ReadOrCreateFile(const std::string& path, size_t maxSize) {
+    TFileHandle file = OpenFile(path, GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
     if (!file)
         FailLast();
-    return ReadAll(file.get());
+    return ReadAll(file.get(), path, maxSize);
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view data) {
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     // A locked or read-only target fails here, with the code a plain rewrite would get.
     {
-        TFileHandle probe(::CreateFileA(path.c_str(), GENERIC_WRITE,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        TFileHandle probe = OpenFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING);
         if (!probe && ::GetLastError() != ERROR_FILE_NOT_FOUND)
             FailLast();
     }
-    std::string temp = path + ".tmp";
+    const std::string temp = TemporaryFileOf(path);
     try {
-        {
-            TFileHandle file(::CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                           FILE_ATTRIBUTE_NORMAL, nullptr));
-            if (!file)
-                FailLast();
-            WriteAll(file.get(), data);
-            if (!::FlushFileBuffers(file.get()))
-                FailLast();
-        }
-        if (!::MoveFileExA(temp.c_str(), path.c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-            FailLast();
+        WriteNewFile(temp, data);
     } catch (...) {
-        ::DeleteFileA(temp.c_str());
+        DeleteFileQuietly(temp);
         throw;
     }
+    if (MoveOver(temp, path) == 0)
+        return;
+    TFileHandle target = OpenFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING);
+    if (!target) {
+        const DWORD error = ::GetLastError();
+        DeleteFileQuietly(temp);
+        Fail(error);
+    }
+    // From here on only the temporary file is sure to be complete: it stays if this fails.
+    RewriteInPlace(target.get(), data);
+    target.reset();
+    DeleteFileQuietly(temp);
 }
 
 void DeleteFileQuietly(const std::string& path) {
-    ::DeleteFileA(path.c_str());
+    ::DeleteFileW(WideFromUtf8(path).c_str());
 }

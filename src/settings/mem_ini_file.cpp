@@ -48,10 +48,19 @@ std::string WithoutLineBreaks(std::string value) {
     return value;
 }
 
+// Far beyond any real configuration; reading a larger file whole could exhaust memory.
+constexpr size_t kMaxIniSize = 16 << 20;
+
+// Every section that ToText writes ends with an empty line, so a file cut short does not.
+bool EndsWithSection(std::string_view text) {
+    constexpr std::string_view kSectionEnd = "\r\n\r\n";
+    return text.size() >= kSectionEnd.size() &&
+           text.substr(text.size() - kSectionEnd.size()) == kSectionEnd;
+}
+
 bool IsDecimalDigit(char c) {
     return c >= '0' && c <= '9';
 }
-
 
 size_t HexPrefixLength(std::string_view s) {
     if (!s.empty() && (s[0] == '$' || s[0] == 'x' || s[0] == 'X'))
@@ -135,9 +144,13 @@ bool TryParseIniInt(std::string_view text, int32_t& value) {
 }
 
 TMemIniFile::TMemIniFile(std::string path) : path_(std::move(path)) {
-    std::string text;
-    if (ReadFileIfExists(path_, text))
-        Parse(text);
+    std::string text, pending;
+    ReadFileIfExists(path_, text, kMaxIniSize);
+    const bool recovered =
+        ReadInterruptedReplacement(path_, text.size(), EndsWithSection, pending, kMaxIniSize);
+    Parse(recovered ? pending : text);
+    if (recovered)
+        FlushToFile();
 }
 
 TMemIniFile::TMemIniFile(std::string path, std::string_view text) : path_(std::move(path)) {
@@ -234,6 +247,11 @@ int32_t TMemIniFile::QueryInt(const std::string& section, const std::string& key
 
 bool TMemIniFile::QueryFlag(const std::string& section, const std::string& key, bool def) const {
     return QueryInt(section, key, def ? 1 : 0) != 0;
+}
+
+bool TMemIniFile::HasKey(const std::string& section, const std::string& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return FindValue(section, key) != nullptr;
 }
 
 void TMemIniFile::StoreText(const std::string& section, const std::string& key,

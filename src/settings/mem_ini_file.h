@@ -9,7 +9,9 @@
 
 class TMemIniFile {
   public:
-    // Reads the file when it exists; a file that exists but cannot be read throws TFileError.
+    // Reads the file when it exists; a file that exists but cannot be read throws TFileError,
+    // one too large throws EFileTooLarge. A complete temporary file left longer than the file
+    // by an interrupted write is read instead and written back.
     explicit TMemIniFile(std::string path);
     // Builds the store from text already in memory; the file is not touched.
     TMemIniFile(std::string path, std::string_view text);
@@ -24,6 +26,8 @@ class TMemIniFile {
                    std::string& value) const;
     int32_t QueryInt(const std::string& section, const std::string& key, int32_t def) const;
     bool QueryFlag(const std::string& section, const std::string& key, bool def) const;
+    // Whether the key is there at all, whatever its value.
+    bool HasKey(const std::string& section, const std::string& key) const;
 
     void StoreText(const std::string& section, const std::string& key, const std::string& value);
     void StoreInt(const std::string& section, const std::string& key, int32_t value);

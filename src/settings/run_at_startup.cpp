@@ -1,16 +1,21 @@
-// Registry access for the run-at-start-up entry.
+// Registry access for the run-at-start-up entry, through the wide API: the executable's path
+// may hold letters that the 8-bit code page cannot spell.
 #include "settings/run_at_startup.h"
-#include "platform/window.h"
+#include "platform/file_io.h"
+#include "platform/wide_text.h"
 
 #include <stdexcept>
-#include <vector>
 
 const char kRunKeyPath[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char kRunValueName[] = "wendrel";
+namespace {
+const wchar_t kWideRunValueName[] = L"wendrel";
+}
 
 bool TRunAtStartup::Open() {
     HKEY key = nullptr;
-    LONG result = ::RegOpenKeyExA(HKEY_CURRENT_USER, keyPath_.c_str(), 0, KEY_ALL_ACCESS, &key);
+    LONG result =
+        ::RegOpenKeyExW(HKEY_CURRENT_USER, WideFromUtf8(keyPath_).c_str(), 0, KEY_ALL_ACCESS, &key);
     key_.reset(result == ERROR_SUCCESS ? key : nullptr);
     return result == ERROR_SUCCESS;
 }
@@ -18,15 +23,16 @@ bool TRunAtStartup::Open() {
 bool TRunAtStartup::Exists() const {
     if (!key_)
         return false;
-    return ::RegQueryValueExA(key_.get(), kRunValueName, nullptr, nullptr, nullptr, nullptr) ==
+    return ::RegQueryValueExW(key_.get(), kWideRunValueName, nullptr, nullptr, nullptr, nullptr) ==
            ERROR_SUCCESS;
 }
 
 void TRunAtStartup::Set(const std::string& command) {
     // The data is stored with its terminating NUL.
-    LONG result = key_ ? ::RegSetValueExA(key_.get(), kRunValueName, 0, REG_SZ,
-                                          reinterpret_cast<const BYTE*>(command.c_str()),
-                                          static_cast<DWORD>(command.size() + 1))
+    const std::wstring data = WideFromUtf8(command);
+    LONG result = key_ ? ::RegSetValueExW(key_.get(), kWideRunValueName, 0, REG_SZ,
+                                          reinterpret_cast<const BYTE*>(data.c_str()),
+                                          static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)))
                        : ERROR_INVALID_HANDLE;
     if (result != ERROR_SUCCESS)
         throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
@@ -34,18 +40,9 @@ void TRunAtStartup::Set(const std::string& command) {
 
 void TRunAtStartup::Delete() {
     if (key_)
-        ::RegDeleteValueA(key_.get(), kRunValueName);
+        ::RegDeleteValueW(key_.get(), kWideRunValueName);
 }
 
 std::string RunAtStartupCommand() {
-    std::vector<char> buffer(MAX_PATH);
-    for (;;) {
-        DWORD length =
-            ::GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length == 0)
-            RaiseLastWin32Error("GetModuleFileName");
-        if (length < buffer.size())
-            return "\"" + std::string(buffer.data(), length) + "\"";
-        buffer.resize(buffer.size() * 2);
-    }
+    return "\"" + ExecutablePath() + "\"";
 }

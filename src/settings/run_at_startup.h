@@ -16,7 +16,8 @@ class TRunAtStartup {
     bool Open();
     // Whether the value exists, of whatever type and content.
     bool Exists() const;
-    // Writes the command as REG_SZ; throws "Failed to set data for 'wendrel'" on failure.
+    // Writes the command (UTF-8) as a wide REG_SZ; throws "Failed to set data for 'wendrel'" on
+    // failure.
     void Set(const std::string& command);
     // Removes the value; failures are ignored.
     void Delete();

@@ -59,6 +59,31 @@ void Tf_Settings::RefreshNetworkAdapters() {
         if (::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str())) < 0)
             RaiseLastWin32Error("CB_ADDSTRING");
     }
+    ShowActiveConnection(rows);
+}
+
+// The adapter that "Follow the active connection" watches at this moment.
+void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
+    std::string active = "none";
+    uint32_t index = 0;
+    if (ActiveConnectionIndex(index)) {
+        for (const MIB_IFROW& row : rows) {
+            if (row.dwIndex == index)
+                active = AdapterEntryText(
+                    index,
+                    std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
+        }
+    }
+    SetText(scActiveConnection, "Active connection now: " + active);
+}
+
+std::string Tf_Settings::SelectedAdapterLuid(const std::string& entry) const {
+    int32_t index = 0;
+    TInterfaceEntry2 row;
+    if (!ParseAdapterEntryIndex(entry, index) ||
+        !ReadInterfaceEntry2(static_cast<uint32_t>(index), row))
+        return "";
+    return row.Luid;
 }
 
 void Tf_Settings::SelectStoredAdapter(const std::string& stored) {

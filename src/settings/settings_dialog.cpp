@@ -7,6 +7,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -48,6 +50,7 @@ void Tf_Settings::SaveSettings() {
 
 void Tf_Settings::ShowValues(const TSettingsValues& v) {
     SelectStoredAdapter(v.ActiveAdapterText);
+    SetChecked(scFollowActive, v.FollowActive);
     ::SendMessageA(Item(scOpacity), TBM_SETPOS, TRUE, OpacityForSlider(v.Opacity));
     SetChecked(scDropShadow, v.DropShadow);
     ::SendMessageA(Item(scBackgroundColour), kSwatchSetColour,
@@ -71,6 +74,13 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scDecimalPlacesUpDown), UDM_SETPOS32, 0,
                    DecimalPlacesForUpDown(v.DecimalPlaces));
     SetChecked(scMinimizeToTray, v.MinimizeToTray);
+    ::SendMessageA(Item(scQuotaStartDayUpDown), UDM_SETPOS32, 0,
+                   StartDayForUpDown(v.QuotaStartDay));
+    const auto counts =
+        std::find(std::begin(kQuotaCountsValues), std::end(kQuotaCountsValues), v.QuotaCounts);
+    ::SendMessageA(Item(scQuotaCounts), CB_SETCURSEL,
+                   counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
+    SetText(scQuotaAlerts, v.QuotaAlerts);
 }
 
 TSettingsValues Tf_Settings::ReadValues() const {
@@ -86,6 +96,9 @@ TSettingsValues Tf_Settings::ReadValues() const {
                            reinterpret_cast<LPARAM>(text.data())) != CB_ERR)
             v.SelectedAdapterEntry = std::string(text.data());
     }
+    if (v.SelectedAdapterEntry)
+        v.SelectedAdapterLuid = SelectedAdapterLuid(*v.SelectedAdapterEntry);
+    v.FollowActive = Checked(scFollowActive);
     v.Opacity = static_cast<int32_t>(::SendMessageA(Item(scOpacity), TBM_GETPOS, 0, 0));
     v.DropShadow = Checked(scDropShadow);
     v.BackgroundColour =
@@ -113,6 +126,12 @@ TSettingsValues Tf_Settings::ReadValues() const {
                                                         0, reinterpret_cast<LPARAM>(&invalid)));
     v.DecimalPlaces = ParseDecimalPlaces(Text(scDecimalPlaces), DecimalPlacesForUpDown(position));
     v.MinimizeToTray = Checked(scMinimizeToTray);
+    position = static_cast<int32_t>(::SendMessageA(Item(scQuotaStartDayUpDown), UDM_GETPOS32, 0,
+                                                   reinterpret_cast<LPARAM>(&invalid)));
+    v.QuotaStartDay = ParseStartDay(Text(scQuotaStartDay), StartDayForUpDown(position));
+    const LRESULT counts = ::SendMessageA(Item(scQuotaCounts), CB_GETCURSEL, 0, 0);
+    v.QuotaCounts = kQuotaCountsValues[counts > 0 && counts < 3 ? counts : 0];
+    v.QuotaAlerts = Text(scQuotaAlerts);
     return v;
 }
 

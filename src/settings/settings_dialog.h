@@ -5,6 +5,7 @@
 #include "settings/mem_ini_file.h"
 #include "settings/run_at_startup.h"
 #include "settings/settings_values.h"
+#include "traffic/ip_helper.h"
 
 #include <array>
 #include <string>
@@ -42,9 +43,19 @@ enum TSettingsControl : int {
     scStayOnTop,
     scMinimizeToTray,
     scRunOnStartup,
+    scQuotaCounts,
+    scQuotaStartDay,
+    scQuotaStartDayUpDown,
+    scQuotaAlerts,
     scCancel,
     scOK,
+    scFollowActive,
+    scActiveConnection,
 };
+
+// The quota's "counting" list: its entries, and the "quotacounts" value of each.
+inline constexpr const char* kQuotaCountsEntries[] = {"in and out", "in only", "out only"};
+inline constexpr const char* kQuotaCountsValues[] = {"inout", "in", "out"};
 
 class Tf_Settings : public TDialog {
   public:
@@ -75,6 +86,10 @@ class Tf_Settings : public TDialog {
     void CreateLogsPage(HWND page);
     void CreateGeneralPage(HWND page);
     HWND AddLabel(HWND page, const char* text, int x, int y, HFONT font = nullptr);
+    int LabelWidth(const char* text, HFONT font = nullptr) const;
+    HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,
+                   int max);
+    void CreateQuotaControls(HWND page);
     HWND AddCheckBox(HWND page, int id, const char* text, int x, int y, int width = 0);
     void ApplyStyleFonts();
 
@@ -89,6 +104,8 @@ class Tf_Settings : public TDialog {
 
     // The Adapters tab (settings_adapters.cpp).
     void RefreshNetworkAdapters();
+    void ShowActiveConnection(const std::vector<MIB_IFROW>& rows);
+    std::string SelectedAdapterLuid(const std::string& entry) const;
     void SelectStoredAdapter(const std::string& stored);
     void cm_NetworkAdaptersSelect();
     void b_AutoDetectClick();

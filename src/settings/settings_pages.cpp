@@ -146,11 +146,27 @@ HWND Tf_Settings::CreatePage(int index) {
 }
 
 HWND Tf_Settings::AddLabel(HWND page, const char* text, int x, int y, HFONT font) {
-    SIZE size = TextSize(font ? font : DialogFont(), text);
-    int width = ::MulDiv(size.cx, 96, Scale(96)) + 2;
-    HWND label = AddControl(WC_STATICA, text, SS_LEFT | SS_NOPREFIX, x, y, width, kLabelHeight,
-                            font ? kDetailsCaptionId : 0, 0, page);
+    HWND label = AddControl(WC_STATICA, text, SS_LEFT | SS_NOPREFIX, x, y, LabelWidth(text, font),
+                            kLabelHeight, font ? kDetailsCaptionId : 0, 0, page);
     return label;
+}
+
+// In pixels at 96 DPI, as every place and size of the dialog.
+int Tf_Settings::LabelWidth(const char* text, HFONT font) const {
+    return ::MulDiv(TextSize(font ? font : DialogFont(), text).cx, 96, Scale(96)) + 2;
+}
+
+// A number field with its up-down control on its right; returns the up-down.
+HWND Tf_Settings::AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth,
+                            int min, int max) {
+    HWND field = AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, x, y, editWidth, kEditHeight,
+                            editId, WS_EX_CLIENTEDGE, page);
+    HWND upDown = AddControl(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
+                             x + editWidth, y, 17, kEditHeight, upDownId, 0, page);
+    ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
+    ::SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
+    ::SendMessageA(upDown, UDM_SETPOS32, 0, min);
+    return upDown;
 }
 
 HWND Tf_Settings::AddCheckBox(HWND page, int id, const char* text, int x, int y, int width) {
@@ -177,7 +193,10 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
     AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 62, 417, 2, 0, 0, page);
     boldFont_ = MakeFont("Tahoma", 8, true, false, Scale(96));
     AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 97, scAdapterDetails, 0, page);
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 60, scAdapterDetails, 0, page);
+    AddCheckBox(page, scFollowActive, "Follow the active connection", 8, 170);
+    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 26, 190, 399, kLabelHeight,
+               scActiveConnection, 0, page);
 }
 
 void Tf_Settings::CreateDisplayPage(HWND page) {
@@ -211,14 +230,16 @@ void Tf_Settings::CreateDisplayPage(HWND page) {
     AddCheckBox(page, scItalic, "Italic", 176, 186);
 }
 
+// The template field is four lines high, which leaves a row for the billing period between
+// the quota and the decimal places.
 void Tf_Settings::CreateInformationPage(HWND page) {
     AddLabel(page, "Information shown should adopt the following format:", 8, 8);
     AddControl(WC_EDITA, "",
                WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 8, 32, 417,
-               89, scDisplayFormat, WS_EX_CLIENTEDGE, page);
-    AddControl(WC_BUTTONA, "Insert >", WS_TABSTOP | BS_PUSHBUTTON, 8, 126, 65, 25, scInsertTag, 0,
+               63, scDisplayFormat, WS_EX_CLIENTEDGE, page);
+    AddControl(WC_BUTTONA, "Insert >", WS_TABSTOP | BS_PUSHBUTTON, 8, 100, 65, 25, scInsertTag, 0,
                page);
-    HWND tags = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 80, 128,
+    HWND tags = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 80, 102,
                            345, 300, scTags, 0, page);
     for (const TTagEntry& entry : TagEntries()) {
         std::string text = TagEntryText(entry);
@@ -235,19 +256,41 @@ void Tf_Settings::CreateInformationPage(HWND page) {
                    static_cast<int>(field + kVisibleTags * item + 8),
                    SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
-    AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 160);
-    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, 155, 158, 46, kEditHeight, scMonthQuota,
+    CreateQuotaControls(page);
+}
+
+// The quota with its billing period, what counts and its alerts, and the decimal places. Each
+// control after a label starts where the label's text ends.
+void Tf_Settings::CreateQuotaControls(HWND page) {
+    constexpr int kGap = 4;
+    AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 134);
+    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, 155, 132, 46, kEditHeight, scMonthQuota,
                WS_EX_CLIENTEDGE, page);
-    AddLabel(page, " allowed per month", 208, 162);
+    AddLabel(page, " allowed per month", 208, 136);
+
+    AddLabel(page, "Billing period starts on day", 8, 162);
+    int x = 8 + LabelWidth("Billing period starts on day") + kGap;
+    AddUpDown(page, scQuotaStartDay, scQuotaStartDayUpDown, x, 158, 26, 1, kMaxStartDay);
+    x += 26 + 17 + 3 * kGap;
+    AddLabel(page, "counting", x, 162);
+    x += LabelWidth("counting") + kGap;
+    HWND counts = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | CBS_DROPDOWNLIST, x, 158, 90, 100,
+                             scQuotaCounts, 0, page);
+    for (const char* entry : kQuotaCountsEntries) {
+        if (::SendMessageA(counts, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0)
+            RaiseLastWin32Error("CB_ADDSTRING");
+    }
+
     AddLabel(page, "Display data to", 8, 186);
-    HWND places = AddControl(WC_EDITA, "2", WS_TABSTOP | ES_AUTOHSCROLL, 91, 182, 30, kEditHeight,
-                             scDecimalPlaces, WS_EX_CLIENTEDGE, page);
-    HWND upDown = AddControl(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                             121, 182, 17, kEditHeight, scDecimalPlacesUpDown, 0, page);
-    ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(places), 0);
-    ::SendMessageA(upDown, UDM_SETRANGE32, 0, kMaxDecimalPlaces);
-    ::SendMessageA(upDown, UDM_SETPOS32, 0, 2);
+    AddUpDown(page, scDecimalPlaces, scDecimalPlacesUpDown, 91, 182, 30, 0, kMaxDecimalPlaces);
+    ::SendMessageA(Item(scDecimalPlacesUpDown), UDM_SETPOS32, 0, 2);
     AddLabel(page, "decimal places", 144, 186);
+    x = 144 + LabelWidth("decimal places") + 4 * kGap;
+    AddLabel(page, "Alerts at", x, 186);
+    x += LabelWidth("Alerts at") + kGap;
+    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, x, 182, 60, kEditHeight, scQuotaAlerts,
+               WS_EX_CLIENTEDGE, page);
+    AddLabel(page, "% used", x + 60 + kGap, 186);
 }
 
 void Tf_Settings::CreateLogsPage(HWND page) {

@@ -1,6 +1,8 @@
 // Mapping between the settings dialog's values and the configuration store.
 #include "settings/settings_values.h"
+#include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
+#include "settings/network_keys.h"
 
 #include <algorithm>
 
@@ -23,6 +25,15 @@ bool IsAllDigits(const std::string& text) {
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
+// A number typed into a field bound to an up-down: taken when whole and within its range.
+int32_t ParseWholeNumber(const std::string& typed, int32_t min, int32_t max, int32_t lastValid) {
+    // Leading zeros are harmless; anything longer than a few digits is out of range anyway.
+    if (!IsAllDigits(typed) || typed.size() > 3)
+        return lastValid;
+    int32_t value = std::stoi(typed);
+    return value >= min && value <= max ? value : lastValid;
+}
+
 } // namespace
 
 std::string TemplateForEditing(const std::string& stored) {
@@ -42,16 +53,21 @@ int32_t DecimalPlacesForUpDown(int32_t stored) {
 }
 
 int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid) {
-    // Leading zeros are harmless; anything longer than a few digits is out of range anyway.
-    if (!IsAllDigits(typed) || typed.size() > 3)
-        return lastValid;
-    int32_t value = std::stoi(typed);
-    return value <= kMaxDecimalPlaces ? value : lastValid;
+    return ParseWholeNumber(typed, 0, kMaxDecimalPlaces, lastValid);
+}
+
+int32_t StartDayForUpDown(int32_t stored) {
+    return std::clamp<int32_t>(stored, 1, kMaxStartDay);
+}
+
+int32_t ParseStartDay(const std::string& typed, int32_t lastValid) {
+    return ParseWholeNumber(typed, 1, kMaxStartDay, lastValid);
 }
 
 TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     TSettingsValues v;
     v.ActiveAdapterText = store.QueryText("network", "activeadapter", "0");
+    v.FollowActive = FollowsActiveConnection(store);
     v.Opacity = store.QueryInt("display", "opacity", 0);
     v.DropShadow = store.QueryFlag("display", "dropshadow", true);
     v.BackgroundColour = store.QueryInt("display", "bgcolour", 12937777);
@@ -72,13 +88,29 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.StayOnTop = store.QueryFlag("display", "stayontop", true);
     v.DecimalPlaces = static_cast<int16_t>(store.QueryInt("display", "decimalplaces", 2));
     v.MinimizeToTray = store.QueryFlag("display", "gototray", true);
+    v.QuotaStartDay = store.QueryInt("display", "quotastartday", 1);
+    v.QuotaCounts =
+        QuotaCountsText(ParseQuotaCounts(store.QueryText("display", "quotacounts", "")));
+    v.QuotaAlerts = FormatAlertLevels(
+        ParseAlertLevels(store.QueryText("display", "quotaalerts", kDefaultAlertLevels)));
     return v;
 }
 
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     int32_t adapter = 0;
-    if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter))
+    if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
         store.StoreInt("network", "activeadapter", adapter);
+        // An unknown LUID still replaces the old adapter's: the monitor learns the new one.
+        const bool otherAdapter =
+            AdapterEntryIndexText(*v.SelectedAdapterEntry) != v.ActiveAdapterText;
+        if (otherAdapter &&
+            (!v.SelectedAdapterLuid.empty() || store.HasKey("network", "adapterluid")))
+            store.StoreText("network", "adapterluid", v.SelectedAdapterLuid);
+    }
+    // Written only where the keys would not already say it, so that an unchanged store stays
+    // unchanged; a newly stored adapter means the opposite without it.
+    if (store.HasKey("network", "followactive") || v.FollowActive != FollowsActiveConnection(store))
+        store.StoreFlag("network", "followactive", v.FollowActive);
     store.StoreInt("display", "opacity", v.Opacity);
     store.StoreFlag("display", "dropshadow", v.DropShadow);
     store.StoreInt("display", "bgcolour", v.BackgroundColour);
@@ -99,4 +131,7 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     store.StoreFlag("display", "stayontop", v.StayOnTop);
     store.StoreInt("display", "decimalplaces", v.DecimalPlaces);
     store.StoreFlag("display", "gototray", v.MinimizeToTray);
+    store.StoreInt("display", "quotastartday", v.QuotaStartDay);
+    store.StoreText("display", "quotacounts", QuotaCountsText(ParseQuotaCounts(v.QuotaCounts)));
+    store.StoreText("display", "quotaalerts", FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
 }

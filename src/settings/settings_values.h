@@ -10,9 +10,12 @@
 struct TSettingsValues {
     // Load: "activeadapter" as stored text, matched against the adapter entries' indexes.
     std::string ActiveAdapterText;
-    // Save: the selected adapter entry, if any ("2. Ethernet Controller").
+    // Save: the selected adapter entry, if any ("2. Ethernet Controller"), and the LUID of
+    // its interface (empty when unknown).
     std::optional<std::string> SelectedAdapterEntry;
-    int32_t Opacity = 0; // as stored; the slider limits it to 10..100
+    std::string SelectedAdapterLuid;
+    bool FollowActive = true; // "Follow the active connection"
+    int32_t Opacity = 0;      // as stored; the slider limits it to 10..100
     bool DropShadow = true;
     int32_t BackgroundColour = 12937777;
     int32_t BorderColour = 16777215;
@@ -32,13 +35,17 @@ struct TSettingsValues {
     bool StayOnTop = true;
     int32_t DecimalPlaces = 2;
     bool MinimizeToTray = true;
+    int32_t QuotaStartDay = 1;          // as stored; the up-down limits it to 1..31
+    std::string QuotaCounts = "inout";  // "inout", "in" or "out"
+    std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated
 };
 
 // Reads every value the dialog shows, with the dialog's defaults.
 TSettingsValues LoadSettingsValues(const TMemIniFile& store);
 
 // Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
-// dialog's). The adapter is skipped when no entry is selected or its index is not a number.
+// dialog's). The adapter is skipped when no entry is selected or its index is not a number;
+// its LUID is written only for another adapter than the stored one, whose LUID stays.
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& values);
 
 // The template between store and edit field: "%nl%" <-> CR LF, every occurrence, exact case.
@@ -57,3 +64,9 @@ int32_t DecimalPlacesForUpDown(int32_t stored);
 // The decimal places typed into the field when they are a whole number from 0 to 9;
 // otherwise lastValid.
 int32_t ParseDecimalPlaces(const std::string& typed, int32_t lastValid);
+
+constexpr int32_t kMaxStartDay = 31;
+// The billing period's start day as its up-down shows it, 1 to 31.
+int32_t StartDayForUpDown(int32_t stored);
+// The start day typed into its field when it is a whole number from 1 to 31; else lastValid.
+int32_t ParseStartDay(const std::string& typed, int32_t lastValid);

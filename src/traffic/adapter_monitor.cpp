@@ -3,6 +3,7 @@
 #include "log/usage_log.h"
 #include "settings/config_store.h"
 #include "traffic/address_format.h"
+#include "traffic/table_lookup.h"
 
 #include <algorithm>
 #include <cmath>
@@ -27,12 +28,19 @@ double Today() {
 
 } // namespace
 
-TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource& source) {
-    return TThread::Launch<TAdapterMonitor>(index, source);
+TAdapterMonitor* TAdapterMonitor::Create(const TAdapterTarget& target,
+                                         const TInterfaceSource& source) {
+    return TThread::Launch<TAdapterMonitor>(target, source);
 }
 
-TAdapterMonitor::TAdapterMonitor(uint32_t index, const TInterfaceSource& source)
-    : adapterIndex_(index), source_(source) {
+TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource& source) {
+    TAdapterTarget target;
+    target.Index = index;
+    return Create(target, source);
+}
+
+TAdapterMonitor::TAdapterMonitor(const TAdapterTarget& target, const TInterfaceSource& source)
+    : source_(source), tracker_(target) {
     SetFreeWhenDone(true);
     // The first reading is never logged: its deltas are the adapter's whole counters.
     Sample();
@@ -48,58 +56,47 @@ std::string TAdapterMonitor::LookupIPAddress(uint32_t index, const TInterfaceSou
     return kNotFound;
 }
 
-bool TAdapterMonitor::Sample() {
+TTrackedReading TAdapterMonitor::Sample() {
     std::vector<MIB_IFROW> rows;
     ReadInterfaceTable(rows, source_.GetIfTable);
-    // The row is found by its index, never by its position in the table.
-    auto row = std::find_if(rows.begin(), rows.end(),
-                            [this](const MIB_IFROW& r) { return r.dwIndex == adapterIndex_; });
-    if (row == rows.end())
-        return false; // everything keeps the last reading's values
+    const uint64_t shape = TableShape(rows);
+    if (shape != tableShape_)
+        tracker_.NetworkChanged();
+    tableShape_ = shape;
 
     const auto now = std::chrono::steady_clock::now();
-    TCounterReading reading;
-    reading.InOctets = row->dwInOctets;
-    reading.OutOctets = row->dwOutOctets;
-    reading.Speed = row->dwSpeed;
-    reading.Has64BitCounters = ReadInterfaceCounters64(adapterIndex_, reading.InOctets64,
-                                                       reading.OutOctets64, source_.GetIfEntry2);
-    if (counters_.HasReading) {
+    uint32_t elapsedMs = 0;
+    if (counters().HasReading) {
         const auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReading_).count();
-        reading.ElapsedMs = static_cast<uint32_t>(std::clamp<long long>(elapsed, 1, UINT32_MAX));
+        elapsedMs = static_cast<uint32_t>(std::clamp<long long>(elapsed, 1, UINT32_MAX));
     }
-    counters_.UpdateCounters(reading);
+    TTableLookup lookup(rows, source_, elapsedMs);
+    const TTrackedReading reading = tracker_.Read(lookup);
+    const MIB_IFROW* row = lookup.Row(tracker_.Index());
+    if (!reading.Present || !row)
+        return reading; // the published texts keep the last reading's values
     lastReading_ = now;
-
-    ipAddress_ = WithoutSpaces(LookupIPAddress(adapterIndex_, source_));
+    ipAddress_ = WithoutSpaces(LookupIPAddress(tracker_.Index(), source_));
     macAddress_ = FormatMacAddress(row->bPhysAddr, row->dwPhysAddrLen);
     adapterName_ = AdapterDescription(row->bDescr, row->dwDescrLen);
-    return true;
+    return reading;
 }
 
 void TAdapterMonitor::ThreadBody() {
     while (!StopRequested()) {
-        bool measured = false;
-        uint32_t logIn = 0;
-        uint32_t logOut = 0;
-        const bool ran = RunOnUiThread([&] {
-            // Only a reading that follows an earlier one measures traffic: a missing row
-            // leaves old deltas standing, and a first reading's deltas are whole counters.
-            const bool hadReading = counters_.HasReading;
-            measured = Sample() && hadReading;
-            logIn = counters_.LogDeltaIn;
-            logOut = counters_.LogDeltaOut;
-        });
+        TTrackedReading reading;
+        const bool ran = RunOnUiThread([&] { reading = Sample(); });
         if (!ran)
             return; // the user-interface thread takes no more calls
-        if (measured)
-            LogCycle(logIn, logOut);
+        // Only a reading that follows an earlier one of the same adapter measures traffic.
+        if (reading.Measured)
+            LogCycle(reading.LogIn, reading.LogOut);
         SleepUnlessStopped(kCycle);
     }
 }
 
-void TAdapterMonitor::LogCycle(uint32_t deltaIn, uint32_t deltaOut) {
+void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
     try {
         // Read afresh each cycle, so the settings dialog's changes apply from the next one.
         TMemIniFile& store = ConfigStore();

@@ -1,8 +1,8 @@
-// The adapter monitor: a thread that has the user-interface thread read one interface's
+// The adapter monitor: a thread that has the user-interface thread read the watched adapter's
 // counters once a second and adds each second's traffic to today's usage-log record.
 #pragma once
 #include "platform/thread.h"
-#include "traffic/counters.h"
+#include "traffic/adapter_tracker.h"
 #include "traffic/ip_helper.h"
 
 #include <chrono>
@@ -13,7 +13,9 @@ class TAdapterMonitor : public TThread {
   public:
     // On the user-interface thread: takes the first reading there, then starts the thread.
     // The monitor frees itself when its thread ends; after RequestStop nobody touches it.
-    // Tests replace the platform calls with scripted tables.
+    static TAdapterMonitor* Create(const TAdapterTarget& target,
+                                   const TInterfaceSource& source = IpHelper());
+    // Watches the interface with this index, whatever its identity.
     static TAdapterMonitor* Create(uint32_t index, const TInterfaceSource& source = IpHelper());
 
     // The interface's first IPv4 address in the sorted address table, as FormatIpAddress
@@ -24,35 +26,46 @@ class TAdapterMonitor : public TThread {
     const std::string& IPAddress() const { return ipAddress_; }
     const std::string& MACAddress() const { return macAddress_; }
     const std::string& AdapterName() const { return adapterName_; }
-    uint32_t AdapterIndex() const { return adapterIndex_; }
-    uint32_t PortSpeed() const { return counters_.PortSpeed; }
-    uint32_t DeltaIn() const { return counters_.DeltaIn; }
-    uint32_t DeltaOut() const { return counters_.DeltaOut; }
-    uint32_t TotalIn() const { return counters_.TotalIn; }
-    uint32_t TotalOut() const { return counters_.TotalOut; }
-    uint32_t LastInOctets() const { return counters_.LastInOctets; }
-    uint32_t LastOutOctets() const { return counters_.LastOutOctets; }
+    uint32_t AdapterIndex() const { return tracker_.Index(); }
+    // The watched adapter's LUID as stored ("adapterluid"); empty while unknown.
+    const std::string& AdapterLuid() const { return tracker_.Identity(); }
+    bool Automatic() const { return tracker_.Automatic(); }
+    // The last reading found the watched adapter.
+    bool Connected() const { return tracker_.Connected(); }
+    uint32_t PortSpeed() const { return counters().PortSpeed; }
+    uint32_t DeltaIn() const { return counters().DeltaIn; }
+    uint32_t DeltaOut() const { return counters().DeltaOut; }
+    uint32_t TotalIn() const { return counters().TotalIn; }
+    uint32_t TotalOut() const { return counters().TotalOut; }
+    uint32_t LastInOctets() const { return counters().LastInOctets; }
+    uint32_t LastOutOctets() const { return counters().LastOutOctets; }
+
+    // On the user-interface thread, from the main window's notifications.
+    void NetworkChanged() { tracker_.NetworkChanged(); }
+    void Suspend() { tracker_.Suspend(); }
+    void Resume() { tracker_.Resume(); }
 
   protected:
     void ThreadBody() override;
 
   private:
     friend class TThread; // Launch constructs it
-    TAdapterMonitor(uint32_t index, const TInterfaceSource& source);
+    TAdapterMonitor(const TAdapterTarget& target, const TInterfaceSource& source);
     ~TAdapterMonitor() override = default;
 
-    // One reading, on the user-interface thread; false when the watched row was missing.
-    bool Sample();
+    const TTrafficCounters& counters() const { return tracker_.Counters(); }
+    // One reading, on the user-interface thread.
+    TTrackedReading Sample();
     // Adds one cycle's deltas to today's record, as the "bandwidth" switches allow.
-    void LogCycle(uint32_t deltaIn, uint32_t deltaOut);
+    void LogCycle(uint64_t deltaIn, uint64_t deltaOut);
     // Sleeps for the given time, in short steps so that a stopped monitor ends promptly.
     void SleepUnlessStopped(std::chrono::milliseconds duration);
 
-    const uint32_t adapterIndex_;
     const TInterfaceSource source_;
     std::string ipAddress_;
     std::string macAddress_;
     std::string adapterName_;
-    TTrafficCounters counters_;
+    TAdapterTracker tracker_;
+    uint64_t tableShape_ = 0; // which interfaces the last table listed, and their states
     std::chrono::steady_clock::time_point lastReading_{};
 };

@@ -2,8 +2,11 @@
 #include "traffic/ip_helper.h"
 #include "platform/system_library.h"
 
+#include "settings/mem_ini_file.h"
+
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <new>
 
 namespace {
@@ -38,9 +41,15 @@ void ReadTable(std::vector<Row>& list, Func getTable, BOOL sorted) {
 
 const TInterfaceSource& IpHelper() {
     static const TSystemLibrary iphlpapi("iphlpapi.dll");
-    static const TInterfaceSource calls{iphlpapi.Proc<TGetIfTableFunc>("GetIfTable"),
-                                        iphlpapi.Proc<TGetIpAddrTableFunc>("GetIpAddrTable"),
-                                        iphlpapi.Proc<TGetIfEntry2Func>("GetIfEntry2")};
+    static const TInterfaceSource calls{
+        iphlpapi.Proc<TGetIfTableFunc>("GetIfTable"),
+        iphlpapi.Proc<TGetIpAddrTableFunc>("GetIpAddrTable"),
+        iphlpapi.Proc<TGetIfEntry2Func>("GetIfEntry2"),
+        iphlpapi.Proc<TGetBestInterfaceExFunc>("GetBestInterfaceEx"),
+        iphlpapi.Proc<TConvertLuidToIndexFunc>("ConvertInterfaceLuidToIndex"),
+        iphlpapi.Proc<decltype(&::NotifyRouteChange2)>("NotifyRouteChange2"),
+        iphlpapi.Proc<decltype(&::NotifyIpInterfaceChange)>("NotifyIpInterfaceChange"),
+        iphlpapi.Proc<decltype(&::CancelMibChangeNotify2)>("CancelMibChangeNotify2")};
     return calls;
 }
 
@@ -52,13 +61,61 @@ void ReadAddressTable(std::vector<MIB_IPADDRROW>& list, TGetIpAddrTableFunc getI
     ReadTable<MIB_IPADDRTABLE>(list, getIpAddrTable, TRUE);
 }
 
-bool ReadInterfaceCounters64(uint32_t index, uint64_t& in64, uint64_t& out64,
-                             TGetIfEntry2Func getIfEntry2) {
+bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2) {
     MIB_IF_ROW2 row{};
     row.InterfaceIndex = index;
     if (getIfEntry2(&row) != NO_ERROR)
         return false;
-    in64 = row.InOctets;
-    out64 = row.OutOctets;
+    entry.Luid = LuidText(row.InterfaceLuid.Value);
+    entry.InOctets = row.InOctets;
+    entry.OutOctets = row.OutOctets;
     return true;
+}
+
+std::string LuidText(uint64_t luid) {
+    if (luid == 0)
+        return "";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, luid >>= 4)
+        text[static_cast<size_t>(i)] = "0123456789ABCDEF"[luid & 0xF];
+    return text;
+}
+
+bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
+                          TConvertLuidToIndexFunc convert) {
+    if (luidText.size() != 16)
+        return false;
+    NET_LUID luid{};
+    for (char c : luidText) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return false;
+        luid.Value = luid.Value << 4 | static_cast<uint64_t>(digit);
+    }
+    NET_IFINDEX found = 0;
+    if (convert(&luid, &found) != NO_ERROR || found == 0)
+        return false;
+    index = found;
+    return true;
+}
+
+bool ActiveConnectionIndex(uint32_t& index, TGetBestInterfaceExFunc getBestInterfaceEx) {
+    // Documentation addresses: no host has them, and the default route leads to them as it
+    // leads to any address on the Internet.
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(0xC0000201); // 192.0.2.1
+    sockaddr_in6 v6{};
+    v6.sin6_family = AF_INET6;
+    const uint8_t v6Address[16] = {0x20, 0x01, 0x0D, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+    std::memcpy(v6.sin6_addr.s6_addr, v6Address, sizeof v6Address); // 2001:db8::1
+    for (sockaddr* destination :
+         {reinterpret_cast<sockaddr*>(&v4), reinterpret_cast<sockaddr*>(&v6)}) {
+        DWORD found = 0;
+        if (getBestInterfaceEx(destination, &found) == NO_ERROR && found != 0) {
+            index = found;
+            return true;
+        }
+    }
+    return false;
 }

@@ -7,18 +7,26 @@
 #include <iphlpapi.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 // The platform calls, replaceable so that tests can script their answers.
 using TGetIfTableFunc = decltype(&::GetIfTable);
 using TGetIpAddrTableFunc = decltype(&::GetIpAddrTable);
 using TGetIfEntry2Func = decltype(&::GetIfEntry2);
+using TGetBestInterfaceExFunc = decltype(&::GetBestInterfaceEx);
+using TConvertLuidToIndexFunc = decltype(&::ConvertInterfaceLuidToIndex);
 
 // The platform calls a reader goes through.
 struct TInterfaceSource {
     TGetIfTableFunc GetIfTable;
     TGetIpAddrTableFunc GetIpAddrTable;
     TGetIfEntry2Func GetIfEntry2;
+    TGetBestInterfaceExFunc GetBestInterfaceEx;
+    TConvertLuidToIndexFunc ConvertInterfaceLuidToIndex;
+    decltype(&::NotifyRouteChange2) NotifyRouteChange2;
+    decltype(&::NotifyIpInterfaceChange) NotifyIpInterfaceChange;
+    decltype(&::CancelMibChangeNotify2) CancelMibChangeNotify2;
 };
 
 // IP Helper's own calls, from iphlpapi.dll in the system folder: loaded on first use and kept
@@ -34,6 +42,24 @@ void ReadInterfaceTable(std::vector<MIB_IFROW>& list,
 void ReadAddressTable(std::vector<MIB_IPADDRROW>& list,
                       TGetIpAddrTableFunc getIpAddrTable = IpHelper().GetIpAddrTable);
 
-// The interface's 64-bit octet counters; false when the platform cannot give them.
-bool ReadInterfaceCounters64(uint32_t index, uint64_t& in64, uint64_t& out64,
-                             TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2);
+// What the newer interface row adds: the permanent identity and the 64-bit octet counters.
+struct TInterfaceEntry2 {
+    std::string Luid; // LuidText of the interface's LUID
+    uint64_t InOctets = 0;
+    uint64_t OutOctets = 0;
+};
+
+// The interface's row by index; false when the platform cannot give it.
+bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry,
+                         TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2);
+
+// A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0.
+std::string LuidText(uint64_t luid);
+// The index that the interface with this stored LUID has now; false when it has none.
+bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
+                          TConvertLuidToIndexFunc convert = IpHelper().ConvertInterfaceLuidToIndex);
+
+// The interface that the system would send Internet traffic through: a route look-up for a
+// public IPv4 address, then for a public IPv6 address. Nothing is sent.
+bool ActiveConnectionIndex(
+    uint32_t& index, TGetBestInterfaceExFunc getBestInterfaceEx = IpHelper().GetBestInterfaceEx);

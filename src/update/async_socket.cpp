@@ -11,6 +11,8 @@ constexpr UINT kLookupMessage = WM_APP + 1;
 constexpr UINT kFirstSocketMessage = WM_APP + 16;
 constexpr UINT kSocketMessageCount = 256;
 constexpr long kSocketEvents = FD_CONNECT | FD_READ | FD_WRITE | FD_CLOSE;
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT_PTR kResumeTimer = 2;
 } // namespace
 
 // Shared by the window and the lookup thread. The thread posts its notice only while
@@ -84,17 +86,21 @@ TAsyncClientSocket::~TAsyncClientSocket() {
         ::WSACleanup();
 }
 
-bool TAsyncClientSocket::Open(const std::string& host, int32_t port) {
+bool TAsyncClientSocket::Open(const std::string& host, int32_t port, uint32_t idleMs) {
     Close();
     if (host.empty() || !winsockStarted_ || port < 0 || port > 65535)
         return false;
     port_ = port;
+    idleMs_ = idleMs;
+    lastReceived_ = ::GetTickCount();
+    if (idleMs_ > 0 && !::SetTimer(Handle(), kIdleTimer, idleMs_, nullptr))
+        return false;
     lookup_ = std::make_shared<TLookup>();
     lookup_->Target = Handle();
     try {
         std::thread(RunLookup, lookup_, host).detach();
     } catch (const std::system_error&) {
-        lookup_.reset();
+        Close();
         return false;
     }
     return true;
@@ -113,6 +119,11 @@ void TAsyncClientSocket::Close() {
     nextAddress_ = 0;
     connected_ = false;
     sendQueue_.clear();
+    // A tick already due may still arrive; the handlers check that it is still wanted.
+    ::KillTimer(Handle(), kIdleTimer);
+    ::KillTimer(Handle(), kResumeTimer);
+    idleMs_ = 0;
+    readPaused_ = false;
 }
 
 void TAsyncClientSocket::LookupDone() {
@@ -162,6 +173,8 @@ int TAsyncClientSocket::Read(char* buffer, int size, int& errorCode) {
     if (!socket_)
         return 0;
     int n = ::recv(socket_.get(), buffer, size, 0);
+    if (n > 0)
+        lastReceived_ = ::GetTickCount();
     if (n >= 0)
         return n;
     int error = ::WSAGetLastError();
@@ -169,6 +182,40 @@ int TAsyncClientSocket::Read(char* buffer, int size, int& errorCode) {
         return 0;
     errorCode = error;
     return -1;
+}
+
+// A timer, not a posted message: WM_TIMER is made only when no posted message, input or
+// painting is waiting, so a connection that always has data cannot crowd the window out.
+bool TAsyncClientSocket::ReadLater() {
+    if (!socket_ || readPaused_)
+        return true;
+    if (!::SetTimer(Handle(), kResumeTimer, USER_TIMER_MINIMUM, nullptr))
+        return false;
+    readPaused_ = true;
+    return true;
+}
+
+void TAsyncClientSocket::ResumeReading() {
+    ::KillTimer(Handle(), kResumeTimer);
+    if (!readPaused_)
+        return;
+    readPaused_ = false;
+    if (events_.Readable)
+        events_.Readable();
+}
+
+void TAsyncClientSocket::IdleTimerDue() {
+    if (idleMs_ == 0)
+        return;                                         // closed meanwhile
+    uint32_t silent = ::GetTickCount() - lastReceived_; // modulo 2^32
+    if (silent < idleMs_) {
+        if (::SetTimer(Handle(), kIdleTimer, idleMs_ - silent, nullptr))
+            return;
+        return Fail(static_cast<int>(::GetLastError()));
+    }
+    ::KillTimer(Handle(), kIdleTimer);
+    idleMs_ = 0;
+    Fail(WSAETIMEDOUT);
 }
 
 void TAsyncClientSocket::Send(const std::string& bytes) {
@@ -213,6 +260,8 @@ void TAsyncClientSocket::SocketNotice(SOCKET socket, int event, int error) {
     case FD_READ:
         if (error != 0)
             return Fail(error);
+        if (readPaused_)
+            return; // the resume timer reads on
         if (events_.Readable)
             events_.Readable();
         return;
@@ -234,6 +283,13 @@ void TAsyncClientSocket::SocketNotice(SOCKET socket, int event, int error) {
 LRESULT TAsyncClientSocket::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == kLookupMessage) {
         LookupDone();
+        return 0;
+    }
+    if (msg == WM_TIMER && (wParam == kIdleTimer || wParam == kResumeTimer)) {
+        if (wParam == kIdleTimer)
+            IdleTimerDue();
+        else
+            ResumeReading();
         return 0;
     }
     if (msg >= kFirstSocketMessage && msg < kFirstSocketMessage + kSocketMessageCount) {

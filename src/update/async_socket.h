@@ -1,5 +1,6 @@
 // An asynchronous TCP client whose notifications arrive on the thread that created it:
 // the name lookup runs on a worker thread, the connection is driven by WSAAsyncSelect.
+// A connection over which no byte arrives for its idle time fails as timed out.
 #pragma once
 #include "platform/window.h"
 
@@ -22,10 +23,15 @@ class TAsyncClientSocket : public TMessageWindow {
     ~TAsyncClientSocket() override;
 
     // Starts the lookup of host and then the connection to port; false when it cannot even
-    // start (empty host, no socket layer). Closes any previous connection first.
-    bool Open(const std::string& host, int32_t port);
+    // start (empty host, no socket layer). Closes any previous connection first. From now on,
+    // idleMs without a byte received (0: no limit) fails it with WSAETIMEDOUT.
+    bool Open(const std::string& host, int32_t port, uint32_t idleMs);
     // Bytes read (above 0); 0 when nothing can be read now; -1 on failure, with its code.
     int Read(char* buffer, int size, int& errorCode);
+    // For a reader that stopped before it drained the connection: Readable comes again once
+    // the thread's input and painting have had their turn, and not before. False when that
+    // cannot be arranged.
+    bool ReadLater();
     // Queues bytes for sending; a failure is reported through Failed.
     void Send(const std::string& bytes);
     // Closes the connection and cancels a pending lookup; nothing of it is reported after.
@@ -43,6 +49,8 @@ class TAsyncClientSocket : public TMessageWindow {
     void SocketNotice(SOCKET socket, int event, int error);
     void FlushSendQueue();
     void Fail(int code);
+    void IdleTimerDue();
+    void ResumeReading();
 
     TEvents events_;
     bool winsockStarted_ = false;
@@ -55,4 +63,7 @@ class TAsyncClientSocket : public TMessageWindow {
     UINT socketCount_ = 0;
     bool connected_ = false;
     std::string sendQueue_;
+    uint32_t idleMs_ = 0;
+    uint32_t lastReceived_ = 0; // tick count of the last byte received, or of the open
+    bool readPaused_ = false;
 };

@@ -3,7 +3,9 @@
 
 #include "app/constants.h"
 #include "platform/application.h"
+#include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "update/update_files.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -19,8 +21,10 @@ constexpr const char kNoVersionText[] = "The latest available version could not 
                                         "at this time. Please try again later";
 constexpr const char kNotVerifiedText[] =
     "The downloaded update could not be verified and was removed.";
-constexpr const char kVersionFile[] = "version.tmp";
-constexpr const char kSetupFile[] = "setup.exe";
+// With the longest reason these still fit the one-line status label.
+constexpr const char kUnreachableText[] = "Update site not reached: ";
+constexpr const char kDownloadFailedText[] = "Update download failed: ";
+constexpr const char kNotStartedText[] = "The update could not be started: ";
 
 // The environment's value, or null when it is not set.
 const char* EnvironmentValue(const char* name, std::string& buffer) {
@@ -42,11 +46,24 @@ TUpdateServer ServerFromEnvironment() {
     return ResolveUpdateServer(hostValue, portValue);
 }
 
+// The downloaded descriptor; empty when it cannot be read, which reads as no version.
+std::string ReadDescriptor(const std::wstring& path) {
+    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    std::string text(static_cast<size_t>(kMaxDescriptorBytes), '\0');
+    DWORD got = 0;
+    if (!file ||
+        !::ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &got, nullptr))
+        return {};
+    text.resize(got);
+    return text;
+}
+
 } // namespace
 
 Tf_AutoUpdate::Tf_AutoUpdate(HWND mainWindow, const TSetupPublicKey& trustedKey)
     : mainWindow_(mainWindow), trustedKey_(trustedKey), server_(ServerFromEnvironment()),
-      folder_(ExecutableDirectory()) {}
+      folder_(ExecutableFolder()) {}
 
 Tf_AutoUpdate::~Tf_AutoUpdate() {
     FormClose();
@@ -86,18 +103,26 @@ void Tf_AutoUpdate::CreateControls() {
 void Tf_AutoUpdate::FormCreate() {
     ::SetWindowTextA(l_Status, kConnectingText);
     HTTPFile->remotePath = server_.Host + kDescriptorPath;
-    HTTPFile->localPath = folder_ + kVersionFile;
+    HTTPFile->localPath = folder_ + kDescriptorFile;
+    HTTPFile->maxSize = kMaxDescriptorBytes;
     HTTPFile->OnComplete = [this](dHTTPFile& sender, int32_t bytesIn) {
         OnVersionFileDownloaded(sender, bytesIn);
+    };
+    HTTPFile->OnFailed = [this](dHTTPFile& sender, dDownloadFailure why) {
+        OnVersionFileFailed(sender, why);
     };
     HTTPFile->startDownload();
 }
 
+// Nothing runs any more: Cancel closes at once.
+void Tf_AutoUpdate::OnVersionFileFailed(dHTTPFile&, dDownloadFailure why) {
+    const std::string status = kUnreachableText + std::string(DownloadFailureText(why));
+    ::SetWindowTextA(l_Status, status.c_str());
+}
+
 void Tf_AutoUpdate::OnVersionFileDownloaded(dHTTPFile&, int32_t) {
-    const std::string versionPath = folder_ + kVersionFile;
-    std::string text;
-    ReadFileIfExists(versionPath, text);
-    const TUpdateDescriptor descriptor = ReadUpdateDescriptor(text);
+    const std::wstring versionPath = folder_ + kDescriptorFile;
+    const TUpdateDescriptor descriptor = ReadUpdateDescriptor(ReadDescriptor(versionPath));
     if (descriptor.Version < 0 || descriptor.Path.empty())
         ::MessageBoxA(Handle(), kNoVersionText, "No Version", MB_OK | MB_ICONEXCLAMATION);
     if (descriptor.Version == kOwnBuildNumber) {
@@ -117,21 +142,31 @@ void Tf_AutoUpdate::OnVersionFileDownloaded(dHTTPFile&, int32_t) {
         else
             CloseLater();
     }
-    ::DeleteFileA(versionPath.c_str());
+    ::DeleteFileW(versionPath.c_str());
 }
 
 void Tf_AutoUpdate::StartSetupDownload(const TUpdateDescriptor& descriptor) {
     setupVersion_ = descriptor.Version;
     setupSignature_ = descriptor.Signature;
+    setupPath_ = folder_ + SetupFileName(descriptor.Version);
     HTTPFile->remotePath = descriptor.Path;
-    HTTPFile->localPath = folder_ + kSetupFile;
+    HTTPFile->localPath = setupPath_;
+    HTTPFile->maxSize = kMaxDownloadBytes;
     HTTPFile->OnComplete = [this](dHTTPFile& sender, int32_t bytesIn) {
         OnUpdateFileDownloaded(sender, bytesIn);
     };
     HTTPFile->OnProgress = [this](dHTTPFile& sender, int32_t bytesIn) {
         OnUpdateFileProgress(sender, bytesIn);
     };
+    HTTPFile->OnFailed = [this](dHTTPFile& sender, dDownloadFailure why) {
+        OnUpdateFileFailed(sender, why);
+    };
     HTTPFile->startDownload();
+}
+
+void Tf_AutoUpdate::OnUpdateFileFailed(dHTTPFile&, dDownloadFailure why) {
+    const std::string status = kDownloadFailedText + std::string(DownloadFailureText(why));
+    ::SetWindowTextA(l_Status, status.c_str());
 }
 
 void Tf_AutoUpdate::OnUpdateFileProgress(dHTTPFile& Sender, int32_t bytesIn) {
@@ -143,23 +178,45 @@ void Tf_AutoUpdate::OnUpdateFileProgress(dHTTPFile& Sender, int32_t bytesIn) {
 
 void Tf_AutoUpdate::OnUpdateFileDownloaded(dHTTPFile&, int32_t) {
     ::EnableWindow(b_Cancel, FALSE);
-    const std::string setupPath = folder_ + kSetupFile;
     // Held open without write sharing from the check until the program has been started, so
     // that the file that runs is the file that was verified.
-    TFileHandle setup(::CreateFileA(setupPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    TFileHandle setup(::CreateFileW(setupPath_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!setup || !VerifySetupSignature(setup.get(), setupVersion_, setupSignature_, trustedKey_)) {
         setup.reset();
-        ::DeleteFileA(setupPath.c_str());
+        ::DeleteFileW(setupPath_.c_str());
         ::MessageBoxA(Handle(), kNotVerifiedText, "Update Not Verified",
                       MB_OK | MB_ICONEXCLAMATION);
         CloseLater();
         return;
     }
-    // The full path: a bare "setup.exe" would be searched for, and might find another file.
-    ::ShellExecuteA(Handle(), "open", setupPath.c_str(), nullptr, folder_.c_str(), SW_SHOWNORMAL);
+    DWORD error = StartSetupProgram();
     setup.reset();
+    if (error != 0) {
+        ::DeleteFileW(setupPath_.c_str());
+        const std::string text =
+            ErrorBoxText(kNotStartedText + SystemErrorMessage(static_cast<int>(error)));
+        ::MessageBoxA(Handle(), text.c_str(), "Update Not Started", MB_OK | MB_ICONERROR);
+        CloseLater(); // the application stays
+        return;
+    }
     ::PostMessageA(mainWindow_, WM_CLOSE, 0, 0);
+}
+
+DWORD Tf_AutoUpdate::StartSetupProgram() const {
+    SHELLEXECUTEINFOW info{};
+    info.cbSize = sizeof info;
+    // The shell shows no error of its own: the caller reports it.
+    info.fMask = SEE_MASK_NOASYNC | SEE_MASK_FLAG_NO_UI;
+    info.hwnd = Handle();
+    info.lpVerb = L"open";
+    info.lpFile = setupPath_.c_str(); // in full: a bare name would be searched for
+    info.lpDirectory = folder_.c_str();
+    info.nShow = SW_SHOWNORMAL;
+    if (::ShellExecuteExW(&info))
+        return 0;
+    DWORD error = ::GetLastError();
+    return error != 0 ? error : ERROR_CAN_NOT_COMPLETE;
 }
 
 void Tf_AutoUpdate::b_CancelClick() {
@@ -173,6 +230,12 @@ void Tf_AutoUpdate::b_CancelClick() {
     if (HTTPFile && HTTPFile->busy())
         HTTPFile->abortDownload();
     CloseLater();
+}
+
+void Tf_AutoUpdate::Cancel() {
+    if (HTTPFile && HTTPFile->busy())
+        HTTPFile->abortDownload();
+    Close();
 }
 
 void Tf_AutoUpdate::FormClose() {

@@ -22,6 +22,8 @@ class Tf_AutoUpdate : public TDialog {
     ~Tf_AutoUpdate() override;
     // Creates the window over the main window, starts the check and runs modally until closed.
     void Execute();
+    // The application is closing: a running download is cancelled, its partial file deleted.
+    void Cancel() override;
 
   protected:
     void OnCommand(int id, int code, HWND control) override;
@@ -32,9 +34,14 @@ class Tf_AutoUpdate : public TDialog {
     void CreateControls();
     void FormCreate();
     void OnVersionFileDownloaded(dHTTPFile& Sender, int32_t bytesIn);
+    void OnVersionFileFailed(dHTTPFile& Sender, dDownloadFailure why);
     void StartSetupDownload(const TUpdateDescriptor& descriptor);
     void OnUpdateFileProgress(dHTTPFile& Sender, int32_t bytesIn);
     void OnUpdateFileDownloaded(dHTTPFile& Sender, int32_t bytesIn);
+    void OnUpdateFileFailed(dHTTPFile& Sender, dDownloadFailure why);
+    // Starts the verified setup program, still held open so that it cannot change meanwhile;
+    // 0, or the system's error code.
+    DWORD StartSetupProgram() const;
     void b_CancelClick();
     void FormClose();
     // Closing from inside a component event waits for the modal loop, so that the component
@@ -44,7 +51,8 @@ class Tf_AutoUpdate : public TDialog {
     HWND mainWindow_;
     const TSetupPublicKey& trustedKey_;
     TUpdateServer server_;
-    std::string folder_; // the executable's, with its separator
+    std::wstring folder_; // the executable's, with its separator
+    std::wstring setupPath_;
     std::unique_ptr<dHTTPFile> HTTPFile;
     HWND l_Status = nullptr;
     HWND DownloadProgress = nullptr;

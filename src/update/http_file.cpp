@@ -3,22 +3,47 @@
 
 #include "platform/file_io.h"
 #include "update/async_socket.h"
+#include "update/update_files.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace {
+
 constexpr int kReadBlock = 513;
+// Reads per notification: 64 KiB at most, then the window's other messages come first.
+constexpr int kReadsPerNotification = 128;
+
+dDownloadFailure FailureOfSocketError(int code) {
+    switch (code) {
+    case WSAHOST_NOT_FOUND:
+    case WSANO_DATA:
+    case WSATRY_AGAIN:
+    case WSANO_RECOVERY:
+        return dDownloadFailure::HostNotFound;
+    case WSAECONNREFUSED:
+        return dDownloadFailure::Refused;
+    case WSAENETDOWN:
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH:
+        return dDownloadFailure::Unreachable;
+    case WSAETIMEDOUT:
+        return dDownloadFailure::TimedOut;
+    default:
+        return dDownloadFailure::ConnectionLost;
+    }
 }
+
+} // namespace
 
 dHTTPFile::dHTTPFile() {
     TAsyncClientSocket::TEvents events;
     events.Connected = [this] { SocketConnected(); };
-    events.Readable = [this] { SocketReadable(false); };
+    events.Readable = [this] { SocketReadable(); };
     events.Closed = [this] { SocketClosed(); };
-    events.Failed = [this](int) {
+    events.Failed = [this](int code) {
         if (busy_)
-            Cancel(); // failures are silent: the missing OnComplete tells
+            Fail(FailureOfSocketError(code));
     };
     socket_ = std::make_unique<TAsyncClientSocket>(std::move(events));
     periodStartTick_ = ::GetTickCount();
@@ -34,24 +59,27 @@ void dHTTPFile::startDownload() {
     if (busy_)
         throw dEAlreadyHasTask();
     busy_ = true;
-    HANDLE file = ::CreateFileA(localPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = ::CreateFileW(localPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         int error = static_cast<int>(::GetLastError());
         busy_ = false;
-        throw EFCreateError(localPath, SystemErrorMessage(error));
+        throw EFCreateError(PathForMessage(localPath), SystemErrorMessage(error));
     }
     file_.reset(file);
     filePath_ = localPath;
     fileSize_ = 0;
     writeFailed_ = false;
+    serverClosed_ = false;
     socket_->Close();
     response_.Reset();
+    response_.SetBodyLimit(maxSize);
     bytesIn_ = 0;
     location_ = NormaliseLocation(remotePath);
     ++download_;
-    if (!socket_->Open(location_.Host, remotePort))
-        Cancel();
+    if (!socket_->Open(location_.Host, remotePort, idleTimeout))
+        Fail(location_.Host.empty() ? dDownloadFailure::HostNotFound
+                                    : dDownloadFailure::ConnectionLost);
 }
 
 void dHTTPFile::abortDownload() {
@@ -65,8 +93,16 @@ void dHTTPFile::Cancel() {
     if (wasConnected)
         ResetProgress();
     file_.reset();
-    ::DeleteFileA(filePath_.c_str()); // may be gone already: nothing to report
+    ::DeleteFileW(filePath_.c_str()); // may be gone already: nothing to report
     busy_ = false;
+}
+
+void dHTTPFile::Fail(dDownloadFailure why) {
+    Cancel();
+    if (!OnFailed)
+        return;
+    dDownloadFailEvent handler = OnFailed; // the handler may reassign OnFailed
+    handler(*this, why);                   // last: the handler may restart or destroy us
 }
 
 void dHTTPFile::ResetProgress() {
@@ -109,28 +145,32 @@ void dHTTPFile::WriteBody(const char* data, size_t size) {
     bytesIn_ = static_cast<int32_t>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
 }
 
-// Drains the socket in reads of at most 513 bytes, then evaluates progress, the speed sample
-// and completion once. On a close only data that came with it is evaluated.
-void dHTTPFile::SocketReadable(bool closing) {
+// Reads a bounded number of blocks of at most 513 bytes, then evaluates progress, the speed
+// sample and completion once. What is left is read at the socket's next turn.
+void dHTTPFile::SocketReadable() {
     if (!busy_)
         return;
     char buffer[kReadBlock];
-    bool readAny = false;
+    bool readAny = false, drained = false;
     const auto sink = [this](const char* data, size_t size) { WriteBody(data, size); };
-    for (;;) {
+    for (int reads = 0; reads < kReadsPerNotification && !drained; ++reads) {
         int error = 0;
         int n = socket_->Read(buffer, kReadBlock, error);
         if (n < 0)
-            return Cancel(); // receive failure
-        if (n == 0)
-            break;
-        readAny = true;
-        // A header that never ends, or a file that cannot be written, ends it as an error.
-        if (!response_.Feed(buffer, static_cast<size_t>(n), sink) || writeFailed_)
-            return Cancel();
+            return Fail(FailureOfSocketError(error));
+        drained = n == 0;
+        readAny = readAny || n > 0;
+        if (n > 0 && !response_.Feed(buffer, static_cast<size_t>(n), sink))
+            return Fail(response_.Refusal() == THttpResponse::TRefusal::TooLarge
+                            ? dDownloadFailure::TooLarge
+                            : dDownloadFailure::BadReply);
+        if (writeFailed_)
+            return Fail(dDownloadFailure::WriteFailed);
     }
-    if (closing && !readAny)
-        return;
+    if (!drained && !socket_->ReadLater())
+        return Fail(dDownloadFailure::ConnectionLost);
+    if (serverClosed_ && !readAny && drained)
+        return Fail(dDownloadFailure::ConnectionLost);
     int32_t declared = response_.DeclaredLength();
     if (declared > 0) {
         percentDone_ = PercentDone(declared, bytesIn_);
@@ -145,7 +185,9 @@ void dHTTPFile::SocketReadable(bool closing) {
     }
     // Before the header has ended nothing is known, not even an empty body.
     if (response_.HeaderReceived() && fileSize_ == int64_t{declared})
-        Complete();
+        return Complete();
+    if (serverClosed_ && drained)
+        Fail(dDownloadFailure::ConnectionLost); // ended before the declared length
 }
 
 void dHTTPFile::Complete() {
@@ -159,16 +201,11 @@ void dHTTPFile::Complete() {
     handler(*this, bytesIn_);                  // last: the handler may restart or destroy us
 }
 
+// The server has closed its side: what it sent before is read, then the download completes
+// or, short of its length, fails.
 void dHTTPFile::SocketClosed() {
     if (!busy_)
         return;
-    std::weak_ptr<char> alive = life_;
-    uint64_t download = download_;
-    SocketReadable(true); // data that arrived together with the close
-    if (alive.expired() || download_ != download || !busy_)
-        return;
-    socket_->Close();
-    ResetProgress();
-    file_.reset(); // the partial file stays
-    busy_ = false;
+    serverClosed_ = true;
+    SocketReadable();
 }

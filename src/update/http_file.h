@@ -1,5 +1,7 @@
 // dHTTPFile: fetches one file with a single HTTP/1.0 GET into a local file, driven by socket
-// notifications on the user-interface thread; it reports start, progress and completion.
+// notifications on the user-interface thread; it reports start, progress, completion and
+// failure. A download is bounded in size and in silence, and one notification does a bounded
+// amount of work, so the window goes on answering whatever the server sends.
 #pragma once
 #include "platform/handle.h"
 #include "update/http_response.h"
@@ -15,6 +17,10 @@ class TAsyncClientSocket;
 
 // Sender and the body bytes received so far in the current download.
 using dDownloadNotifyEvent = std::function<void(dHTTPFile& Sender, int32_t bytesIn)>;
+using dDownloadFailEvent = std::function<void(dHTTPFile& Sender, dDownloadFailure why)>;
+
+// The largest body a download accepts unless told otherwise.
+inline constexpr int64_t kMaxDownloadBytes = 256 * 1024 * 1024;
 
 class dEFileDownloadError : public std::runtime_error {
   public:
@@ -35,11 +41,16 @@ class dHTTPFile {
 
     int32_t speedInterval = 1000; // ms, shortest speed-sampling period
     int32_t remotePort = 80;
-    std::string localPath;
+    uint32_t idleTimeout = 30000;        // ms without a byte received after which it fails
+    int64_t maxSize = kMaxDownloadBytes; // a larger body, declared or received, fails
+    std::wstring localPath;
     std::string remotePath; // [scheme "://"] host "/" path; shortened when a download starts
     dDownloadNotifyEvent OnStart;
     dDownloadNotifyEvent OnProgress; // only while the response declares a positive length
     dDownloadNotifyEvent OnComplete; // fired last, once the component is idle
+    // Fired last, once the component is idle and the partial file deleted: the connection
+    // failed, went silent or ended early, or the reply was refused. Not after abortDownload.
+    dDownloadFailEvent OnFailed;
 
     bool busy() const { return busy_; }
     int32_t bytesIn() const { return bytesIn_; }
@@ -53,9 +64,10 @@ class dHTTPFile {
 
   private:
     void SocketConnected();
-    void SocketReadable(bool closing);
+    void SocketReadable();
     void SocketClosed();
     void Cancel();
+    void Fail(dDownloadFailure why);
     void Complete();
     void ResetProgress();
     void WriteBody(const char* data, size_t size);
@@ -67,9 +79,10 @@ class dHTTPFile {
     THttpResponse response_;
     THttpLocation location_;
     TFileHandle file_;
-    std::string filePath_; // the file of the running download
+    std::wstring filePath_; // the file of the running download
     int64_t fileSize_ = 0;
     bool writeFailed_ = false;
+    bool serverClosed_ = false; // the rest is read, then the download ends
     bool busy_ = false;
     int32_t bytesIn_ = 0;
     uint8_t percentDone_ = 0;

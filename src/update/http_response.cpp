@@ -1,6 +1,7 @@
 // Response handling of the download component: pure functions and the header state machine.
 #include "update/http_response.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -117,35 +118,70 @@ bool SpeedSampleDue(uint32_t now, uint32_t periodStart, int32_t interval) {
     return int64_t{elapsed} >= int64_t{interval};
 }
 
+const char* DownloadFailureText(dDownloadFailure why) {
+    switch (why) {
+    case dDownloadFailure::HostNotFound:
+        return "name not found";
+    case dDownloadFailure::Refused:
+        return "connection refused";
+    case dDownloadFailure::Unreachable:
+        return "network unreachable";
+    case dDownloadFailure::TimedOut:
+        return "timed out";
+    case dDownloadFailure::ConnectionLost:
+        return "connection cut off";
+    case dDownloadFailure::TooLarge:
+        return "reply too large";
+    case dDownloadFailure::BadReply:
+        return "invalid reply";
+    case dDownloadFailure::WriteFailed:
+        return "file not written";
+    }
+    return "failed";
+}
+
 void THttpResponse::Reset() {
     pending_.clear();
     lines_.clear();
     declared_ = 0;
     headerReceived_ = false;
+    bodyBytes_ = 0;
+    refusal_ = TRefusal::None;
+}
+
+bool THttpResponse::Refuse(TRefusal why) {
+    refusal_ = why;
+    pending_.clear();
+    return false;
+}
+
+bool THttpResponse::PassBody(const char* data, size_t size, const TBodySink& sink) {
+    const int64_t limit = declared_ > 0 ? std::min<int64_t>(declared_, bodyLimit_) : bodyLimit_;
+    if (static_cast<int64_t>(size) > limit - bodyBytes_)
+        return Refuse(TRefusal::TooLarge);
+    bodyBytes_ += static_cast<int64_t>(size);
+    if (size > 0)
+        sink(data, size);
+    return true;
 }
 
 bool THttpResponse::Feed(const char* data, size_t size, const TBodySink& sink) {
-    if (headerReceived_) {
-        if (size > 0)
-            sink(data, size);
-        return true;
-    }
+    if (refusal_ != TRefusal::None)
+        return false;
+    if (headerReceived_)
+        return PassBody(data, size, sink);
     size_t searchFrom = pending_.size() >= 3 ? pending_.size() - 3 : 0;
     pending_.append(data, size);
     size_t end = pending_.find(kTerminator, searchFrom);
-    if (end == std::string::npos) {
-        if (pending_.size() <= kMaxHeaderBytes)
-            return true;
-        pending_.clear();
-        return false;
-    }
+    if (end == std::string::npos)
+        return pending_.size() <= kMaxHeaderBytes || Refuse(TRefusal::HeaderTooLong);
     lines_ = SplitHeaderLines(std::string_view(pending_).substr(0, end));
     declared_ = ::DeclaredLength(lines_);
     headerReceived_ = true;
+    if (declared_ > bodyLimit_)
+        return Refuse(TRefusal::TooLarge);
+    std::string header = std::move(pending_);
+    pending_ = std::string();
     size_t bodyStart = end + kTerminator.size();
-    if (bodyStart < pending_.size())
-        sink(pending_.data() + bodyStart, pending_.size() - bodyStart);
-    pending_.clear();
-    pending_.shrink_to_fit();
-    return true;
+    return PassBody(header.data() + bodyStart, header.size() - bodyStart, sink);
 }

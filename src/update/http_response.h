@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,26 +35,53 @@ uint8_t PercentDone(int32_t declaredLength, int32_t bytesIn);
 // at 2^32.
 bool SpeedSampleDue(uint32_t now, uint32_t periodStart, int32_t interval);
 
+// Why a download ended without its file.
+enum class dDownloadFailure {
+    HostNotFound,
+    Refused,
+    Unreachable,
+    TimedOut,
+    ConnectionLost,
+    TooLarge,
+    BadReply,
+    WriteFailed
+};
+
+// A few words for the user, such as "connection refused".
+const char* DownloadFailureText(dDownloadFailure why);
+
 // One response, fed with the blocks as they are read. Header bytes are collected until
 // CR LF CR LF has been seen, so that no part of a header reaches the body, whatever the reads.
+// The body is bounded by its declared length and by a limit of the caller's.
 class THttpResponse {
   public:
     // A header that has not ended after this many bytes is refused.
     static constexpr size_t kMaxHeaderBytes = 64 * 1024;
+    enum class TRefusal { None, HeaderTooLong, TooLarge };
     using TBodySink = std::function<void(const char* data, size_t size)>;
 
+    // The most body bytes accepted, whatever the header declares; Reset keeps it.
+    void SetBodyLimit(int64_t maxBytes) { bodyLimit_ = maxBytes; }
     void Reset();
-    // Hands the body bytes of the block to sink; false when the header grew past the bound
-    // (nothing is handed on then).
+    // Hands the body bytes of the block to sink; false once the response is refused: a header
+    // past its bound, a declared length above the limit, or more body than declared or allowed.
+    // Nothing of a refused block is handed on.
     bool Feed(const char* data, size_t size, const TBodySink& sink);
 
+    TRefusal Refusal() const { return refusal_; }
     bool HeaderReceived() const { return headerReceived_; }
     const std::vector<std::string>& HeaderLines() const { return lines_; }
     int32_t DeclaredLength() const { return declared_; }
 
   private:
+    bool PassBody(const char* data, size_t size, const TBodySink& sink);
+    bool Refuse(TRefusal why);
+
     std::string pending_; // header bytes before the terminator
     std::vector<std::string> lines_;
     int32_t declared_ = 0;
     bool headerReceived_ = false;
+    int64_t bodyBytes_ = 0;
+    int64_t bodyLimit_ = std::numeric_limits<int64_t>::max();
+    TRefusal refusal_ = TRefusal::None;
 };

@@ -16,7 +16,7 @@ std::string_view TrimBlanks(std::string_view s) {
 } // namespace
 
 TUpdateDescriptor ReadUpdateDescriptor(std::string_view iniText) {
-    TMemIniFile ini("version.tmp", iniText);
+    TMemIniFile ini("corvane-update.tmp", iniText);
     TUpdateDescriptor descriptor;
     descriptor.Version = ini.QueryInt("build", "version", -1);
     descriptor.Path = ini.QueryText("build", "path", "");

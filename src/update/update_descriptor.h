@@ -18,6 +18,8 @@ TUpdateDescriptor ReadUpdateDescriptor(std::string_view iniText);
 // Our update server; an environment value, when set and not empty, takes its place.
 inline constexpr const char kDefaultUpdateHost[] = "update.corvane-meter.net";
 inline constexpr const char kDescriptorPath[] = "/udf/wendrel.udf";
+// A few hundred bytes in practice; anything beyond this is not a descriptor.
+inline constexpr int64_t kMaxDescriptorBytes = 64 * 1024;
 inline constexpr int32_t kDefaultUpdatePort = 80;
 
 struct TUpdateServer {

@@ -43,6 +43,23 @@ TEST(SnapPositionTest, ZeroExemptionIsOnlyForBothCoordinatesZero) {
     EXPECT_EQ(left, 0);
 }
 
+TEST(MoveIntoWorkAreaTest, ComesBackAsLittleAsItTakes) {
+    struct {
+        int left, top, width, wantLeft, wantTop;
+    } const cases[] = {
+        {300, -32768, 180, 300, 0},  // above every monitor: only the top moves
+        {5000, 100, 180, 1100, 100}, // right of it: the right edge onto the work area's
+        {-3000, 2000, 180, 0, 766},  // below and left of it
+        {-3000, 100, 2000, 0, 100},  // wider than the work area: its left edge counts
+    };
+    for (const auto& c : cases) {
+        int left = c.left, top = c.top;
+        MoveIntoWorkArea(left, top, c.width, 228, kWorkArea);
+        EXPECT_EQ(left, c.wantLeft) << "from " << c.left << "," << c.top;
+        EXPECT_EQ(top, c.wantTop) << "from " << c.left << "," << c.top;
+    }
+}
+
 TEST(MainLayoutTest, DesignSizeGivesTheDesignPlaces) {
     TMainLayout l = LayoutMainWindow(170, 194, 96);
     EXPECT_EQ(l.Image.Left, 55);

@@ -177,6 +177,49 @@ TEST(TrayIconVisibility, DestructionDeletesTheIcon) {
     EXPECT_EQ(id, shell.Last().Data.uID);
 }
 
+// The text of a notice window: its one static control.
+std::string NoticeText(HWND notice) {
+    char text[256] = "";
+    ::GetWindowTextA(::FindWindowExA(notice, nullptr, "Static", nullptr), text, sizeof text);
+    return text;
+}
+
+TEST(TrayIconNotice, BalloonFromAShownIconElseAWindowOfItsOwn) {
+    TShellRecorder shell;
+    TCoolTrayIcon icon(nullptr, shell.Function());
+    icon.SetIconVisible(true);
+    icon.ShowNotice("Corvane", "80% of the quota reached");
+    const NOTIFYICONDATAA& balloon = shell.Last().Data;
+    EXPECT_EQ(static_cast<DWORD>(NIM_MODIFY), shell.Last().Message);
+    EXPECT_TRUE(balloon.uFlags & NIF_INFO);
+    EXPECT_STREQ("80% of the quota reached", balloon.szInfo);
+    EXPECT_STREQ("Corvane", balloon.szInfoTitle);
+    EXPECT_EQ(nullptr, icon.NoticeWindow());
+    icon.SetHint("next second");
+    EXPECT_FALSE(shell.Last().Data.uFlags & NIF_INFO) << "a tip change shows no balloon again";
+    EXPECT_EQ(0, shell.Last().Data.szInfo[0]);
+
+    // The shell refuses, then the icon is hidden: each time a window of its own instead.
+    shell.Result = FALSE;
+    icon.ShowNotice("Corvane", "first");
+    ASSERT_NE(nullptr, icon.NoticeWindow());
+    const HWND first = icon.NoticeWindow();
+    EXPECT_EQ("first", NoticeText(first));
+    shell.Result = TRUE;
+    icon.SetIconVisible(false);
+    const size_t calls = shell.Calls.size();
+    icon.ShowNotice("Corvane", "At this rate the quota runs out on 26/03/2025");
+    EXPECT_EQ(calls, shell.Calls.size()) << "no balloon for a hidden icon";
+    EXPECT_FALSE(::IsWindow(first)) << "the newer notice replaces the older";
+    const HWND notice = icon.NoticeWindow();
+    ASSERT_NE(nullptr, notice);
+    EXPECT_TRUE(::IsWindowVisible(notice));
+    EXPECT_NE(notice, ::GetForegroundWindow()) << "a notice takes no focus";
+    EXPECT_EQ("At this rate the quota runs out on 26/03/2025", NoticeText(notice));
+    ::SendMessageA(notice, WM_LBUTTONDOWN, 0, 0);
+    EXPECT_EQ(nullptr, icon.NoticeWindow()) << "a click closes it";
+}
+
 TEST(TrayIconHandlerWindow, OneHiddenTopLevelWindowLivesWithTheIcons) {
     auto first = std::make_unique<TCoolTrayIcon>(nullptr);
     HWND window = first->CallbackWindow();

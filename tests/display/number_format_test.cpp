@@ -81,6 +81,34 @@ TEST(FormatStatNumber, OddInputsGiveText) {
     EXPECT_EQ(FormatStatNumber(-std::numeric_limits<long double>::infinity(), 2, '.'), "-INF");
 }
 
+// The stack form takes the big-number path too (fractions with a full 64-bit mantissa), with
+// the same digits, and refuses only what does not fit.
+TEST(FormatStatNumber, StackFormGivesTheSameText) {
+    const long double values[] = {100.0L / 3,
+                                  1.0L / 3,
+                                  2.0L / 3 / 1024,
+                                  1e-7L / 3,
+                                  1e15L / 7,
+                                  1234.625L,
+                                  -1.5L,
+                                  -0.001L,
+                                  LDBL_TRUE_MIN,
+                                  1e20L,
+                                  std::numeric_limits<long double>::infinity()};
+    for (long double value : values) {
+        for (int decimals : {0, 2, 9}) {
+            EXPECT_EQ(FormatStatFigure(value, decimals, ',').View(),
+                      FormatStatNumber(value, decimals, ','))
+                << static_cast<double>(value) << " at " << decimals;
+        }
+    }
+    EXPECT_EQ(FormatStatFigure(1.0L / 3, 9, '.').View(), "0.333333333");
+    EXPECT_EQ(FormatStatFigure(-0.0L, 2, '.').View(), "0.00");
+    EXPECT_EQ(FormatStatFigure(std::numeric_limits<long double>::quiet_NaN(), 2, '.').View(),
+              "NAN");
+    EXPECT_THROW(FormatStatFigure(1e30L, 2, '.'), std::length_error);
+}
+
 TEST(FormatStatExact, BinaryMatchesTheLongDoubleForm) {
     const uint64_t samples[] = {0, 1, 511, 512, 1536, 1294598144, 4294967295, 1099511627775};
     for (uint64_t bytes : samples) {

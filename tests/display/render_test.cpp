@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "log/calendar.h"
 #include "traffic/counters.h"
 
 namespace {
@@ -143,9 +144,9 @@ std::vector<TExpectedTag> ExpectedTags() {
 // One rendering by a renderer of its own: the first tick after a template change.
 std::string RenderStatistics(const std::string& text, int decimals,
                              const TMonitorCounters& counters, const TLogTotals& totals,
-                             char separator) {
+                             char separator, const TQuotaFigures& quota = TQuotaFigures()) {
     TStatisticsRenderer renderer;
-    return renderer.Render(text, decimals, counters, totals, separator);
+    return renderer.Render(text, decimals, counters, totals, separator, quota);
 }
 
 std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char separator) {
@@ -283,6 +284,51 @@ TEST(RenderStatistics, OneRendererFollowsTemplateAndFiguresFromTickToTick) {
     c.TotalOut = 3 << 20;
     EXPECT_EQ(renderer.Render("%MBin%MBout%", 0, c, TLogTotals(), '.'), "%MBin3");
     EXPECT_EQ(renderer.Render("%MBin%%MBout%", 0, c, TLogTotals(), '.'), "13");
+}
+
+// The billing period's tags, worked out by hand: 300.5 MB in and 123456789 bytes out from 15
+// March to 14 April, seen on 20 March, with what comes in counted against 1000 MB; and 150 MB
+// out against 100 MB counting what goes out, two days before the period ends.
+TEST(RenderStatistics, BillingPeriodTags) {
+    const TQuotaFigures under = QuotaFiguresOf({1000, 15, ldIn}, EncodeDate(2025, 3, 20) + 0.5,
+                                               {300 * MB + MB / 2, 123456789}, {});
+    const TQuotaFigures over =
+        QuotaFiguresOf({100, 1, ldOut}, EncodeDate(2025, 2, 27), {0, 150 * MB}, {});
+    struct Case {
+        const TQuotaFigures& figures;
+        const char* tag;
+        const char* twoPlaces;
+        const char* noPlaces;
+    };
+    const Case cases[] = {
+        {under, "%MBinoutthisperiod%", "418.24", "418"},
+        {under, "%MBinthisperiod%", "300.50", "301"},
+        {under, "%MBoutthisperiod%", "117.74", "118"},
+        {under, "%GBinoutthisperiod%", "0.41", "0"},
+        {under, "%GBinthisperiod%", "0.29", "0"},
+        {under, "%GBoutthisperiod%", "0.11", "0"},
+        {under, "%MBleftthisperiod%", "699.50", "700"},
+        {under, "%GBleftthisperiod%", "0.68", "1"},
+        {under, "%quotapercent%", "30.05", "30"},
+        {under, "%daysleftthisperiod%", "26", "26"},
+        {under, "%MBperdayleft%", "26.90", "27"},
+        {over, "%MBoutthisperiod%", "150.00", "150"},
+        {over, "%MBleftthisperiod%", "0.00", "0"},
+        {over, "%quotapercent%", "150.00", "150"},
+        {over, "%daysleftthisperiod%", "2", "2"},
+        {over, "%MBperdayleft%", "0.00", "0"},
+    };
+    std::string all, allExpected;
+    for (const Case& c : cases) {
+        EXPECT_EQ(RenderStatistics(c.tag, 2, {}, {}, '.', c.figures), c.twoPlaces) << c.tag;
+        EXPECT_EQ(RenderStatistics(c.tag, 0, {}, {}, '.', c.figures), c.noPlaces) << c.tag;
+        if (&c.figures == &under) {
+            all += std::string(c.tag) + "%MBin% ";
+            allExpected += std::string(c.twoPlaces) + "0.00 ";
+        }
+    }
+    // Beside every earlier tag and in one text, each keeps its own value.
+    EXPECT_EQ(RenderStatistics(all, 2, {}, {}, '.', under), allExpected);
 }
 
 TEST(QuotaFigures, HintAndPosition) {

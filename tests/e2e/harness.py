@@ -1,6 +1,7 @@
 """Runs corvane.exe under Wine in a temporary folder and drives it as a user would:
 window messages through wprobe.exe (a Windows program in the same prefix), real mouse input
 through xdotool, screenshots through ImageMagick."""
+import datetime
 import os
 import shutil
 import struct
@@ -14,9 +15,13 @@ EXE = os.environ.get("CORVANE_EXE", os.path.join(ROOT, "build", "windows", "src"
 WPROBE = os.environ.get("WPROBE_EXE", os.path.join(ROOT, "build", "windows", "tests", "e2e", "wprobe.exe"))
 SHOTS = os.environ.get("CORVANE_SHOTS", os.path.join(ROOT, "build", "screenshots"))
 WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
+# Put before every Wine command, e.g. ["ip", "netns", "exec", NAME] to run inside a namespace.
+COMMAND_PREFIX = []
 
 WM_CLOSE = 0x0010
 WM_COMMAND = 0x0111
+WM_TIMER = 0x0113
+TIMER_AUTOSAVE = 2  # the main window's autosave timer
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 IDOK = 1
@@ -41,18 +46,65 @@ def wait_until(predicate, timeout=30.0, interval=0.1):
     return value
 
 
+class ProbeError(RuntimeError):
+    """A probe that gave no answer, however often it was asked: the test cannot tell."""
+
+
+PROBE_ATTEMPTS = 3
+
+
+def answered(command, run, attempts=PROBE_ATTEMPTS):
+    """Calls run() until it gives an answer and returns it. run returns (answer, None), or
+    (None, why) when the call failed (Wine did not start the program, it crashed or hung): such
+    a call says nothing about what was asked and is made again, after a short pause for a
+    machine under load."""
+    failures = []
+    for attempt in range(attempts):
+        if attempt:
+            time.sleep(attempt)
+        answer, why = run()
+        if why is None:
+            return answer
+        failures.append(why)
+    raise ProbeError(f"{command} gave no answer in {attempts} calls: {'; '.join(failures)}")
+
+
 def probe(*args, check=True, timeout=60):
-    # Output through a file, not a pipe: a Wine service started by the probe would inherit a
-    # pipe and keep it open long after the probe has ended.
-    with tempfile.TemporaryFile() as out:
-        completed = subprocess.run([WINE, WPROBE, *map(str, args)], env=wine_env(), stdout=out,
-                                   stderr=subprocess.DEVNULL, stdin=subprocess.DEVNULL,
-                                   timeout=timeout)
-        out.seek(0)
-        result = subprocess.CompletedProcess(completed.args, completed.returncode, out.read(), b"")
+    """Runs wprobe.exe and returns its answer: a non-zero exit code is the probe's own "no"
+    (no such window, a message refused), never a call that failed; those are retried."""
+    def run():
+        # Output through files, not pipes: a Wine service started by the probe would inherit
+        # a pipe and keep it open long after the probe has ended.
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            try:
+                completed = subprocess.run([*COMMAND_PREFIX, WINE, WPROBE, *map(str, args)], env=wine_env(),
+                                           stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                                           timeout=timeout)
+            except subprocess.TimeoutExpired:
+                return None, f"no end in {timeout} s"
+            out.seek(0)
+            err.seek(0)
+            stdout, stderr = out.read(), err.read()
+        # wprobe's last line on standard error, written as it ends.
+        if stderr.rstrip().endswith(b"wprobe answered %d" % completed.returncode):
+            return subprocess.CompletedProcess(completed.args, completed.returncode, stdout,
+                                               b""), None
+        return None, f"exit code {completed.returncode} {stderr[-200:]!r}"
+
+    result = answered(f"wprobe {args}", run)
     if check and result.returncode != 0:
-        raise AssertionError(f"wprobe {args} failed: {result.returncode}")
+        raise AssertionError(f"wprobe {args} answered {result.returncode}")
     return result
+
+
+def visible_windows(cls, title=None):
+    """Visible top-level windows of a class (and title), frontmost first."""
+    found = []
+    for line in probe("list").stdout.decode("latin-1").splitlines():
+        fields = line.split("\t")
+        if len(fields) > 3 and fields[1] == cls and fields[3] == "1" and title in (None, fields[2]):
+            found.append(fields[0])
+    return found
 
 
 def parse_info(text):
@@ -76,9 +128,11 @@ def read_log(path):
 class Corvane:
     """One corvane.exe in its own temporary folder."""
 
-    def __init__(self, config=None, files=None, env=None):
+    def __init__(self, config=None, files=None, env=None, folder=None):
         self.env = dict(wine_env(), **(env or {}))
-        self.dir = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.root = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.dir = os.path.join(self.root, folder) if folder else self.root
+        os.makedirs(self.dir, exist_ok=True)
         shutil.copy(EXE, os.path.join(self.dir, "corvane.exe"))
         if config is not None:
             self.write("config.ini", config.replace("\n", "\r\n").encode("latin-1"))
@@ -98,9 +152,15 @@ class Corvane:
         with open(self.path(name), "rb") as f:
             return f.read()
 
-    def start(self, title="Corvane"):
-        self.proc = subprocess.Popen([WINE, self.path("corvane.exe")], cwd=self.dir, env=self.env,
+    def spawn(self):
+        """Starts the program without waiting for its window."""
+        self.proc = subprocess.Popen([*COMMAND_PREFIX, WINE, self.path("corvane.exe")], cwd=self.dir,
+                                     env=self.env,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        return self.proc
+
+    def start(self, title="Corvane"):
+        self.spawn()
         result = probe("wait", title, 90000, check=False, timeout=120)
         if result.returncode != 0:
             raise AssertionError("the main window did not appear")
@@ -165,6 +225,11 @@ class Corvane:
     def close(self):
         self.post(WM_CLOSE)
 
+    def stamp(self, name):
+        """Changes whenever the file is written or replaced."""
+        st = os.stat(self.path(name))
+        return st.st_ino, st.st_mtime_ns, st.st_size
+
     def wait_exit(self, timeout=60):
         return self.proc.wait(timeout=timeout)
 
@@ -183,15 +248,24 @@ class Corvane:
         if self.proc and self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait(timeout=30)
-        shutil.rmtree(self.dir, ignore_errors=True)
+        shutil.rmtree(self.root, ignore_errors=True)
 
 
 class CorvaneTestCase(unittest.TestCase):
-    def launch(self, config=None, files=None, env=None):
-        app = Corvane(config, files, env)
+    def launch(self, config=None, files=None, env=None, folder=None):
+        app = Corvane(config, files, env, folder)
         self.addCleanup(app.cleanup)
         app.start()
         return app
+
+    def close_and_read_today(self, app):
+        """Closes Corvane, which saves its log, and gives today's record's bytes in and out."""
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        today = float((datetime.date.today() - datetime.date(1899, 12, 30)).days)
+        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
+        self.assertEqual(len(records), 1)
+        return records[0][1], records[0][2]
 
 
 def xdotool(*args):

@@ -7,9 +7,15 @@ import threading
 import time
 import unittest
 
-from harness import CorvaneTestCase, IDOK, WM_COMMAND, probe, wait_until, xdotool
+from harness import (CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WM_COMMAND, WM_TIMER, log_record, probe,
+                     visible_windows, wait_until, xdotool)
 
+IDM_SETTINGS = 40001
+IDM_ABOUT = 40002
 IDM_CHECKUPDATES = 40003
+IDM_CLOSE = 40005
+WS_DISABLED = 0x08000000
+BM_CLICK = 0x00F5
 
 
 class SettingsShortcutTest(CorvaneTestCase):
@@ -37,6 +43,45 @@ class SettingsShortcutTest(CorvaneTestCase):
         self.assertTrue(wait_until(lambda: label() == b"", timeout=15))
 
 
+class ModalTest(CorvaneTestCase):
+    def open_settings_twice(self, app):
+        app.post(WM_COMMAND, IDM_SETTINGS)
+        self.assertTrue(wait_until(lambda: visible_windows("Tf_Settings"), timeout=30))
+        before = app.stamp("bandlog.dat")
+        # What the tray's double click and the shortcuts deliver while the dialog is open.
+        app.post(WM_COMMAND, IDM_SETTINGS)
+        app.post(WM_COMMAND, IDM_ABOUT)
+        # Posted messages are handled in order: once this autosave has written the file, the
+        # commands above have been handled too.
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        self.assertTrue(wait_until(lambda: app.stamp("bandlog.dat") != before, timeout=30))
+        self.assertEqual(len(visible_windows("Tf_Settings")), 1)
+        self.assertEqual(visible_windows("Tf_AboutDialog"), [])
+        self.assertTrue(app.info()["style"] & WS_DISABLED)
+        return visible_windows("Tf_Settings")[0]
+
+    def ask_to_reset_the_log(self, app, settings):
+        children = probe("children", settings).stdout.decode("latin-1").splitlines()
+        button = next(c.split("\t")[0] for c in children if c.split("\t")[1:3] == ["Button", "&Reset Logs"])
+        app.post(BM_CLICK, hwnd=button)
+        self.assertIsNotNone(app.wait_dialog("Reset"), "no question before resetting the log")
+
+    def test_close_request_ends_the_open_dialogs_and_saves(self):
+        # A setup program sends WM_CLOSE; the tray menu's Close posts its command. The question
+        # inside the dialog is answered No, as Cancel would: the log keeps its record.
+        for name, close in (("WM_CLOSE", lambda app: app.close()),
+                            ("tray Close", lambda app: app.post(WM_COMMAND, IDM_CLOSE))):
+            with self.subTest(name):
+                app = self.launch(files={"bandlog.dat": log_record(45000.0, 1, 2) + b"xx"})
+                self.ask_to_reset_the_log(app, self.open_settings_twice(app))
+                close(app)
+                self.assertEqual(app.wait_exit(), 0)
+                # There was none: the flush, which follows a successful save of the log, made it.
+                self.assertTrue(os.path.exists(app.path("config.ini")))
+                saved = app.read("bandlog.dat")
+                self.assertEqual((saved[:24], len(saved) % 24), (log_record(45000.0, 1, 2), 0))
+
+
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
     def log_message(self, *args):
         pass
@@ -57,9 +102,11 @@ class UpdateCheckTest(CorvaneTestCase):
         self.addCleanup(server.shutdown)
         return server.server_address[1]
 
-    def test_current_build_reports_no_updates(self):
+    def test_current_build_reports_no_updates_and_leaves_other_files_alone(self):
+        # A portable copy among other programs' files, as in a Downloads folder.
+        others = {"setup.exe": b"MZ another program", "version.tmp": b"another program's"}
         port = self.serve({"udf/wendrel.udf": b"[build]\r\nversion=6\r\npath=127.0.0.1/setup.exe\r\n"})
-        app = self.launch(config="[bandwidth]\ndolog=0\n",
+        app = self.launch(config="[bandwidth]\ndolog=0\n", files=others,
                           env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": str(port)})
         app.post(WM_COMMAND, IDM_CHECKUPDATES, 0)
         box = app.wait_dialog("No Updates")
@@ -68,8 +115,14 @@ class UpdateCheckTest(CorvaneTestCase):
         app.post(WM_COMMAND, IDOK, 0, hwnd=box)
         gone = lambda: probe("wait", "Auto-Update", 1, check=False).returncode != 0
         self.assertTrue(wait_until(gone, timeout=30))
-        self.assertFalse(os.path.exists(app.path("version.tmp")))
+        self.assertFalse(os.path.exists(app.path("corvane-update.tmp")))
         self.assertIsNone(app.proc.poll())
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(sorted(os.listdir(app.dir)),
+                         ["bandlog.dat", "config.ini", "corvane.exe", "setup.exe", "version.tmp"])
+        for name, data in others.items():
+            self.assertEqual(app.read(name), data)
 
 
 if __name__ == "__main__":

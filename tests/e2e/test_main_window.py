@@ -1,12 +1,10 @@
 """The main window's look and behaviour, driven as a user would: real mouse drags, the tray
 icon, its menu commands and the display settings."""
 import os
-import subprocess
 import time
 import unittest
 
-from harness import (Corvane, CorvaneTestCase, WINE, WM_COMMAND, drag, probe, wait_until,
-                     xdotool)
+from harness import Corvane, CorvaneTestCase, WM_COMMAND, drag, probe, wait_until, xdotool
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 CS_DROPSHADOW = 0x20000
@@ -35,8 +33,7 @@ class LookTest(CorvaneTestCase):
     def test_figures_are_there_on_the_first_paint(self):
         app = Corvane(config=NO_LOGGING)
         self.addCleanup(app.cleanup)
-        app.proc = subprocess.Popen([WINE, app.path("corvane.exe")], cwd=app.dir, env=app.env,
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        app.spawn()
         # The probe reads the statistics text the moment it first sees the window visible.
         result = probe("first-text", "Corvane", "TCorvaneStatsLabel", 90000, timeout=120)
         first = result.stdout.partition(b"\n")[2].decode("latin-1")

@@ -1,5 +1,5 @@
-"""Metering end to end: real loopback traffic reaches the usage log exactly once, and the
-window shows the template rendered from the log."""
+"""Metering end to end: real loopback traffic reaches the usage log exactly once, the window
+shows the template rendered from the log, and the quota's alert comes once per period."""
 import datetime
 import socket
 import threading
@@ -8,7 +8,12 @@ import unittest
 from fractions import Fraction
 
 import expected
-from harness import CorvaneTestCase, log_record, read_log, wait_until
+from harness import WM_TIMER, CorvaneTestCase, log_record, probe, read_log, wait_until
+
+TIMER_UPDATE = 1  # the main window's display timer
+QUOTA_ALERT_COUNT = 0x8000 + 102  # answered with the quota alerts shown since start
+PBM_GETRANGE, PBM_GETPOS = 0x407, 0x408  # the quota bar's maximum (wParam 0) and position
+ALERT_80 = "80% of the quota reached: 85.00MB of 100MB used"
 
 
 def loopback_counters():
@@ -62,13 +67,7 @@ class LoopbackMeteringTest(CorvaneTestCase):
         self.assertEqual(send_over_loopback(200 << 20), 200 << 20)
         time.sleep(3.5)  # let the sampling thread log the last seconds
         end = loopback_counters()
-        app.close()
-        self.assertEqual(app.wait_exit(), 0)
-
-        today = expected.day_number(datetime.date.today())
-        records = [r for r in read_log(app.path("bandlog.dat")) if r[0] == today]
-        self.assertEqual(len(records), 1)
-        _, logged_in, logged_out = records[0]
+        logged_in, logged_out = self.close_and_read_today(app)
         grown_in, grown_out = end[0] - start[0], end[1] - start[1]
         ratio_in, ratio_out = logged_in / grown_in, logged_out / grown_out
         print(f"\nloopback grew by {grown_in} in, {grown_out} out; logged {logged_in} in, "
@@ -112,6 +111,62 @@ class RenderingTest(CorvaneTestCase):
                 self.assertEqual(self.rendered_label(app), expected.render(TEMPLATE, decimals, sums))
                 app.close()
                 self.assertEqual(app.wait_exit(), 0)
+
+
+class QuotaAlertTest(CorvaneTestCase):
+    def balloons(self):
+        """Visible balloons with an 80 % alert. Under Wine a tray balloon is a visible
+        "tooltips_class32" window of Wine's explorer, and WM_GETTEXT gives its text."""
+        found = []
+        for line in probe("list").stdout.decode("latin-1").splitlines():
+            fields = line.split("\t")
+            if len(fields) > 3 and fields[1] == "tooltips_class32" and fields[3] == "1":
+                text = probe("text", fields[0], check=False)  # the tip may close meanwhile
+                shown = text.stdout.decode("latin-1")
+                if text.returncode == 0 and shown.strip() == ALERT_80:
+                    found.append(shown)
+        return found
+
+    def ticks_then_alert_count(self, app):
+        # A sent message is handled before its answer: three whole display ticks have run.
+        for _ in range(3):
+            app.send(WM_TIMER, TIMER_UPDATE)
+        return app.send(QUOTA_ALERT_COUNT)
+
+    def test_crossing_80_percent_notifies_once_and_not_after_a_restart(self):
+        today = datetime.date.today()
+        # 100 MB from today on: too early in the period for the pace alert. Nothing is logged
+        # while the program runs, so each start sees the log as prepared.
+        config = (f"[network]\nactiveadapter=999999\n[display]\nmonthquota=100\n"
+                  f"quotastartday={today.day}\n[bandwidth]\ndolog=0\n")
+        app = self.launch(config=config,
+                          files={"bandlog.dat": log_record(expected.day_number(today), 79 << 20, 0)})
+        self.assertEqual(self.ticks_then_alert_count(app), 0, "79 % is not there yet")
+        children = [c.split("\t") for c in probe("children", app.hwnd).stdout.decode().split("\n")]
+        bar = [c[0] for c in children if len(c) > 1 and c[1] == "msctls_progress32"][0]
+        self.assertEqual(app.send(PBM_GETPOS, hwnd=bar), 79)
+        self.assertEqual(app.send(PBM_GETRANGE, 0, 0, hwnd=bar), 100)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+
+        # Yesterday's 6 MB lie before the period; today's 6 MB more cross 80 %.
+        app.write("bandlog.dat", log_record(expected.day_number(today), 79 << 20, 6 << 20)
+                  + log_record(expected.day_number(today) - 1, 6 << 20, 0))
+        app.start()
+        self.assertTrue(wait_until(self.balloons, timeout=30), "no balloon with the alert")
+        self.assertEqual(self.ticks_then_alert_count(app), 1)
+        self.assertEqual(len(self.balloons()), 1)
+        remembered = f"quotaalertsshown={today.isoformat()}:80\r\n"
+        self.assertIn(remembered, app.read("config.ini").decode("latin-1"))
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+
+        app.start()
+        self.assertEqual(self.ticks_then_alert_count(app), 0)
+        self.assertEqual(self.balloons(), [])
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertIn(remembered, app.read("config.ini").decode("latin-1"))
 
 
 if __name__ == "__main__":

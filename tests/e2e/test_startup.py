@@ -3,10 +3,23 @@ import os
 import subprocess
 import unittest
 
-from harness import (CorvaneTestCase, IDOK, WINE, WM_COMMAND, WM_ENDSESSION, WM_QUERYENDSESSION,
-                     WPROBE, log_record, read_log, wait_until, wine_env)
+from harness import (Corvane, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WINE, WM_COMMAND,
+                     WM_ENDSESSION, WM_QUERYENDSESSION, WM_TIMER, WPROBE, log_record, read_log,
+                     visible_windows, wait_until, wine_env)
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
+IDM_MINIMIZE = 40004
+
+
+def hold_locked(test, path, *mode):
+    """Another process holds the file open (without sharing unless mode says) until its stdin
+    is closed."""
+    locker = subprocess.Popen([WINE, WPROBE, "lock", path, *mode], env=wine_env(),
+                              stdin=subprocess.PIPE, stdout=subprocess.PIPE)
+    test.addCleanup(locker.stdout.close)
+    test.addCleanup(lambda: locker.poll() is None and locker.kill())
+    test.assertEqual(locker.stdout.readline().strip(), b"locked")
+    return locker
 
 
 class StartupTest(CorvaneTestCase):
@@ -29,22 +42,88 @@ class StartupTest(CorvaneTestCase):
         self.assertEqual(app.wait_exit(), 0)
         self.assertEqual(app.read("bandlog.dat"), records)
 
-    def test_left_over_setup_program_removed(self):
-        app = self.launch(config=NO_LOGGING, files={"setup.exe": b"MZ old setup"})
-        self.assertTrue(wait_until(lambda: not os.path.exists(app.path("setup.exe")), timeout=10))
+    def test_left_over_update_files_removed_and_others_kept(self):
+        # What the update check leaves is ours; "setup.exe" beside a portable copy is not.
+        ours = {"corvane-update.tmp": b"[build]\r\n", "corvane-update-7.exe": b"MZ old setup"}
+        others = {"setup.exe": b"MZ another program", "corvane-update-7.txt": b"notes"}
+        app = self.launch(config=NO_LOGGING, files=dict(ours, **others))
+        self.assertTrue(wait_until(lambda: not any(os.path.exists(app.path(n)) for n in ours),
+                                   timeout=10))
+        for name, data in others.items():
+            self.assertEqual(app.read(name), data)
 
     def test_top_beyond_screen_goes_to_zero(self):
         app = self.launch(config="[display]\ntop=100000\nleft=-50\n" + NO_LOGGING)
         info = app.info()
         self.assertEqual((info["left"], info["top"]), (-50, 0))
 
+    def test_place_on_an_unplugged_monitor_comes_back_to_the_work_area(self):
+        app = self.launch(config="[display]\ntop=-32768\nleft=300\n" + NO_LOGGING)
+        info, (left, top, right, bottom) = app.info(), app.work_area()
+        self.assertEqual(info["left"], 300)
+        self.assertTrue(top <= info["top"] and info["top"] + info["height"] <= bottom, info)
+
+    def test_second_copy_in_the_same_folder_brings_the_first_forward(self):
+        app = self.launch(config=NO_LOGGING)
+        app.post(WM_COMMAND, IDM_MINIMIZE)
+        self.assertTrue(wait_until(lambda: app.info()["visible"] == 0, timeout=15))
+        second = subprocess.run([WINE, app.path("corvane.exe")], cwd=app.dir, env=app.env,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+        self.assertEqual(second.returncode, 0)
+        shown = lambda: app.info()["visible"] == 1 and app.info()["iconic"] == 0
+        self.assertTrue(wait_until(shown, timeout=15))
+        # A copy in another folder keeps its own files and runs beside the first.
+        other = Corvane(config=NO_LOGGING)
+        self.addCleanup(other.cleanup)
+        other.spawn()
+        self.assertTrue(wait_until(lambda: len(visible_windows("TCorvaneMain")) == 2, timeout=90))
+
+    def test_lasting_autosave_failure_shows_one_box(self):
+        app = self.launch(config=NO_LOGGING, files={"bandlog.dat": log_record(45000.0, 1, 2)})
+        locker = hold_locked(self, app.path("bandlog.dat"))
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        box = app.wait_dialog("Corvane")
+        self.assertIsNotNone(box, "no error box after a failed autosave")
+        self.assertEqual(app.message_box_text(box), "I/O error 32.")
+        # Two more periods fail while the box shows; its OK is handled after them.
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        app.post(WM_COMMAND, IDOK, 0, hwnd=box)
+        self.assertTrue(wait_until(lambda: box not in visible_windows("#32770"), timeout=30))
+        self.assertEqual(visible_windows("#32770", "Corvane"), [])
+
+        locker.stdin.close()
+        locker.wait(timeout=30)
+        before = app.stamp("bandlog.dat")
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        self.assertTrue(wait_until(lambda: app.stamp("bandlog.dat") != before, timeout=30))
+        self.assertEqual(read_log(app.path("bandlog.dat")), [(45000.0, 1, 2)])
+        self.assertIsNone(app.proc.poll())
+
+    def test_folder_named_in_any_script(self):
+        # No 8-bit code page spells all of these letters.
+        records = log_record(45000.0, 7, 8)
+        app = self.launch(config="[display]\nleft=40\n" + NO_LOGGING,
+                          files={"bandlog.dat": records + b"xx"}, folder="Пользователь 用户 Café")
+        self.assertEqual(app.info()["left"], 40)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.read("bandlog.dat"), records)
+        self.assertEqual(app.read("config.ini"),
+                         b"[display]\r\nleft=40\r\n\r\n[bandwidth]\r\ndolog=0\r\n\r\n")
+
+    def test_log_held_by_a_reader_sharing_all_but_deletion_is_saved(self):
+        records = log_record(45000.0, 1, 2)
+        app = self.launch(config=NO_LOGGING, files={"bandlog.dat": records + b"xx"})
+        hold_locked(self, app.path("bandlog.dat"), "shared")
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertEqual(app.read("bandlog.dat"), records)
+        self.assertEqual([f for f in os.listdir(app.dir) if f.endswith(".tmp")], [])
+
     def test_locked_log_keeps_window_until_released(self):
         app = self.launch(config=NO_LOGGING, files={"bandlog.dat": log_record(45000.0, 1, 2)})
-        locker = subprocess.Popen([WINE, WPROBE, "lock", app.path("bandlog.dat")], env=wine_env(),
-                                  stdin=subprocess.PIPE, stdout=subprocess.PIPE)
-        self.addCleanup(locker.stdout.close)
-        self.addCleanup(lambda: locker.poll() is None and locker.kill())
-        self.assertEqual(locker.stdout.readline().strip(), b"locked")
+        locker = hold_locked(self, app.path("bandlog.dat"))
 
         app.close()
         box = app.wait_dialog("Corvane")
@@ -72,18 +151,32 @@ class StartupTest(CorvaneTestCase):
 
 
 class StartupFailureTest(CorvaneTestCase):
-    def test_unreadable_log_reports_and_exits_with_1(self):
-        from harness import Corvane
+    def fail_to_start(self, prepare_log):
+        """Starts after prepare_log(path of bandlog.dat); expects the error box and exit code 1."""
         app = Corvane(config=NO_LOGGING)
         self.addCleanup(app.cleanup)
-        os.mkdir(app.path("bandlog.dat"))  # a folder where the file should be
-        app.proc = subprocess.Popen([WINE, app.path("corvane.exe")], cwd=app.dir, env=wine_env(),
-                                    stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        prepare_log(app.path("bandlog.dat"))
+        app.spawn()
         box = app.wait_dialog("Application Error")
         self.assertIsNotNone(box)
-        self.assertIn("File access denied.", app.message_box_text(box))
+        text = app.message_box_text(box)
         app.post(WM_COMMAND, IDOK, 0, hwnd=box)
         self.assertEqual(app.wait_exit(), 1)
+        return app, text
+
+    def test_unreadable_log_reports_and_exits_with_1(self):
+        _, text = self.fail_to_start(os.mkdir)  # a folder where the file should be
+        self.assertIn("File access denied.", text)
+
+    def test_log_too_large_for_any_history_reported_and_left_as_it_is(self):
+        size = (16 << 20) + 24
+
+        def oversized(path):
+            with open(path, "wb") as f:
+                f.truncate(size)
+        app, text = self.fail_to_start(oversized)
+        self.assertIn("bandlog.dat\" is too large to load", text)
+        self.assertEqual(os.path.getsize(app.path("bandlog.dat")), size)
 
 
 if __name__ == "__main__":

@@ -1,7 +1,10 @@
 // A small Windows program that the end-to-end tests run beside corvane.exe, in the same Wine
 // prefix, to look at and drive its windows as another process would.
+#include <winsock2.h>
+#include <ws2ipdef.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <iphlpapi.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -133,9 +136,20 @@ int FirstText(const char* title, const char* cls, DWORD timeoutMs) {
     return 0;
 }
 
-// Holds a file open without sharing until standard input closes.
-int LockFile(const char* path) {
-    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+// Prints the text a window gives for WM_GETTEXT, byte for byte: for a tooltip, the tip shown.
+int WindowText(HWND wnd) {
+    if (!::IsWindow(wnd))
+        return 1;
+    char text[1024] = "";
+    LRESULT length = ::SendMessageA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    std::fwrite(text, 1, static_cast<size_t>(length), stdout);
+    return 0;
+}
+
+// Holds a file open until standard input closes: without any sharing, or sharing reading and
+// writing but not deletion (as the C runtime's fopen does).
+int LockFile(const char* path, DWORD share) {
+    HANDLE file = ::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
@@ -177,24 +191,48 @@ int List() {
     return ::EnumWindows(PrintTopLevel, 0) ? 0 : 1;
 }
 
+// Lists the interface table with each row's permanent identity and 64-bit counters:
+// index, LUID, GUID, description, bytes in, bytes out.
+int Interfaces() {
+    PMIB_IF_TABLE2 table = nullptr;
+    if (::GetIfTable2(&table) != NO_ERROR)
+        return 1;
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+        const MIB_IF_ROW2& row = table->Table[i];
+        const GUID& g = row.InterfaceGuid;
+        char description[257] = "";
+        ::WideCharToMultiByte(CP_ACP, 0, row.Description, -1, description, sizeof description - 1,
+                              nullptr, nullptr);
+        std::printf("%lu\t0x%016llx\t{%08lX-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}\t%s\t%llu"
+                    "\t%llu\n",
+                    row.InterfaceIndex, static_cast<unsigned long long>(row.InterfaceLuid.Value),
+                    g.Data1, g.Data2, g.Data3, g.Data4[0], g.Data4[1], g.Data4[2], g.Data4[3],
+                    g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7], description,
+                    static_cast<unsigned long long>(row.InOctets),
+                    static_cast<unsigned long long>(row.OutOctets));
+    }
+    ::FreeMibTable(table);
+    return 0;
+}
+
 int Usage() {
-    std::fprintf(stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
-                         "MSG WP LP | send HWND MSG WP LP\n"
-                         "       | child-text HWND CLASS N | first-text TITLE CLASS MS | lock FILE "
-                         "| foreground HWND | list | "
-                         "children HWND | workarea\n");
+    std::fprintf(stderr,
+                 "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
+                 "MSG WP LP | send HWND MSG WP LP\n"
+                 "       | child-text HWND CLASS N | first-text TITLE CLASS MS | text HWND "
+                 "| lock FILE [shared]\n"
+                 "       | foreground HWND | list | children HWND | workarea | interfaces\n");
     return 2;
 }
 
-} // namespace
-
-int main(int argc, char** argv) {
-    _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+int Run(int argc, char** argv) {
     if (argc < 2)
         return Usage();
     std::string cmd = argv[1];
     if (cmd == "list")
         return List();
+    if (cmd == "interfaces")
+        return Interfaces();
     if (cmd == "workarea") {
         RECT rc;
         ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
@@ -224,10 +262,26 @@ int main(int argc, char** argv) {
     if (cmd == "child-text" && argc == 5)
         return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
     if (cmd == "lock")
-        return LockFile(argv[2]);
+        return LockFile(argv[2], argc > 3 && std::strcmp(argv[3], "shared") == 0
+                                     ? FILE_SHARE_READ | FILE_SHARE_WRITE
+                                     : 0);
+    if (cmd == "text")
+        return WindowText(ParseHwnd(argv[2]));
     if (cmd == "children")
         return Children(ParseHwnd(argv[2]));
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+    int result = Run(argc, argv);
+    std::fflush(stdout);
+    // The last line on standard error tells the tests that the probe ran to its end and that
+    // its exit code is its answer, not a failure to start or a crash.
+    std::fprintf(stderr, "wprobe answered %d\n", result);
+    return result;
 }

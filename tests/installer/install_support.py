@@ -13,8 +13,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402,F401
-from harness import (EXE, ROOT, WINE, WM_CLOSE, log_record, probe, read_log,  # noqa: E402,F401
-                     wait_until, xdotool)
+from harness import (EXE, ROOT, WINE, WM_CLOSE, answered, log_record, probe,  # noqa: E402,F401
+                     read_log, wait_until, xdotool)
 
 BUILD = os.path.join(ROOT, "build", "windows")
 SETUP = os.environ.get("CORVANE_SETUP", os.path.join(BUILD, "corvane-setup-1.0.003.exe"))
@@ -23,6 +23,13 @@ TESTKEY_EXE = os.environ.get("CORVANE_TESTKEY_EXE",
 TEST_KEY = os.environ.get("CORVANE_TEST_KEY",
                           os.path.join(BUILD, "tests", "installer", "installer-test-key.pem"))
 SIGNER = os.path.join(ROOT, "tests", "update", "sign_setup.py")
+# The same program and setup program, signed with the tests' own Authenticode certificate.
+SIGNED = os.path.join(BUILD, "tests", "installer", "signed")
+SIGNED_SETUP = os.environ.get("CORVANE_SIGNED_SETUP",
+                              os.path.join(SIGNED, "corvane-setup-1.0.003.exe"))
+SIGNED_EXE = os.environ.get("CORVANE_SIGNED_EXE", os.path.join(SIGNED, "package", "corvane.exe"))
+TEST_CERT = os.environ.get("CORVANE_TEST_CERT", os.path.join(BUILD, "tests", "installer",
+                                                             "authenticode-test-cert.pem"))
 WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
 
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
@@ -91,11 +98,22 @@ class InstallerTestCase(unittest.TestCase):
 
     def reg_values(self, key):
         """The values of a registry key as {name: text}, or None when the key does not exist."""
-        result = self.wine("reg", "query", key, check=False)
-        if result.returncode != 0:
-            return None
+        def run():
+            try:
+                result = self.wine("reg", "query", key, check=False)
+            except subprocess.TimeoutExpired:
+                return None, "no end"
+            if result.returncode == 0:
+                return self.parse_reg_values(result.stdout), None
+            if b"Unable to find the specified registry key" in result.stdout + result.stderr:
+                return None, None
+            return None, f"exit code {result.returncode} {result.stderr[-200:]!r}"
+        return answered(f"reg query {key}", run)
+
+    @staticmethod
+    def parse_reg_values(output):
         values = {}
-        for line in result.stdout.decode("utf-8", "replace").splitlines():
+        for line in output.decode("utf-8", "replace").splitlines():
             match = re.match(r"^\s+(\S+)\s+(REG_\w+)\s*(.*?)\s*$", line)
             if match:
                 name, kind, data = match.groups()
@@ -115,8 +133,8 @@ class InstallerTestCase(unittest.TestCase):
 
     # --- the setup program and Corvane ---
 
-    def install(self, *args):
-        result = self.wine(SETUP, "/S", *args, timeout=180, check=False)
+    def install(self, *args, setup=SETUP):
+        result = self.wine(setup, "/S", *args, timeout=180, check=False)
         self.assertEqual(result.returncode, 0, result.stderr)
 
     def uninstall_quietly(self):

@@ -1,15 +1,15 @@
 """The setup program under Wine: a silent per-user install, starting the installed program, an
-upgrade over an installed copy (stopped, running, or refusing to close) and the uninstaller,
-silent and answered by hand."""
+upgrade over an installed copy (stopped, running, or refusing to close), the uninstaller, silent
+and answered by hand, and the Authenticode signatures of a signed build."""
 import os
 import shutil
 import subprocess
 import unittest
 
-from install_support import (EXE, IDNO, RUN_KEY, SETUP, TESTKEY_EXE, UNINSTALL_KEY,
-                             UNINSTALL_TITLE, WINE, WM_CLOSE, WM_COMMAND, InstallerTestCase,
-                             harness, log_record, probe, read_file, read_log, wait_until,
-                             write_file)
+from install_support import (EXE, IDNO, RUN_KEY, SETUP, SIGNED_EXE, SIGNED_SETUP, TEST_CERT,
+                             TESTKEY_EXE, UNINSTALL_KEY, UNINSTALL_TITLE, WINE, WM_CLOSE,
+                             WM_COMMAND, InstallerTestCase, harness, log_record, probe, read_file,
+                             read_log, wait_until, write_file)
 
 RECORDS = [(44927.0, 123456789, 987654), (45000.0, 5, 6), (45001.0, 2 ** 40 + 3, 2 ** 33)]
 LOG = b"".join(log_record(*r) for r in RECORDS)
@@ -86,16 +86,17 @@ class InstallTest(InstallerTestCase):
         portable = os.path.join(self.prefix, "drive_c", "stick", "Corvane")
         os.makedirs(portable)
         shutil.copy(TESTKEY_EXE, os.path.join(portable, "corvane.exe"))
-        shutil.copy(SETUP, os.path.join(portable, "setup.exe"))
+        setup = os.path.join(portable, "corvane-update-7.exe")
+        shutil.copy(SETUP, setup)
         write_file(os.path.join(portable, "bandlog.dat"), LOG)
-        self.assertEqual(self.wine(os.path.join(portable, "setup.exe"), "/S").returncode, 0)
+        self.assertEqual(self.wine(setup, "/S").returncode, 0)
         self.assertEqual(read_file(os.path.join(portable, "corvane.exe")), read_file(EXE))
         self.assertEqual(read_file(os.path.join(portable, "bandlog.dat")), LOG)
         self.assertEqual(self.reg_values(UNINSTALL_KEY)["InstallLocation"],
                          self.windows_path(portable))
 
         # A folder given on the command line wins.
-        self.assertEqual(self.wine(os.path.join(portable, "setup.exe"), "/S",
+        self.assertEqual(self.wine(setup, "/S",
                                    "/D=" + self.windows_path(self.install_dir)).returncode, 0)
         self.assertEqual(self.reg_values(UNINSTALL_KEY)["InstallLocation"],
                          self.windows_path(self.install_dir))
@@ -107,7 +108,7 @@ class InstallTest(InstallerTestCase):
         # A locked log makes the close fail: Corvane reports it and stays open.
         locker = subprocess.Popen([WINE, harness.WPROBE, "lock", self.path("bandlog.dat")],
                                   env=harness.wine_env(), stdin=subprocess.PIPE,
-                                  stdout=subprocess.PIPE)
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.end_later(locker)
         self.assertEqual(locker.stdout.readline().strip(), b"locked")
 
@@ -117,15 +118,41 @@ class InstallTest(InstallerTestCase):
         self.assertEqual(read_file(self.path("corvane.exe")), read_file(TESTKEY_EXE))
         self.assertEqual(read_file(self.path("bandlog.dat")), LOG)
 
+    def verify_signature(self, path):
+        """osslsigncode's check of a file's Authenticode signature against the tests' certificate."""
+        return subprocess.run(["osslsigncode", "verify", "-CAfile", TEST_CERT, "-in", path],
+                              capture_output=True, timeout=60)
+
+    def assert_signed(self, path):
+        result = self.verify_signature(path)
+        report = result.stdout.decode("latin-1")
+        self.assertEqual(result.returncode, 0, f"{path}: {report}{result.stderr!r}")
+        self.assertRegex(report, r"Message digest algorithm\s*: SHA256")
+        self.assertIn("Signature verification: ok", report)
+
+    def test_signed_setup_installs_signed_programs_and_the_program_starts(self):
+        self.assertNotEqual(self.verify_signature(SETUP).returncode, 0,
+                            "a setup program not signed with the test certificate passed")
+        self.assert_signed(SIGNED_SETUP)
+        self.install(setup=SIGNED_SETUP)
+        self.assertEqual(read_file(self.path("corvane.exe")), read_file(SIGNED_EXE))
+        for name in ("corvane.exe", "uninstall.exe"):
+            self.assert_signed(self.path(name))
+        proc, hwnd = self.start_installed()
+        probe("post", hwnd, WM_CLOSE, 0, 0)
+        self.assertEqual(proc.wait(timeout=60), 0)
+
     def test_silent_uninstall_removes_program_and_keeps_data(self):
         self.prepare_data()
         folder = self.windows_path(self.install_dir)
         self.reg_set(RUN_KEY, "wendrel", f'"{folder}\\corvane.exe"')
-        write_file(self.path("setup.exe"), b"MZ left by an update")
+        write_file(self.path("corvane-update-7.exe"), b"MZ left by an update")
+        write_file(self.path("setup.exe"), b"MZ another program")
         self.uninstall_quietly()
 
-        for name in ("corvane.exe", "uninstall.exe", "setup.exe"):
+        for name in ("corvane.exe", "uninstall.exe", "corvane-update-7.exe"):
             self.assertFalse(os.path.exists(self.path(name)), name)
+        self.assertEqual(read_file(self.path("setup.exe")), b"MZ another program")
         self.assertFalse(os.path.exists(self.shortcut))
         self.assertIsNone(self.reg_values(UNINSTALL_KEY))
         self.assertNotIn("wendrel", self.reg_values(RUN_KEY) or {})

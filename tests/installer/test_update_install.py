@@ -84,7 +84,7 @@ class UpdateInstallTest(InstallerTestCase):
         self.assertEqual(old.wait(timeout=120), 0, "Corvane did not close for the setup program")
 
         setup = self.wait_window("#32770", SETUP_TITLE)
-        self.assertEqual(read_file(self.path("setup.exe")), read_file(SETUP))
+        self.assertEqual(read_file(self.path("corvane-update-7.exe")), read_file(SETUP))
         screenshot("setup-folder.png")
         self.click_button(setup, "&Install")
         self.click_button(setup, "&Finish", timeout=120)

@@ -5,8 +5,11 @@
 
 #include <climits>
 #include <cmath>
+#include <cstdlib>
 #include <ctime>
 #include <limits>
+#include <optional>
+#include <string>
 
 namespace {
 
@@ -157,6 +160,31 @@ TEST(CalendarTest, CurrentLocalDateTimeIsTodaysLocalDate) {
     EXPECT_TRUE(std::floor(now) == before || std::floor(now) == after) << now;
     EXPECT_GE(now - std::floor(now), 0.0);
     EXPECT_LT(now - std::floor(now), 1.0);
+}
+
+void SetZone(const char* zone) {
+#ifdef _WIN32
+    _putenv_s("TZ", zone ? zone : "");
+#else
+    zone ? setenv("TZ", zone, 1) : unsetenv("TZ");
+#endif
+}
+
+// The user moves from one side of the date line to the other: the local clock jumps by a day
+// at once. Zones come from TZ, which both C runtimes read when the zone is read again.
+TEST(CalendarTest, LocalTimeFollowsAChangedZoneOnceReloaded) {
+    const char* saved = std::getenv("TZ");
+    const std::optional<std::string> previous =
+        saved ? std::optional<std::string>(saved) : std::nullopt;
+    SetZone("WWW+12");
+    ReloadTimeZone();
+    const double west = CurrentLocalDateTime();
+    SetZone("EEE-12");
+    ReloadTimeZone();
+    const double east = CurrentLocalDateTime();
+    SetZone(previous ? previous->c_str() : nullptr);
+    ReloadTimeZone();
+    EXPECT_NEAR(east - west, 1.0, 60.0 / 86400.0);
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 // Failures of the usage log's file operations: the error and its text, an intact old file,
-// no temporary file left behind, and a lock that is free again afterwards.
+// no temporary file left behind, a lock that is free again afterwards, and recovery from a
+// save that was cut short.
 #include "log_test_support.h"
+#include "platform/file_io.h"
 
 #include <chrono>
 #include <future>
@@ -102,6 +104,48 @@ TEST_F(UsageLogErrors, LockIsFreeAfterAFailure) {
     ASSERT_EQ(std::future_status::ready, adder.wait_for(std::chrono::seconds(60)))
         << "the table's lock was still held";
     EXPECT_EQ(7u, GetLogTotal(lpToday, ldInOut));
+}
+
+// FAT and exFAT do not replace atomically: a crash can leave the only complete copy in the
+// temporary file, or a temporary file that ends inside a record.
+TEST_F(UsageLogErrors, InterruptedSaveIsRecoveredFromACompleteTemporaryFile) {
+    const std::string one = RecordBytes(kMarch15 - 1, 5, 6);
+    const std::string two = one + RecordBytes(kMarch15, 1, 2);
+    const struct {
+        const char* what;
+        bool logExists;
+        std::string log, temp, loaded;
+    } cases[] = {
+        {"log missing", false, "", two, two},
+        {"log shorter", true, one, two, two},
+        {"torn temporary file", true, one, two + "xx", one},
+        {"temporary file not longer", true, two, one, two},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove(path_);
+        if (c.logExists)
+            WriteBytes(path_, c.log);
+        WriteBytes(dir_ / "bandlog.dat.tmp", c.temp);
+        LoadLog();
+        EXPECT_EQ(c.loaded.size() / 24, LogRecordCount());
+        EXPECT_EQ(c.loaded, ReadBytes(path_)) << "the loaded copy is on disk at once";
+    }
+}
+
+TEST_F(UsageLogErrors, FileTooLargeForAnyHistoryIsLeftAsItIs) {
+    const uintmax_t size = (16u << 20) + 24;
+    WriteBytes(path_, "");
+    fs::resize_file(path_, size);
+    try {
+        LoadLog();
+        ADD_FAILURE() << "a 16 MiB log was loaded";
+    } catch (const EFileTooLarge& e) {
+        EXPECT_NE(std::string(e.what()).find("too large to load (16777240 bytes"),
+                  std::string::npos)
+            << e.what();
+    }
+    EXPECT_EQ(size, fs::file_size(path_));
 }
 
 #ifdef _WIN32

@@ -135,40 +135,54 @@ TEST_F(UsageLogAdd, DatesThatAreNoNumberAddNothing) {
 TEST_F(UsageLogAdd, ByteCountsBeyond32BitsAreKept) {
     for (int i = 0; i < 3; ++i)
         AddToLog(UINT32_MAX, UINT32_MAX, kMarch15);
+    AddToLog(5ull << 30, 0, kMarch15); // one addition beyond 32 bits arrives whole
     const uint64_t expected = 3ull * UINT32_MAX;
-    EXPECT_EQ(expected, GetLogTotal(lpToday, ldIn));
+    EXPECT_EQ(expected + (5ull << 30), GetLogTotal(lpToday, ldIn));
     EXPECT_EQ(expected, GetLogTotal(lpToday, ldOut));
-    EXPECT_EQ(2 * expected, GetLogTotal(lpToday, ldInOut));
-    EXPECT_EQ(RecordBytes(kMarch15, expected, expected), SavedBytes());
+    EXPECT_EQ(2 * expected + (5ull << 30), GetLogTotal(lpToday, ldInOut));
+    EXPECT_EQ(RecordBytes(kMarch15, expected + (5ull << 30), expected), SavedBytes());
 }
 
-TEST_F(UsageLogSums, SameMonthOfEarlierYearCountsForTheMonthOnly) {
-    LoadFrom(RecordBytes(EncodeDate(2024, 3, 15), 10, 0) + RecordBytes(kMarch15, 100, 0) +
-             RecordBytes(EncodeDate(2025, 4, 15), 1000, 0));
-    SetNow(EncodeDate(2025, 3, 20) + 0.5);
-    EXPECT_EQ(110u, GetLogTotal(lpThisMonth, ldIn));
-    EXPECT_EQ(1100u, GetLogTotal(lpThisYear, ldIn));
-    EXPECT_EQ(0u, GetLogTotal(lpToday, ldIn));
+// 15 March of three years, each in ISO week 11 of its year, and the days either side of
+// 15 March 2025's week: only this year's month and this week-year's week count.
+TEST_F(UsageLogSums, MonthAndWeekAreThoseOfTheCurrentYear) {
+    LoadFrom(RecordBytes(EncodeDate(2023, 3, 15), 1, 0) +
+             RecordBytes(EncodeDate(2024, 3, 15), 10, 0) + RecordBytes(kMarch15, 100, 0) +
+             RecordBytes(EncodeDate(2025, 3, 10), 1000, 0) +
+             RecordBytes(EncodeDate(2025, 3, 9), 10000, 0) +
+             RecordBytes(EncodeDate(2025, 4, 15), 100000, 0));
+    SetNow(kMarch15 + 0.5);
+    const TLogTotals totals = GetLogTotals();
+    EXPECT_EQ(1100u, GetLogTotal(lpThisWeek, ldIn));
+    EXPECT_EQ(11100u, GetLogTotal(lpThisMonth, ldIn));
+    EXPECT_EQ(111100u, GetLogTotal(lpThisYear, ldIn));
+    for (TLogPeriod p : {lpThisWeek, lpThisMonth, lpThisYear})
+        EXPECT_EQ(GetLogTotal(p, ldIn), totals.Get(p, ldIn)) << p;
 }
 
-TEST_F(UsageLogSums, LastDayOf2024BelongsToWeekOneOfAnyYear) {
-    LoadFrom(RecordBytes(EncodeDate(2024, 12, 31), 7, 3));
+// The week of 30 December 2024 to 5 January 2025 is week 1 of 2025 on both sides of New
+// Year; week 1 of 2020 and of 2026 also hold a 31 December or a 1 January.
+TEST_F(UsageLogSums, WeekAcrossNewYearIsOneWeekOfItsWeekYear) {
+    LoadFrom(RecordBytes(EncodeDate(2024, 12, 31), 1, 0) +
+             RecordBytes(EncodeDate(2025, 1, 3), 10, 0) +
+             RecordBytes(EncodeDate(2026, 1, 1), 100, 0) +
+             RecordBytes(EncodeDate(2019, 12, 31), 1000, 0));
     struct Case {
         double now;
-        uint64_t today, week, year;
+        uint64_t week, month, year;
     };
     const Case cases[] = {
-        {EncodeDate(2024, 12, 30) + 0.1, 0, 10, 10}, // Monday of that week
-        {EncodeDate(2024, 12, 31) + 0.9, 10, 10, 10}, {EncodeDate(2025, 1, 2), 0, 10, 0},
-        {EncodeDate(2026, 1, 1), 0, 10, 0},   // week 1 of 2026
-        {EncodeDate(2025, 12, 28), 0, 0, 0},  // week 52
-        {EncodeDate(2024, 12, 23), 0, 0, 10}, // week 52 of 2024
+        {EncodeDate(2024, 12, 30) + 0.1, 11, 1, 1}, {EncodeDate(2025, 1, 5) + 0.9, 11, 10, 10},
+        {EncodeDate(2025, 1, 6), 0, 10, 10},        {EncodeDate(2025, 12, 29), 100, 0, 10},
+        {EncodeDate(2020, 1, 1), 1000, 0, 0},       {EncodeDate(2024, 12, 23), 0, 1, 1},
     };
     for (const Case& c : cases) {
         SetNow(c.now);
-        EXPECT_EQ(c.today, GetLogTotal(lpToday, ldInOut)) << c.now;
+        const TLogTotals totals = GetLogTotals();
         EXPECT_EQ(c.week, GetLogTotal(lpThisWeek, ldInOut)) << c.now;
-        EXPECT_EQ(c.year, GetLogTotal(lpThisYear, ldInOut)) << c.now;
+        EXPECT_EQ(c.week, totals.Get(lpThisWeek, ldInOut)) << c.now;
+        EXPECT_EQ(c.month, totals.Get(lpThisMonth, ldInOut)) << c.now;
+        EXPECT_EQ(c.year, totals.Get(lpThisYear, ldInOut)) << c.now;
     }
 }
 

@@ -18,10 +18,10 @@ bool InPeriod(const TLogRecord& r, int period, double now) {
     switch (period) {
     case lpToday:
         return r.Date == std::floor(now);
-    case lpThisWeek:
-        return IsoWeekNumber(r.Date) == IsoWeekNumber(now);
+    case lpThisWeek: // the same ISO week: the same Monday
+        return std::floor(r.Date) - IsoDayOfWeek(r.Date) == std::floor(now) - IsoDayOfWeek(now);
     case lpThisMonth:
-        return m == nowM;
+        return m == nowM && y == nowY;
     default:
         return y == nowY;
     }

@@ -111,6 +111,21 @@ TEST(MemIniFile, UnreadableFileThrows) {
     EXPECT_THROW(TMemIniFile ini(dir.File("config.ini")), TFileError);
 }
 
+// A write cut short can leave the only complete copy in the temporary file; a complete one
+// ends with a section's empty line.
+TEST(MemIniFile, InterruptedWriteIsRecoveredFromACompleteTemporaryFile) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    const std::string complete = "[display]\r\nwidth=320\r\n\r\n";
+    WriteBytes(path + ".tmp", complete);
+    EXPECT_EQ(TMemIniFile(path).QueryInt("display", "width", 180), 320);
+    EXPECT_EQ(ReadBytes(path), complete);
+
+    WriteBytes(path + ".tmp", complete + "[bandwidth]\r\ndolog=0\r\n");
+    EXPECT_TRUE(TMemIniFile(path).QueryFlag("bandwidth", "dolog", true)) << "torn: not read";
+    EXPECT_EQ(ReadBytes(path), complete);
+}
+
 TEST(MemIniFile, FlushWritesExactlyTheText) {
     TempFolder dir;
     const std::string path = dir.File("config.ini");

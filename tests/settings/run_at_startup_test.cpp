@@ -59,6 +59,18 @@ TEST_F(RunAtStartupTest, SetWritesTheTextWithItsNulAndDeleteRemovesIt) {
     EXPECT_FALSE(TRunAtStartup(key_).Exists()) << "not opened: reports no value";
 }
 
+TEST_F(RunAtStartupTest, PathOutsideTheCodePageIsStoredAsItIs) {
+    TRunAtStartup entry(key_);
+    ASSERT_TRUE(entry.Open());
+    entry.Set(u8"\"C:\\\u0416\u7528\\corvane.exe\"");
+    wchar_t data[64] = {};
+    DWORD size = sizeof data - sizeof(wchar_t);
+    ASSERT_EQ(::RegGetValueW(HKEY_CURRENT_USER, std::wstring(key_.begin(), key_.end()).c_str(),
+                             L"wendrel", RRF_RT_REG_SZ, nullptr, data, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(std::wstring(data), L"\"C:\\\u0416\u7528\\corvane.exe\"");
+}
+
 TEST_F(RunAtStartupTest, MissingKeyIsNotCreatedAndSetFailsWithTheValueName) {
     TRunAtStartup entry(key_ + "\\Missing");
     EXPECT_FALSE(entry.Open());

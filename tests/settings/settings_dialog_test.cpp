@@ -10,14 +10,17 @@ using dialogtest::ReadBytes;
 
 namespace {
 
-// What the first OK writes when nothing was stored; activeadapter comes from the entry chosen.
-std::string ExampleFile(const std::string& adapter) {
-    return "[network]\r\nactiveadapter=" + adapter +
-           "\r\n\r\n[display]\r\nopacity=10\r\ndropshadow=1\r\nbgcolour=12937777\r\n"
+// What the first OK writes when nothing was stored; activeadapter comes from the entry chosen,
+// adapterluid from its interface.
+std::string ExampleFile(const std::string& adapter, const std::string& luid) {
+    return "[network]\r\nactiveadapter=" + adapter + "\r\nadapterluid=" + luid +
+           "\r\nfollowactive=1\r\n\r\n[display]\r\nopacity=10\r\ndropshadow=1\r\nbgcolour="
+           "12937777\r\n"
            "bordercolour=16777215\r\nfontcolour=16777215\r\nfontname=Trebuchet MS\r\n"
            "fontsize=8\r\nfontbold=0\r\nfontitalic=0\r\nformat=\r\nshowquota=1\r\n"
            "monthquota=10000\r\nwidth=180\r\nheight=228\r\nstayontop=1\r\ndecimalplaces=2\r\n"
-           "gototray=1\r\n\r\n[bandwidth]\r\ndolog=1\r\ndologins=1\r\ndologouts=1\r\n\r\n";
+           "gototray=1\r\nquotastartday=1\r\nquotacounts=inout\r\nquotaalerts=80,100\r\n"
+           "\r\n[bandwidth]\r\ndolog=1\r\ndologins=1\r\ndologouts=1\r\n\r\n";
 }
 
 } // namespace
@@ -29,6 +32,17 @@ TEST_F(SettingsDialogTest, WithoutConfigEveryControlShowsItsDefault) {
     EXPECT_EQ(dialogtest::WindowText(d.Handle()), "Settings");
     EXPECT_EQ(Selected(d, scNetworkAdapters), CB_ERR);
     EXPECT_EQ(Text(d, scAdapterDetails), "");
+    EXPECT_TRUE(Checked(d, scFollowActive)) << "a new installation follows the active connection";
+    EXPECT_EQ(Text(d, scFollowActive), "Follow the active connection");
+    // The adapter the route look-up picks now, as its list entry reads.
+    uint32_t active = 0;
+    const std::vector<std::string> entries = Entries(d, scNetworkAdapters);
+    const int entry = ActiveConnectionIndex(active)
+                          ? FindStoredAdapterEntry(entries, std::to_string(active))
+                          : kNoEntry;
+    EXPECT_EQ(Text(d, scActiveConnection),
+              "Active connection now: " +
+                  (entry == kNoEntry ? std::string("none") : entries[static_cast<size_t>(entry)]));
     EXPECT_EQ(::SendMessageA(d.Item(scOpacity), TBM_GETPOS, 0, 0), 10);
     EXPECT_TRUE(Checked(d, scDropShadow));
     EXPECT_EQ(SwatchColour(d, scBackgroundColour), 12937777u);
@@ -50,6 +64,11 @@ TEST_F(SettingsDialogTest, WithoutConfigEveryControlShowsItsDefault) {
     EXPECT_TRUE(Checked(d, scMinimizeToTray));
     EXPECT_EQ(Text(d, scDecimalPlaces), "2");
     EXPECT_EQ(::SendMessageA(d.Item(scDecimalPlacesUpDown), UDM_GETPOS32, 0, 0), 2);
+    EXPECT_EQ(Text(d, scQuotaStartDay), "1");
+    EXPECT_EQ(Entries(d, scQuotaCounts),
+              (std::vector<std::string>{"in and out", "in only", "out only"}));
+    EXPECT_EQ(Selected(d, scQuotaCounts), 0);
+    EXPECT_EQ(Text(d, scQuotaAlerts), "80,100");
     EXPECT_FALSE(Checked(d, scRunOnStartup)); // no value in the key
     EXPECT_FALSE(dialogtest::FileExists(ConfigPath())) << "opening writes nothing";
 }
@@ -96,16 +115,18 @@ TEST_F(SettingsDialogTest, WindowTabsAndButtonsAreAsDesigned) {
     EXPECT_EQ(::GetWindowLongA(d.Item(scNetworkAdapters), GWL_STYLE) & 3, CBS_DROPDOWNLIST);
 }
 
-TEST_F(SettingsDialogTest, TagListHoldsTheFortyEightEntriesInOrder) {
+TEST_F(SettingsDialogTest, TagListHoldsTheFiftyNineEntriesInOrder) {
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);
     const std::vector<std::string> tags = Entries(*dialog, scTags);
-    ASSERT_EQ(tags.size(), 48u);
+    ASSERT_EQ(tags.size(), 59u);
     EXPECT_EQ(tags[0], "%nl% - New Line");
     EXPECT_EQ(tags[3], "%MBoutpersec% - Megabytes out per second");
     EXPECT_EQ(tags[4], "%MBinpersec% - Megabytes in per second");
     EXPECT_EQ(tags[5], "%Mbinpersec% - Megabits in per second");
     EXPECT_EQ(tags[47], "%GBout% - Gigabytes out since reboot");
+    EXPECT_EQ(tags[48], "%MBinoutthisperiod% - Megabytes in/out this billing period");
+    EXPECT_EQ(tags[58], "%MBperdayleft% - Megabytes of the quota left per day left");
 }
 
 TEST_F(SettingsDialogTest, OkWithTheAdapterOfIndexTwoWritesTheExampleFile) {
@@ -122,7 +143,9 @@ TEST_F(SettingsDialogTest, OkWithTheAdapterOfIndexTwoWritesTheExampleFile) {
     EXPECT_EQ(Text(*dialog, scAdapterDetails).rfind("Name:  ", 0), 0u);
     Click(*dialog, scOK);
     EXPECT_FALSE(::IsWindow(dialog->Handle())) << "OK closes the dialog";
-    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index));
+    TInterfaceEntry2 row;
+    ASSERT_TRUE(ReadInterfaceEntry2(static_cast<uint32_t>(std::stoul(index)), row));
+    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index, row.Luid));
     EXPECT_FALSE(RunValueExists());
 }
 
@@ -131,6 +154,7 @@ TEST_F(SettingsDialogTest, OkWithoutAdapterLeavesTheStoredOneAlone) {
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);
     EXPECT_EQ(Selected(*dialog, scNetworkAdapters), CB_ERR);
+    EXPECT_FALSE(Checked(*dialog, scFollowActive)) << "a stored adapter is kept";
     Click(*dialog, scOK);
     EXPECT_EQ(store.QueryText("network", "activeadapter", ""), "7777");
     EXPECT_NE(ReadBytes(ConfigPath()).find("activeadapter=7777\r\n"), std::string::npos);
@@ -269,6 +293,18 @@ TEST_F(SettingsDialogTest, TypedDecimalPlacesCountOnlyWhenValid) {
     auto dialog = Open(store);
     EXPECT_EQ(::SendMessageA(dialog->Item(scDecimalPlacesUpDown), UDM_GETPOS32, 0, 0), 7);
     EXPECT_EQ(Text(*dialog, scDecimalPlaces), "7");
+    // The billing day the same way, with the other quota settings as chosen.
+    SetText(*dialog, scQuotaStartDay, "29");
+    ChooseEntry(*dialog, scQuotaCounts, 1);
+    SetText(*dialog, scQuotaAlerts, "95, 75");
+    Click(*dialog, scOK);
+    EXPECT_EQ(store.QueryText("display", "quotastartday", ""), "29");
+    EXPECT_EQ(store.QueryText("display", "quotacounts", ""), "in");
+    EXPECT_EQ(store.QueryText("display", "quotaalerts", ""), "75,95");
+    auto again = Open(store);
+    SetText(*again, scQuotaStartDay, "32");
+    Click(*again, scOK);
+    EXPECT_EQ(store.QueryText("display", "quotastartday", ""), "29");
 }
 
 TEST_F(SettingsDialogTest, StoredValuesAreShownAndStoredBackUnchanged) {
@@ -276,7 +312,8 @@ TEST_F(SettingsDialogTest, StoredValuesAreShownAndStoredBackUnchanged) {
         "[display]\r\nopacity=55\r\ndropshadow=0\r\nbgcolour=255\r\nbordercolour=65280\r\n"
         "fontcolour=0\r\nfontname=Courier New\r\nfontsize=11\r\nfontbold=1\r\nfontitalic=1\r\n"
         "format=a%nl%b\r\nshowquota=0\r\nmonthquota=lots\r\nwidth=300\r\nheight=400\r\n"
-        "stayontop=0\r\ndecimalplaces=4\r\ngototray=0\r\n\r\n"
+        "stayontop=0\r\ndecimalplaces=4\r\ngototray=0\r\nquotastartday=15\r\n"
+        "quotacounts=out\r\nquotaalerts=50,90\r\n\r\n"
         "[bandwidth]\r\ndolog=1\r\ndologins=0\r\ndologouts=1\r\n\r\n";
     dialogtest::WriteBytes(ConfigPath(), stored);
     TMemIniFile store(ConfigPath());
@@ -285,6 +322,9 @@ TEST_F(SettingsDialogTest, StoredValuesAreShownAndStoredBackUnchanged) {
     EXPECT_EQ(SwatchColour(*dialog, scBorderColour), 65280u);
     EXPECT_TRUE(Checked(*dialog, scBold));
     EXPECT_EQ(Text(*dialog, scMonthQuota), "lots");
+    EXPECT_EQ(Text(*dialog, scQuotaStartDay), "15");
+    EXPECT_EQ(Selected(*dialog, scQuotaCounts), 2);
+    EXPECT_EQ(Text(*dialog, scQuotaAlerts), "50,90");
     Click(*dialog, scOK);
     EXPECT_EQ(ReadBytes(ConfigPath()), stored);
 }

@@ -1,4 +1,5 @@
 // Tests of the mapping between the settings dialog's values and the configuration store.
+#include "settings/network_keys.h"
 #include "settings/settings_values.h"
 
 #include <gtest/gtest.h>
@@ -16,6 +17,8 @@ namespace {
 // The file a first OK writes when nothing was stored and the adapter with index 2 is chosen.
 const char kExampleFile[] = "[network]\r\n"
                             "activeadapter=2\r\n"
+                            "adapterluid=0006000002000000\r\n"
+                            "followactive=1\r\n"
                             "\r\n"
                             "[display]\r\n"
                             "opacity=10\r\n"
@@ -35,6 +38,9 @@ const char kExampleFile[] = "[network]\r\n"
                             "stayontop=1\r\n"
                             "decimalplaces=2\r\n"
                             "gototray=1\r\n"
+                            "quotastartday=1\r\n"
+                            "quotacounts=inout\r\n"
+                            "quotaalerts=80,100\r\n"
                             "\r\n"
                             "[bandwidth]\r\n"
                             "dolog=1\r\n"
@@ -46,6 +52,7 @@ const char kExampleFile[] = "[network]\r\n"
 TSettingsValues AsTheControlsHoldThem(TSettingsValues values) {
     values.Opacity = OpacityForSlider(values.Opacity);
     values.DecimalPlaces = DecimalPlacesForUpDown(values.DecimalPlaces);
+    values.QuotaStartDay = StartDayForUpDown(values.QuotaStartDay);
     return values;
 }
 
@@ -101,6 +108,9 @@ TEST(SettingsValuesLoad, WithoutAnyFileEveryValueIsTheDialogsDefault) {
     EXPECT_TRUE(v.StayOnTop);
     EXPECT_EQ(v.DecimalPlaces, 2);
     EXPECT_TRUE(v.MinimizeToTray);
+    EXPECT_EQ(v.QuotaStartDay, 1);
+    EXPECT_EQ(v.QuotaCounts, "inout");
+    EXPECT_EQ(v.QuotaAlerts, "80,100");
 }
 
 TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
@@ -109,7 +119,8 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
                                     "fontname=Courier New\nfontsize=11\nfontbold=1\n"
                                     "fontitalic=true\nmonthquota=lots\nwidth=wide\n"
                                     "height=300\nstayontop=0\ndecimalplaces=65539\n"
-                                    "gototray=0\nshowquota=0\n"
+                                    "gototray=0\nshowquota=0\nquotastartday=40\n"
+                                    "quotacounts=out\nquotaalerts= 100,90, x\n"
                                     "[bandwidth]\ndolog=0\ndologins=2\ndologouts=0\n");
     const TSettingsValues v = LoadSettingsValues(store);
     EXPECT_EQ(v.ActiveAdapterText, "02"); // as text, not as a number
@@ -127,6 +138,9 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
     EXPECT_EQ(v.DecimalPlaces, 3); // 65539 taken as a 16-bit number
     EXPECT_FALSE(v.MinimizeToTray);
     EXPECT_FALSE(v.ShowQuota);
+    EXPECT_EQ(StartDayForUpDown(v.QuotaStartDay), 31);
+    EXPECT_EQ(v.QuotaCounts, "out");
+    EXPECT_EQ(v.QuotaAlerts, "90,100"); // what takes effect
     EXPECT_FALSE(v.LogBandwidth);
     EXPECT_TRUE(v.LogInbound);
     EXPECT_FALSE(v.LogOutbound);
@@ -145,6 +159,7 @@ TEST(SettingsValuesSave, FirstOkWithoutAFileWritesTheExampleFileByteForByte) {
     TMemIniFile store(path);
     TSettingsValues v = AsTheControlsHoldThem(LoadSettingsValues(store));
     v.SelectedAdapterEntry = "2. Ethernet Controller";
+    v.SelectedAdapterLuid = "0006000002000000";
     SaveSettingsValues(store, v);
     store.FlushToFile();
     EXPECT_EQ(ReadBytes(path), kExampleFile);
@@ -162,6 +177,93 @@ TEST(SettingsValuesSave, WithoutAUsableAdapterEntryTheStoredAdapterStays) {
     SaveSettingsValues(empty, LoadSettingsValues(empty));
     EXPECT_EQ(empty.QueryText("network", "activeadapter", "none"), "none");
     EXPECT_EQ(empty.ToText().rfind("[display]", 0), 0u) << "no network section is created";
+}
+
+// The stored LUID names the adapter already chosen, wherever its index went; a newly chosen
+// adapter brings its own, or clears the old one when its own is unknown.
+TEST(SettingsValuesSave, AdapterLuidFollowsOnlyANewChoice) {
+    const std::string stored = "activeadapter=7\nadapterluid=00060000AA000000\n";
+    struct Case {
+        std::string Stored;
+        const char* Entry;
+        const char* Luid;
+        const char* Expected; // nullptr: no key
+    } cases[] = {
+        {stored, "7. Same", "0006000007000000", "00060000AA000000"},
+        {stored, "9. Other", "0006000009000000", "0006000009000000"},
+        {stored, "9. Other", "", ""},
+        {"activeadapter=7\n", "9. Other", "", nullptr},
+    };
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", "[network]\n" + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        v.SelectedAdapterEntry = c.Entry;
+        v.SelectedAdapterLuid = c.Luid;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "adapterluid", "(none)"),
+                  c.Expected ? c.Expected : "(none)")
+            << c.Stored << c.Entry;
+    }
+}
+
+TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
+    struct Case {
+        const char* Stored;
+        const char* Entry; // nullptr: none selected
+        bool Follow;
+        const char* Expected; // nullptr: no key
+    } cases[] = {{"", nullptr, true, nullptr},
+                 {"", nullptr, false, "0"},
+                 {"", "2. Ethernet", true, "1"},
+                 {"", "2. Ethernet", false, nullptr},
+                 {"activeadapter=7\n", nullptr, false, nullptr},
+                 {"followactive=1\n", nullptr, true, "1"}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", std::string("[network]\n") + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        if (c.Entry)
+            v.SelectedAdapterEntry = c.Entry;
+        v.FollowActive = c.Follow;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("network", "followactive", "(none)"),
+                  c.Expected ? c.Expected : "(none)")
+            << c.Stored << (c.Entry ? c.Entry : "") << c.Follow;
+        EXPECT_EQ(FollowsActiveConnection(store), c.Follow);
+    }
+}
+
+TEST(NetworkKeys, AStoredAdapterMeansExplicitUnlessTheOptionSaysOtherwise) {
+    struct Case {
+        const char* Text;
+        bool Automatic;
+    } cases[] = {{"", true},
+                 {"[network]\nactiveadapter=2\n", false},
+                 {"[network]\nactiveadapter=\n", false},
+                 {"[network]\nactiveadapter=2\nfollowactive=1\n", true},
+                 {"[network]\nfollowactive=0\n", false},
+                 {"[network]\nfollowactive=yes\n", true}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", c.Text);
+        EXPECT_EQ(FollowsActiveConnection(store), c.Automatic) << c.Text;
+        EXPECT_EQ(LoadSettingsValues(store).FollowActive, c.Automatic) << c.Text;
+        EXPECT_EQ(StoredAdapterTarget(store).Automatic, c.Automatic) << c.Text;
+    }
+    TMemIniFile stored("config.ini", "[network]\nactiveadapter=4\nadapterluid=0006000004000000\n");
+    const TAdapterTarget target = StoredAdapterTarget(stored);
+    EXPECT_EQ(target.Index, 4u);
+    EXPECT_EQ(target.Identity, "0006000004000000");
+    EXPECT_EQ(StoredAdapterTarget(TMemIniFile("config.ini", "[network]\nfollowactive=0\n")).Index,
+              1u);
+}
+
+TEST(NetworkKeys, TheWatchedAdapterIsRememberedOnlyWhenItMoved) {
+    TMemIniFile store("config.ini", "[network]\nactiveadapter=02\n");
+    RememberWatchedAdapter(store, 2, "");
+    EXPECT_EQ(store.ToText(), "[network]\r\nactiveadapter=02\r\n\r\n") << "nothing changed";
+    RememberWatchedAdapter(store, 2, "0006000002000000");
+    RememberWatchedAdapter(store, 9, "0006000002000000");
+    EXPECT_EQ(store.ToText(),
+              "[network]\r\nactiveadapter=9\r\nadapterluid=0006000002000000\r\n\r\n");
 }
 
 TEST(SettingsValuesSave, EntryIndexIsStoredAsAnInteger) {
@@ -235,4 +337,7 @@ TEST(SettingsValuesLimits, TypedDecimalPlacesCountOnlyFromZeroToNine) {
     EXPECT_EQ(ParseDecimalPlaces("-1", 3), 3);
     EXPECT_EQ(ParseDecimalPlaces("4a", 3), 3);
     EXPECT_EQ(ParseDecimalPlaces("99999999999999999999", 5), 5);
+    EXPECT_EQ(ParseStartDay("31", 1), 31);
+    EXPECT_EQ(ParseStartDay("0", 15), 15);
+    EXPECT_EQ(ParseStartDay("32", 15), 15);
 }

@@ -22,7 +22,9 @@ using logtest::RecordBytes;
 
 // The table the scripted platform calls show. Read k (from 1) carries the watched row when
 // FirstPresent <= k <= LastPresent, with counters Base + Step * (k - 1), or the reset values
-// from read ResetFrom on. Everything here is touched on the test's (user-interface) thread only.
+// from read ResetFrom on. From read MovedFrom on the watched row has MovedIndex, and a stranger
+// has its old index. Beside it there is always another interface at Index + 1.
+// Everything here is touched on the test's (user-interface) thread only.
 struct MonitorScript {
     DWORD Index = 7;
     uint32_t BaseIn = 1000000, BaseOut = 200000;
@@ -31,19 +33,29 @@ struct MonitorScript {
     int ResetFrom = 0;
     uint32_t ResetIn = 500, ResetOut = 100;
     DWORD Speed = 100000000;
-    bool With64BitCounters = false;
+    bool With64BitCounters = false; // also gives each row its LUID
+    uint64_t Luid = 0x0006000007000000;
+    int MovedFrom = 0;
+    DWORD MovedIndex = 9;
+    DWORD RouteIndex = 0; // what the route look-up answers; 0: no route
     const char* Description = "  Scripted Adapter \t";
     DWORD PhysAddrLen = 6;
     std::vector<MIB_IPADDRROW> Addresses;
     int Reads = 0; // completed table reads
 };
 MonitorScript script;
+constexpr uint64_t kOtherLuid = 0x0006000008000000;
+constexpr uint64_t kStrangerLuid = 0x00060000FF000000;
+
+DWORD WatchedIndex(int read) {
+    return script.MovedFrom > 0 && read >= script.MovedFrom ? script.MovedIndex : script.Index;
+}
 
 bool WatchedRow(int read, MIB_IFROW& row) {
     if (read < script.FirstPresent || read > script.LastPresent)
         return false;
     row = MIB_IFROW{};
-    row.dwIndex = script.Index;
+    row.dwIndex = WatchedIndex(read);
     const bool reset = script.ResetFrom > 0 && read >= script.ResetFrom;
     row.dwInOctets = reset ? script.ResetIn : script.BaseIn + script.StepIn * (read - 1);
     row.dwOutOctets = reset ? script.ResetOut : script.BaseOut + script.StepOut * (read - 1);
@@ -57,16 +69,28 @@ bool WatchedRow(int read, MIB_IFROW& row) {
     return true;
 }
 
-// Read k's rows: another interface, then the watched one when present.
+// Read k's rows: the other interface (50 bytes in a read), the stranger, the watched one.
 std::vector<MIB_IFROW> RowsOfRead(int read) {
     MIB_IFROW other{};
     other.dwIndex = script.Index + 1;
-    other.dwInOctets = 123;
+    other.dwInOctets = 123 + 50 * read;
     std::vector<MIB_IFROW> rows{other};
+    if (WatchedIndex(read) != script.Index) {
+        MIB_IFROW stranger{};
+        stranger.dwIndex = script.Index;
+        stranger.dwInOctets = 7000000 + 5000 * read;
+        rows.push_back(stranger);
+    }
     MIB_IFROW watched;
     if (WatchedRow(read, watched))
         rows.push_back(watched);
     return rows;
+}
+
+uint64_t LuidOfRow(DWORD index, int read) {
+    if (index == script.Index + 1)
+        return kOtherLuid;
+    return index == WatchedIndex(read) ? script.Luid : kStrangerLuid;
 }
 
 DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
@@ -95,14 +119,35 @@ DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL) {
     return NO_ERROR;
 }
 
-// The 64-bit counters of the read just taken.
+// The LUID and 64-bit counters of a row of the read just taken.
 DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
-    MIB_IFROW current;
-    if (!script.With64BitCounters || row->InterfaceIndex != script.Index ||
-        !WatchedRow(script.Reads, current))
+    if (!script.With64BitCounters)
         return ERROR_FILE_NOT_FOUND;
-    row->InOctets = current.dwInOctets;
-    row->OutOctets = current.dwOutOctets;
+    for (const MIB_IFROW& current : RowsOfRead(script.Reads)) {
+        if (current.dwIndex != row->InterfaceIndex)
+            continue;
+        row->InterfaceLuid.Value = LuidOfRow(current.dwIndex, script.Reads);
+        row->InOctets = current.dwInOctets;
+        row->OutOctets = current.dwOutOctets;
+        return NO_ERROR;
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD WINAPI ScriptedLuidToIndex(const NET_LUID* luid, PNET_IFINDEX index) {
+    for (const MIB_IFROW& current : RowsOfRead(script.Reads)) {
+        if (LuidOfRow(current.dwIndex, script.Reads) == luid->Value) {
+            *index = current.dwIndex;
+            return NO_ERROR;
+        }
+    }
+    return ERROR_FILE_NOT_FOUND;
+}
+
+DWORD WINAPI ScriptedBestInterface(sockaddr*, PDWORD index) {
+    if (script.RouteIndex == 0)
+        return ERROR_NETWORK_UNREACHABLE;
+    *index = script.RouteIndex;
     return NO_ERROR;
 }
 
@@ -114,7 +159,18 @@ DWORD WINAPI CountedRealIfTable(PMIB_IFTABLE table, PULONG size, BOOL order) {
     return result;
 }
 
-const TInterfaceSource kScripted{ScriptedIfTable, ScriptedAddrTable, ScriptedIfEntry2};
+// The real source's notification calls, scripted answers for everything read.
+TInterfaceSource ScriptedSource() {
+    TInterfaceSource source = IpHelper();
+    source.GetIfTable = ScriptedIfTable;
+    source.GetIpAddrTable = ScriptedAddrTable;
+    source.GetIfEntry2 = ScriptedIfEntry2;
+    source.GetBestInterfaceEx = ScriptedBestInterface;
+    source.ConvertInterfaceLuidToIndex = ScriptedLuidToIndex;
+    return source;
+}
+
+const TInterfaceSource kScripted = ScriptedSource();
 
 uint32_t NetworkOrder(uint8_t a, uint8_t b, uint8_t c, uint8_t d) {
     return uint32_t{a} | uint32_t{b} << 8 | uint32_t{c} << 16 | uint32_t{d} << 24;
@@ -169,10 +225,16 @@ class AdapterMonitorTest : public logtest::LogFileTest {
         ConfigStore().StoreFlag("bandwidth", "dologouts", dologouts);
     }
 
-    TAdapterMonitor* Start(uint32_t index, const TInterfaceSource& source = kScripted) {
-        TAdapterMonitor* monitor = TAdapterMonitor::Create(index, source);
+    TAdapterMonitor* Start(const TAdapterTarget& target,
+                           const TInterfaceSource& source = kScripted) {
+        TAdapterMonitor* monitor = TAdapterMonitor::Create(target, source);
         running_.push_back(monitor);
         return monitor;
+    }
+    TAdapterMonitor* Start(uint32_t index, const TInterfaceSource& source = kScripted) {
+        TAdapterTarget target;
+        target.Index = index;
+        return Start(target, source);
     }
 
     // After this the monitor may free itself at any time.
@@ -220,8 +282,9 @@ TEST_F(AdapterMonitorTest, FirstReadingOfTheLoopbackTakesTheTablesCounters) {
 }
 
 TEST_F(AdapterMonitorTest, MonitorOfAMissingIndexKeepsZerosAndLogsNothing) {
-    TAdapterMonitor* monitor =
-        Start(0x7FFF0001u, {CountedRealIfTable, IpHelper().GetIpAddrTable, IpHelper().GetIfEntry2});
+    TInterfaceSource counted = IpHelper();
+    counted.GetIfTable = CountedRealIfTable;
+    TAdapterMonitor* monitor = Start(0x7FFF0001u, counted);
     ASSERT_TRUE(PumpUntil([] { return script.Reads >= 4; }));
     EXPECT_EQ(LogRecordCount(), 0u);
     EXPECT_EQ(monitor->TotalIn(), 0u);
@@ -266,6 +329,7 @@ TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
     script.LastPresent = 2;
     TAdapterMonitor* monitor = Start(7);
     ASSERT_TRUE(PumpUntil([] { return script.Reads >= 5; }));
+    EXPECT_FALSE(monitor->Connected());
     EXPECT_EQ(LoggedIn(), 1000u);
     EXPECT_EQ(LoggedOut(), 300u);
     EXPECT_EQ(monitor->TotalIn(), 1001000u);
@@ -304,6 +368,57 @@ TEST_F(AdapterMonitorTest, CounterResetSeenInThe64BitCountersLogsTheNewCount) {
     EXPECT_EQ(monitor->TotalIn(), 500u);
     EXPECT_EQ(monitor->TotalOut(), 100u);
     EXPECT_EQ(monitor->DeltaIn(), 0u);
+}
+
+TEST_F(AdapterMonitorTest, RenumberedAdapterIsFollowedByItsLuid) {
+    script.With64BitCounters = true;
+    script.MovedFrom = 4; // and a stranger takes index 7
+    TAdapterTarget target;
+    target.Index = 7;
+    target.Identity = "0006000007000000";
+    TAdapterMonitor* monitor = Start(target);
+    ASSERT_TRUE(PumpUntil([&] { return monitor->AdapterIndex() == 9 && script.Reads >= 6; }));
+    EXPECT_TRUE(monitor->Connected());
+    EXPECT_EQ(monitor->AdapterLuid(), "0006000007000000");
+    // Every reading after the first logs one step: none lost to the move, none of the stranger.
+    ASSERT_TRUE(PumpUntil([] {
+        return LoggedIn() == 1000u * (script.Reads - 1) && LoggedOut() == 300u * (script.Reads - 1);
+    }));
+    EXPECT_EQ(monitor->TotalIn(), 1000000u + 1000u * (script.Reads - 1));
+}
+
+TEST_F(AdapterMonitorTest, AutomaticModeWatchesTheRoutesAdapterAndFollowsItsChange) {
+    script.With64BitCounters = true;
+    script.RouteIndex = 7;
+    TAdapterTarget automatic;
+    automatic.Automatic = true;
+    TAdapterMonitor* monitor = Start(automatic);
+    EXPECT_TRUE(monitor->Automatic());
+    EXPECT_EQ(monitor->AdapterIndex(), 7u);
+    EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
+    ASSERT_TRUE(PumpUntil([] { return script.Reads >= 3; }));
+
+    const int switchAfter = script.Reads;
+    script.RouteIndex = 8;
+    monitor->NetworkChanged();
+    ASSERT_TRUE(PumpUntil([&] { return script.Reads >= switchAfter + 3; }));
+    EXPECT_EQ(monitor->AdapterIndex(), 8u);
+    EXPECT_EQ(monitor->AdapterLuid(), "0006000008000000");
+    // The first adapter up to and with the switch's reading, then 50 bytes a reading of the
+    // second: never its whole counter, never a gap.
+    ASSERT_TRUE(PumpUntil([&] {
+        return LoggedIn() == 1000u * switchAfter + 50u * (script.Reads - switchAfter - 1);
+    }));
+    EXPECT_EQ(monitor->DeltaIn(), 50u);
+
+    // No route at all: nothing is watched, nothing is logged.
+    script.RouteIndex = 0;
+    monitor->NetworkChanged();
+    ASSERT_TRUE(PumpUntil([&] { return !monitor->Connected(); }));
+    const int readsAtLoss = script.Reads;
+    const uint64_t loggedAtLoss = LoggedIn();
+    ASSERT_TRUE(PumpUntil([&] { return script.Reads >= readsAtLoss + 2; }));
+    EXPECT_LE(LoggedIn(), loggedAtLoss + 50u); // the reading under way may still log its step
 }
 
 TEST_F(AdapterMonitorTest, DologFalseLogsNothing) {

@@ -166,20 +166,80 @@ DWORD WINAPI FailingIfEntry2(PMIB_IF_ROW2) {
 DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
     if (row->InterfaceIndex != 6)
         return ERROR_FILE_NOT_FOUND;
+    row->InterfaceLuid.Value = 0x0006'0000'0A00'00F1ull;
     row->InOctets = 0x1'0000'0005ull;
     row->OutOctets = 0x2'0000'0007ull;
     return NO_ERROR;
 }
 
-TEST(InterfaceCounters64, GivesTheRowsCountersOrFalse) {
-    uint64_t in = 11, out = 22;
-    EXPECT_FALSE(ReadInterfaceCounters64(6, in, out, FailingIfEntry2));
-    EXPECT_FALSE(ReadInterfaceCounters64(5, in, out, ScriptedIfEntry2));
-    EXPECT_EQ(in, 11u);
-    EXPECT_EQ(out, 22u);
-    ASSERT_TRUE(ReadInterfaceCounters64(6, in, out, ScriptedIfEntry2));
-    EXPECT_EQ(in, 0x1'0000'0005ull);
-    EXPECT_EQ(out, 0x2'0000'0007ull);
+TEST(InterfaceEntry2, GivesTheRowsLuidAndCountersOrFalse) {
+    TInterfaceEntry2 entry;
+    EXPECT_FALSE(ReadInterfaceEntry2(6, entry, FailingIfEntry2));
+    EXPECT_FALSE(ReadInterfaceEntry2(5, entry, ScriptedIfEntry2));
+    EXPECT_EQ(entry.InOctets, 0u);
+    ASSERT_TRUE(ReadInterfaceEntry2(6, entry, ScriptedIfEntry2));
+    EXPECT_EQ(entry.Luid, "000600000A0000F1");
+    EXPECT_EQ(entry.InOctets, 0x1'0000'0005ull);
+    EXPECT_EQ(entry.OutOctets, 0x2'0000'0007ull);
+}
+
+DWORD WINAPI ScriptedLuidToIndex(const NET_LUID* luid, PNET_IFINDEX index) {
+    if (luid->Value != 0x0006'0000'0A00'00F1ull)
+        return ERROR_FILE_NOT_FOUND;
+    *index = 12;
+    return NO_ERROR;
+}
+
+TEST(InterfaceEntry2, StoredLuidTextLeadsBackToTheIndex) {
+    EXPECT_EQ(LuidText(0), "");
+    EXPECT_EQ(LuidText(0x0018000001000000ull), "0018000001000000");
+    uint32_t index = 99;
+    EXPECT_TRUE(InterfaceIndexOfLuid("000600000a0000f1", index, ScriptedLuidToIndex));
+    EXPECT_EQ(index, 12u);
+    for (const char* text :
+         {"", "000600000A0000F", "000600000A0000F10", "000600000A0000G1", "000600000A0000F2"}) {
+        index = 99;
+        EXPECT_FALSE(InterfaceIndexOfLuid(text, index, ScriptedLuidToIndex)) << text;
+        EXPECT_EQ(index, 99u) << text;
+    }
+}
+
+// Which families the route look-up was asked for, and which of them has a route.
+struct RouteScript {
+    bool V4 = false, V6 = false;
+    std::vector<int> Asked;
+} routes;
+
+DWORD WINAPI ScriptedBestInterface(sockaddr* destination, PDWORD index) {
+    routes.Asked.push_back(destination->sa_family);
+    const bool v4 = destination->sa_family == AF_INET;
+    if (v4) {
+        // A public address, not one of the machine's own networks.
+        EXPECT_EQ(reinterpret_cast<sockaddr_in*>(destination)->sin_addr.s_addr, htonl(0xC0000201));
+    }
+    if (!(v4 ? routes.V4 : routes.V6))
+        return ERROR_NETWORK_UNREACHABLE;
+    *index = v4 ? 4 : 6;
+    return NO_ERROR;
+}
+
+TEST(ActiveConnection, IPv4RouteFirstThenIPv6) {
+    const std::vector<int> both = {AF_INET, AF_INET6};
+    struct Case {
+        bool V4, V6;
+        bool Found;
+        uint32_t Index;
+        std::vector<int> Asked;
+    } cases[] = {{true, true, true, 4, {AF_INET}},
+                 {false, true, true, 6, both},
+                 {false, false, false, 77, both}};
+    for (const Case& c : cases) {
+        routes = RouteScript{c.V4, c.V6, {}};
+        uint32_t index = 77;
+        EXPECT_EQ(ActiveConnectionIndex(index, ScriptedBestInterface), c.Found);
+        EXPECT_EQ(index, c.Index);
+        EXPECT_EQ(routes.Asked, c.Asked);
+    }
 }
 
 // Under Wine, index 1 is the loopback "lo" without a physical address, carrying 127.0.0.1.
@@ -207,10 +267,16 @@ TEST(RealTables, AddressTableHasTheLoopbackAddressOnIndexOne) {
     EXPECT_TRUE(found);
 }
 
-TEST(RealTables, LoopbackHas64BitCounters) {
-    uint64_t in = 0, out = 0;
-    EXPECT_TRUE(ReadInterfaceCounters64(1, in, out));
-    EXPECT_FALSE(ReadInterfaceCounters64(0x7FFF0001u, in, out));
+// Wine 8 makes a LUID from the interface type and the kernel's index: "lo" is 0018000001000000
+// (type 24, software loopback, index 1).
+TEST(RealTables, LoopbackHasA64BitRowAndItsLuidLeadsBack) {
+    TInterfaceEntry2 entry;
+    ASSERT_TRUE(ReadInterfaceEntry2(1, entry));
+    EXPECT_EQ(entry.Luid.substr(0, 4), "0018");
+    uint32_t index = 0;
+    EXPECT_TRUE(InterfaceIndexOfLuid(entry.Luid, index));
+    EXPECT_EQ(index, 1u);
+    EXPECT_FALSE(ReadInterfaceEntry2(0x7FFF0001u, entry));
 }
 
 } // namespace

@@ -1,5 +1,6 @@
-// The update dialog's layout, its Cancel button while downloads run, and a descriptor file that
-// cannot be created; the update site is the scripted server.
+// The update dialog's layout, its Cancel button while downloads run, a descriptor file that
+// cannot be created, and sites that cannot be reached or never stop sending; the update site is
+// the scripted server.
 #include "update_dialog_fixture.h"
 
 TEST_F(AutoUpdateDialogTest, ShowsItsLayoutAndCancelAsksWhileConnecting) {
@@ -54,14 +55,11 @@ TEST_F(AutoUpdateDialogTest, ShowsItsLayoutAndCancelAsksWhileConnecting) {
         d.Answer(question, IDNO);
         ASSERT_TRUE(d.WaitGone(question));
         EXPECT_TRUE(::IsWindow(dialog));
-        EXPECT_TRUE(FileExists(folder + "version.tmp")); // still downloading
+        EXPECT_TRUE(FileExists(versionFile)); // still downloading
 
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
-        question = d.WaitForBox("Cancel");
-        ASSERT_NE(question, nullptr);
-        d.Answer(question, IDYES);
+        ASSERT_NE(CancelAnswering(d, dialog, IDYES), nullptr);
         EXPECT_TRUE(d.WaitGone(dialog));
-        EXPECT_FALSE(FileExists(folder + "version.tmp"));
+        EXPECT_FALSE(FileExists(versionFile));
     });
 }
 
@@ -76,9 +74,7 @@ TEST_F(AutoUpdateDialogTest, CancelDuringTheSetupDownloadDeletesThePartialFile) 
     UseScriptedServer(server);
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
-        HWND box = d.WaitForBox("New Version");
-        ASSERT_NE(box, nullptr);
-        d.Answer(box, IDYES);
+        ASSERT_NE(AnswerNewVersion(d, IDYES), nullptr);
         ASSERT_TRUE(d.WaitUntil([&] {
             return StatusText(dialog) == "Downloading latest update (39KB downloaded)";
         })) << StatusText(dialog);
@@ -86,33 +82,27 @@ TEST_F(AutoUpdateDialogTest, CancelDuringTheSetupDownloadDeletesThePartialFile) 
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 40);
         EXPECT_EQ(server.Requests()[1], "GET /setup7.exe HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
-        HWND question = d.WaitForBox("Cancel");
+        HWND question = CancelAnswering(d, dialog, IDNO);
         ASSERT_NE(question, nullptr);
-        d.Answer(question, IDNO);
         ASSERT_TRUE(d.WaitGone(question));
-        EXPECT_TRUE(FileExists(folder + "setup.exe"));
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
-        question = d.WaitForBox("Cancel");
-        ASSERT_NE(question, nullptr);
-        d.Answer(question, IDYES);
+        EXPECT_TRUE(FileExists(setupFile));
+        ASSERT_NE(CancelAnswering(d, dialog, IDYES), nullptr);
         EXPECT_TRUE(d.WaitGone(dialog));
-        EXPECT_FALSE(FileExists(folder + "setup.exe"));
+        EXPECT_FALSE(FileExists(setupFile));
     });
     EXPECT_EQ(main.CloseRequests.load(), 0);
 }
 
 TEST_F(AutoUpdateDialogTest, AVersionFileThatCannotBeCreatedIsReportedAndNothingRuns) {
     // Held open without sharing, the file cannot be replaced.
-    std::string path = folder + "version.tmp";
-    TFileHandle held(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    TFileHandle held(::CreateFileW(versionFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(held);
     RunDialog([&](TDialogDriver& d) {
         HWND box = d.WaitForBox("Corvane");
         ASSERT_NE(box, nullptr);
         TBoxView view = d.Describe(box);
-        const std::string prefix = "Cannot create file \"" + path + "\". ";
+        const std::string prefix = "Cannot create file \"" + PathForMessage(versionFile) + "\". ";
         EXPECT_EQ(view.Text.substr(0, prefix.size()), prefix);
         EXPECT_EQ(view.Text.back(), '.');
         EXPECT_EQ(view.Icon, IDI_ERROR);
@@ -124,4 +114,96 @@ TEST_F(AutoUpdateDialogTest, AVersionFileThatCannotBeCreatedIsReportedAndNothing
         EXPECT_TRUE(d.WaitGone(dialog));
         EXPECT_EQ(d.AnyBox(), nullptr);
     });
+}
+
+TEST_F(AutoUpdateDialogTest, AnUnreachableSiteIsSaidAndCancelClosesAtOnce) {
+    ::SetEnvironmentVariableA("CORVANE_UPDATE_PORT", std::to_string(UnusedPort()).c_str());
+    RunDialog([&](TDialogDriver& d) {
+        HWND dialog = WaitForDialog(d);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_TRUE(d.WaitUntil([&] {
+            return StatusText(dialog) == kUnreachable + "connection refused";
+        })) << StatusText(dialog);
+        EXPECT_FALSE(FileExists(versionFile));
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        EXPECT_TRUE(d.WaitGone(dialog));
+        EXPECT_EQ(d.AnyBox(), nullptr);
+    });
+}
+
+// Replies without end: the main window goes on answering within 1 s, no file passes its cap,
+// and nothing is left behind.
+class EndlessReplyTest : public AutoUpdateDialogTest {
+  protected:
+    // Serves reply and then data without end; a setup program's reply follows a descriptor
+    // that names build 7. Runs the dialog and, once it shows, check.
+    void RunEndless(const std::string& setupReply,
+                    const std::function<void(TDialogDriver&, HWND, TScriptedServer&)>& check) {
+        std::vector<std::vector<TServerStep>> scripts;
+        if (!setupReply.empty()) {
+            const std::string descriptor = Descriptor(7, kTestSetupSignatureV7);
+            scripts.push_back(
+                {SendBytes("HTTP/1.0 200 OK\r\nContent-Length: " +
+                           std::to_string(descriptor.size()) + "\r\n\r\n" + descriptor),
+                 CloseConnection()});
+        }
+        scripts.push_back({SendBytes(setupReply.empty() ? "HTTP/1.0 200 OK\r\n\r\n" : setupReply),
+                           SendEndlessly(std::string(16 * 1024, 'x'))});
+        TScriptedServer server(scripts);
+        UseScriptedServer(server);
+        RunDialog([&](TDialogDriver& d) {
+            HWND dialog = WaitForDialog(d);
+            ASSERT_NE(dialog, nullptr);
+            if (!setupReply.empty()) {
+                HWND box = AnswerNewVersion(d, IDYES);
+                ASSERT_NE(box, nullptr);
+                // Wine without a window manager holds the thread about 2 s while it hides the
+                // box: that wait is not the download's.
+                ASSERT_TRUE(d.WaitGone(box));
+            }
+            check(d, dialog, server);
+        });
+        EXPECT_EQ(main.CloseRequests.load(), 0);
+    }
+    // Waits for done while the main window answers within 1 s and file stays within cap.
+    void WaitAnswering(TDialogDriver& d, TScriptedServer& server, const std::wstring& file,
+                       int64_t cap, const std::function<bool()>& done) {
+        bool answered = true;
+        int64_t largest = 0;
+        EXPECT_TRUE(d.WaitUntil([&] {
+            DWORD_PTR result = 0;
+            answered = ::SendMessageTimeoutA(main.Handle(), WM_NULL, 0, 0, SMTO_NORMAL, 1000,
+                                             &result) != 0;
+            if (!answered) {
+                server.Release(); // a thread that is stuck reading gets free this way
+                return true;
+            }
+            largest = std::max(largest, FileSize(file));
+            return done();
+        }));
+        EXPECT_TRUE(answered) << "the main window did not answer within 1 s";
+        EXPECT_LE(largest, cap);
+    }
+};
+
+TEST_F(EndlessReplyTest, ADescriptorWithoutLengthStopsAtItsCapAndIsSaid) {
+    RunEndless("", [&](TDialogDriver& d, HWND dialog, TScriptedServer& server) {
+        WaitAnswering(d, server, versionFile, kMaxDescriptorBytes,
+                      [&] { return StatusText(dialog) == kUnreachable + "reply too large"; });
+        EXPECT_FALSE(FileExists(versionFile));
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        EXPECT_TRUE(d.WaitGone(dialog));
+    });
+}
+
+// Read at full speed in one go, 4 MiB would hold the window for seconds.
+TEST_F(EndlessReplyTest, ASetupProgramWithoutEndLeavesTheWindowAnsweringUntilCancel) {
+    RunEndless("HTTP/1.0 200 OK\r\nContent-Length: 200000000\r\n\r\n",
+               [&](TDialogDriver& d, HWND dialog, TScriptedServer& server) {
+                   WaitAnswering(d, server, setupFile, 200000000,
+                                 [&] { return FileSize(setupFile) > 4 * 1024 * 1024; });
+                   ASSERT_NE(CancelAnswering(d, dialog, IDYES), nullptr);
+                   EXPECT_TRUE(d.WaitGone(dialog));
+                   EXPECT_FALSE(FileExists(setupFile));
+               });
 }

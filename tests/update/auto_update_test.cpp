@@ -18,7 +18,7 @@ TEST_F(AutoUpdateDialogTest, IsUpToDateWithVersion6) {
         d.Answer(box, IDOK);
         EXPECT_TRUE(d.WaitGone(dialog)) << "the dialog stayed open";
     });
-    EXPECT_FALSE(FileExists(folder + "version.tmp"));
+    EXPECT_FALSE(FileExists(versionFile));
     EXPECT_EQ(main.CloseRequests.load(), 0);
 }
 
@@ -38,8 +38,8 @@ TEST_F(AutoUpdateDialogTest, ANewVersionDeclinedClosesAndLeavesNoFile) {
         d.Answer(box, IDNO);
         EXPECT_TRUE(d.WaitGone(dialog)) << "the dialog stayed open";
     });
-    EXPECT_FALSE(FileExists(folder + "version.tmp"));
-    EXPECT_FALSE(FileExists(folder + "setup.exe"));
+    EXPECT_FALSE(FileExists(versionFile));
+    EXPECT_FALSE(FileExists(setupFile));
     EXPECT_EQ(main.CloseRequests.load(), 0);
 }
 
@@ -49,23 +49,44 @@ TEST_F(AutoUpdateDialogTest, ASignedSetupIsDownloadedStartedAndTheMainWindowClos
     Publish(Descriptor(7, kTestSetupSignatureV7));
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
-        HWND box = d.WaitForBox("New Version");
-        ASSERT_NE(box, nullptr);
-        d.Answer(box, IDYES);
+        ASSERT_NE(AnswerNewVersion(d, IDYES), nullptr);
         ASSERT_TRUE(d.WaitUntil([&] { return main.CloseRequests.load() > 0; }))
             << "the main window was not closed";
-        EXPECT_TRUE(d.WaitUntil([&] { return FileExists(folder + "setup-ran.txt"); }))
+        EXPECT_TRUE(d.WaitUntil([&] { return FileExists(folder + L"setup-ran.txt"); }))
             << "the setup program did not run";
         EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, Tf_AutoUpdate::kCancelId)));
         EXPECT_EQ(StatusText(dialog), "Downloading latest update (" +
                                           std::to_string(setup.size() / 1024) + "KB downloaded)");
         HWND progress = ::GetDlgItem(dialog, Tf_AutoUpdate::kProgressId);
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 100);
-        EXPECT_EQ(ReadWholeFile(folder + "setup.exe"), setup);
+        EXPECT_EQ(ReadWholeFile(setupFile), setup);
         EXPECT_FALSE(d.AnyBox());
     });
     EXPECT_EQ(main.CloseRequests.load(), 1);
-    EXPECT_FALSE(FileExists(folder + "version.tmp"));
+    EXPECT_FALSE(FileExists(versionFile));
+}
+
+TEST_F(AutoUpdateDialogTest, ASetupThatCannotStartIsReportedAndTheProgramStays) {
+    REQUIRE_REAL_SERVER();
+    PublishSetup(L"update_test_broken_setup.exe");
+    Publish(Descriptor(7, kBrokenSetupSignatureV7));
+    RunDialog([&](TDialogDriver& d) {
+        HWND dialog = WaitForDialog(d);
+        ASSERT_NE(AnswerNewVersion(d, IDYES), nullptr);
+        HWND error = d.WaitForBox("Update Not Started");
+        ASSERT_NE(error, nullptr);
+        TBoxView view = d.Describe(error);
+        const std::string prefix = "The update could not be started: ";
+        EXPECT_EQ(view.Text.substr(0, prefix.size()), prefix);
+        EXPECT_GT(view.Text.size(), prefix.size() + 1); // the system's reason
+        EXPECT_EQ(view.Icon, IDI_ERROR);
+        EXPECT_TRUE(view.Ok);
+        EXPECT_EQ(main.CloseRequests.load(), 0);
+        d.Answer(error, IDOK);
+        EXPECT_TRUE(d.WaitGone(dialog));
+    });
+    EXPECT_EQ(main.CloseRequests.load(), 0);
+    EXPECT_FALSE(FileExists(setupFile));
 }
 
 TEST_F(AutoUpdateDialogTest, ASetupWithAWrongSignatureIsRemovedAndNotStarted) {
@@ -75,22 +96,20 @@ TEST_F(AutoUpdateDialogTest, ASetupWithAWrongSignatureIsRemovedAndNotStarted) {
     Publish(Descriptor(7, kTestSetupSignatureV8));
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
-        HWND box = d.WaitForBox("New Version");
-        ASSERT_NE(box, nullptr);
-        d.Answer(box, IDYES);
+        ASSERT_NE(AnswerNewVersion(d, IDYES), nullptr);
         HWND warning = d.WaitForBox("Update Not Verified");
         ASSERT_NE(warning, nullptr);
         TBoxView view = d.Describe(warning);
         EXPECT_EQ(view.Text, "The downloaded update could not be verified and was removed.");
         EXPECT_EQ(view.Icon, IDI_WARNING);
         EXPECT_TRUE(view.Ok);
-        EXPECT_FALSE(FileExists(folder + "setup.exe"));
+        EXPECT_FALSE(FileExists(setupFile));
         d.Answer(warning, IDOK);
         EXPECT_TRUE(d.WaitGone(dialog));
     });
     EXPECT_EQ(main.CloseRequests.load(), 0);
-    EXPECT_FALSE(FileExists(folder + "setup.exe"));
-    EXPECT_FALSE(FileExists(folder + "setup-ran.txt"));
+    EXPECT_FALSE(FileExists(setupFile));
+    EXPECT_FALSE(FileExists(folder + L"setup-ran.txt"));
 }
 
 TEST_F(AutoUpdateDialogTest, AnUnsignedSetupIsRemovedAndNotStarted) {
@@ -99,22 +118,20 @@ TEST_F(AutoUpdateDialogTest, AnUnsignedSetupIsRemovedAndNotStarted) {
     Publish("[build]\r\nversion=7\r\npath=127.0.0.1/setup7.exe\r\n");
     RunDialog([&](TDialogDriver& d) {
         WaitForDialog(d);
-        HWND box = d.WaitForBox("New Version");
-        ASSERT_NE(box, nullptr);
-        d.Answer(box, IDYES);
+        ASSERT_NE(AnswerNewVersion(d, IDYES), nullptr);
         HWND warning = d.WaitForBox("Update Not Verified");
         ASSERT_NE(warning, nullptr);
         d.Answer(warning, IDOK);
     });
     EXPECT_EQ(main.CloseRequests.load(), 0);
-    EXPECT_FALSE(FileExists(folder + "setup.exe"));
-    EXPECT_FALSE(FileExists(folder + "setup-ran.txt"));
+    EXPECT_FALSE(FileExists(setupFile));
+    EXPECT_FALSE(FileExists(folder + L"setup-ran.txt"));
 }
 
 TEST_F(AutoUpdateDialogTest, AnOlderVersionShowsNothingAndCancelClosesAtOnce) {
     REQUIRE_REAL_SERVER();
     Publish("[build]\r\nversion=3\r\npath=127.0.0.1/setup7.exe\r\n");
-    WriteWholeFile(folder + "version.tmp", "left from before");
+    WriteWholeFile(versionFile, "left from before");
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
         ASSERT_TRUE(WaitDescriptorHandled(d));

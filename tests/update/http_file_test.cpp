@@ -2,6 +2,7 @@
 #include "update/http_file.h"
 
 #include "platform/file_io.h"
+#include "update/update_files.h"
 #include "update_test_support.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,8 @@ namespace {
 
 const std::string kOk = "HTTP/1.0 200 OK\r\n";
 
-// Records the events of a component as "start 0", "progress 5", "complete 5".
+// Records the events of a component as "start 0", "progress 5", "complete 5",
+// "failed connection refused".
 struct TEventLog {
     std::vector<std::string> Lines;
     void Attach(dHTTPFile& file) {
@@ -26,6 +28,9 @@ struct TEventLog {
         };
         file.OnComplete = [this](dHTTPFile&, int32_t n) {
             Lines.push_back("complete " + std::to_string(n));
+        };
+        file.OnFailed = [this](dHTTPFile&, dDownloadFailure why) {
+            Lines.push_back(std::string("failed ") + DownloadFailureText(why));
         };
     }
     bool Has(const std::string& line) const {
@@ -42,15 +47,15 @@ class HttpFileTest : public ::testing::Test {
     void Start(const TScriptedServer& server, const std::string& location = "127.0.0.1/file") {
         file.remotePort = server.Port();
         file.remotePath = location;
-        file.localPath = folder.Path() + "download.bin";
+        file.localPath = folder.Path() + L"download.bin";
         log.Attach(file);
         file.startDownload();
     }
     bool WaitIdle() {
         return PumpMessagesUntil([this] { return !file.busy(); });
     }
-    std::string Saved() const { return ReadWholeFile(folder.Path() + "download.bin"); }
-    bool SavedExists() const { return FileExists(folder.Path() + "download.bin"); }
+    std::string Saved() const { return ReadWholeFile(folder.Path() + L"download.bin"); }
+    bool SavedExists() const { return FileExists(folder.Path() + L"download.bin"); }
 
     TTempFolder folder;
     dHTTPFile file;
@@ -67,7 +72,9 @@ std::vector<std::vector<TServerStep>> OnePiece(const std::string& response) {
 TEST_F(HttpFileTest, HasItsValuesAtCreation) {
     EXPECT_EQ(file.speedInterval, 1000);
     EXPECT_EQ(file.remotePort, 80);
-    EXPECT_EQ(file.localPath, "");
+    EXPECT_EQ(file.idleTimeout, 30000u);
+    EXPECT_EQ(file.maxSize, 256 * 1024 * 1024);
+    EXPECT_EQ(file.localPath, L"");
     EXPECT_EQ(file.remotePath, "");
     EXPECT_FALSE(file.busy());
     EXPECT_EQ(file.bytesIn(), 0);
@@ -116,13 +123,13 @@ TEST_F(HttpFileTest, NoLengthAndNoBodyCompletesWithAnEmptyFile) {
     EXPECT_EQ(Saved(), "");
 }
 
-TEST_F(HttpFileTest, NoLengthWithBodyNeverCompletesAndKeepsThePartialFileOnClose) {
+TEST_F(HttpFileTest, NoLengthWithBodyFailsWhenTheServerClosesAndLeavesNoFile) {
     TScriptedServer server({{SendBytes(kOk + "\r\nabc"), PauseMs(300), SendBytes("def"),
                              PauseMs(100), CloseConnection()}});
     Start(server);
     ASSERT_TRUE(WaitIdle());
-    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0"}));
-    EXPECT_EQ(Saved(), "abcdef");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0", "failed connection cut off"}));
+    EXPECT_FALSE(SavedExists());
     EXPECT_EQ(file.bytesIn(), 6);
     EXPECT_EQ(file.percentDone(), 0);
 }
@@ -190,72 +197,96 @@ TEST_F(HttpFileTest, AHeaderThatNeverEndsIsCancelledAndItsFileDeleted) {
     TScriptedServer server(OnePiece("HTTP/1.0 200 OK\r\nX: " + std::string(70 * 1024, 'h')));
     Start(server);
     ASSERT_TRUE(WaitIdle());
-    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0"}));
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0", "failed invalid reply"}));
     EXPECT_FALSE(SavedExists());
 }
 
-TEST_F(HttpFileTest, AServerClosingEarlyLeavesThePartialFileAndFiresNothing) {
+TEST_F(HttpFileTest, AServerClosingEarlyFailsAndLeavesNoFile) {
     TScriptedServer server(
         {{SendBytes(kOk + "Content-Length: 10\r\n\r\n1234"), PauseMs(200), CloseConnection()}});
     Start(server);
     ASSERT_TRUE(WaitIdle());
-    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0", "progress 4"}));
-    EXPECT_EQ(Saved(), "1234");
+    EXPECT_EQ(log.Lines,
+              (std::vector<std::string>{"start 0", "progress 4", "failed connection cut off"}));
+    EXPECT_FALSE(SavedExists());
     EXPECT_EQ(file.bytesIn(), 4);
     EXPECT_EQ(file.percentDone(), 0);
 }
 
-TEST_F(HttpFileTest, MoreBodyThanDeclaredNeverCompletes) {
-    TScriptedServer server(
-        {{SendBytes(kOk + "Content-Length: 3\r\n\r\nabcdef"), PauseMs(200), CloseConnection()}});
+TEST_F(HttpFileTest, MoreBodyThanDeclaredFails) {
+    TScriptedServer server({{SendBytes(kOk + "Content-Length: 3\r\n\r\nabcdef"), HoldOpen()}});
     Start(server);
     ASSERT_TRUE(WaitIdle());
-    EXPECT_FALSE(log.Has("complete 6"));
-    EXPECT_FALSE(log.Has("complete 3"));
-    EXPECT_EQ(Saved(), "abcdef");
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0", "failed reply too large"}));
+    EXPECT_FALSE(SavedExists());
 }
 
-TEST_F(HttpFileTest, ARefusedConnectionDeletesTheFileSilently) {
+// No byte for the idle time fails the download; bytes that keep coming, however slowly, do not.
+TEST_F(HttpFileTest, ASilentServerTimesOutButASlowOneDoesNot) {
+    file.idleTimeout = 1500;
+    std::vector<TServerStep> slow = {SendBytes(kOk + "Content-Length: 6\r\n\r\n")};
+    for (char c : std::string("abcdef")) {
+        slow.push_back(PauseMs(300));
+        slow.push_back(SendBytes(std::string(1, c)));
+    }
+    slow.push_back(HoldOpen());
+    TScriptedServer slowServer({slow});
+    Start(slowServer);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_TRUE(log.Has("complete 6"));
+    EXPECT_EQ(Saved(), "abcdef");
+
+    log.Lines.clear();
+    file.idleTimeout = 300;
+    TScriptedServer silent(OnePiece(kOk + "Content-Length: 6\r\n\r\nabc"));
+    Start(silent);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"start 0", "progress 3", "failed timed out"}));
+    EXPECT_FALSE(SavedExists());
+}
+
+TEST_F(HttpFileTest, ARefusedConnectionFailsAndDeletesTheFile) {
     file.remotePort = UnusedPort();
     file.remotePath = "127.0.0.1/file";
-    file.localPath = folder.Path() + "download.bin";
+    file.localPath = folder.Path() + L"download.bin";
     log.Attach(file);
     file.startDownload();
     EXPECT_TRUE(file.busy());
     ASSERT_TRUE(WaitIdle());
-    EXPECT_TRUE(log.Lines.empty());
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"failed connection refused"}));
     EXPECT_FALSE(SavedExists());
 }
 
-TEST_F(HttpFileTest, AnUnknownHostDeletesTheFileSilently) {
+TEST_F(HttpFileTest, AnUnknownHostFailsAndDeletesTheFile) {
     file.remotePath = "no-such-host.invalid/file";
-    file.localPath = folder.Path() + "download.bin";
+    file.localPath = folder.Path() + L"download.bin";
     log.Attach(file);
     file.startDownload();
     ASSERT_TRUE(WaitIdle());
-    EXPECT_TRUE(log.Lines.empty());
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"failed name not found"}));
     EXPECT_FALSE(SavedExists());
 }
 
-TEST_F(HttpFileTest, AnEmptyHostIsCancelledAtOnce) {
+TEST_F(HttpFileTest, AnEmptyHostFailsAtOnce) {
     file.remotePath = "/file";
-    file.localPath = folder.Path() + "download.bin";
+    file.localPath = folder.Path() + L"download.bin";
     log.Attach(file);
     file.startDownload();
     EXPECT_FALSE(file.busy());
     EXPECT_FALSE(SavedExists());
+    EXPECT_EQ(log.Lines, (std::vector<std::string>{"failed name not found"}));
     PumpMessagesFor(4);
-    EXPECT_TRUE(log.Lines.empty());
+    EXPECT_EQ(log.Lines.size(), 1u);
 }
 
 TEST_F(HttpFileTest, AFileThatCannotBeCreatedRaisesAndStaysIdle) {
     file.remotePath = "127.0.0.1/file";
-    file.localPath = folder.Path() + "missing-folder\\download.bin";
+    file.localPath = folder.Path() + L"missing-folder\\download.bin";
     try {
         file.startDownload();
         FAIL() << "no error raised";
     } catch (const EFCreateError& error) {
-        std::string prefix = "Cannot create file \"" + file.localPath + "\". ";
+        std::string prefix = "Cannot create file \"" + PathForMessage(file.localPath) + "\". ";
         EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix);
         EXPECT_GT(std::string(error.what()).size(), prefix.size()); // the system's reason
     }
@@ -266,8 +297,8 @@ TEST_F(HttpFileTest, StartingWhileBusyRaisesAndTheDownloadGoesOn) {
     TScriptedServer server(
         {{PauseMs(200), SendBytes(kOk + "Content-Length: 3\r\n\r\nabc"), HoldOpen()}});
     Start(server);
-    const std::string firstPath = file.localPath;
-    file.localPath = folder.Path() + "other.bin";
+    const std::wstring firstPath = file.localPath;
+    file.localPath = folder.Path() + L"other.bin";
     try {
         file.startDownload();
         FAIL() << "no error raised";
@@ -275,7 +306,7 @@ TEST_F(HttpFileTest, StartingWhileBusyRaisesAndTheDownloadGoesOn) {
         EXPECT_STREQ(error.what(), "This instance is already processing a download");
     }
     EXPECT_TRUE(file.busy());
-    EXPECT_FALSE(FileExists(folder.Path() + "other.bin"));
+    EXPECT_FALSE(FileExists(folder.Path() + L"other.bin"));
     ASSERT_TRUE(WaitIdle());
     EXPECT_TRUE(log.Has("complete 3"));
     EXPECT_EQ(ReadWholeFile(firstPath), "abc");
@@ -290,14 +321,14 @@ TEST_F(HttpFileTest, ANewDownloadCanStartFromInsideOnComplete) {
     file.OnComplete = [&](dHTTPFile& sender, int32_t n) {
         completed.push_back(std::to_string(n));
         sender.remotePath = "127.0.0.1/two";
-        sender.localPath = folder.Path() + "second.bin";
+        sender.localPath = folder.Path() + L"second.bin";
         sender.OnComplete = [&](dHTTPFile&, int32_t m) { completed.push_back(std::to_string(m)); };
         sender.startDownload();
     };
     ASSERT_TRUE(PumpMessagesUntil([&] { return completed.size() == 2; }));
     EXPECT_EQ(completed, (std::vector<std::string>{"5", "6"}));
     EXPECT_EQ(Saved(), "first");
-    EXPECT_EQ(ReadWholeFile(folder.Path() + "second.bin"), "second");
+    EXPECT_EQ(ReadWholeFile(folder.Path() + L"second.bin"), "second");
     server.Release();
     ASSERT_TRUE(PumpMessagesUntil([&] { return server.Requests().size() == 2; }));
     EXPECT_EQ(server.Requests()[1], "GET /two HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
@@ -324,7 +355,7 @@ TEST_F(HttpFileTest, ADestroyedComponentGetsNoNotification) {
     TEventLog doomedLog;
     doomed->remotePort = server.Port();
     doomed->remotePath = "127.0.0.1/file";
-    doomed->localPath = folder.Path() + "doomed.bin";
+    doomed->localPath = folder.Path() + L"doomed.bin";
     doomedLog.Attach(*doomed);
     doomed->startDownload();
     ASSERT_TRUE(PumpMessagesUntil([&] { return doomedLog.Has("progress 4"); }));
@@ -362,11 +393,11 @@ TEST_F(HttpFileTest, ALargeFileFromARealServerIsByteIdentical) {
         state ^= state << 5;
         c = static_cast<char>(state);
     }
-    WriteWholeFile(root + "\\big.bin", data);
+    WriteWholeFile(Widen(root + "\\big.bin"), data);
     int lastPercent = -1;
     file.remotePort = std::stoi(port);
     file.remotePath = "http://127.0.0.1/big.bin";
-    file.localPath = folder.Path() + "download.bin";
+    file.localPath = folder.Path() + L"download.bin";
     log.Attach(file);
     file.OnProgress = [&](dHTTPFile& sender, int32_t) { lastPercent = sender.percentDone(); };
     file.startDownload();

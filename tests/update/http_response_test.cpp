@@ -161,6 +161,38 @@ TEST(HttpResponse, AHeaderThatNeverEndsIsRefusedPastTheBound) {
     EXPECT_FALSE(accepted);
     EXPECT_GT(fed, THttpResponse::kMaxHeaderBytes);
     EXPECT_FALSE(response.HeaderReceived());
+    EXPECT_EQ(response.Refusal(), THttpResponse::TRefusal::HeaderTooLong);
+}
+
+TEST(HttpResponse, TheBodyIsBoundedByTheLimitAndByTheDeclaredLength) {
+    THttpResponse response;
+    response.SetBodyLimit(1000);
+    // No declared length: an endless body stops at the read that would pass the limit.
+    std::vector<std::string> endless(10, std::string(400, 'x'));
+    endless.insert(endless.begin(), "HTTP/1.0 200 OK\r\n\r\n");
+    TFed fed = FeedBlocks(response, endless);
+    EXPECT_FALSE(fed.Accepted);
+    EXPECT_EQ(fed.Body.size(), 800u);
+    EXPECT_EQ(response.Refusal(), THttpResponse::TRefusal::TooLarge);
+
+    // A declared length above the limit is refused with the header; the limit outlives Reset.
+    response.Reset();
+    fed = FeedBlocks(response, {"HTTP/1.0 200 OK\r\nContent-Length: 1001\r\n\r\n"});
+    EXPECT_FALSE(fed.Accepted);
+    EXPECT_EQ(response.Refusal(), THttpResponse::TRefusal::TooLarge);
+    response.Reset();
+    fed = FeedBlocks(response,
+                     {"HTTP/1.0 200 OK\r\nContent-Length: 1000\r\n\r\n", std::string(1000, 'y')});
+    EXPECT_TRUE(fed.Accepted);
+    EXPECT_EQ(fed.Body.size(), 1000u);
+
+    // More than declared, within the limit: refused, and nothing of that block is passed on.
+    response.Reset();
+    fed = FeedBlocks(response, {"HTTP/1.0 200 OK\r\nContent-Length: 3\r\n\r\nab", "cd"});
+    EXPECT_FALSE(fed.Accepted);
+    EXPECT_EQ(fed.Body, "ab");
+    EXPECT_FALSE(response.Feed("c", 1, [](const char*, size_t) {})); // stays refused
+    EXPECT_EQ(response.Refusal(), THttpResponse::TRefusal::TooLarge);
 }
 
 TEST(HttpResponse, AfterTheHeaderEveryByteIsBodyAndResetStartsOver) {

@@ -1,9 +1,9 @@
 // The setup signature check with CNG, against signatures that openssl made at build time.
 #include "update/setup_signature.h"
 
-#include "platform/file_io.h"
 #include "test_release_key.h"
 #include "test_setup_signature.h"
+#include "update/update_files.h"
 #include "update_test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,18 +13,18 @@ namespace {
 class SetupSignatureTest : public ::testing::Test {
   protected:
     // A copy of the stand-in setup program that the build signed, optionally altered.
-    std::string CopyOfSetup(bool alter) {
-        std::string data = ReadWholeFile(ExecutableDirectory() + "update_test_setup.exe");
+    std::wstring CopyOfSetup(bool alter) {
+        std::string data = ReadWholeFile(ExecutableFolder() + L"update_test_setup.exe");
         EXPECT_GT(data.size(), 1000u);
         if (alter)
             data[data.size() / 2] ^= 0x01;
-        std::string path = folder.Path() + "setup.exe";
+        std::wstring path = folder.Path() + L"setup.exe";
         WriteWholeFile(path, data);
         return path;
     }
-    bool Verify(const std::string& path, int32_t version, const std::string& signature,
+    bool Verify(const std::wstring& path, int32_t version, const std::string& signature,
                 const TSetupPublicKey& key) {
-        TFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         EXPECT_TRUE(file);
         return VerifySetupSignature(file.get(), version, signature, key);
@@ -35,22 +35,22 @@ class SetupSignatureTest : public ::testing::Test {
 } // namespace
 
 TEST_F(SetupSignatureTest, AcceptsTheSignatureOfTheFileForItsVersion) {
-    std::string path = CopyOfSetup(false);
+    std::wstring path = CopyOfSetup(false);
     EXPECT_TRUE(Verify(path, 7, kTestSetupSignatureV7, kTestPublicKey));
     EXPECT_TRUE(Verify(path, 8, kTestSetupSignatureV8, kTestPublicKey));
 }
 
 TEST_F(SetupSignatureTest, RefusesAnotherVersionAnAlteredFileOrAnotherKey) {
-    std::string path = CopyOfSetup(false);
+    std::wstring path = CopyOfSetup(false);
     EXPECT_FALSE(Verify(path, 8, kTestSetupSignatureV7, kTestPublicKey));
     EXPECT_FALSE(Verify(path, 7, kTestSetupSignatureV8, kTestPublicKey));
     EXPECT_FALSE(Verify(path, 7, kTestSetupSignatureV7, kReleasePublicKey));
-    std::string altered = CopyOfSetup(true);
+    std::wstring altered = CopyOfSetup(true);
     EXPECT_FALSE(Verify(altered, 7, kTestSetupSignatureV7, kTestPublicKey));
 }
 
 TEST_F(SetupSignatureTest, RefusesMissingOrMalformedSignatures) {
-    std::string path = CopyOfSetup(false);
+    std::wstring path = CopyOfSetup(false);
     std::string signature = kTestSetupSignatureV7;
     EXPECT_FALSE(Verify(path, 7, "", kTestPublicKey));
     EXPECT_FALSE(Verify(path, 7, signature.substr(2), kTestPublicKey));
@@ -61,9 +61,9 @@ TEST_F(SetupSignatureTest, RefusesMissingOrMalformedSignatures) {
 }
 
 TEST_F(SetupSignatureTest, TheFileDigestIsSha256) {
-    std::string path = folder.Path() + "abc.txt";
+    std::wstring path = folder.Path() + L"abc.txt";
     WriteWholeFile(path, "abc");
-    TFileHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);
     TSha256Digest digest{};

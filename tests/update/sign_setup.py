@@ -10,11 +10,24 @@ written as 128 hexadecimal digits: r then s, 32 bytes each.
                                                                    header with its public key
   sign_setup.py sign-header --key private.pem --file setup.exe --header out.h \
                 --version 7:NAME [--version 8:NAME2 ...]           signatures as a C++ header
+  sign_setup.py check-key --key private.pem --trusted release_key.cpp
+                                                                   whether the key is the one
+                                                                   built into the program
+  sign_setup.py verify --trusted release_key.cpp --version 7 --signature HEX setup.exe
+                                                                   checks a signature with the
+                                                                   key built into the program
 """
 import argparse
 import hashlib
+import os
+import re
 import subprocess
 import sys
+import tempfile
+
+# DER of a P-256 SubjectPublicKeyInfo up to the uncompressed point (04 || X || Y).
+P256_PUBLIC_KEY_PREFIX = bytes.fromhex(
+    "3059301306072a8648ce3d020106082a8648ce3d030107034200")
 
 
 def openssl(*args, data=None):
@@ -30,11 +43,14 @@ def der_integer(der, at):
     return int.from_bytes(value, "big"), at + 2 + length
 
 
-def signature_hex(key, version, path):
+def signed_message(version, path):
     with open(path, "rb") as f:
         digest = hashlib.sha256(f.read()).digest()
-    message = b"corvane-setup\n" + str(version).encode() + b"\n" + digest
-    der = openssl("dgst", "-sha256", "-sign", key, data=message)
+    return b"corvane-setup\n" + str(version).encode() + b"\n" + digest
+
+
+def signature_hex(key, version, path):
+    der = openssl("dgst", "-sha256", "-sign", key, data=signed_message(version, path))
     if der[0] != 0x30 or der[1] >= 0x80:
         raise ValueError("unexpected signature encoding")
     r, at = der_integer(der, 2)
@@ -47,9 +63,51 @@ def c_bytes(data):
     return ",\n    ".join(rows)
 
 
+def public_point(key):
+    return openssl("ec", "-in", key, "-pubout", "-outform", "DER")[-64:]
+
+
+def trusted_point(source):
+    """The point X || Y of the key built into the program, from the source that defines it."""
+    with open(source) as f:
+        point = bytes(int(b, 16) for b in re.findall(r"0x([0-9a-fA-F]{2})\b", f.read()))
+    if len(point) != 64:
+        raise ValueError(f"{source}: no 64-byte public key")
+    return point
+
+
+def der_signature(signature_hex_text):
+    def integer(value):
+        value = value.lstrip(b"\0") or b"\0"
+        if value[0] & 0x80:
+            value = b"\0" + value
+        return bytes([0x02, len(value)]) + value
+    raw = bytes.fromhex(signature_hex_text)
+    if len(raw) != 64:
+        raise ValueError("a signature is 128 hexadecimal digits")
+    body = integer(raw[:32]) + integer(raw[32:])
+    return bytes([0x30, len(body)]) + body
+
+
+def verify(args):
+    """Exit code 0 when the signature is the trusted key's over the file and version."""
+    with tempfile.TemporaryDirectory() as work:
+        public = os.path.join(work, "public.der")
+        signature = os.path.join(work, "signature.der")
+        with open(public, "wb") as f:
+            f.write(P256_PUBLIC_KEY_PREFIX + b"\x04" + trusted_point(args.trusted))
+        with open(signature, "wb") as f:
+            f.write(der_signature(args.signature))
+        result = subprocess.run(["openssl", "dgst", "-sha256", "-verify", public, "-keyform", "DER",
+                                 "-signature", signature],
+                                input=signed_message(args.version, args.file), capture_output=True)
+    print("signature verified" if result.returncode == 0 else "signature NOT verified")
+    return 0 if result.returncode == 0 else 1
+
+
 def make_key(args):
     openssl("ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out", args.key)
-    point = openssl("ec", "-in", args.key, "-pubout", "-outform", "DER")[-64:]
+    point = public_point(args.key)
     with open(args.header, "w") as out:
         out.write("// Generated at build time: the public half of a signing key made by openssl.\n"
                   "#pragma once\n#include \"update/setup_signature.h\"\n\n"
@@ -83,11 +141,23 @@ def main():
     header.add_argument("--file", required=True)
     header.add_argument("--header", required=True)
     header.add_argument("--version", action="append", required=True)
+    check = sub.add_parser("check-key")
+    check.add_argument("--key", required=True)
+    check.add_argument("--trusted", required=True)
+    check_signature = sub.add_parser("verify")
+    check_signature.add_argument("--trusted", required=True)
+    check_signature.add_argument("--version", type=int, required=True)
+    check_signature.add_argument("--signature", required=True)
+    check_signature.add_argument("file")
     args = parser.parse_args()
     if args.command == "sign":
         print(signature_hex(args.key, args.version, args.file))
     elif args.command == "make-key":
         make_key(args)
+    elif args.command == "check-key":
+        return 0 if public_point(args.key) == trusted_point(args.trusted) else 1
+    elif args.command == "verify":
+        return verify(args)
     else:
         sign_header(args)
     return 0

@@ -1,11 +1,12 @@
-/* A stand-in setup program for the update tests: writes "setup-ran.txt" beside itself. */
+/* A stand-in setup program for the update tests: writes "setup-ran.txt" beside itself, in a
+   folder of any name. */
 #include <windows.h>
-#include <string.h>
+#include <wchar.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show) {
-    char path[MAX_PATH + 32];
-    DWORD n = GetModuleFileNameA(NULL, path, MAX_PATH);
-    char* slash;
+    wchar_t path[MAX_PATH + 32];
+    DWORD n = GetModuleFileNameW(NULL, path, MAX_PATH);
+    wchar_t* slash;
     HANDLE file;
     DWORD written = 0;
     static const char text[] = "setup ran\r\n";
@@ -15,11 +16,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, in
     (void)show;
     if (n == 0 || n >= MAX_PATH)
         return 1;
-    slash = strrchr(path, '\\');
+    slash = wcsrchr(path, L'\\');
     if (!slash)
         return 1;
-    strcpy(slash + 1, "setup-ran.txt");
-    file = CreateFileA(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
+    wcscpy(slash + 1, L"setup-ran.txt");
+    file = CreateFileW(path, GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return 1;
     if (!WriteFile(file, text, sizeof text - 1, &written, NULL))

@@ -5,8 +5,9 @@
 #include "update/auto_update.h"
 
 #include "platform/application.h"
-#include "platform/file_io.h"
+#include "update/update_files.h"
 #include "dialog_driver.h"
+#include "test_broken_setup_signature.h"
 #include "test_release_key.h"
 #include "test_setup_signature.h"
 #include "update_test_support.h"
@@ -55,6 +56,8 @@ inline const std::string kNewVersionText = "A new version of Corvane is availabl
 inline const std::string kNoVersionText = "The latest available version could not be determined at "
                                           "this time. Please try again later";
 inline const std::string kConnecting = "Connecting to the update site..";
+inline const std::string kUnreachable = "Update site not reached: ";
+inline const std::string kDownloadFailed = "Update download failed: ";
 
 class AutoUpdateDialogTest : public ::testing::Test {
   protected:
@@ -67,7 +70,9 @@ class AutoUpdateDialogTest : public ::testing::Test {
         }
     }
     void SetUp() override {
-        folder = ExecutableDirectory();
+        folder = ExecutableFolder();
+        versionFile = folder + kDescriptorFile;
+        setupFile = folder + SetupFileName(7);
         RemoveLeftovers();
         docroot = TestEnvironment("CORVANE_TEST_DOCROOT");
         port = TestEnvironment("CORVANE_TEST_HTTP_PORT");
@@ -85,19 +90,18 @@ class AutoUpdateDialogTest : public ::testing::Test {
     }
     // The setup program may still be running for a moment: its file is removed once free.
     void RemoveLeftovers() {
-        for (const char* name : {"version.tmp", "setup.exe", "setup-ran.txt"}) {
-            std::string path = folder + name;
-            for (int i = 0; i < 100 && FileExists(path) && !::DeleteFileA(path.c_str()); ++i)
+        for (const std::wstring& path : {versionFile, setupFile, folder + L"setup-ran.txt"}) {
+            for (int i = 0; i < 100 && FileExists(path) && !::DeleteFileW(path.c_str()); ++i)
                 ::Sleep(50);
         }
     }
     void Publish(const std::string& descriptor) {
         ::CreateDirectoryA((docroot + "\\udf").c_str(), nullptr);
-        WriteWholeFile(docroot + "\\udf\\wendrel.udf", descriptor);
+        WriteWholeFile(Widen(docroot + "\\udf\\wendrel.udf"), descriptor);
     }
-    std::string PublishSetup() {
-        std::string data = ReadWholeFile(folder + "update_test_setup.exe");
-        WriteWholeFile(docroot + "\\setup7.exe", data);
+    std::string PublishSetup(const wchar_t* program = L"update_test_setup.exe") {
+        std::string data = ReadWholeFile(folder + program);
+        WriteWholeFile(Widen(docroot + "\\setup7.exe"), data);
         return data;
     }
     static std::string Descriptor(int version, const std::string& signature) {
@@ -139,15 +143,31 @@ class AutoUpdateDialogTest : public ::testing::Test {
         EXPECT_NE(dialog, nullptr) << "the update dialog did not show";
         return dialog;
     }
-    // The descriptor has been handled once version.tmp, present beforehand, is gone.
+    // The descriptor has been handled once its file, present beforehand, is gone.
     bool WaitDescriptorHandled(TDialogDriver& d) {
-        return d.WaitUntil([&] { return !FileExists(folder + "version.tmp"); });
+        return d.WaitUntil([&] { return !FileExists(versionFile); });
+    }
+    // Waits for the question about a new version and answers it; null when none came.
+    static HWND AnswerNewVersion(TDialogDriver& d, int answer) {
+        HWND box = d.WaitForBox("New Version");
+        if (box)
+            d.Answer(box, answer);
+        return box;
+    }
+    // Clicks Cancel and answers the question that follows; null when none came.
+    static HWND CancelAnswering(TDialogDriver& d, HWND dialog, int answer) {
+        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        HWND question = d.WaitForBox("Cancel");
+        if (question)
+            d.Answer(question, answer);
+        return question;
     }
     static std::string StatusText(HWND dialog) {
         return TDialogDriver::Text(::GetDlgItem(dialog, Tf_AutoUpdate::kStatusId));
     }
 
-    std::string folder, docroot, port;
+    std::wstring folder, versionFile, setupFile;
+    std::string docroot, port;
     TMainWindowStandIn main;
 };
 

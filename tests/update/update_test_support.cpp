@@ -4,6 +4,7 @@
 #include <ws2tcpip.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -128,6 +129,13 @@ void TScriptedServer::Play(SOCKET client, const std::vector<TServerStep>& script
         case TServerStep::Pause:
             ::Sleep(static_cast<DWORD>(step.Millis));
             break;
+        case TServerStep::Endless:
+            while (::send(client, step.Bytes.data(), static_cast<int>(step.Bytes.size()), 0) > 0) {
+                std::lock_guard<std::mutex> lock(mutex_);
+                if (release_)
+                    return;
+            }
+            return; // the client has gone
         case TServerStep::Close:
             ::shutdown(client, SD_SEND);
             return;
@@ -170,45 +178,56 @@ void PumpMessagesFor(int rounds) {
 
 TTempFolder::TTempFolder() {
     static std::atomic<int> counter{0};
-    char temp[MAX_PATH + 1];
-    DWORD n = ::GetTempPathA(sizeof temp, temp);
+    wchar_t temp[MAX_PATH + 1];
+    DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
     if (n == 0 || n > MAX_PATH)
         throw std::runtime_error("GetTempPath");
-    path_ = std::string(temp) + "corvane-update-" + std::to_string(::GetCurrentProcessId()) + "-" +
-            std::to_string(++counter) + "\\";
-    if (!::CreateDirectoryA(path_.c_str(), nullptr))
+    path_ = std::wstring(temp) + L"corvane-update-\u041f\u0430\u043f\u043a\u0430-\u6570-" +
+            std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"\\";
+    if (!::CreateDirectoryW(path_.c_str(), nullptr))
         throw std::runtime_error("CreateDirectory");
 }
 
 TTempFolder::~TTempFolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((path_ + "*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((path_ + L"*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileA((path_ + found.cFileName).c_str());
-        } while (::FindNextFileA(search, &found));
+                ::DeleteFileW((path_ + found.cFileName).c_str());
+        } while (::FindNextFileW(search, &found));
         ::FindClose(search);
     }
-    ::RemoveDirectoryA(path_.c_str());
+    ::RemoveDirectoryW(path_.c_str());
 }
 
-bool FileExists(const std::string& path) {
-    return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+std::wstring Widen(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
 }
 
-std::string ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::string ReadWholeFile(const std::wstring& path) {
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();
 }
 
-void WriteWholeFile(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+void WriteWholeFile(const std::wstring& path, const std::string& data) {
+    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
     out.write(data.data(), static_cast<std::streamsize>(data.size()));
     if (!out)
-        throw std::runtime_error("cannot write " + path);
+        throw std::runtime_error("cannot write a test file");
 }
 
 std::string TestEnvironment(const char* name) {

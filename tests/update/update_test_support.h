@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -13,7 +14,7 @@
 
 // One step of what the server does on a connection, after it has read the request.
 struct TServerStep {
-    enum TKind { Send, Pause, Close, Hold } Kind;
+    enum TKind { Send, Pause, Close, Hold, Endless } Kind;
     std::string Bytes;
     int Millis = 0;
 };
@@ -30,6 +31,10 @@ inline TServerStep CloseConnection() {
 // Keeps the connection open until Release() or the server's end.
 inline TServerStep HoldOpen() {
     return {TServerStep::Hold, {}, 0};
+}
+// Sends the bytes again and again for as long as the client takes them, until Release().
+inline TServerStep SendEndlessly(std::string bytes) {
+    return {TServerStep::Endless, std::move(bytes), 0};
 }
 
 // Accepts one connection per script, in order, and plays the script on it byte by byte.
@@ -65,19 +70,24 @@ bool PumpMessagesUntil(const std::function<bool()>& done, int maxRounds = 1200);
 // Dispatches messages for the given number of 50 ms rounds.
 void PumpMessagesFor(int rounds);
 
-// A folder under the system's temporary folder, removed with its files.
+// A folder under the system's temporary folder, removed with its files. Its name is not
+// spelled in any ANSI code page, so only wide file calls reach it.
 class TTempFolder {
   public:
     TTempFolder();
     ~TTempFolder();
-    const std::string& Path() const { return path_; } // with its trailing separator
+    const std::wstring& Path() const { return path_; } // with its trailing separator
 
   private:
-    std::string path_;
+    std::wstring path_;
 };
 
-bool FileExists(const std::string& path);
-std::string ReadWholeFile(const std::string& path);
-void WriteWholeFile(const std::string& path, const std::string& data);
+// An ASCII text, such as a path from the environment, as a wide text.
+std::wstring Widen(const std::string& ascii);
+bool FileExists(const std::wstring& path);
+// The file's size, or -1 when it cannot be read.
+int64_t FileSize(const std::wstring& path);
+std::string ReadWholeFile(const std::wstring& path);
+void WriteWholeFile(const std::wstring& path, const std::string& data);
 // A value of the test run's environment, empty when unset.
 std::string TestEnvironment(const char* name);

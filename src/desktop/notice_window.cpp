@@ -1,0 +1,80 @@
+// TNoticeWindow: the caption, one text, and the corner of the primary work area.
+#include "desktop/notice_window.h"
+#include "platform/dialog.h"
+#include "platform/dpi.h"
+
+namespace {
+constexpr UINT_PTR kCloseTimer = 1;
+constexpr int kTextId = 1;
+constexpr int kWidth96 = 260;
+constexpr int kMargin96 = 10;
+} // namespace
+
+TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text) {
+    TWindowParams params;
+    params.ClassName = kClassName;
+    params.Caption = title.c_str();
+    params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
+    params.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+    params.Background = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
+    params.X = params.Y = 0;
+    params.Width = params.Height = 100;
+    CreateHandle(params);
+    const int dpi = WindowDpi(Handle());
+    font_ = MakeFont("Segoe UI", 9, false, false, dpi);
+    HWND label = ::CreateWindowExA(
+        0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, 0,
+        1, 1, Handle(), reinterpret_cast<HMENU>(kTextId), ::GetModuleHandleA(nullptr), nullptr);
+    if (!label)
+        RaiseLastWin32Error("CreateWindowEx");
+    ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+    Place(text, dpi);
+    if (!::SetTimer(Handle(), kCloseTimer, kShowMs, nullptr))
+        RaiseLastWin32Error("SetTimer");
+    ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
+}
+
+// As wide as a balloon, as high as the text needs, in the work area's lower right corner.
+void TNoticeWindow::Place(const std::string& text, int dpi) {
+    const int margin = ::MulDiv(kMargin96, dpi, 96);
+    RECT textRect{0, 0, ::MulDiv(kWidth96, dpi, 96), 0};
+    {
+        TWindowDc dc(Handle());
+        TSelectObject select(dc.get(), font_.get());
+        ::DrawTextA(dc.get(), text.c_str(), -1, &textRect,
+                    DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    }
+    ::SetWindowPos(::GetDlgItem(Handle(), kTextId), nullptr, margin, margin, textRect.right,
+                   textRect.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT frame{0, 0, textRect.right + 2 * margin, textRect.bottom + 2 * margin};
+    AdjustWindowRectForDpi(frame, static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE)),
+                           static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_EXSTYLE)), dpi);
+    RECT work{};
+    if (!::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0))
+        RaiseLastWin32Error("SystemParametersInfo");
+    const int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    ::SetWindowPos(Handle(), HWND_TOPMOST, work.right - width - margin,
+                   work.bottom - height - margin, width, height, SWP_NOACTIVATE);
+}
+
+LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == kCloseTimer)
+            DestroyHandle();
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kTextId && HIWORD(wParam) == STN_CLICKED)
+            DestroyHandle();
+        return 0;
+    case WM_LBUTTONDOWN:
+        DestroyHandle();
+        return 0;
+    case WM_CTLCOLORSTATIC:
+        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_INFOTEXT));
+        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
+    default:
+        return DefaultHandling(msg, wParam, lParam);
+    }
+}

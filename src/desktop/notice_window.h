@@ -1,0 +1,22 @@
+// TNoticeWindow: a small window in the corner of the work area that tells the user something
+// when the tray icon is not there to show a balloon. It takes no focus and closes itself on a
+// click or after a while.
+#pragma once
+#include "platform/window.h"
+
+#include <string>
+
+class TNoticeWindow : public TWindow {
+  public:
+    static constexpr char kClassName[] = "TCorvaneNotice";
+    static constexpr UINT kShowMs = 20000;
+
+    TNoticeWindow(const std::string& title, const std::string& text);
+
+  protected:
+    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+  private:
+    void Place(const std::string& text, int dpi);
+    TFontHandle font_;
+};

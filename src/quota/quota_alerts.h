@@ -1,0 +1,42 @@
+// Quota notifications: which one is due, each once per billing period, the record of the ones
+// shown that config.ini keeps across restarts ("2025-03-15:80,100,pace"), and their texts.
+#pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "quota/billing_period.h"
+
+struct TShownAlerts {
+    double PeriodFirst = 0; // the period the record speaks of
+    std::vector<int> Levels;
+    bool Pace = false;
+};
+
+// A record that cannot be read is empty: at worst an alert is shown once more.
+TShownAlerts ParseShownAlerts(const std::string& text);
+std::string FormatShownAlerts(const TShownAlerts& shown);
+
+struct TQuotaAlert {
+    enum TKind { Level, Pace } Kind = Level;
+    int Percent = 0;      // the level reached
+    double RunOutDay = 0; // for the pace alert
+};
+
+// The pace alert waits until this many full days of the period have passed.
+constexpr double kPaceAlertAfterDays = 3;
+
+// The one alert due now, if any, and `shown` updated to include it. Levels reached together
+// give one alert, for the highest. The record of an earlier period is dropped. Without levels
+// there are no alerts, the pace alert included.
+std::optional<TQuotaAlert> NextQuotaAlert(const std::vector<int>& levels,
+                                          const TQuotaFigures& figures, TShownAlerts& shown);
+
+// "80% of the quota reached: 85.00MB of 100MB used" or
+// "At this rate the quota runs out on <runOutDate>".
+std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figures, int32_t quotaMB,
+                           const std::string& runOutDate, int decimals, char decimalSeparator);
+
+// What the quota bar's hint adds: ", 120.00MB expected by <periodEnd>".
+std::string QuotaForecastText(const TQuotaFigures& figures, const std::string& periodEnd,
+                              int decimals, char decimalSeparator);

@@ -1,0 +1,70 @@
+// Reading the quota's settings.
+#include "quota/quota_settings.h"
+
+#include <algorithm>
+#include <sstream>
+
+#include "settings/mem_ini_file.h"
+
+namespace {
+
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool ParseLevel(const std::string& text, int& level) {
+    if (text.empty() || text.size() > 4 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    level = std::stoi(text);
+    return level >= 1 && level <= kMaxAlertLevel;
+}
+
+} // namespace
+
+TQuotaSettings ReadQuotaSettings(const TMemIniFile& store) {
+    TQuotaSettings s;
+    s.ShowQuota = store.QueryFlag("display", "showquota", true);
+    s.Terms.QuotaMB = store.QueryInt("display", "monthquota", 10000);
+    s.Terms.StartDay = std::clamp(store.QueryInt("display", "quotastartday", 1), 1, 31);
+    s.Terms.Counts = ParseQuotaCounts(store.QueryText("display", "quotacounts", "inout"));
+    s.AlertLevels =
+        ParseAlertLevels(store.QueryText("display", "quotaalerts", kDefaultAlertLevels));
+    return s;
+}
+
+std::vector<int> ParseAlertLevels(const std::string& text) {
+    std::vector<int> levels;
+    std::istringstream items(text);
+    std::string item;
+    while (std::getline(items, item, ',')) {
+        int level = 0;
+        if (ParseLevel(Trimmed(item), level))
+            levels.push_back(level);
+    }
+    std::sort(levels.begin(), levels.end());
+    levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
+    return levels;
+}
+
+std::string FormatAlertLevels(const std::vector<int>& levels) {
+    std::string text;
+    for (int level : levels)
+        text += (text.empty() ? "" : ",") + std::to_string(level);
+    return text;
+}
+
+TLogDirection ParseQuotaCounts(const std::string& text) {
+    if (text == "in")
+        return ldIn;
+    if (text == "out")
+        return ldOut;
+    return ldInOut;
+}
+
+const char* QuotaCountsText(TLogDirection counts) {
+    return counts == ldIn ? "in" : counts == ldOut ? "out" : "inout";
+}

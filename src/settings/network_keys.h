@@ -1,0 +1,21 @@
+// The "network" keys: which adapter the monitor watches, and how it is remembered.
+//   "activeadapter"  its interface index (the meaning it always had)
+//   "adapterluid"    its permanent identity, the interface's LUID as 16 hexadecimal digits
+//   "followactive"   watch whatever adapter carries the Internet instead
+#pragma once
+#include "settings/mem_ini_file.h"
+#include "traffic/adapter_tracker.h"
+
+#include <cstdint>
+#include <string>
+
+// "followactive" when stored; otherwise a store without "activeadapter" (a new installation)
+// follows the active connection, and one with it keeps its adapter.
+bool FollowsActiveConnection(const TMemIniFile& store);
+
+// What the main window's monitor watches; the index's default is 1.
+TAdapterTarget StoredAdapterTarget(const TMemIniFile& store);
+
+// After the monitor found its adapter under another index (or learned its identity): the
+// store follows. Nothing is written when nothing changed.
+void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, const std::string& luid);

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "display/number_format.h"
 #include "display/render.h"
 #include "log/calendar.h"
+#include "settings/tok_utils.h"
 
 namespace {
 
@@ -46,15 +46,13 @@ TShownAlerts ParseShownAlerts(const std::string& text) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos || !ParseIsoDate(text.substr(0, colon), shown.PeriodFirst))
         return TShownAlerts();
-    std::istringstream items(text.substr(colon + 1));
-    std::string item;
-    while (std::getline(items, item, ',')) {
+    ForEachItem(std::string_view(text).substr(colon + 1), ',', [&shown](std::string_view item) {
         if (item == "pace")
             shown.Pace = true;
         else if (!item.empty() && item.find_first_not_of("0123456789") == std::string::npos &&
                  item.size() < 6)
-            shown.Levels.push_back(std::stoi(item));
-    }
+            shown.Levels.push_back(std::stoi(std::string(item)));
+    });
     return shown;
 }
 

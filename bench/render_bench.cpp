@@ -1,9 +1,14 @@
-// Timing of one display rendering over a ten-year usage log (3,650 day records): the default
-// template, every numeric tag from one snapshot of the sums, and every tag with its own sum.
+// Timing of the display rendering over a ten-year usage log (3,650 day records): the default
+// template, every numeric tag from one snapshot of the sums and the billing period, every tag
+// with its own sum, the text alone, the first tick after a template change, and the sums alone.
+// Each figure comes with the heap allocations of a tick ("allocs").
+// Median of repetitions: render_bench --benchmark_repetitions=7 --benchmark_report_aggregates_only
+#include "alloc_count.h"
 #include "display/render.h"
 #include "display/tags.h"
 #include "log/calendar.h"
 #include "log/usage_log.h"
+#include "quota/billing_period.h"
 
 #include <benchmark/benchmark.h>
 
@@ -60,6 +65,8 @@ void EnsureTable() {
 }
 
 const TMonitorCounters kCounters{1536000, 234567, 3000000000u, 2000000000u};
+// About a terabyte a month, the period starting on the 15th: a few percent used.
+const TQuotaTerms kTerms{1000000, 15, ldInOut};
 
 // Every numeric tag of the dialog's list, one to a line.
 std::string AllTagsTemplate() {
@@ -88,42 +95,87 @@ TLogTotals SumsOneByOne() {
     return totals;
 }
 
+// Runs `tick` as the benchmark's loop and reports the heap allocations of an average tick.
+template <typename TTick> void TimeTicks(benchmark::State& state, TTick tick) {
+    tick(); // the first tick splits the template and grows the text to size
+    const uint64_t before = HeapAllocations();
+    for (auto _ : state) {
+        tick();
+    }
+    state.counters["allocs"] = benchmark::Counter(static_cast<double>(HeapAllocations() - before),
+                                                  benchmark::Counter::kAvgIterations);
+}
+
 void BM_RenderDefaultTemplate(benchmark::State& state) {
     EnsureTable();
-    const std::string tpl = kDefaultTemplate;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, GetLogTotals(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(
+            renderer.Render(kDefaultTemplate, 2, kCounters, GetLogTotals(), '.').data());
+    });
 }
 BENCHMARK(BM_RenderDefaultTemplate)->Unit(benchmark::kMicrosecond);
 
+// One display tick's work in the portable core: the log's sums, the period's figures and the
+// text.
 void BM_RenderAllTagsOneSnapshot(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, GetLogTotals(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(
+            renderer.Render(tpl, 2, kCounters, GetLogTotals(), '.', CurrentQuotaFigures(kTerms))
+                .data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsOneSnapshot)->Unit(benchmark::kMicrosecond);
 
 void BM_RenderAllTagsSumPerTag(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, SumsOneByOne(), '.'));
-    }
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(
+            renderer.Render(tpl, 2, kCounters, SumsOneByOne(), '.', CurrentQuotaFigures(kTerms))
+                .data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsSumPerTag)->Unit(benchmark::kMicrosecond);
 
-// The text alone, without the log: what the replacement and number format cost.
+// The text alone, without the log: what the pieces and the number format cost.
 void BM_RenderAllTagsTextOnly(benchmark::State& state) {
     EnsureTable();
     const std::string tpl = AllTagsTemplate();
     const TLogTotals totals = GetLogTotals();
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(RenderStatistics(tpl, 2, kCounters, totals, '.'));
-    }
+    const TQuotaFigures quota = CurrentQuotaFigures(kTerms);
+    TStatisticsRenderer renderer;
+    TimeTicks(state, [&] {
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.', quota).data());
+    });
 }
 BENCHMARK(BM_RenderAllTagsTextOnly)->Unit(benchmark::kMicrosecond);
+
+// The first tick after a template change: splitting the template, then the text.
+void BM_RenderAllTagsNewTemplate(benchmark::State& state) {
+    EnsureTable();
+    const std::string tpl = AllTagsTemplate();
+    const TLogTotals totals = GetLogTotals();
+    const TQuotaFigures quota = CurrentQuotaFigures(kTerms);
+    TimeTicks(state, [&] {
+        TStatisticsRenderer renderer;
+        benchmark::DoNotOptimize(renderer.Render(tpl, 2, kCounters, totals, '.', quota).data());
+    });
+}
+BENCHMARK(BM_RenderAllTagsNewTemplate)->Unit(benchmark::kMicrosecond);
+
+// The log's sums and the period's figures alone: the rest of a tick's work besides the text.
+void BM_LogSums(benchmark::State& state) {
+    EnsureTable();
+    TimeTicks(state, [] {
+        benchmark::DoNotOptimize(GetLogTotals());
+        benchmark::DoNotOptimize(CurrentQuotaFigures(kTerms));
+    });
+}
+BENCHMARK(BM_LogSums)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -1,88 +1,23 @@
 // Fuzz target: the template rendering with arbitrary templates, decimal places, separators,
-// counters and sums. Checked: a text without any tag comes out unchanged; the result equals a
-// plain left-to-right replacement, tag by tag in the table's order; every value equals the
-// exact quotient worked out by long division and rounded by the number format's rules.
-// Input: decimals (int32), separator, 4 counters (uint32), 12 sums (uint64), then the template.
+// counters, sums and billing period figures. Checked: the text is byte for byte the one the
+// former search-and-replace renderer gives, also from a renderer that rendered the previous
+// input's template; a text without any tag comes out unchanged; the result equals a plain
+// left-to-right replacement, tag by tag in the table's order; every value equals the exact
+// quotient worked out by long division and rounded by the number format's rules (the quota's
+// two ratios: its long double form).
+// Input: decimals (int32), separator, 4 counters (uint32), 12 sums (uint64), the billing
+// period's in, out, counted, quota and left (uint64) and days left (int64), then the template.
+#include "display/number_format.h"
 #include "display/render.h"
 #include "display/tags.h"
 #include "fuzz_support.h"
+#include "legacy_render.h"
+#include "render_rules.h"
 
 #include <algorithm>
 #include <vector>
 
 namespace {
-
-// kNoPeriod: the billing period's tags, rendered here without period figures (all 0).
-enum TSrc { kDeltaIn, kDeltaOut, kTotalIn, kTotalOut, kTotalInOut, kLog, kNoPeriod };
-struct TRule {
-    const char* Tag;
-    TSrc Source;
-    int Shift; // value = bytes / 2^Shift, megabits when Shift is 0, a whole number when -1
-    int Period, Direction;
-};
-
-// The numeric tags in their replacement order.
-const TRule kRules[] = {
-    {"%kBinpersec%", kDeltaIn, 10, 0, 0},
-    {"%kBoutpersec%", kDeltaOut, 10, 0, 0},
-    {"%MBinout%", kTotalInOut, 20, 0, 0},
-    {"%MBout%", kTotalOut, 20, 0, 0},
-    {"%MBin%", kTotalIn, 20, 0, 0},
-    {"%GBinout%", kTotalInOut, 30, 0, 0},
-    {"%GBout%", kTotalOut, 30, 0, 0},
-    {"%GBin%", kTotalIn, 30, 0, 0},
-    {"%MBoutpersec%", kDeltaOut, 20, 0, 0},
-    {"%MBinpersec%", kDeltaIn, 20, 0, 0},
-    {"%Mbinpersec%", kDeltaIn, 0, 0, 0},
-    {"%Mboutpersec%", kDeltaOut, 0, 0, 0},
-    {"%Kbinpersec%", kDeltaIn, 7, 0, 0},
-    {"%Kboutpersec%", kDeltaOut, 7, 0, 0},
-    {"%MBinoutthisyear%", kLog, 20, 3, 2},
-    {"%MBinthisyear%", kLog, 20, 3, 0},
-    {"%MBoutthisyear%", kLog, 20, 3, 1},
-    {"%GBinoutthisyear%", kLog, 30, 3, 2},
-    {"%GBinthisyear%", kLog, 30, 3, 0},
-    {"%GBoutthisyear%", kLog, 30, 3, 1},
-    {"%TBinoutthisyear%", kLog, 40, 3, 2},
-    {"%TBinthisyear%", kLog, 40, 3, 0},
-    {"%TBoutthisyear%", kLog, 40, 3, 1},
-    {"%MBinoutthismonth%", kLog, 20, 2, 2},
-    {"%MBinthismonth%", kLog, 20, 2, 0},
-    {"%MBoutthismonth%", kLog, 20, 2, 1},
-    {"%GBinoutthismonth%", kLog, 30, 2, 2},
-    {"%GBinthismonth%", kLog, 30, 2, 0},
-    {"%GBoutthismonth%", kLog, 30, 2, 1},
-    {"%TBinoutthismonth%", kLog, 40, 2, 2},
-    {"%TBinthismonth%", kLog, 40, 2, 0},
-    {"%TBoutthismonth%", kLog, 40, 2, 1},
-    {"%MBinoutthisweek%", kLog, 20, 1, 2},
-    {"%MBinthisweek%", kLog, 20, 1, 0},
-    {"%MBoutthisweek%", kLog, 20, 1, 1},
-    {"%GBinoutthisweek%", kLog, 30, 1, 2},
-    {"%GBinthisweek%", kLog, 30, 1, 0},
-    {"%GBoutthisweek%", kLog, 30, 1, 1},
-    {"%TBinoutthisweek%", kLog, 40, 1, 2},
-    {"%TBinthisweek%", kLog, 40, 1, 0},
-    {"%TBoutthisweek%", kLog, 40, 1, 1},
-    {"%MBinouttoday%", kLog, 20, 0, 2},
-    {"%MBintoday%", kLog, 20, 0, 0},
-    {"%MBouttoday%", kLog, 20, 0, 1},
-    {"%GBinouttoday%", kLog, 30, 0, 2},
-    {"%GBintoday%", kLog, 30, 0, 0},
-    {"%GBouttoday%", kLog, 30, 0, 1},
-    {"%MBinoutthisperiod%", kNoPeriod, 20, 0, 0},
-    {"%MBinthisperiod%", kNoPeriod, 20, 0, 0},
-    {"%MBoutthisperiod%", kNoPeriod, 20, 0, 0},
-    {"%GBinoutthisperiod%", kNoPeriod, 30, 0, 0},
-    {"%GBinthisperiod%", kNoPeriod, 30, 0, 0},
-    {"%GBoutthisperiod%", kNoPeriod, 30, 0, 0},
-    {"%MBleftthisperiod%", kNoPeriod, 20, 0, 0},
-    {"%GBleftthisperiod%", kNoPeriod, 30, 0, 0},
-    {"%quotapercent%", kNoPeriod, 20, 0, 0},
-    {"%daysleftthisperiod%", kNoPeriod, -1, 0, 0},
-    {"%MBperdayleft%", kNoPeriod, 20, 0, 0},
-};
-static_assert(sizeof(kRules) / sizeof(kRules[0]) == 58, "58 numeric tags");
 
 // num / den by long division (den up to 10^14, so no step overflows), rounded first to nine
 // significant digits and then to `decimals` places, both half away from zero.
@@ -134,29 +69,12 @@ std::string LongDivision(uint64_t num, uint64_t den, int decimals, char separato
     return text;
 }
 
-uint64_t SourceBytes(const TRule& rule, const TMonitorCounters& c, const TLogTotals& t) {
-    switch (rule.Source) {
-    case kDeltaIn:
-        return c.DeltaIn;
-    case kDeltaOut:
-        return c.DeltaOut;
-    case kTotalIn:
-        return c.TotalIn;
-    case kTotalOut:
-        return c.TotalOut;
-    case kTotalInOut:
-        return static_cast<uint32_t>(c.TotalIn + c.TotalOut);
-    case kLog:
-        return t.Sum[rule.Period][rule.Direction];
-    case kNoPeriod:
-        return 0;
-    }
-    return 0;
-}
-
-std::string ExpectedValue(const TRule& rule, const TMonitorCounters& c, const TLogTotals& t,
-                          int decimals, char separator) {
-    const uint64_t bytes = SourceBytes(rule, c, t);
+// The ratios come from the number format's own long double form; everything else is a quotient
+// worked out here.
+std::string ExpectedValue(const TRule& rule, const TFigures& f, int decimals, char separator) {
+    if (IsRatio(rule))
+        return FormatStatNumber(Ratio(rule, f.Quota), decimals, separator);
+    const uint64_t bytes = SourceBytes(rule, f);
     if (rule.Shift < 0)
         return std::to_string(bytes);
     if (rule.Shift == 0) // megabits: a 32-bit count times 762939453 stays below 2^62
@@ -181,25 +99,41 @@ bool HasAnyTag(const std::string& text) {
     return false;
 }
 
+// A renderer of its own: the first tick after a template change.
+std::string RenderOnce(const std::string& templ, int decimals, const TFigures& f, char separator) {
+    TStatisticsRenderer renderer;
+    return renderer.Render(templ, decimals, f.Counters, f.Totals, separator, f.Quota);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TFuzzInput in(data, size);
     const auto decimals = in.Take<int32_t>();
     const auto separator = in.Take<char>();
-    TMonitorCounters counters;
-    counters.DeltaIn = in.Take<uint32_t>();
-    counters.DeltaOut = in.Take<uint32_t>();
-    counters.TotalIn = in.Take<uint32_t>();
-    counters.TotalOut = in.Take<uint32_t>();
-    TLogTotals totals;
-    for (auto& period : totals.Sum) {
+    TFigures f;
+    f.Counters.DeltaIn = in.Take<uint32_t>();
+    f.Counters.DeltaOut = in.Take<uint32_t>();
+    f.Counters.TotalIn = in.Take<uint32_t>();
+    f.Counters.TotalOut = in.Take<uint32_t>();
+    for (auto& period : f.Totals.Sum) {
         for (uint64_t& sum : period)
             sum = in.Take<uint64_t>();
     }
+    // Any figures, not only those a billing period gives: the renderer takes them as they are.
+    f.Quota.Used.In = in.Take<uint64_t>();
+    f.Quota.Used.Out = in.Take<uint64_t>();
+    f.Quota.Counted = in.Take<uint64_t>();
+    f.Quota.QuotaBytes = in.Take<uint64_t>();
+    f.Quota.LeftBytes = in.Take<uint64_t>();
+    f.Quota.DaysLeft = in.Take<int64_t>();
     const std::string templ = in.Rest();
 
-    const std::string shown = RenderStatistics(templ, decimals, counters, totals, separator);
+    const std::string shown = RenderOnce(templ, decimals, f, separator);
+    FUZZ_CHECK(shown == LegacyRenderStatistics(templ, decimals, f, separator));
+    // Kept from input to input, as the main window keeps its renderer from tick to tick.
+    static TStatisticsRenderer kept;
+    FUZZ_CHECK(kept.Render(templ, decimals, f.Counters, f.Totals, separator, f.Quota) == shown);
     if (!HasAnyTag(templ))
         FUZZ_CHECK(shown == templ);
 
@@ -207,19 +141,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int places = std::clamp(decimals, 0, 9);
     std::string expected = ReplaceAll(templ, "%nl%", "\r\n");
     for (const TRule& rule : kRules) {
-        const std::string value = ExpectedValue(rule, counters, totals, places, separator);
-        FUZZ_CHECK(RenderStatistics(rule.Tag, decimals, counters, totals, separator) == value);
+        const std::string value = ExpectedValue(rule, f, places, separator);
+        FUZZ_CHECK(RenderOnce(rule.Tag, decimals, f, separator) == value);
         expected = ReplaceAll(expected, rule.Tag, value);
     }
     FUZZ_CHECK(shown == expected);
 
     // The quota bar's figures from the month's in/out sum.
-    const uint64_t month = totals.Sum[lpThisMonth][ldInOut];
-    const int32_t quota = static_cast<int32_t>(counters.DeltaIn);
-    FUZZ_CHECK(
-        QuotaHint(month, quota, decimals, separator) ==
-        ExpectedValue({"", kLog, 20, lpThisMonth, ldInOut}, counters, totals, places, separator) +
-            "MB of " + std::to_string(quota) + "MB used");
+    const uint64_t month = f.Totals.Sum[lpThisMonth][ldInOut];
+    const int32_t quota = static_cast<int32_t>(f.Counters.DeltaIn);
+    std::string hint = templ; // written over, whatever it held
+    QuotaHint(month, quota, decimals, separator, hint);
+    FUZZ_CHECK(hint == ExpectedValue({"", kLog, 20, lpThisMonth, ldInOut}, f, places, separator) +
+                           "MB of " + std::to_string(quota) + "MB used");
     const uint64_t megabytes = month >> 20;
     FUZZ_CHECK(QuotaPosition(month) ==
                static_cast<int32_t>(std::min<uint64_t>(megabytes, INT32_MAX)));

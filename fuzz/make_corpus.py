@@ -121,11 +121,17 @@ for i, (name, response) in enumerate(HTTP.items()):
 write("fuzz_http_response", "header_past_bound", struct.pack("<HB", 7, 219) + HTTP["one_block"])
 write("fuzz_http_response", "header_within_bound", struct.pack("<HB", 8, 218) + HTTP["one_block"])
 
-# --- rendering: decimals, separator, counters, sums, template ---------------------------------
-def render_seed(template, decimals=2, sep=b".", counters=(1536, 512, 4294967295, 1), sums=None):
+# --- rendering: decimals, separator, counters, sums, billing period, template -----------------
+MB = 1 << 20
+# 300.5 MB in and 123456789 bytes out, what comes in counted against 1000 MB, 26 days left.
+UNDER_QUOTA = (300 * MB + MB // 2, 123456789, 300 * MB + MB // 2, 1000 * MB, 699 * MB + MB // 2, 26)
+
+
+def render_seed(template, decimals=2, sep=b".", counters=(1536, 512, 4294967295, 1), sums=None,
+                period=UNDER_QUOTA):
     sums = sums or [987654321 * (i + 1) for i in range(12)]
     return (struct.pack("<i", decimals) + sep + struct.pack("<4I", *counters) +
-            struct.pack("<12Q", *sums) + template)
+            struct.pack("<12Q", *sums) + struct.pack("<5Qq", *period) + template)
 
 
 write("fuzz_render", "two_lines", render_seed(b"%kBinpersec% in%nl%%kBoutpersec% out"))
@@ -142,6 +148,13 @@ write("fuzz_render", "default_template",
 write("fuzz_render", "big_sums",
       render_seed(b"%TBinoutthisyear% %GBinthisweek% %MBoutthismonth% %GBouttoday%", decimals=-3,
                   sums=[2**64 - 1 - i for i in range(12)]))
+PERIOD_TAGS = (b"%MBinoutthisperiod% %MBinthisperiod% %MBoutthisperiod% %GBinoutthisperiod% "
+               b"%GBinthisperiod% %GBoutthisperiod% %MBleftthisperiod% %GBleftthisperiod% "
+               b"%quotapercent% %daysleftthisperiod% %MBperdayleft%")
+write("fuzz_render", "billing_period", render_seed(PERIOD_TAGS + b"%nl%%MBin%"))
+# 150 MB out against 100 MB counting what goes out, two days before the period ends.
+write("fuzz_render", "over_quota", render_seed(PERIOD_TAGS, decimals=9, sep=b",",
+                                               period=(0, 150 * MB, 150 * MB, 100 * MB, 0, 2)))
 
 # --- field helpers: flags, index, separator, text ----------------------------------------------
 def tok_seed(text, sep, index, to_end, trim):

@@ -90,7 +90,7 @@ fi
 # --- the build ---
 echo "== building Corvane $version (build $build_number) in $build"
 cmake -S "$root" -B "$build" --toolchain "$root/cmake/mingw-w64-x86_64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF ${CORVANE_JPEG_ROOT:+"-DCORVANE_JPEG_ROOT=$CORVANE_JPEG_ROOT"} \
+  -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF \
   "-DCORVANE_SIGN_CERT=$cert" "-DCORVANE_SIGN_KEY=$sign_key" "-DCORVANE_SIGN_PASS_FILE=$pass_file" \
   "-DCORVANE_TIMESTAMP_URL=$timestamp" >/dev/null
 setup_name="corvane-setup-$version.exe"

@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   googletest libbenchmark-dev
   wine64 xvfb xauth xdotool imagemagick x11-utils
-  nsis osslsigncode zip unzip openssl python3 nginx-light dpkg-dev
+  nsis osslsigncode zip unzip openssl python3 nginx-light
 )
 
 missing=()
@@ -16,29 +16,9 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
-# apt-get source needs deb-src entries; derive them from the machine's own sources.
-ensure_deb_src() {
-  local out=/etc/apt/sources.list.d/corvane-src.sources
-  [ -f "$out" ] && return 0
-  if grep -rqs '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources || grep -qs '^deb-src' /etc/apt/sources.list; then
-    return 0
-  fi
-  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-    sed -e 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$out"
-  elif [ -f /etc/apt/sources.list ]; then
-    grep '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/corvane-src.list
-    touch "$out"
-  fi
-  echo updated
-}
-
-need_update=0
-[ "$(ensure_deb_src)" = updated ] && need_update=1
-if [ ${#missing[@]} -gt 0 ] || [ $need_update = 1 ]; then
+if [ ${#missing[@]} -gt 0 ]; then
   export DEBIAN_FRONTEND=noninteractive
   apt-get update -qq
-fi
-if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}"
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

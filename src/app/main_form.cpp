@@ -68,12 +68,15 @@ void Tf_Main::CreateNativeWindow() {
     dpi_ = WindowDpi(Handle());
 }
 
+// The window is shown once it holds its figures, on a monitor: its first paint shows them, not
+// a blank face until the first tick. A fault in them is the first tick's, not the start's.
 void Tf_Main::FormCreate() {
     PlaceFromStore();
-    ::ShowWindow(Handle(), SW_SHOW);
-    ::SetForegroundWindow(Handle());
     Initialize();
     KeepOnAMonitor();
+    updateErrors_.Run([this] { WriteStatistics(); });
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
     DeleteUpdateLeftovers(ExecutableFolder());
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }

@@ -2,6 +2,7 @@
 // drive the display and the autosave, its popup menu and tray icon, dragging and snapping.
 #pragma once
 #include "app/main_menu.h"
+#include "display/render.h"
 #include "platform/application.h"
 #include "platform/window.h"
 
@@ -14,8 +15,6 @@ class TCoolTrayIcon;
 class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
-struct TLogTotals;
-struct TQuotaFigures;
 struct TQuotaSettings;
 
 class Tf_Main : public TWindow {
@@ -31,7 +30,8 @@ class Tf_Main : public TWindow {
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
     ~Tf_Main() override;
 
-    // Places and shows the window, applies the settings, removes a left-over setup program.
+    // Places the window, applies the settings and writes the figures, then shows it; removes
+    // what an update left behind.
     void FormCreate();
     // Restarts the adapter monitor and applies the display settings.
     void Initialize();
@@ -121,7 +121,11 @@ class Tf_Main : public TWindow {
     std::unique_ptr<TStatsLabel> l_Stats;
     HWND QuotaBar = nullptr;
     TWindowHandle tooltip_; // unowned, so destroyed here
+    // The template as last read and the renderer that keeps it split, from tick to tick.
+    std::string templateText_;
+    TStatisticsRenderer renderer_;
     std::string quotaHint_;
+    std::string nextQuotaHint_; // this tick's hint, before it is compared with the shown one
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;

@@ -176,8 +176,9 @@ void Tf_Main::Paint() {
     ::EndPaint(Handle(), &ps);
 }
 
+// Once a second: the shown text and the bar's hint are built in strings kept from tick to tick.
 void Tf_Main::WriteStatistics() {
-    std::string templateText = config_.QueryText("display", "format", kDefaultTemplate);
+    config_.QueryText("display", "format", kDefaultTemplate, templateText_);
     int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
     TMonitorCounters counters;
     if (monitor_) {
@@ -190,8 +191,8 @@ void Tf_Main::WriteStatistics() {
     TQuotaSettings quota = ReadQuotaSettings(config_);
     TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
     char separator = UserDecimalSeparator();
-    std::string text =
-        RenderStatistics(templateText, decimals, counters, totals, separator, figures);
+    const std::string& text =
+        renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
                                                          : text);

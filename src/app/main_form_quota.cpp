@@ -47,10 +47,11 @@ void Tf_Main::UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& f
     ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, maximum);
     ::SendMessageA(QuotaBar, PBM_SETPOS,
                    static_cast<WPARAM>(std::min(QuotaPosition(figures.Counted), maximum)), 0);
-    std::string hint = QuotaHint(figures.Counted, maximum, decimals, separator);
+    QuotaHint(figures.Counted, maximum, decimals, separator, nextQuotaHint_);
     if (quota.HintShowsForecast())
-        hint += QuotaForecastText(figures, LocalDateText(figures.Period.Last), decimals, separator);
-    SetQuotaHint(hint);
+        nextQuotaHint_ +=
+            QuotaForecastText(figures, LocalDateText(figures.Period.Last), decimals, separator);
+    SetQuotaHint(nextQuotaHint_);
 }
 
 // The record goes to the store before the notice and to the file after it: a notice that

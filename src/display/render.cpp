@@ -1,8 +1,9 @@
-// Template rendering: tag table in replacement order and the replacement itself.
+// Template rendering: the tag table in replacement order, the template split into pieces, and
+// the figures joined into the shown text.
 #include "display/render.h"
 
+#include <charconv>
 #include <limits>
-#include <string_view>
 
 #include "display/number_format.h"
 
@@ -101,7 +102,8 @@ constexpr TTagRule kTagRules[] = {
     Counter("%daysleftthisperiod%", TSource::DaysLeft, TUnit::Whole),
     Counter("%MBperdayleft%", TSource::PeriodLeft, TUnit::MBPerDayLeft),
 };
-static_assert(sizeof(kTagRules) / sizeof(kTagRules[0]) == 58, "58 numeric tags");
+constexpr int kTagCount = static_cast<int>(sizeof(kTagRules) / sizeof(kTagRules[0]));
+static_assert(kTagCount == 58, "58 numeric tags");
 
 // Mbit/s uses the decimal constant 0.00000762939453 (8 / 2^20 cut to nine digits), applied
 // exactly as bytes * 762939453 * 10^-14; a 32-bit count times it fits in 64 bits.
@@ -141,13 +143,20 @@ uint64_t SourceBytes(const TTagRule& rule, const TRenderInput& in) {
     case TSource::DaysLeft:
         return static_cast<uint64_t>(in.Quota.DaysLeft > 0 ? in.Quota.DaysLeft : 0);
     case TSource::QuotaPercent: // a ratio, worked out by its unit
-        return in.Quota.Counted;
+        break;
     }
-    return 0;
+    return in.Quota.Counted;
+}
+
+TStatText WholeNumber(uint64_t value) {
+    TStatText text;
+    text.Length = static_cast<size_t>(
+        std::to_chars(text.Chars, text.Chars + kStatTextCapacity, value).ptr - text.Chars);
+    return text;
 }
 
 // Every unit is a power of two except the megabit, which is the decimal constant above.
-std::string FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
+TStatText FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
     const uint64_t bytes = SourceBytes(rule, in);
     switch (rule.Unit) {
     case TUnit::KB:
@@ -163,57 +172,81 @@ std::string FormatTagValue(const TTagRule& rule, const TRenderInput& in) {
     case TUnit::Mbit:
         return FormatStatDecimal(bytes * kMegabitFactor, kMegabitScale, in.Decimals, in.Separator);
     case TUnit::Whole:
-        return std::to_string(bytes);
+        return WholeNumber(bytes);
     case TUnit::Percent:
-        return FormatStatNumber(in.Quota.Percent(), in.Decimals, in.Separator);
+        return FormatStatFigure(in.Quota.Percent(), in.Decimals, in.Separator);
     case TUnit::MBPerDayLeft:
-        return FormatStatNumber(in.Quota.MBPerDayLeft(), in.Decimals, in.Separator);
+        break;
     }
-    return std::string();
-}
-
-// Replaces every occurrence of `tag` in `text`, scanning on after each inserted value. The
-// value is only worked out when the tag occurs at all.
-template <typename TValueFn>
-void ReplaceAll(std::string& text, std::string& scratch, std::string_view tag, TValueFn valueOf) {
-    size_t found = text.find(tag);
-    if (found == std::string::npos) {
-        return;
-    }
-    const std::string value = valueOf();
-    scratch.clear();
-    size_t from = 0;
-    do {
-        scratch.append(text, from, found - from);
-        scratch += value;
-        from = found + tag.size();
-        found = text.find(tag, from);
-    } while (found != std::string::npos);
-    scratch.append(text, from, std::string::npos);
-    text.swap(scratch);
+    return FormatStatFigure(in.Quota.MBPerDayLeft(), in.Decimals, in.Separator);
 }
 
 } // namespace
 
-std::string RenderStatistics(const std::string& templateText, int decimals,
-                             const TMonitorCounters& counters, const TLogTotals& totals,
-                             char decimalSeparator, const TQuotaFigures& quota) {
-    std::string text = templateText;
-    std::string scratch;
-    ReplaceAll(text, scratch, "%nl%", [] { return std::string("\r\n"); });
+const std::string& TStatisticsRenderer::Render(std::string_view templateText, int decimals,
+                                               const TMonitorCounters& counters,
+                                               const TLogTotals& totals, char decimalSeparator,
+                                               const TQuotaFigures& quota) {
+    if (templateText != template_)
+        Compile(templateText);
     const TRenderInput input{counters, totals, quota, decimals, decimalSeparator};
-    for (const TTagRule& rule : kTagRules) {
-        if (text.find('%') == std::string::npos) {
-            break; // nothing left that could be a tag
+    // Each figure is formatted once, when its tag first occurs; a length of 0 means not yet.
+    TStatText values[kTagCount];
+    text_.clear();
+    for (const TPiece& piece : pieces_) {
+        if (piece.Tag == kLiteral) {
+            text_.append(template_, piece.Begin, piece.Length);
+        } else if (piece.Tag == kLineBreak) {
+            text_ += "\r\n";
+        } else {
+            TStatText& value = values[piece.Tag];
+            if (value.Length == 0)
+                value = FormatTagValue(kTagRules[piece.Tag], input);
+            text_.append(value.Chars, value.Length);
         }
-        ReplaceAll(text, scratch, rule.Tag, [&] { return FormatTagValue(rule, input); });
     }
-    return text;
+    return text_;
 }
 
-std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator) {
-    return FormatStatBinary(monthBytes, -20, decimals, decimalSeparator) + "MB of " +
-           std::to_string(quota) + "MB used";
+void TStatisticsRenderer::Compile(std::string_view templateText) {
+    template_.assign(templateText);
+    pieces_.clear();
+    if (!template_.empty())
+        pieces_.push_back({0, template_.size(), kLiteral});
+    SplitLiterals("%nl%", kLineBreak);
+    for (int index = 0; index < kTagCount; ++index)
+        SplitLiterals(kTagRules[index].Tag, index);
+}
+
+// Cuts each literal piece at the non-overlapping occurrences of `tag`, left to right.
+void TStatisticsRenderer::SplitLiterals(std::string_view tag, int index) {
+    scratch_.clear();
+    for (const TPiece& piece : pieces_) {
+        if (piece.Tag != kLiteral) {
+            scratch_.push_back(piece);
+            continue;
+        }
+        const std::string_view text(template_.data() + piece.Begin, piece.Length);
+        size_t from = 0;
+        for (size_t at; (at = text.find(tag, from)) != std::string_view::npos;
+             from = at + tag.size()) {
+            if (at > from)
+                scratch_.push_back({piece.Begin + from, at - from, kLiteral});
+            scratch_.push_back({piece.Begin + at, tag.size(), index});
+        }
+        if (from < text.size())
+            scratch_.push_back({piece.Begin + from, text.size() - from, kLiteral});
+    }
+    pieces_.swap(scratch_);
+}
+
+void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
+               std::string& hint) {
+    const TStatText megabytes = FormatStatBinary(monthBytes, -20, decimals, decimalSeparator);
+    char quotaText[12];
+    const auto quotaEnd = std::to_chars(quotaText, quotaText + sizeof quotaText, quota).ptr;
+    hint.assign(megabytes.Chars, megabytes.Length);
+    hint.append("MB of ").append(quotaText, quotaEnd).append("MB used");
 }
 
 int32_t QuotaPosition(uint64_t monthBytes) {

@@ -2,6 +2,8 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "log/usage_log.h"
 #include "quota/billing_period.h"
@@ -19,15 +21,46 @@ inline constexpr char kDefaultTemplate[] =
     "In: %kBinpersec% kB/s%nl%Out: %kBoutpersec% kB/s%nl%%nl%"
     "Today: %MBinouttoday% MB%nl%This month: %MBinoutthismonth% MB";
 
-// "%nl%" becomes CR LF, then each numeric tag in turn is replaced wherever it stands in the
-// text left by the tags before it (case-sensitive, left to right, no rescan of inserted text).
+// The template's text split into literal pieces and tags once, when it changes; each rendering
+// then only formats the figures and joins the pieces, without touching the heap once its text
+// has grown to size.
+//
+// The pieces are what replacing tag after tag would leave: "%nl%" becomes CR LF, then each
+// numeric tag in turn is replaced wherever it stands in the text left by the tags before it
+// (case-sensitive, left to right, no rescan of inserted text). An inserted text is CR LF, or
+// digits with at most a separator between two of them, and no tag holds a digit, CR or LF: so
+// no tag can match across one, and each tag only needs looking for in the literal text left.
 // Anything else, ampersands included, is left as written.
-std::string RenderStatistics(const std::string& templateText, int decimals,
-                             const TMonitorCounters& counters, const TLogTotals& totals,
-                             char decimalSeparator, const TQuotaFigures& quota = TQuotaFigures());
+class TStatisticsRenderer {
+  public:
+    // The shown text, valid until the next call.
+    const std::string& Render(std::string_view templateText, int decimals,
+                              const TMonitorCounters& counters, const TLogTotals& totals,
+                              char decimalSeparator, const TQuotaFigures& quota = TQuotaFigures());
 
-// The quota bar's hint: "<month in MB>MB of <quota>MB used".
-std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator);
+  private:
+    static constexpr int kLiteral = -1;
+    static constexpr int kLineBreak = -2;
+    // A stretch of the template: literal text, the line break or a numeric tag (its index in
+    // the order of replacement).
+    struct TPiece {
+        size_t Begin;
+        size_t Length;
+        int Tag;
+    };
+
+    void Compile(std::string_view templateText);
+    void SplitLiterals(std::string_view tag, int index);
+
+    std::string template_;
+    std::vector<TPiece> pieces_;
+    std::vector<TPiece> scratch_;
+    std::string text_;
+};
+
+// The quota bar's hint, "<month in MB>MB of <quota>MB used", written over `hint`.
+void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
+               std::string& hint);
 
 // The quota bar's position: whole megabytes, rounded down; saturates at INT32_MAX, which is
 // above any quota the bar can take, so the bar shows full either way.

@@ -3,11 +3,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <sstream>
 
 #include "display/number_format.h"
 #include "display/render.h"
 #include "log/calendar.h"
+#include "settings/tok_utils.h"
 
 namespace {
 
@@ -46,15 +46,13 @@ TShownAlerts ParseShownAlerts(const std::string& text) {
     const size_t colon = text.find(':');
     if (colon == std::string::npos || !ParseIsoDate(text.substr(0, colon), shown.PeriodFirst))
         return TShownAlerts();
-    std::istringstream items(text.substr(colon + 1));
-    std::string item;
-    while (std::getline(items, item, ',')) {
+    ForEachItem(std::string_view(text).substr(colon + 1), ',', [&shown](std::string_view item) {
         if (item == "pace")
             shown.Pace = true;
         else if (!item.empty() && item.find_first_not_of("0123456789") == std::string::npos &&
                  item.size() < 6)
-            shown.Levels.push_back(std::stoi(item));
-    }
+            shown.Levels.push_back(std::stoi(std::string(item)));
+    });
     return shown;
 }
 
@@ -95,12 +93,13 @@ std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figure
                            const std::string& runOutDate, int decimals, char decimalSeparator) {
     if (alert.Kind == TQuotaAlert::Pace)
         return "At this rate the quota runs out on " + runOutDate;
-    return std::to_string(alert.Percent) + "% of the quota reached: " +
-           QuotaHint(figures.Counted, quotaMB, decimals, decimalSeparator);
+    std::string hint;
+    QuotaHint(figures.Counted, quotaMB, decimals, decimalSeparator, hint);
+    return std::to_string(alert.Percent) + "% of the quota reached: " + hint;
 }
 
 std::string QuotaForecastText(const TQuotaFigures& figures, const std::string& periodEnd,
                               int decimals, char decimalSeparator) {
-    return ", " + FormatStatBinary(figures.Forecast, -20, decimals, decimalSeparator) +
-           "MB expected by " + periodEnd;
+    const TStatText forecast = FormatStatBinary(figures.Forecast, -20, decimals, decimalSeparator);
+    return ", " + std::string(forecast.View()) + "MB expected by " + periodEnd;
 }

@@ -2,17 +2,17 @@
 #include "quota/quota_settings.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "settings/mem_ini_file.h"
+#include "settings/tok_utils.h"
 
 namespace {
 
-std::string Trimmed(const std::string& text) {
+std::string Trimmed(std::string_view text) {
     const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
+    if (first == std::string_view::npos)
         return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    return std::string(text.substr(first, text.find_last_not_of(" \t") - first + 1));
 }
 
 bool ParseLevel(const std::string& text, int& level) {
@@ -38,13 +38,11 @@ TQuotaSettings ReadQuotaSettings(const TMemIniFile& store) {
 
 std::vector<int> ParseAlertLevels(const std::string& text) {
     std::vector<int> levels;
-    std::istringstream items(text);
-    std::string item;
-    while (std::getline(items, item, ',')) {
+    ForEachItem(text, ',', [&levels](std::string_view item) {
         int level = 0;
         if (ParseLevel(Trimmed(item), level))
             levels.push_back(level);
-    }
+    });
     std::sort(levels.begin(), levels.end());
     levels.erase(std::unique(levels.begin(), levels.end()), levels.end());
     return levels;

@@ -1,13 +1,10 @@
 // Tf_AboutDialog: a white box whose picture is decoded from the JPEG resource when it opens.
 #include "settings/about_dialog.h"
-#include "platform/dib.h"
 #include "app/constants.h"
 #include "app/resource.h"
 #include "settings/jpeg_picture.h"
 
 #include <commctrl.h>
-
-#include <cstring>
 
 namespace {
 
@@ -22,16 +19,7 @@ TBitmapHandle LoadAboutPicture() {
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data)
         RaiseLastWin32Error("LoadResource");
-    TJpegPicture picture = DecodeJpeg(data, ::SizeofResource(module, resource));
-
-    void* bits = nullptr;
-    TBitmapHandle bitmap = MakeTopDownDib(picture.Width, picture.Height, 24, bits);
-    const size_t rowBytes = static_cast<size_t>(picture.Width) * 3;
-    const size_t stride = (rowBytes + 3) & ~size_t{3};
-    for (int y = 0; y < picture.Height; ++y)
-        std::memcpy(static_cast<uint8_t*>(bits) + stride * y, picture.Bgr.data() + rowBytes * y,
-                    rowBytes);
-    return bitmap;
+    return DecodeJpeg(data, ::SizeofResource(module, resource));
 }
 
 } // namespace

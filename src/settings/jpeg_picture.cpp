@@ -1,65 +1,87 @@
-// libjpeg reports errors through a callback that must not return: ours jumps back into
-// DecodeJpeg, where only libjpeg's C frames lie in between, and the error becomes an exception.
+// The Windows Imaging Component decodes the picture: the codec comes with the system, so the
+// program carries none. Its factory is a COM object, found through the registry by ole32 in
+// the system folder; nothing is loaded from beside the executable.
 #include "settings/jpeg_picture.h"
+#include "platform/dib.h"
+#include "platform/file_io.h"
 
-#include <csetjmp>
-#include <cstdio>
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <stdexcept>
 #include <string>
-
-#include <jpeglib.h>
 
 namespace {
 
-struct TJpegErrors {
-    jpeg_error_mgr Manager;
-    std::jmp_buf Jump;
-    char Message[JMSG_LENGTH_MAX];
+template <typename I> struct ComTraits {
+    using Type = I*;
+    static I* Invalid() { return nullptr; }
+    static void Close(I* object) { object->Release(); }
+};
+template <typename I> using TComPtr = TUniqueHandle<ComTraits<I>>;
+
+// COM for this thread while the picture is decoded. A thread where COM is already on in
+// another threading model keeps it, and the codecs work there too.
+class TComForThisThread {
+  public:
+    TComForThisThread() : result_(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)) {}
+    TComForThisThread(const TComForThisThread&) = delete;
+    TComForThisThread& operator=(const TComForThisThread&) = delete;
+    ~TComForThisThread() {
+        if (SUCCEEDED(result_))
+            ::CoUninitialize();
+    }
+
+  private:
+    HRESULT result_;
 };
 
-extern "C" void OnJpegError(j_common_ptr info) {
-    auto* errors = reinterpret_cast<TJpegErrors*>(info->err);
-    (*info->err->format_message)(info, errors->Message);
-    std::longjmp(errors->Jump, 1);
+void Check(HRESULT result) {
+    if (FAILED(result))
+        throw std::runtime_error("The picture cannot be decoded: " +
+                                 SystemErrorMessage(static_cast<int>(result)));
 }
 
-extern "C" void IgnoreJpegMessage(j_common_ptr) {}
-
-// No C++ object with a destructor lives in this function, so the jump skips nothing.
-bool DecodeInto(jpeg_decompress_struct& info, TJpegErrors& errors, const void* data, size_t size,
-                TJpegPicture& picture) {
-    if (setjmp(errors.Jump))
-        return false;
-    jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, static_cast<const unsigned char*>(data), static_cast<unsigned long>(size));
-    jpeg_read_header(&info, TRUE);
-    info.out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(&info);
-    picture.Width = static_cast<int>(info.output_width);
-    picture.Height = static_cast<int>(info.output_height);
-    const size_t stride = static_cast<size_t>(picture.Width) * 3;
-    picture.Bgr.resize(stride * static_cast<size_t>(picture.Height));
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = picture.Bgr.data() + stride * info.output_scanline;
-        jpeg_read_scanlines(&info, &row, 1);
-    }
-    jpeg_finish_decompress(&info);
-    return true;
+// The first frame of the picture, converted to 24-bit BGR as a DIB section wants it.
+TComPtr<IWICFormatConverter> DecodeToBgr(IWICImagingFactory& factory, const void* data,
+                                         size_t size) {
+    IWICStream* stream = nullptr;
+    Check(factory.CreateStream(&stream));
+    TComPtr<IWICStream> ownedStream(stream);
+    Check(stream->InitializeFromMemory(static_cast<BYTE*>(const_cast<void*>(data)),
+                                       static_cast<DWORD>(size)));
+    IWICBitmapDecoder* decoder = nullptr;
+    Check(
+        factory.CreateDecoderFromStream(stream, nullptr, WICDecodeMetadataCacheOnDemand, &decoder));
+    TComPtr<IWICBitmapDecoder> ownedDecoder(decoder);
+    IWICBitmapFrameDecode* frame = nullptr;
+    Check(decoder->GetFrame(0, &frame));
+    TComPtr<IWICBitmapFrameDecode> ownedFrame(frame);
+    IWICFormatConverter* converter = nullptr;
+    Check(factory.CreateFormatConverter(&converter));
+    TComPtr<IWICFormatConverter> ownedConverter(converter);
+    Check(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
+                                nullptr, 0, WICBitmapPaletteTypeCustom));
+    return ownedConverter;
 }
 
 } // namespace
 
-TJpegPicture DecodeJpeg(const void* data, size_t size) {
-    if (!data || size == 0)
+TBitmapHandle DecodeJpeg(const void* data, size_t size) {
+    if (!data || size == 0 || size > MAXDWORD)
         throw std::runtime_error("The picture holds no JPEG data");
-    jpeg_decompress_struct info{};
-    TJpegErrors errors{};
-    info.err = jpeg_std_error(&errors.Manager);
-    errors.Manager.error_exit = OnJpegError;
-    errors.Manager.output_message = IgnoreJpegMessage;
-    TJpegPicture picture;
-    bool decoded = DecodeInto(info, errors, data, size, picture);
-    jpeg_destroy_decompress(&info);
-    if (!decoded)
-        throw std::runtime_error(std::string("The picture cannot be decoded: ") + errors.Message);
-    return picture;
+    TComForThisThread com;
+    IWICImagingFactory* factory = nullptr;
+    Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                             __uuidof(IWICImagingFactory), reinterpret_cast<void**>(&factory)));
+    TComPtr<IWICImagingFactory> ownedFactory(factory);
+    TComPtr<IWICFormatConverter> picture = DecodeToBgr(*factory, data, size);
+    UINT width = 0, height = 0;
+    Check(picture.get()->GetSize(&width, &height));
+    void* bits = nullptr;
+    TBitmapHandle bitmap =
+        MakeTopDownDib(static_cast<int>(width), static_cast<int>(height), 24, bits);
+    const UINT stride = (width * 3 + 3) & ~3u;
+    Check(picture.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)));
+    return bitmap;
 }

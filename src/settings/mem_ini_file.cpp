@@ -230,6 +230,13 @@ std::string TMemIniFile::QueryText(const std::string& section, const std::string
     return value ? *value : def;
 }
 
+void TMemIniFile::QueryText(const std::string& section, const std::string& key,
+                            std::string_view def, std::string& value) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const std::string* found = FindValue(section, key);
+    value.assign(found ? std::string_view(*found) : def);
+}
+
 int32_t TMemIniFile::QueryInt(const std::string& section, const std::string& key,
                               int32_t def) const {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -20,6 +20,10 @@ class TMemIniFile {
 
     std::string QueryText(const std::string& section, const std::string& key,
                           const std::string& def) const;
+    // The same, written over `value`: a reader that calls it every second with one string
+    // reuses that string's storage instead of going to the heap.
+    void QueryText(const std::string& section, const std::string& key, std::string_view def,
+                   std::string& value) const;
     int32_t QueryInt(const std::string& section, const std::string& key, int32_t def) const;
     bool QueryFlag(const std::string& section, const std::string& key, bool def) const;
     // Whether the key is there at all, whatever its value.

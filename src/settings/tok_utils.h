@@ -3,6 +3,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // The index-th field (from 1; below 2 means the first) of s split by separator. toEnd keeps
 // everything after the field as well; trimEnds strips separators at the ends before each step
@@ -13,3 +14,13 @@ std::string ExtractField(const std::string& s, const std::string& separator, int
 // text without the characters equal to a one-character separator at its end and its start;
 // a separator of any other length never matches.
 std::string TrimSeparator(const std::string& text, const std::string& separator);
+
+// Calls fn with each piece of text between separators, left to right; an empty text has none.
+// (No string stream: its locale machinery would more than double the executable.)
+template <typename TFn> void ForEachItem(std::string_view text, char separator, TFn fn) {
+    while (!text.empty()) {
+        const size_t end = text.find(separator);
+        fn(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}

@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 namespace {
 
@@ -80,36 +81,68 @@ TEST(FormatStatNumber, OddInputsGiveText) {
     EXPECT_EQ(FormatStatNumber(-std::numeric_limits<long double>::infinity(), 2, '.'), "-INF");
 }
 
+// The stack form takes the big-number path too (fractions with a full 64-bit mantissa), with
+// the same digits, and refuses only what does not fit.
+TEST(FormatStatNumber, StackFormGivesTheSameText) {
+    const long double values[] = {100.0L / 3,
+                                  1.0L / 3,
+                                  2.0L / 3 / 1024,
+                                  1e-7L / 3,
+                                  1e15L / 7,
+                                  1234.625L,
+                                  -1.5L,
+                                  -0.001L,
+                                  LDBL_TRUE_MIN,
+                                  1e20L,
+                                  std::numeric_limits<long double>::infinity()};
+    for (long double value : values) {
+        for (int decimals : {0, 2, 9}) {
+            EXPECT_EQ(FormatStatFigure(value, decimals, ',').View(),
+                      FormatStatNumber(value, decimals, ','))
+                << static_cast<double>(value) << " at " << decimals;
+        }
+    }
+    EXPECT_EQ(FormatStatFigure(1.0L / 3, 9, '.').View(), "0.333333333");
+    EXPECT_EQ(FormatStatFigure(-0.0L, 2, '.').View(), "0.00");
+    EXPECT_EQ(FormatStatFigure(std::numeric_limits<long double>::quiet_NaN(), 2, '.').View(),
+              "NAN");
+    EXPECT_THROW(FormatStatFigure(1e30L, 2, '.'), std::length_error);
+}
+
 TEST(FormatStatExact, BinaryMatchesTheLongDoubleForm) {
     const uint64_t samples[] = {0, 1, 511, 512, 1536, 1294598144, 4294967295, 1099511627775};
     for (uint64_t bytes : samples) {
         for (int shift : {7, 10, 20, 30, 40}) {
             for (int decimals : {0, 2, 5, 9}) {
-                EXPECT_EQ(FormatStatBinary(bytes, -shift, decimals, '.'),
+                EXPECT_EQ(FormatStatBinary(bytes, -shift, decimals, '.').View(),
                           FormatStatNumber(std::ldexp(static_cast<long double>(bytes), -shift),
                                            decimals, '.'))
                     << bytes << " >> " << shift << " at " << decimals;
             }
         }
     }
-    EXPECT_EQ(FormatStatBinary(3, 4, 1, '.'), "48.0");
-    EXPECT_EQ(FormatStatBinary(1, -200, 9, '.'), "0.000000000");
+    EXPECT_EQ(FormatStatBinary(3, 4, 1, '.').View(), "48.0");
+    EXPECT_EQ(FormatStatBinary(1, -200, 9, '.').View(), "0.000000000");
+    // Twenty whole digits, the separator and nine places still fit the stack text.
+    EXPECT_EQ(FormatStatBinary(~uint64_t{0}, 0, 9, ',').View(), "18446744100000000000,000000000");
+    EXPECT_THROW(FormatStatBinary(1, 200, 0, '.'), std::length_error);
+    EXPECT_THROW(FormatStatDecimal(5, -40, 0, '.'), std::length_error);
 }
 
 TEST(FormatStatExact, DecimalTiesAreExact) {
     // 150000 * 0.00000762939453 = 1.1444091795 exactly: the tenth digit is a true half.
-    EXPECT_EQ(FormatStatDecimal(150000ULL * 762939453, 14, 9, '.'), "1.144409180");
-    EXPECT_EQ(FormatStatDecimal(9995, 3, 2, '.'), "10.00");
-    EXPECT_EQ(FormatStatDecimal(9994, 3, 2, ','), "9,99");
-    EXPECT_EQ(FormatStatDecimal(5, -3, 0, '.'), "5000");
-    EXPECT_EQ(FormatStatDecimal(5, 40, 9, '.'), "0.000000000");
-    EXPECT_EQ(FormatStatDecimal(0, 14, 2, '.'), "0.00");
+    EXPECT_EQ(FormatStatDecimal(150000ULL * 762939453, 14, 9, '.').View(), "1.144409180");
+    EXPECT_EQ(FormatStatDecimal(9995, 3, 2, '.').View(), "10.00");
+    EXPECT_EQ(FormatStatDecimal(9994, 3, 2, ',').View(), "9,99");
+    EXPECT_EQ(FormatStatDecimal(5, -3, 0, '.').View(), "5000");
+    EXPECT_EQ(FormatStatDecimal(5, 40, 9, '.').View(), "0.000000000");
+    EXPECT_EQ(FormatStatDecimal(0, 14, 2, '.').View(), "0.00");
 }
 
 TEST(FormatStatExact, NineDigitsComeFirstThenTheDecimals) {
     // 0.1249999999: nine significant digits give 0.125000000, which then shows as 0.13.
-    EXPECT_EQ(FormatStatDecimal(1249999999, 10, 2, '.'), "0.13");
-    EXPECT_EQ(FormatStatDecimal(1249999949, 10, 2, '.'), "0.12");
+    EXPECT_EQ(FormatStatDecimal(1249999999, 10, 2, '.').View(), "0.13");
+    EXPECT_EQ(FormatStatDecimal(1249999949, 10, 2, '.').View(), "0.12");
 }
 
 } // namespace

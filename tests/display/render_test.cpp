@@ -141,6 +141,20 @@ std::vector<TExpectedTag> ExpectedTags() {
     return tags;
 }
 
+// One rendering by a renderer of its own: the first tick after a template change.
+std::string RenderStatistics(const std::string& text, int decimals,
+                             const TMonitorCounters& counters, const TLogTotals& totals,
+                             char separator, const TQuotaFigures& quota = TQuotaFigures()) {
+    TStatisticsRenderer renderer;
+    return renderer.Render(text, decimals, counters, totals, separator, quota);
+}
+
+std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char separator) {
+    std::string hint = "a longer hint left from the tick before";
+    ::QuotaHint(monthBytes, quota, decimals, separator, hint);
+    return hint;
+}
+
 std::string Render(const std::string& text, int decimals = 2, char separator = '.') {
     return RenderStatistics(text, decimals, SampleCounters(), SampleTotals(), separator);
 }
@@ -253,6 +267,23 @@ TEST(RenderStatistics, DefaultTemplateShowsFigures) {
     EXPECT_EQ(out.find('%'), std::string::npos);
     EXPECT_NE(out.find(Reference(125000, KB, 2, '.')), std::string::npos);
     EXPECT_NE(out.find("\r\n"), std::string::npos);
+}
+
+TEST(RenderStatistics, OneRendererFollowsTemplateAndFiguresFromTickToTick) {
+    TStatisticsRenderer renderer;
+    TMonitorCounters c;
+    c.DeltaIn = 1024;
+    EXPECT_EQ(renderer.Render("%kBinpersec%", 2, c, TLogTotals(), '.'), "1.00");
+    c.DeltaIn = 2048;
+    EXPECT_EQ(renderer.Render("%kBinpersec%", 2, c, TLogTotals(), ','), "2,00");
+    EXPECT_EQ(renderer.Render("%kBinpersec%", 0, c, TLogTotals(), ','), "2");
+    EXPECT_EQ(renderer.Render("in %kBinpersec%%nl%", 1, c, TLogTotals(), '.'), "in 2.0\r\n");
+    EXPECT_EQ(renderer.Render("", 1, c, TLogTotals(), '.'), "");
+    // A template that differs only in one percent sign is split anew.
+    c.TotalIn = 1 << 20;
+    c.TotalOut = 3 << 20;
+    EXPECT_EQ(renderer.Render("%MBin%MBout%", 0, c, TLogTotals(), '.'), "%MBin3");
+    EXPECT_EQ(renderer.Render("%MBin%%MBout%", 0, c, TLogTotals(), '.'), "13");
 }
 
 // The billing period's tags, worked out by hand: 300.5 MB in and 123456789 bytes out from 15

@@ -19,6 +19,7 @@ TEST(TagEntries, NewLineFirstThenNumericTags) {
 TEST(TagEntries, EachEntryIsADistinctWorkingTag) {
     std::set<std::string> seen;
     TMonitorCounters counters{1, 2, 3, 4};
+    TStatisticsRenderer renderer;
     for (const TTagEntry& entry : TagEntries()) {
         const std::string tag = entry.Tag;
         EXPECT_TRUE(seen.insert(tag).second) << tag;
@@ -26,7 +27,7 @@ TEST(TagEntries, EachEntryIsADistinctWorkingTag) {
         EXPECT_EQ(tag.back(), '%');
         EXPECT_EQ(tag.find(' '), std::string::npos) << tag; // the dialog cuts at the space
         EXPECT_NE(std::string(entry.Description), "");
-        const std::string shown = RenderStatistics(tag, 2, counters, TLogTotals(), '.');
+        const std::string shown = renderer.Render(tag, 2, counters, TLogTotals(), '.');
         EXPECT_EQ(shown.find('%'), std::string::npos) << tag << " left as " << shown;
     }
     EXPECT_EQ(seen.size(), kTagEntryCount);

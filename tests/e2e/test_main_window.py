@@ -4,7 +4,7 @@ import os
 import time
 import unittest
 
-from harness import CorvaneTestCase, WM_COMMAND, drag, wait_until, xdotool
+from harness import Corvane, CorvaneTestCase, WM_COMMAND, drag, probe, wait_until, xdotool
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 CS_DROPSHADOW = 0x20000
@@ -29,6 +29,15 @@ class LookTest(CorvaneTestCase):
         time.sleep(1.5)  # one display tick
         shot = app.screenshot("main_window.png", crop=(0, 0, 200, 250))
         self.assertTrue(os.path.getsize(shot) > 0)
+
+    def test_figures_are_there_on_the_first_paint(self):
+        app = Corvane(config=NO_LOGGING)
+        self.addCleanup(app.cleanup)
+        app.spawn()
+        # The probe reads the statistics text the moment it first sees the window visible.
+        result = probe("first-text", "Corvane", "TCorvaneStatsLabel", 90000, timeout=120)
+        first = result.stdout.partition(b"\n")[2].decode("latin-1")
+        self.assertRegex(first, r"^In: \d+[.,]\d\d kB/s\r\nOut: \d+[.,]\d\d kB/s\r\n")
 
     def test_opacity_and_stacking_settings(self):
         app = self.launch(config="[display]\nopacity=50\nstayontop=0\ndropshadow=0\n" + NO_LOGGING)

@@ -89,17 +89,50 @@ BOOL CALLBACK FindChild(HWND wnd, LPARAM param) {
     return TRUE;
 }
 
-// Prints the text of the n-th child of a class, byte for byte (CR LF kept).
-int ChildText(HWND wnd, const char* cls, int n) {
+// The text of the n-th child of a class, byte for byte (CR LF kept); false when there is none.
+bool ReadChildText(HWND wnd, const char* cls, int n, std::string& text) {
     ChildSearch s{cls, n, 0, nullptr};
     ::EnumChildWindows(wnd, FindChild, reinterpret_cast<LPARAM>(&s));
     if (!s.found)
-        return 1;
+        return false;
     int len = static_cast<int>(::SendMessageA(s.found, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(len) + 1, '\0');
+    text.assign(static_cast<size_t>(len) + 1, '\0');
     ::SendMessageA(s.found, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
     text.resize(static_cast<size_t>(len));
+    return true;
+}
+
+int ChildText(HWND wnd, const char* cls, int n) {
+    std::string text;
+    if (!ReadChildText(wnd, cls, n, text))
+        return 1;
     std::fwrite(text.data(), 1, text.size(), stdout);
+    return 0;
+}
+
+// Watches for a top-level window to become visible and reads its first child of a class at
+// that moment; then waits for that text to be non-empty. Prints the milliseconds between the
+// two, then the text first seen.
+int FirstText(const char* title, const char* cls, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    HWND wnd = nullptr;
+    while (!(wnd = ::FindWindowA(nullptr, title)) || !::IsWindowVisible(wnd)) {
+        if (::GetTickCount() - start > timeoutMs)
+            return 1;
+        ::Sleep(1);
+    }
+    const DWORD shown = ::GetTickCount();
+    std::string first, text;
+    if (!ReadChildText(wnd, cls, 0, first))
+        return 1;
+    text = first;
+    while (text.empty()) {
+        if (::GetTickCount() - start > timeoutMs || !ReadChildText(wnd, cls, 0, text))
+            return 1;
+        ::Sleep(1);
+    }
+    std::printf("%lu\n", ::GetTickCount() - shown);
+    std::fwrite(first.data(), 1, first.size(), stdout);
     return 0;
 }
 
@@ -195,8 +228,8 @@ int Usage() {
                  "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                  "MSG WP LP | send HWND MSG WP LP\n"
                  "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
-                 "       | lock FILE [shared] | foreground HWND | list | children HWND | workarea\n"
-                 "       | interfaces\n");
+                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
+                 "       | children HWND | workarea | interfaces\n");
     return 2;
 }
 
@@ -232,6 +265,8 @@ int Run(int argc, char** argv) {
         std::printf("%lld\n", static_cast<long long>(::SendMessageA(wnd, msg, wp, lp)));
         return 0;
     }
+    if (cmd == "first-text" && argc == 5)
+        return FirstText(argv[2], argv[3], static_cast<DWORD>(ParseNumber(argv[4])));
     if (cmd == "child-text" && argc == 5)
         return ChildText(ParseHwnd(argv[2]), argv[3], std::atoi(argv[4]));
     if (cmd == "set-text" && argc == 6)

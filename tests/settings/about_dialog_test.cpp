@@ -1,11 +1,16 @@
 // Tests of the about box created in this process, and of the JPEG decoding behind its picture.
+// The decoding is the system's (WIC): under Wine its windowscodecs decodes JPEG as Windows does.
+#include "app/resource.h"
 #include "dialog_test_support.h"
 #include "settings/about_dialog.h"
 #include "settings/jpeg_picture.h"
 
 #include <gtest/gtest.h>
 
+#include <objbase.h>
+
 #include <cstring>
+#include <thread>
 
 namespace {
 
@@ -32,6 +37,16 @@ int GreenPixels(HBITMAP bitmap, int& width, int& height) {
         }
     }
     return green;
+}
+
+// The picture's JPEG data, as this test program carries it.
+std::string_view AboutJpeg() {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_ABOUT_JPEG), RT_RCDATA);
+    HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
+    if (!loaded)
+        return {};
+    return {static_cast<const char*>(::LockResource(loaded)), ::SizeofResource(module, resource)};
 }
 
 } // namespace
@@ -120,6 +135,22 @@ TEST_F(AboutDialogTest, ScreenshotOfTheAboutBox) {
     dialogtest::PumpPending();
     dialogtest::SaveScreenshot(about.Handle(), "about");
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(about.Handle(), acImage1)));
+}
+
+TEST(JpegPicture, LeavesComOnTheThreadAsItFoundIt) {
+    const std::string_view jpeg = AboutJpeg();
+    ASSERT_FALSE(jpeg.empty());
+    std::thread([jpeg] {
+        EXPECT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size()));
+        // COM was off and is off again: the thread can still choose the other model ...
+        ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
+        // ... and the codecs work in that one too.
+        BITMAP bitmap{};
+        TBitmapHandle picture = DecodeJpeg(jpeg.data(), jpeg.size());
+        EXPECT_EQ(::GetObjectA(picture.get(), sizeof bitmap, &bitmap), int{sizeof bitmap});
+        EXPECT_EQ(bitmap.bmWidth, 128);
+        ::CoUninitialize();
+    }).join();
 }
 
 TEST(JpegPicture, BrokenDataRaisesAnErrorInsteadOfEndingTheProcess) {

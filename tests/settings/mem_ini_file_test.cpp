@@ -54,6 +54,17 @@ TEST(MemIniRead, OnlyTheLastOfRepeatedSectionsIsReached) {
     EXPECT_EQ(ini.ToText(), "[s]\r\na=1\r\nb=1\r\n\r\n[t]\r\nx=0\r\n\r\n[S]\r\nb=2\r\na=3\r\n\r\n");
 }
 
+TEST(MemIniRead, TextIntoAStringThatKeepsItsStorage) {
+    auto ini = FromText("[display]\r\nformat=%kBinpersec%\r\nformat=%MBin%\r\n");
+    std::string value(64, 'x');
+    const char* storage = value.data();
+    ini.QueryText("DISPLAY", "format", kMissing, value);
+    EXPECT_EQ(value, "%MBin%");
+    ini.QueryText("display", "nothing", kMissing, value);
+    EXPECT_EQ(value, kMissing);
+    EXPECT_EQ(value.data(), storage);
+}
+
 TEST(MemIniRead, OnlyTheLastOfRepeatedKeysIsReached) {
     auto ini = FromText("[s]\r\nk=1\r\nother=x\r\nK=2\r\n");
     EXPECT_EQ(ini.QueryInt("s", "k", 0), 2);

@@ -6,6 +6,7 @@
 #include <climits>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -99,6 +100,19 @@ TEST(ExtractField, LongTextsWithManySeparators) {
     EXPECT_EQ(ExtractField(s, ".", INT32_MAX, false, true), "f9");
     EXPECT_EQ(ExtractField(s, ".", 3, false, false), "f0");
     EXPECT_EQ(ExtractField(std::string(1 << 20, '.'), ".", INT32_MAX, true, true), "");
+}
+
+// Empty pieces between separators are items; a separator at the very end adds none.
+TEST(ForEachItem, PiecesBetweenSeparators) {
+    auto items = [](std::string_view text) {
+        std::vector<std::string> seen;
+        ForEachItem(text, ',', [&seen](std::string_view item) { seen.emplace_back(item); });
+        return seen;
+    };
+    EXPECT_EQ(items("80, 100,,pace,"), (std::vector<std::string>{"80", " 100", "", "pace"}));
+    EXPECT_EQ(items(",x"), (std::vector<std::string>{"", "x"}));
+    EXPECT_EQ(items("x"), std::vector<std::string>{"x"});
+    EXPECT_TRUE(items("").empty());
 }
 
 } // namespace

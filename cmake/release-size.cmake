@@ -1,0 +1,23 @@
+# Release builds of the MinGW-w64 target made small: code for size, every function and object in
+# a section of its own so that the linker drops what nothing uses, and no verbose terminate
+# handler (it writes to a console a windowed program does not have, and pulls in the C++
+# demangler). Debug information is built, then moved out of the executable by corvane's
+# link step (src/app) into a file beside it for crash analysis.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options("$<$<CONFIG:Release>:-Os;-g;-ffunction-sections;-fdata-sections>")
+  add_link_options("$<$<CONFIG:Release>:LINKER:--gc-sections>"
+                   "$<$<CONFIG:Release>:LINKER:--defsym=_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort>")
+endif()
+
+# Moves the debug information of `target` into <file>.debug and leaves the executable
+# stripped, with a link to that file that debuggers follow.
+function(corvane_split_debug_info target)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    return()
+  endif()
+  set(exe $<TARGET_FILE:${target}>)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${exe} ${exe}.debug
+    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${exe}.debug ${exe}
+    VERBATIM)
+endfunction()

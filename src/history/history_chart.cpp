@@ -107,7 +107,8 @@ std::string TValueAxis::Label(int step, char separator) const {
     if (StepExponent >= 0)
         number = std::to_string(mantissa * static_cast<uint64_t>(PowerOfTen(StepExponent)));
     else
-        number = FormatStatDecimal(mantissa, -StepExponent, -StepExponent, separator);
+        number = std::string(
+            FormatStatDecimal(mantissa, -StepExponent, -StepExponent, separator).View());
     return number + " " + kUnitNames[UnitPower - 1];
 }
 

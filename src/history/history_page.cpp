@@ -290,7 +290,7 @@ std::string FormatBytes(uint64_t bytes, char separator) {
     int k = 1;
     while (k < 4 && bytes >> (10 * (k + 1)) != 0)
         ++k;
-    return FormatStatBinary(bytes, -10 * k, 2, separator) + " " + units[k - 1];
+    return std::string(FormatStatBinary(bytes, -10 * k, 2, separator).View()) + " " + units[k - 1];
 }
 
 std::string BarFigures(const THistoryBar& bar, char separator) {

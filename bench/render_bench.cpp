@@ -65,8 +65,9 @@ void EnsureTable() {
 }
 
 const TMonitorCounters kCounters{1536000, 234567, 3000000000u, 2000000000u};
-// About a terabyte a month, the period starting on the 15th: a few percent used.
-const TQuotaTerms kTerms{1000000, 15, ldInOut};
+// Two terabytes a month, the period starting on the 15th: about 5 % used, a ratio whose exact
+// digits need the number format's big numbers.
+const TQuotaTerms kTerms{2000000, 15, ldInOut};
 
 // Every numeric tag of the dialog's list, one to a line.
 std::string AllTagsTemplate() {

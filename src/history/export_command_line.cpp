@@ -24,18 +24,10 @@ const char kCommandLineHelp[] =
 namespace {
 
 // "2025-03-15", a real date, as a day number.
-int ParseIsoDate(const std::string& option, const std::string& text) {
-    bool ok = text.size() == 10 && text[4] == '-' && text[7] == '-';
-    for (size_t i = 0; ok && i < text.size(); ++i)
-        ok = i == 4 || i == 7 || std::isdigit(static_cast<unsigned char>(text[i])) != 0;
-    if (ok) {
-        const int year = std::stoi(text.substr(0, 4)), month = std::stoi(text.substr(5, 2)),
-                  day = std::stoi(text.substr(8, 2));
-        const double date = EncodeDate(year, month, day);
-        if (year >= 1 && month >= 1 && month <= 12 && day >= 1 &&
-            date < EncodeDate(year, month + 1, 1))
-            return static_cast<int>(date);
-    }
+int ParseDateOption(const std::string& option, const std::string& text) {
+    double date = 0;
+    if (ParseIsoDate(text, date))
+        return static_cast<int>(date);
     throw EUsageError(option + " wants a date as YYYY-MM-DD, not \"" + text + "\"");
 }
 
@@ -84,10 +76,10 @@ TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
                                     TExportPeriod::Hours);
             break;
         case 2:
-            request.Range.FromDay = ParseIsoDate(args[i - 1], value);
+            request.Range.FromDay = ParseDateOption(args[i - 1], value);
             break;
         case 3:
-            request.Range.ToDay = ParseIsoDate(args[i - 1], value);
+            request.Range.ToDay = ParseDateOption(args[i - 1], value);
             break;
         default:
             request.OutPath = value;

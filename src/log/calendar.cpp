@@ -93,6 +93,30 @@ double EncodeDate(int year, int month, int day) {
     return static_cast<double>(DaysFromCivil(y, m, day) + kUnixEpochDay);
 }
 
+bool ParseIsoDate(std::string_view text, double& date) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        return false;
+    int fields[3] = {0, 0, 0};
+    int field = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (i == 4 || i == 7) {
+            ++field;
+            continue;
+        }
+        if (text[i] < '0' || text[i] > '9')
+            return false;
+        fields[field] = fields[field] * 10 + (text[i] - '0');
+    }
+    const int year = fields[0], month = fields[1], day = fields[2];
+    if (year < 1 || month < 1 || month > 12 || day < 1)
+        return false;
+    const double value = EncodeDate(year, month, day);
+    if (value >= EncodeDate(year, month + 1, 1))
+        return false;
+    date = value;
+    return true;
+}
+
 bool DecodeDate(double date, int& year, int& month, int& day) {
     if (!IsDate(date)) {
         year = month = day = 0;

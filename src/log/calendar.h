@@ -1,6 +1,7 @@
 // Gregorian calendar arithmetic on day numbers (days since 30 December 1899, 1 January 2000 is
 // 36526) and the local clock on the same scale.
 #pragma once
+#include <string_view>
 
 // The day number of y-m-d. A month outside 1..12 moves into the neighbouring years and a day
 // past the month's end rolls over, so any arguments give a defined result.
@@ -10,6 +11,9 @@ double EncodeDate(int year, int month, int day);
 // 29 December 1899). Only 1 January 0001 to 31 December 9999 are dates: for anything else
 // (NaN, infinities, far past or future) year, month and day are set to 0 and false is returned.
 bool DecodeDate(double date, int& year, int& month, int& day);
+
+// A real date written "YYYY-MM-DD" (exactly so) as its day number; false for anything else.
+bool ParseIsoDate(std::string_view text, double& date);
 
 bool IsLeapYear(int year);
 

@@ -29,16 +29,6 @@ std::string IsoDate(double day) {
     return text;
 }
 
-bool ParseIsoDate(const std::string& text, double& day) {
-    int y = 0, m = 0, d = 0;
-    char tail = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d%c", &y, &m, &d, &tail) != 3 || m < 1 || m > 12 ||
-        d < 1 || d > DaysInMonth(y, m))
-        return false;
-    day = EncodeDate(y, m, d);
-    return true;
-}
-
 } // namespace
 
 TShownAlerts ParseShownAlerts(const std::string& text) {

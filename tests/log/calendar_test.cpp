@@ -98,6 +98,20 @@ TEST(CalendarTest, EncodeCarriesMonthsAndDaysOver) {
     EXPECT_TRUE(std::isfinite(EncodeDate(INT_MIN, INT_MIN, INT_MIN)));
 }
 
+TEST(CalendarTest, IsoDatesParseOnlyWhenWrittenExactlyAndReal) {
+    double date = -1;
+    EXPECT_TRUE(ParseIsoDate("2000-01-01", date));
+    EXPECT_EQ(date, 36526.0);
+    EXPECT_TRUE(ParseIsoDate("2024-02-29", date));
+    EXPECT_EQ(date, EncodeDate(2024, 2, 29));
+    for (const char* text : {"2025-02-29", "2025-3-05", "2025-13-01", "0000-01-01", "2025-01-00",
+                             "2025-01-01x", " 2025-01-01", "2025/01/01", "+025-01-01", ""}) {
+        date = -1;
+        EXPECT_FALSE(ParseIsoDate(text, date)) << text;
+        EXPECT_EQ(date, -1) << text;
+    }
+}
+
 TEST(CalendarTest, LeapYears) {
     EXPECT_TRUE(IsLeapYear(2000));
     EXPECT_TRUE(IsLeapYear(2024));

@@ -95,10 +95,13 @@ bool ReadChildText(HWND wnd, const char* cls, int n, std::string& text) {
     ::EnumChildWindows(wnd, FindChild, reinterpret_cast<LPARAM>(&s));
     if (!s.found)
         return false;
-    int len = static_cast<int>(::SendMessageA(s.found, WM_GETTEXTLENGTH, 0, 0));
-    text.assign(static_cast<size_t>(len) + 1, '\0');
-    ::SendMessageA(s.found, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(len));
+    // The text may change between the two messages (a label updated every second): room to
+    // spare, and the length that WM_GETTEXT itself reports.
+    const LRESULT len = ::SendMessageA(s.found, WM_GETTEXTLENGTH, 0, 0);
+    text.assign(static_cast<size_t>(len) + 256, '\0');
+    const LRESULT copied =
+        ::SendMessageA(s.found, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(copied));
     return true;
 }
 
@@ -224,12 +227,12 @@ int Interfaces() {
 }
 
 int Usage() {
-    std::fprintf(stderr,
-                 "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
-                 "MSG WP LP | send HWND MSG WP LP\n"
-                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
-                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
-                 "       | children HWND | workarea | interfaces\n");
+    std::fprintf(
+        stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
+                "MSG WP LP | send HWND MSG WP LP\n"
+                "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
+                "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
+                "       | children HWND | workarea | interfaces\n");
     return 2;
 }
 

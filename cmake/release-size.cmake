@@ -9,6 +9,17 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
                    "$<$<CONFIG:Release>:LINKER:--defsym=_ZN9__gnu_cxx27__verbose_terminate_handlerEv=abort>")
 endif()
 
+# GNU ld keeps the unwind data of every function, and through it the function itself, so that
+# --gc-sections drops little C++ code; the link of `target` is run through a script that drops
+# the unwind data of unused functions with them.
+function(corvane_gc_unwind_data target)
+  if(MINGW AND CMAKE_BUILD_TYPE STREQUAL "Release")
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    set_property(TARGET ${target} PROPERTY RULE_LAUNCH_LINK
+                 "${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/cmake/unwind_gc_link.py")
+  endif()
+endfunction()
+
 # Moves the debug information of `target` into <file>.debug and leaves the executable
 # stripped, with a link to that file that debuggers follow.
 function(corvane_split_debug_info target)

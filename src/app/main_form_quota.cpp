@@ -12,7 +12,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 
@@ -29,8 +28,7 @@ std::string LocalDateText(double day) {
     char text[64] = "";
     if (::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text))
         return text;
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, date);
-    return text;
+    return IsoDateText(day);
 }
 
 } // namespace

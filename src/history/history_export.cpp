@@ -1,8 +1,6 @@
 // The export rows and their CSV and JSON texts.
 #include "history/history_export.h"
 
-#include <cstdio>
-
 std::vector<TExportRow> DayRows(const std::vector<TDayTotal>& days, const TExportRange& range) {
     std::vector<TExportRow> rows;
     for (const TDayTotal& day : days) {
@@ -52,9 +50,9 @@ std::string JsonString(const std::string& text) {
             out += '\\';
             out += c;
         } else if (u < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
+            out += "\\u00";
+            out += "0123456789abcdef"[u >> 4];
+            out += "0123456789abcdef"[u & 0x0F];
         } else {
             out += c;
         }

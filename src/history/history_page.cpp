@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -27,9 +26,7 @@ int YearOfDay(int dayNumber) {
 }
 
 std::string TwoDigits(int value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%02d", value);
-    return text;
+    return ZeroPadded(value, 2);
 }
 
 // "Sat 15 Mar 2025 14:00 (UTC+01:00)": the offset tells the two 02:00 of the night the clocks

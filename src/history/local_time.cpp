@@ -3,7 +3,6 @@
 #include "log/calendar.h"
 
 #include <cstdlib>
-#include <cstdio>
 #include <ctime>
 
 namespace {
@@ -47,25 +46,18 @@ TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone) {
 }
 
 std::string IsoDate(int dayNumber) {
-    int year = 0, month = 0, day = 0;
-    DecodeDate(dayNumber, year, month, day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
+    return IsoDateText(dayNumber);
 }
 
 std::string UtcOffsetText(int offsetSeconds) {
     const int minutes = std::abs(offsetSeconds) / 60;
-    char text[24];
-    std::snprintf(text, sizeof text, "%c%02d:%02d", offsetSeconds < 0 ? '-' : '+', minutes / 60,
-                  minutes % 60);
-    return text;
+    return (offsetSeconds < 0 ? "-" : "+") + ZeroPadded(minutes / 60, 2) + ':' +
+           ZeroPadded(minutes % 60, 2);
 }
 
 std::string IsoLocalDateTime(const TLocalTime& time) {
-    char text[16];
-    std::snprintf(text, sizeof text, "T%02d:%02d", time.Hour, time.Minute);
-    return IsoDate(time.DayNumber) + text + UtcOffsetText(time.OffsetSeconds);
+    return IsoDate(time.DayNumber) + 'T' + ZeroPadded(time.Hour, 2) + ':' +
+           ZeroPadded(time.Minute, 2) + UtcOffsetText(time.OffsetSeconds);
 }
 
 const char* MonthName(int month) {

@@ -1,6 +1,7 @@
 // Gregorian calendar arithmetic on day numbers, and the local clock.
 #include "log/calendar.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <ctime>
@@ -124,6 +125,20 @@ bool DecodeDate(double date, int& year, int& month, int& day) {
     }
     CivilFromDays(static_cast<int64_t>(std::floor(date)) - kUnixEpochDay, year, month, day);
     return true;
+}
+
+std::string IsoDateText(double date) {
+    int year = 0, month = 0, day = 0;
+    DecodeDate(date, year, month, day);
+    return ZeroPadded(year, 4) + '-' + ZeroPadded(month, 2) + '-' + ZeroPadded(day, 2);
+}
+
+std::string ZeroPadded(int value, int width) {
+    char digits[16];
+    std::string text(digits, std::to_chars(digits, digits + sizeof digits, value).ptr);
+    if (text.size() < static_cast<size_t>(width))
+        text.insert(value < 0 ? 1 : 0, static_cast<size_t>(width) - text.size(), '0');
+    return text;
 }
 
 bool IsLeapYear(int year) {

@@ -2,7 +2,6 @@
 #include "traffic/address_format.h"
 
 #include <algorithm>
-#include <cstdio>
 
 namespace {
 constexpr uint32_t kMaxPhysAddrLen = 8;
@@ -30,10 +29,17 @@ std::string FormatMacAddress(const uint8_t (&bytes)[8], uint32_t length) {
 }
 
 std::string FormatIpAddress(uint32_t dwAddr) {
-    // Network byte order: the first dotted octet is the lowest-order byte.
-    char text[4 * 4 + 1];
-    std::snprintf(text, sizeof text, "%3u.%3u.%3u.%3u", dwAddr & 0xFFu, (dwAddr >> 8) & 0xFFu,
-                  (dwAddr >> 16) & 0xFFu, (dwAddr >> 24) & 0xFFu);
+    // Network byte order: the first dotted octet is the lowest-order byte. Each octet is
+    // right-aligned in three places.
+    std::string text;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const uint32_t octet = (dwAddr >> shift) & 0xFFu;
+        if (shift > 0)
+            text += '.';
+        text += octet < 100 ? ' ' : static_cast<char>('0' + octet / 100);
+        text += octet < 10 ? ' ' : static_cast<char>('0' + octet / 10 % 10);
+        text += static_cast<char>('0' + octet % 10);
+    }
     return text;
 }
 

@@ -40,7 +40,10 @@ std::wstring ExecutableFolder() {
 }
 
 std::wstring SetupFileName(int32_t build) {
-    return std::wstring(kSetupPrefix) + std::to_wstring(build) + std::wstring(kSetupSuffix);
+    // The digits widened one by one: std::to_wstring would bring in a wide printf.
+    const std::string number = std::to_string(build);
+    return std::wstring(kSetupPrefix) + std::wstring(number.begin(), number.end()) +
+           std::wstring(kSetupSuffix);
 }
 
 void DeleteUpdateLeftovers(const std::wstring& folder) {

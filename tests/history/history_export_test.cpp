@@ -54,7 +54,7 @@ TEST(HistoryExport, CsvQuotingAndJsonEscapes) {
     EXPECT_EQ("\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",plain\r\n",
               CsvLine({"a,b", "say \"hi\"", "two\r\nlines", "plain"}));
     EXPECT_EQ(",\r\n", CsvLine({"", ""}));
-    EXPECT_EQ("\"q\\\"b\\\\s\\u000a\\u0001\"", JsonString("q\"b\\s\n\x01"));
+    EXPECT_EQ("\"q\\\"b\\\\s\\u000a\\u0001\\u001f\"", JsonString("q\"b\\s\n\x01\x1f"));
 }
 
 TEST(ExportCommandLine, OptionsAndTheirMistakes) {

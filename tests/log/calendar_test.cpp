@@ -112,6 +112,23 @@ TEST(CalendarTest, IsoDatesParseOnlyWhenWrittenExactlyAndReal) {
     }
 }
 
+TEST(CalendarTest, IsoDateTextsReadBackAndPadLikePrintf) {
+    for (double day : {kFirstDay, 36526.0, 36526.75, EncodeDate(2024, 2, 29), kLastDay}) {
+        double read = -1;
+        EXPECT_TRUE(ParseIsoDate(IsoDateText(day), read)) << IsoDateText(day);
+        EXPECT_EQ(read, std::floor(day));
+    }
+    EXPECT_EQ(IsoDateText(kFirstDay), "0001-01-01");
+    EXPECT_EQ(IsoDateText(kLastDay + 1), "0000-00-00");
+    EXPECT_EQ(IsoDateText(std::nan("")), "0000-00-00");
+    EXPECT_EQ(ZeroPadded(7, 2), "07");
+    EXPECT_EQ(ZeroPadded(123, 2), "123");
+    EXPECT_EQ(ZeroPadded(0, 4), "0000");
+    EXPECT_EQ(ZeroPadded(-5, 4), "-005");
+    EXPECT_EQ(ZeroPadded(-1234, 2), "-1234");
+    EXPECT_EQ(ZeroPadded(INT_MIN, 1), "-2147483648");
+}
+
 TEST(CalendarTest, LeapYears) {
     EXPECT_TRUE(IsLeapYear(2000));
     EXPECT_TRUE(IsLeapYear(2024));

@@ -1,5 +1,6 @@
 // The export rows and their CSV and JSON texts.
 #include "history/history_export.h"
+#include "log/calendar.h"
 
 #include <cstdio>
 
@@ -7,7 +8,7 @@ std::vector<TExportRow> DayRows(const std::vector<TDayTotal>& days, const TExpor
     std::vector<TExportRow> rows;
     for (const TDayTotal& day : days) {
         if (day.Day >= range.FromDay && day.Day <= range.ToDay)
-            rows.push_back({IsoDate(day.Day), day.In, day.Out});
+            rows.push_back({FormatIsoDate(day.Day), day.In, day.Out});
     }
     return rows;
 }

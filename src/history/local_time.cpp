@@ -46,14 +46,6 @@ TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone) {
     return time;
 }
 
-std::string IsoDate(int dayNumber) {
-    int year = 0, month = 0, day = 0;
-    DecodeDate(dayNumber, year, month, day);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
-    return text;
-}
-
 std::string UtcOffsetText(int offsetSeconds) {
     const int minutes = std::abs(offsetSeconds) / 60;
     char text[24];
@@ -65,7 +57,7 @@ std::string UtcOffsetText(int offsetSeconds) {
 std::string IsoLocalDateTime(const TLocalTime& time) {
     char text[16];
     std::snprintf(text, sizeof text, "T%02d:%02d", time.Hour, time.Minute);
-    return IsoDate(time.DayNumber) + text + UtcOffsetText(time.OffsetSeconds);
+    return FormatIsoDate(time.DayNumber) + text + UtcOffsetText(time.OffsetSeconds);
 }
 
 const char* MonthName(int month) {

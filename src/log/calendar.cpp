@@ -2,6 +2,7 @@
 #include "log/calendar.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstdint>
 #include <ctime>
 #include <mutex>
@@ -91,6 +92,14 @@ double EncodeDate(int year, int month, int day) {
     const int64_t y = year + FloorDiv(monthIndex, 12);
     const int64_t m = monthIndex - FloorDiv(monthIndex, 12) * 12 + 1;
     return static_cast<double>(DaysFromCivil(y, m, day) + kUnixEpochDay);
+}
+
+std::string FormatIsoDate(double date) {
+    int year = 0, month = 0, day = 0;
+    DecodeDate(date, year, month, day);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+    return text;
 }
 
 bool ParseIsoDate(std::string_view text, double& date) {

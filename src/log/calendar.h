@@ -1,6 +1,7 @@
 // Gregorian calendar arithmetic on day numbers (days since 30 December 1899, 1 January 2000 is
 // 36526) and the local clock on the same scale.
 #pragma once
+#include <string>
 #include <string_view>
 
 // The day number of y-m-d. A month outside 1..12 moves into the neighbouring years and a day
@@ -14,6 +15,8 @@ bool DecodeDate(double date, int& year, int& month, int& day);
 
 // A real date written "YYYY-MM-DD" (exactly so) as its day number; false for anything else.
 bool ParseIsoDate(std::string_view text, double& date);
+// The day of a day number written "YYYY-MM-DD"; "0000-00-00" for one DecodeDate rejects.
+std::string FormatIsoDate(double date);
 
 bool IsLeapYear(int year);
 

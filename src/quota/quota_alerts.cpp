@@ -2,7 +2,6 @@
 #include "quota/quota_alerts.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "display/number_format.h"
 #include "display/render.h"
@@ -19,14 +18,6 @@ bool Reached(const TQuotaFigures& f, int percent) {
 
 bool Contains(const std::vector<int>& levels, int level) {
     return std::find(levels.begin(), levels.end(), level) != levels.end();
-}
-
-std::string IsoDate(double day) {
-    int y = 0, m = 0, d = 0;
-    DecodeDate(day, y, m, d);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", y, m, d);
-    return text;
 }
 
 } // namespace
@@ -47,7 +38,7 @@ TShownAlerts ParseShownAlerts(const std::string& text) {
 }
 
 std::string FormatShownAlerts(const TShownAlerts& shown) {
-    std::string text = IsoDate(shown.PeriodFirst) + ":";
+    std::string text = FormatIsoDate(shown.PeriodFirst) + ":";
     for (int level : shown.Levels)
         text += std::to_string(level) + ",";
     if (shown.Pace)

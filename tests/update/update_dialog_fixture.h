@@ -156,14 +156,14 @@ class AutoUpdateDialogTest : public ::testing::Test {
     }
     // Clicks Cancel and answers the question that follows; null when none came.
     static HWND CancelAnswering(TDialogDriver& d, HWND dialog, int answer) {
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         HWND question = d.WaitForBox("Cancel");
         if (question)
             d.Answer(question, answer);
         return question;
     }
     static std::string StatusText(HWND dialog) {
-        return TDialogDriver::Text(::GetDlgItem(dialog, Tf_AutoUpdate::kStatusId));
+        return TDialogDriver::Text(::GetDlgItem(dialog, ucStatus));
     }
 
     std::wstring folder, versionFile, setupFile;

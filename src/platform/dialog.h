@@ -26,6 +26,12 @@ struct TControlArgs {
     static TControlArgs Button(const char* text, DWORD kind = BS_PUSHBUTTON) {
         return TControlArgs("Button", text).SetStyle(WS_TABSTOP | kind);
     }
+    // A one-line edit field with a sunken edge.
+    static TControlArgs Edit(const char* text = "") {
+        return TControlArgs("Edit", text)
+            .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
+            .SetExStyle(WS_EX_CLIENTEDGE);
+    }
     TControlArgs& SetStyle(DWORD style) {
         Style = style;
         return *this;

@@ -164,11 +164,8 @@ int Tf_Settings::LabelWidth(const char* text, HFONT font) const {
 // A number field with its up-down control on its right; returns the up-down.
 HWND Tf_Settings::AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth,
                             int min, int max) {
-    HWND field = AddToPage(page, TControlArgs(WC_EDITA)
-                                     .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
-                                     .SetBounds(x, y, editWidth, kEditHeight)
-                                     .SetId(editId)
-                                     .SetExStyle(WS_EX_CLIENTEDGE));
+    HWND field =
+        AddToPage(page, TControlArgs::Edit().SetBounds(x, y, editWidth, kEditHeight).SetId(editId));
     HWND upDown = AddToPage(page, TControlArgs(UPDOWN_CLASSA)
                                       .SetStyle(UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS)
                                       .SetBounds(x + editWidth, y, 17, kEditHeight)
@@ -294,11 +291,7 @@ void Tf_Settings::CreateInformationPage(HWND page) {
 void Tf_Settings::CreateQuotaControls(HWND page) {
     constexpr int kGap = 4;
     AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 134);
-    AddToPage(page, TControlArgs(WC_EDITA)
-                        .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
-                        .SetBounds(155, 132, 46, kEditHeight)
-                        .SetId(scMonthQuota)
-                        .SetExStyle(WS_EX_CLIENTEDGE));
+    AddToPage(page, TControlArgs::Edit().SetBounds(155, 132, 46, kEditHeight).SetId(scMonthQuota));
     AddLabel(page, " allowed per month", 208, 136);
 
     AddLabel(page, "Billing period starts on day", 8, 162);
@@ -323,11 +316,7 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x = 144 + LabelWidth("decimal places") + 4 * kGap;
     AddLabel(page, "Alerts at", x, 186);
     x += LabelWidth("Alerts at") + kGap;
-    AddToPage(page, TControlArgs(WC_EDITA)
-                        .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
-                        .SetBounds(x, 182, 60, kEditHeight)
-                        .SetId(scQuotaAlerts)
-                        .SetExStyle(WS_EX_CLIENTEDGE));
+    AddToPage(page, TControlArgs::Edit().SetBounds(x, 182, 60, kEditHeight).SetId(scQuotaAlerts));
     AddLabel(page, "% used", x + 60 + kGap, 186);
 }
 
@@ -346,17 +335,13 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
         page,
         TControlArgs(WC_BUTTONA, "Dimensions").SetStyle(BS_GROUPBOX).SetBounds(fx, fy, 417, 89));
     AddLabel(page, "Width:", fx + 8, fy + 27);
-    AddToPage(page, TControlArgs(WC_EDITA, "180")
-                        .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
-                        .SetBounds(fx + 48, fy + 24, 97, kEditHeight)
-                        .SetId(scWidth)
-                        .SetExStyle(WS_EX_CLIENTEDGE));
+    AddToPage(
+        page,
+        TControlArgs::Edit("180").SetBounds(fx + 48, fy + 24, 97, kEditHeight).SetId(scWidth));
     AddLabel(page, "Height:", fx + 8, fy + 52);
-    AddToPage(page, TControlArgs(WC_EDITA, "228")
-                        .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
-                        .SetBounds(fx + 48, fy + 48, 97, kEditHeight)
-                        .SetId(scHeight)
-                        .SetExStyle(WS_EX_CLIENTEDGE));
+    AddToPage(
+        page,
+        TControlArgs::Edit("228").SetBounds(fx + 48, fy + 48, 97, kEditHeight).SetId(scHeight));
     AddToPage(page, TControlArgs::Button("Defaults")
                         .SetBounds(fx + 336, fy + 48, 67, 25)
                         .SetId(scDefaultDimensions));

@@ -18,12 +18,15 @@ namespace fs = std::filesystem;
 // object goes; entries a test made read-only are made writable first.
 class TTempFolder {
   public:
-    explicit TTempFolder(const std::string& prefix = "corvane-test") {
+    // prefix: the start of the folder's name; a wide one may hold any character.
+    explicit TTempFolder(const fs::path& prefix = "corvane-test") {
         std::random_device device;
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         std::mt19937_64 mix(static_cast<uint64_t>(stamp) ^ device());
         do {
-            path_ = fs::temp_directory_path() / (prefix + "-" + std::to_string(mix()));
+            fs::path name = prefix;
+            name += "-" + std::to_string(mix());
+            path_ = fs::temp_directory_path() / name;
         } while (!fs::create_directory(path_));
     }
     ~TTempFolder() {

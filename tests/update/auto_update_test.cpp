@@ -59,7 +59,7 @@ TEST_F(AutoUpdateDialogTest, ASignedSetupIsDownloadedStartedAndTheMainWindowClos
                                           std::to_string(setup.size() / 1024) + "KB downloaded)");
         HWND progress = ::GetDlgItem(dialog, ucProgress);
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 100);
-        EXPECT_EQ(ReadWholeFile(setupFile), setup);
+        EXPECT_EQ(ReadBytes(setupFile), setup);
         EXPECT_FALSE(d.AnyBox());
     });
     EXPECT_EQ(main.CloseRequests.load(), 1);
@@ -131,7 +131,7 @@ TEST_F(AutoUpdateDialogTest, AnUnsignedSetupIsRemovedAndNotStarted) {
 TEST_F(AutoUpdateDialogTest, AnOlderVersionShowsNothingAndCancelClosesAtOnce) {
     REQUIRE_REAL_SERVER();
     Publish("[build]\r\nversion=3\r\npath=127.0.0.1/setup7.exe\r\n");
-    WriteWholeFile(versionFile, "left from before");
+    WriteBytes(versionFile, "left from before");
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
         ASSERT_TRUE(WaitDescriptorHandled(d));

@@ -97,11 +97,11 @@ class AutoUpdateDialogTest : public ::testing::Test {
     }
     void Publish(const std::string& descriptor) {
         ::CreateDirectoryA((docroot + "\\udf").c_str(), nullptr);
-        WriteWholeFile(Widen(docroot + "\\udf\\wendrel.udf"), descriptor);
+        WriteBytes(Widen(docroot + "\\udf\\wendrel.udf"), descriptor);
     }
     std::string PublishSetup(const wchar_t* program = L"update_test_setup.exe") {
-        std::string data = ReadWholeFile(folder + program);
-        WriteWholeFile(Widen(docroot + "\\setup7.exe"), data);
+        std::string data = ReadBytes(folder + program);
+        WriteBytes(Widen(docroot + "\\setup7.exe"), data);
         return data;
     }
     static std::string Descriptor(int version, const std::string& signature) {

@@ -58,16 +58,18 @@ void TNoticeWindow::Place(const std::string& text, int dpi) {
                    work.bottom - height - margin, width, height, SWP_NOACTIVATE);
 }
 
+void TNoticeWindow::OnTimer(UINT_PTR id) {
+    if (id == kCloseTimer)
+        DestroyHandle();
+}
+
+void TNoticeWindow::OnCommand(int id, int code, HWND) {
+    if (id == ncText && code == STN_CLICKED)
+        DestroyHandle();
+}
+
 LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_TIMER:
-        if (wParam == kCloseTimer)
-            DestroyHandle();
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == ncText && HIWORD(wParam) == STN_CLICKED)
-            DestroyHandle();
-        return 0;
     case WM_LBUTTONDOWN:
         DestroyHandle();
         return 0;
@@ -76,6 +78,6 @@ LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_INFOTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        return TWindow::HandleMessage(msg, wParam, lParam);
     }
 }

@@ -18,7 +18,8 @@ struct TDialogParams {
 };
 
 // A child control to create, named field by field:
-//   AddControl(TControlArgs(WC_BUTTONA, "&OK").SetStyle(BS_PUSHBUTTON).SetBounds(8, 8, 67, 25))
+//   AddControl(TControlArgs(WC_STATICA, "Name:").SetStyle(SS_LEFT).SetBounds(8, 8, 60, 13))
+//   AddControl(TControlArgs::Button("&OK", BS_DEFPUSHBUTTON).SetBounds(8, 30, 67, 25).SetId(id))
 struct TControlArgs {
     explicit TControlArgs(const char* className, const char* text = "")
         : ClassName(className), Text(text) {}

@@ -45,7 +45,8 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 def serve_folder(root):
     """Serves the files below root on 127.0.0.1 at a free port, from a daemon thread. Returns
     the server; stop_server ends it."""
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
+    handler = functools.partial(QuietHandler, directory=root)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 

@@ -5,3 +5,6 @@ inline constexpr const char kProductName[] = "Corvane"; // application title, up
 inline constexpr const char kVersionText[] = "1.0.003"; // shown by the about box
 inline constexpr int kOwnBuildNumber = 6;               // compared with the update descriptor
 inline constexpr const char kMainWindowClass[] = "TCorvaneMain"; // found by a second copy
+// Colours as the store keeps them (a COLORREF in decimal): the window's default blue, and white.
+inline constexpr int kDefaultBackgroundColour = 12937777;
+inline constexpr int kWhiteColour = 16777215;

@@ -1,6 +1,7 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "app/constants.h"
+#include "app/resource.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
@@ -16,19 +17,11 @@
 #include "update/update_files.h"
 #include "traffic/network_watch.h"
 
-#include <windowsx.h>
-
 #include <exception>
 
 namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
 constexpr UINT_PTR kTimerAutoSave = 2;
-
-POINT CursorPos() {
-    POINT p{};
-    ::GetCursorPos(&p);
-    return p;
-}
 } // namespace
 
 Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
@@ -56,12 +49,13 @@ void Tf_Main::CreateNativeWindow() {
     params.Width = 170;
     params.Height = 194;
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    params.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                  ::GetSystemMetrics(SM_CXICON),
+    params.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
+                                                  IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                                                   ::GetSystemMetrics(SM_CYICON), 0));
-    params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
-                                                       ::GetSystemMetrics(SM_CXSMICON),
+    params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
+                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
+    params.PaintsWholeClient = true;
     if (config_.QueryFlag("display", "dropshadow", true))
         params.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(params);
@@ -114,7 +108,7 @@ void Tf_Main::PowerBroadcast(WPARAM event) {
         monitor_->Resume();
 }
 
-void Tf_Main::TimerTick(UINT_PTR id) {
+void Tf_Main::OnTimer(UINT_PTR id) {
     if (id == kTimerUpdate)
         updateErrors_.Run([this] { timerUpdateTimer(); });
     else if (id == kTimerAutoSave)
@@ -144,12 +138,12 @@ void Tf_Main::timerAutoSaveTimer() {
 // The user travelled or set the clock: today is another day at once, not after a restart.
 void Tf_Main::TimeChanged() {
     ReloadTimeZone();
-    TimerTick(kTimerUpdate);
+    OnTimer(kTimerUpdate);
 }
 
 // The setup program and the tray menu ask while a dialog may be open: the dialogs end first,
 // as Cancel would, and the close comes back once the last has gone.
-void Tf_Main::CloseRequested() {
+void Tf_Main::OnClose() {
     TApplication& app = TApplication::Instance();
     if (app.ModalOpen())
         app.CloseAfterModals(Handle());
@@ -189,6 +183,15 @@ void Tf_Main::SaveOnEndSession() {
     }
 }
 
+// Restored from the taskbar or by the system: the window comes forward as from the tray icon.
+void Tf_Main::OnSize(UINT kind, int, int) {
+    if (kind == SIZE_MINIMIZED)
+        wasMinimized_ = true;
+    else if (wasMinimized_)
+        ApplicationEvents1Restore();
+    Relayout();
+}
+
 LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (showCopyMessage_ && msg == showCopyMessage_) {
         if (!IsFolderKeyMessage(wParam, lParam, folderKey_))
@@ -196,59 +199,24 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowRunningCopy();
         return 1;
     }
+    if (MouseMessage(msg))
+        return 0;
     bool handled = true;
     LRESULT result = Dispatch(msg, wParam, lParam, handled);
-    return handled ? result : DefaultHandling(msg, wParam, lParam);
+    return handled ? result : TWindow::HandleMessage(msg, wParam, lParam);
 }
 
+// What the named handlers and the mouse leave: placement, the session and the test queries.
 LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled) {
     switch (msg) {
-    case WM_TIMER:
-        TimerTick(wParam);
-        return 0;
     case WM_TIMECHANGE:
         TimeChanged();
-        return 0;
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SIZE:
-        if (wParam == SIZE_MINIMIZED)
-            wasMinimized_ = true;
-        else if (wasMinimized_)
-            ApplicationEvents1Restore();
-        Relayout();
         return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {5, 5};
         return 0;
     case WM_WINDOWPOSCHANGING:
         SnapWindowPos(*reinterpret_cast<WINDOWPOS*>(lParam));
-        return 0;
-    case WM_LBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-        s_BorderMouseDown(msg, CursorPos());
-        return 0;
-    case WM_MOUSEMOVE:
-        if (dragging_)
-            DragTo(CursorPos());
-        return 0;
-    case WM_LBUTTONUP:
-    case WM_MBUTTONUP:
-        if (dragging_)
-            EndDrag();
-        return 0;
-    case WM_CAPTURECHANGED:
-        if (dragging_)
-            EndDrag();
-        return 0;
-    case WM_CONTEXTMENU:
-        ShowPopupMenu({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
-        return 0;
-    case WM_COMMAND:
-        HandleCommand(LOWORD(wParam));
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(wParam) != WA_INACTIVE)
@@ -269,9 +237,6 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return TRUE;
     case kMsgQuotaAlertCount:
         return quotaAlertsShown_;
-    case WM_CLOSE:
-        CloseRequested();
-        return 0;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

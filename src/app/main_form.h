@@ -39,6 +39,12 @@ class Tf_Main : public TWindow {
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint() override;                                 // main_form_display.cpp
+    void OnTimer(UINT_PTR id) override;                      // main_form.cpp
+    void OnSize(UINT kind, int width, int height) override;  // main_form.cpp
+    void OnClose() override;                                 // main_form.cpp
+    void OnCommand(int id, int code, HWND control) override; // main_form_mouse.cpp
+    void OnContextMenu(HWND window, POINT screen) override;  // main_form_mouse.cpp
 
   private:
     // The display settings as last applied; GDI objects are remade only when these change.
@@ -47,7 +53,7 @@ class Tf_Main : public TWindow {
         COLORREF Background = 0, Border = 0, FontColour = 0;
         std::string FontName;
         int FontSize = 0;
-        bool Bold = false, Italic = false;
+        unsigned FontStyles = 0; // TFontStyle flags
         int Width = 0, Height = 0;
         int Dpi = 0;
     };
@@ -56,12 +62,10 @@ class Tf_Main : public TWindow {
     void CreateNativeWindow();
     void PlaceFromStore();
     void ReplaceMonitor();
-    void TimerTick(UINT_PTR id);
     void PowerBroadcast(WPARAM event);
     void timerUpdateTimer();
     void timerAutoSaveTimer();
     void TimeChanged();
-    void CloseRequested();
     void FormClose();
     void FlushHourLogQuietly();
     void SaveOnEndSession();
@@ -75,7 +79,6 @@ class Tf_Main : public TWindow {
     void ApplySize(int width, int height);
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
-    void Paint();
     void SetQuotaHint(const std::string& hint);
     void DpiChanged(int dpi, const RECT& suggested);
 
@@ -86,6 +89,7 @@ class Tf_Main : public TWindow {
                           char separator);
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
+    bool MouseMessage(UINT msg);
     void StatsMouseDown(UINT button, POINT screen);
     void s_BorderMouseDown(UINT button, POINT screen);
     void BeginDrag(POINT screen);
@@ -93,8 +97,6 @@ class Tf_Main : public TWindow {
     void EndDrag();
     void SnapWindowPos(WINDOWPOS& pos);
     void KeepOnAMonitor();
-    void ShowPopupMenu(POINT screen);
-    void HandleCommand(int id);
     void Settings1Click();
     void About1Click();
     void History1Click();

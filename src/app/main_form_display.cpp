@@ -1,6 +1,7 @@
 // Tf_Main's look: the backdrop, outline, statistics text and quota bar, the display settings,
 // and the rendering of the template once a second.
 #include "app/main_form.h"
+#include "app/constants.h"
 #include "app/resource.h"
 #include "app/stats_label.h"
 #include "app/window_geometry.h"
@@ -8,6 +9,7 @@
 #include "display/render.h"
 #include "log/usage_log.h"
 #include "platform/dialog.h"
+#include "platform/user_locale.h"
 #include "quota/quota_settings.h"
 #include "settings/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
@@ -18,16 +20,6 @@
 #include <cstdint>
 
 namespace {
-
-constexpr int kDefaultBackground = 12937777;
-constexpr int kWhite = 16777215;
-
-char UserDecimalSeparator() {
-    char text[8] = "";
-    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1)
-        return text[0];
-    return '.';
-}
 
 // The tray's hint while the watched adapter is away: its last figures would look current.
 std::string NotConnectedHint(const std::string& adapterName) {
@@ -65,13 +57,15 @@ void Tf_Main::ApplyDisplaySettings() {
     ApplyOpacity(config_.QueryInt("display", "opacity", 100));
     TLook wanted = look_;
     wanted.Background =
-        static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackground));
-    wanted.Border = static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhite));
-    wanted.FontColour = static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhite));
+        static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackgroundColour));
+    wanted.Border =
+        static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhiteColour));
+    wanted.FontColour =
+        static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhiteColour));
     wanted.FontName = config_.QueryText("display", "fontname", "Trebuchet MS");
     wanted.FontSize = config_.QueryInt("display", "fontsize", 8);
-    wanted.Bold = config_.QueryFlag("display", "fontbold", false);
-    wanted.Italic = config_.QueryFlag("display", "fontitalic", false);
+    wanted.FontStyles = (config_.QueryFlag("display", "fontbold", false) ? fsBold : fsRegular) |
+                        (config_.QueryFlag("display", "fontitalic", false) ? fsItalic : fsRegular);
     wanted.Dpi = dpi_;
     ApplyColoursAndFont(wanted);
     ApplySize(config_.QueryInt("display", "width", 180),
@@ -108,8 +102,8 @@ void Tf_Main::ApplyColoursAndFont(const TLook& wanted) {
     if (!borderPen_ || wanted.Border != look_.Border)
         borderPen_.reset(::CreatePen(PS_SOLID, 1, wanted.Border));
     if (!font_ || wanted.FontName != look_.FontName || wanted.FontSize != look_.FontSize ||
-        wanted.Bold != look_.Bold || wanted.Italic != look_.Italic || wanted.Dpi != look_.Dpi) {
-        font_ = MakeFont(wanted.FontName, wanted.FontSize, wanted.Bold, wanted.Italic, wanted.Dpi);
+        wanted.FontStyles != look_.FontStyles || wanted.Dpi != look_.Dpi) {
+        font_ = MakeFont(wanted.FontName, wanted.FontSize, wanted.FontStyles, wanted.Dpi);
         l_Stats->SetFont(font_.get());
     }
     if (!backdropIcon_ || wanted.Dpi != look_.Dpi) {
@@ -163,7 +157,7 @@ void Tf_Main::PaintBackdrop(HDC dc, const RECT& area) {
                  backdropIcon_.get(), size, size, 0, nullptr, DI_NORMAL);
 }
 
-void Tf_Main::Paint() {
+void Tf_Main::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(Handle(), &ps);
     RECT client;
@@ -190,7 +184,7 @@ void Tf_Main::WriteStatistics() {
     TLogTotals totals = GetLogTotals();
     TQuotaSettings quota = ReadQuotaSettings(config_);
     TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
-    char separator = UserDecimalSeparator();
+    char separator = UserDecimalSeparator()[0];
     const std::string& text =
         renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);

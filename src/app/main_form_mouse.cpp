@@ -22,7 +22,35 @@ TRectI WorkAreaOf(HMONITOR monitor) {
     return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
 }
 
+POINT CursorPos() {
+    POINT p{};
+    ::GetCursorPos(&p);
+    return p;
+}
+
 } // namespace
+
+// Moves by the outline: the text label hands its presses to StatsMouseDown.
+bool Tf_Main::MouseMessage(UINT msg) {
+    switch (msg) {
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        s_BorderMouseDown(msg, CursorPos());
+        return true;
+    case WM_MOUSEMOVE:
+        if (dragging_)
+            DragTo(CursorPos());
+        return true;
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP:
+    case WM_CAPTURECHANGED:
+        if (dragging_)
+            EndDrag();
+        return true;
+    default:
+        return false;
+    }
+}
 
 // The right button leaves the press to the context menu; the others start a move.
 void Tf_Main::StatsMouseDown(UINT button, POINT screen) {
@@ -89,7 +117,7 @@ void Tf_Main::KeepOnAMonitor() {
     ::SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Tf_Main::ShowPopupMenu(POINT screen) {
+void Tf_Main::OnContextMenu(HWND, POINT screen) {
     if (screen.x == -1 && screen.y == -1) { // from the keyboard: at the window's corner
         RECT rc;
         ::GetWindowRect(Handle(), &rc);
@@ -101,7 +129,7 @@ void Tf_Main::ShowPopupMenu(POINT screen) {
     ::PostMessageA(Handle(), WM_NULL, 0, 0);
 }
 
-void Tf_Main::HandleCommand(int id) {
+void Tf_Main::OnCommand(int id, int, HWND) {
     // One modal window at a time: asked again (the tray's double click, a shortcut), the open
     // one comes forward instead of a second one opening inside it.
     bool opensDialog =

@@ -28,7 +28,7 @@ std::string LocalDateText(double day) {
     char text[64] = "";
     if (::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, sizeof text))
         return text;
-    return IsoDateText(day);
+    return FormatIsoDate(day);
 }
 
 } // namespace

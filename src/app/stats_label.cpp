@@ -11,6 +11,7 @@ TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandl
     params.X = params.Y = 0;
     params.Width = params.Height = 1;
     params.Parent = parent;
+    params.PaintsWholeClient = true;
     CreateHandle(params);
 }
 
@@ -38,7 +39,7 @@ void TStatsLabel::SetBounds(int left, int top, int width, int height) {
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
-void TStatsLabel::Paint() {
+void TStatsLabel::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(Handle(), &ps);
     RECT client;
@@ -69,11 +70,6 @@ void TStatsLabel::Paint() {
 
 LRESULT TStatsLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_LBUTTONDOWN:
     case WM_MBUTTONDOWN:
     case WM_RBUTTONDOWN: {
@@ -83,6 +79,6 @@ LRESULT TStatsLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     }
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        return TWindow::HandleMessage(msg, wParam, lParam);
     }
 }

@@ -22,9 +22,9 @@ class TStatsLabel : public TWindow {
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint() override;
 
   private:
-    void Paint();
     TBackdropPainter backdrop_;
     TMouseDownHandler mouseDown_;
     std::string text_;

@@ -14,9 +14,12 @@ int Scale(int value, int dpi) {
     return static_cast<int>(scaled >= 0 ? (scaled + 48) / 96 : -((-scaled + 48) / 96));
 }
 
+// The window edges a control keeps its distance to, or'ed together.
+enum TAnchor : unsigned { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+
 struct TDesign {
     int Left, Top, Width, Height;
-    bool AnchorLeft, AnchorTop, AnchorRight, AnchorBottom;
+    unsigned Anchors;
 };
 
 // A control designed at (left, top, width, height) in the design client area: an edge
@@ -27,16 +30,16 @@ TRectI Place(const TDesign& d, int clientWidth, int clientHeight, int dpi) {
     int rightGap = Scale(kDesignWidth - d.Left - d.Width, dpi);
     int bottomGap = Scale(kDesignHeight - d.Top - d.Height, dpi);
     TRectI r;
-    if (d.AnchorRight) {
+    if (d.Anchors & akRight) {
         r.Right = clientWidth - rightGap;
-        r.Left = d.AnchorLeft ? left : r.Right - width;
+        r.Left = (d.Anchors & akLeft) ? left : r.Right - width;
     } else {
         r.Left = left;
         r.Right = left + width;
     }
-    if (d.AnchorBottom) {
+    if (d.Anchors & akBottom) {
         r.Bottom = clientHeight - bottomGap;
-        r.Top = d.AnchorTop ? top : r.Bottom - height;
+        r.Top = (d.Anchors & akTop) ? top : r.Bottom - height;
     } else {
         r.Top = top;
         r.Bottom = top + height;
@@ -71,10 +74,10 @@ void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& 
 
 TMainLayout LayoutMainWindow(int clientWidth, int clientHeight, int dpi) {
     TMainLayout layout;
-    layout.Image =
-        Place({55, 90, 137, 129, false, false, true, true}, clientWidth, clientHeight, dpi);
-    layout.Stats = Place({8, 8, 152, 159, true, true, true, true}, clientWidth, clientHeight, dpi);
+    const unsigned all = akLeft | akTop | akRight | akBottom;
+    layout.Image = Place({55, 90, 137, 129, akRight | akBottom}, clientWidth, clientHeight, dpi);
+    layout.Stats = Place({8, 8, 152, 159, all}, clientWidth, clientHeight, dpi);
     layout.QuotaBar =
-        Place({6, 175, 157, 14, true, false, true, true}, clientWidth, clientHeight, dpi);
+        Place({6, 175, 157, 14, akLeft | akRight | akBottom}, clientWidth, clientHeight, dpi);
     return layout;
 }

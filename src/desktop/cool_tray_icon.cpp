@@ -3,14 +3,12 @@
 #include "desktop/cool_tray_icon.h"
 #include "platform/application.h"
 #include "platform/dpi.h"
-#include "platform/window.h"
+#include "desktop/shared_handler_window.h"
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 namespace {
 // Calls an event handler; false when the handler destroyed the component that fired it.
@@ -27,7 +25,7 @@ static UINT TaskbarRestartMessage = 0;
 
 // One per process while any tray icon exists. A hidden top-level window: message-only windows
 // do not receive the "TaskbarCreated" broadcast.
-class TTrayIconHandler : public TMessageWindow {
+class TTrayIconHandler : public TSharedHandlerWindow<TTrayIconHandler, TCoolTrayIcon> {
   public:
     TTrayIconHandler() {
         if (!TaskbarRestartMessage)
@@ -40,26 +38,25 @@ class TTrayIconHandler : public TMessageWindow {
     }
 
     // The shell's icon id is 32 bits wide, too narrow for an address: hand out serial numbers.
-    UINT Add(TCoolTrayIcon* icon) {
+    static HWND AddIcon(TCoolTrayIcon* icon, UINT& id) {
+        TTrayIconHandler& handler = Shared();
         do {
-            ++lastId_;
-        } while (lastId_ == 0 || icons_.count(lastId_));
-        icons_[lastId_] = icon;
-        return lastId_;
+            ++handler.lastId_;
+        } while (handler.lastId_ == 0 || handler.Contains(handler.lastId_));
+        id = handler.lastId_;
+        handler.Add(id, icon);
+        return handler.Handle();
     }
-    void Remove(UINT id) { icons_.erase(id); }
-    size_t Count() const { return icons_.size(); }
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
         if (msg == TCoolTrayIcon::CallbackMessage) {
-            auto it = icons_.find(static_cast<UINT>(wParam));
-            if (it != icons_.end())
-                it->second->HandleCallback(LOWORD(lParam));
+            if (TCoolTrayIcon* icon = Find(static_cast<UINT>(wParam)))
+                icon->HandleCallback(LOWORD(lParam));
             return 0;
         }
         if (TaskbarRestartMessage && msg == TaskbarRestartMessage) {
-            ForEachIcon([](TCoolTrayIcon& icon) {
+            ForEachClient([](TCoolTrayIcon& icon) {
                 if (icon.IconVisible())
                     icon.AddTrayIcon();
             });
@@ -67,7 +64,7 @@ class TTrayIconHandler : public TMessageWindow {
         }
         switch (msg) {
         case WM_DPICHANGED:
-            ForEachIcon([wParam](TCoolTrayIcon& icon) { icon.ReloadIcon(LOWORD(wParam)); });
+            ForEachClient([wParam](TCoolTrayIcon& icon) { icon.ReloadIcon(LOWORD(wParam)); });
             return 0;
         case WM_DESTROY:
         case WM_CLOSE:
@@ -81,52 +78,21 @@ class TTrayIconHandler : public TMessageWindow {
     }
 
   private:
-    // Looks each icon up again before the call: a shell call may dispatch sent messages whose
-    // handlers destroy icons.
-    template <typename Fn> void ForEachIcon(Fn fn) {
-        std::vector<UINT> ids;
-        for (const auto& entry : icons_)
-            ids.push_back(entry.first);
-        for (UINT id : ids) {
-            auto it = icons_.find(id);
-            if (it != icons_.end())
-                fn(*it->second);
-        }
-    }
-
-    std::map<UINT, TCoolTrayIcon*> icons_;
     UINT lastId_ = 0;
 };
-
-static std::unique_ptr<TTrayIconHandler> TrayHandler;
-
-static HWND AcquireTrayHandler(TCoolTrayIcon* icon, UINT& id) {
-    if (!TrayHandler)
-        TrayHandler = std::make_unique<TTrayIconHandler>();
-    id = TrayHandler->Add(icon);
-    return TrayHandler->Handle();
-}
-
-static void ReleaseTrayHandler(UINT id) {
-    if (!TrayHandler)
-        return;
-    TrayHandler->Remove(id);
-    if (TrayHandler->Count() == 0)
-        TrayHandler.reset();
-}
 
 TCoolTrayIcon::TCoolTrayIcon(HWND owner, TShellNotify shellNotify)
     : Owner_(owner), ShellNotify_(std::move(shellNotify)),
       ClickDelayTimer_(::GetDoubleClickTime(), [this](TSimpleTimer&) { ClickDelayTimerTick(); }) {
     NotifyData_.cbSize = NOTIFYICONDATAA_V2_SIZE;
-    NotifyData_.hWnd = AcquireTrayHandler(this, NotifyData_.uID);
+    NotifyData_.hWnd = TTrayIconHandler::AddIcon(this, NotifyData_.uID);
     NotifyData_.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     NotifyData_.uCallbackMessage = CallbackMessage;
     if (!Owner_)
         return;
     if (!::SetWindowSubclass(Owner_, &OwnerSubclassProc, reinterpret_cast<UINT_PTR>(this),
                              reinterpret_cast<DWORD_PTR>(this))) {
-        ReleaseTrayHandler(NotifyData_.uID);
+        TTrayIconHandler::Release(NotifyData_.uID);
         throw std::runtime_error("SetWindowSubclass failed");
     }
     OwnerSubclassed_ = true;
@@ -137,7 +103,7 @@ TCoolTrayIcon::~TCoolTrayIcon() {
     DeleteTrayIcon();
     if (OwnerSubclassed_)
         ::RemoveWindowSubclass(Owner_, &OwnerSubclassProc, reinterpret_cast<UINT_PTR>(this));
-    ReleaseTrayHandler(NotifyData_.uID);
+    TTrayIconHandler::Release(NotifyData_.uID);
 }
 
 void TCoolTrayIcon::SetIcon(HICON icon) {

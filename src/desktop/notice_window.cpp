@@ -4,8 +4,8 @@
 #include "platform/dpi.h"
 
 namespace {
+enum TNoticeControl : int { ncText = 1 };
 constexpr UINT_PTR kCloseTimer = 1;
-constexpr int kTextId = 1;
 constexpr int kWidth96 = 260;
 constexpr int kMargin96 = 10;
 } // namespace
@@ -21,10 +21,11 @@ TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text) 
     params.Width = params.Height = 100;
     CreateHandle(params);
     const int dpi = WindowDpi(Handle());
-    font_ = MakeFont("Segoe UI", 9, false, false, dpi);
+    font_ = MakeFont("Segoe UI", 9, fsRegular, dpi);
     HWND label = ::CreateWindowExA(
         0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, 0,
-        1, 1, Handle(), reinterpret_cast<HMENU>(kTextId), ::GetModuleHandleA(nullptr), nullptr);
+        1, 1, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ncText)),
+        ::GetModuleHandleA(nullptr), nullptr);
     if (!label)
         RaiseLastWin32Error("CreateWindowEx");
     ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -44,7 +45,7 @@ void TNoticeWindow::Place(const std::string& text, int dpi) {
         ::DrawTextA(dc.get(), text.c_str(), -1, &textRect,
                     DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     }
-    ::SetWindowPos(::GetDlgItem(Handle(), kTextId), nullptr, margin, margin, textRect.right,
+    ::SetWindowPos(::GetDlgItem(Handle(), ncText), nullptr, margin, margin, textRect.right,
                    textRect.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
     RECT frame{0, 0, textRect.right + 2 * margin, textRect.bottom + 2 * margin};
     AdjustWindowRectForDpi(frame, static_cast<DWORD>(::GetWindowLongPtrA(Handle(), GWL_STYLE)),
@@ -57,16 +58,18 @@ void TNoticeWindow::Place(const std::string& text, int dpi) {
                    work.bottom - height - margin, width, height, SWP_NOACTIVATE);
 }
 
+void TNoticeWindow::OnTimer(UINT_PTR id) {
+    if (id == kCloseTimer)
+        DestroyHandle();
+}
+
+void TNoticeWindow::OnCommand(int id, int code, HWND) {
+    if (id == ncText && code == STN_CLICKED)
+        DestroyHandle();
+}
+
 LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_TIMER:
-        if (wParam == kCloseTimer)
-            DestroyHandle();
-        return 0;
-    case WM_COMMAND:
-        if (LOWORD(wParam) == kTextId && HIWORD(wParam) == STN_CLICKED)
-            DestroyHandle();
-        return 0;
     case WM_LBUTTONDOWN:
         DestroyHandle();
         return 0;
@@ -75,6 +78,6 @@ LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_INFOTEXT));
         return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        return TWindow::HandleMessage(msg, wParam, lParam);
     }
 }

@@ -15,6 +15,8 @@ class TNoticeWindow : public TWindow {
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnTimer(UINT_PTR id) override;
+    void OnCommand(int id, int code, HWND control) override;
 
   private:
     void Place(const std::string& text, int dpi);

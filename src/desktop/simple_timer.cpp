@@ -1,55 +1,34 @@
 // TSimpleTimer and its shared hidden window TSimpleTimerHandler.
 #include "desktop/simple_timer.h"
-#include "platform/window.h"
+#include "desktop/shared_handler_window.h"
 
-#include <memory>
-#include <unordered_map>
 #include <utility>
 
 // One per process while any timer lives. Ticks are looked up among the live timers, so a
 // late WM_TIMER for a destroyed timer, or any unknown id, is dropped.
-class TSimpleTimerHandler : public TMessageWindow {
+class TSimpleTimerHandler : public TSharedHandlerWindow<TSimpleTimerHandler, TSimpleTimer> {
   public:
     TSimpleTimerHandler() { CreateMessageWindow("CorvaneSimpleTimer"); }
 
-    void Add(TSimpleTimer* timer) { timers_[timer->TimerId()] = timer; }
-    void Remove(TSimpleTimer* timer) { timers_.erase(timer->TimerId()); }
-    size_t Count() const { return timers_.size(); }
-
   protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg != WM_TIMER)
-            return DefaultHandling(msg, wParam, lParam);
-        auto it = timers_.find(static_cast<UINT_PTR>(wParam));
+    void OnTimer(UINT_PTR id) override {
         // The tick may destroy the timer, even the last one and with it this window.
-        if (it != timers_.end())
-            it->second->Tick();
-        return 0;
+        if (TSimpleTimer* timer = Find(id))
+            timer->Tick();
     }
-
-  private:
-    std::unordered_map<UINT_PTR, TSimpleTimer*> timers_;
 };
 
-// Destroyed at unit finalisation if a timer was never freed.
-static std::unique_ptr<TSimpleTimerHandler> TimerHandler;
-
 static void AcquireTimerWindow(TSimpleTimer* timer) {
-    if (!TimerHandler)
-        TimerHandler = std::make_unique<TSimpleTimerHandler>();
-    TimerHandler->Add(timer);
+    TSimpleTimerHandler::Shared().Add(timer->TimerId(), timer);
 }
 
 static void ReleaseTimerWindow(TSimpleTimer* timer) {
-    if (!TimerHandler)
-        return;
-    TimerHandler->Remove(timer);
-    if (TimerHandler->Count() == 0)
-        TimerHandler.reset();
+    TSimpleTimerHandler::Release(timer->TimerId());
 }
 
 HWND SimpleTimerWindow() {
-    return TimerHandler ? TimerHandler->Handle() : nullptr;
+    TSimpleTimerHandler* handler = TSimpleTimerHandler::Current();
+    return handler ? handler->Handle() : nullptr;
 }
 
 TSimpleTimer::TSimpleTimer() : TSimpleTimer(1000, nullptr) {}

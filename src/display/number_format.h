@@ -28,7 +28,8 @@ TStatText FormatStatBinary(uint64_t mantissa, int exponent2, int decimals, char 
 TStatText FormatStatDecimal(uint64_t mantissa, int scale10, int decimals, char decimalSeparator);
 
 // Any long double, however large. Negative values get a leading '-', non-finite ones give
-// "NAN" or "INF".
+// "NAN" or "INF". The program itself formats through the stack forms; this one is the reference
+// the tests and the fuzzer hold them to, and it shares their digit writer, so it stays here.
 std::string FormatStatNumber(long double value, int decimals, char decimalSeparator);
 // The same on the stack, for values whose text fits it (std::length_error otherwise): the
 // ratios the display shows every second.

@@ -42,6 +42,7 @@ THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged b
     params.X = params.Y = 0;
     params.Width = params.Height = 1;
     params.Parent = parent;
+    params.PaintsWholeClient = true;
     CreateHandle(params);
     ::SetWindowLongPtrA(Handle(), GWLP_ID, id);
     bufferDc_.reset(::CreateCompatibleDC(nullptr));
@@ -67,7 +68,7 @@ void THistoryChartView::SetPage(const THistoryPage& page, char separator) {
 // The new font is selected before the old one goes: a selected font cannot be deleted.
 void THistoryChartView::SetDpi(int dpi) {
     dpi_ = dpi;
-    TFontHandle font = MakeFont("Tahoma", 8, false, false, dpi);
+    TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
     ::SelectObject(bufferDc_.get(), font.get());
     font_ = std::move(font);
     ::InvalidateRect(Handle(), nullptr, FALSE);
@@ -88,7 +89,7 @@ void THistoryChartView::PrepareBuffer(int width, int height) {
     bufferSize_ = {width, height};
 }
 
-void THistoryChartView::Paint() {
+void THistoryChartView::OnPaint() {
     PAINTSTRUCT ps;
     HDC dc = ::BeginPaint(Handle(), &ps);
     RECT client;
@@ -218,14 +219,6 @@ void THistoryChartView::KeyPressed(WPARAM key) {
 
 LRESULT THistoryChartView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_PAINT:
-        Paint();
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_SIZE:
-        ::InvalidateRect(Handle(), nullptr, FALSE);
-        return 0;
     case WM_GETDLGCODE:
         return DLGC_WANTARROWS;
     case WM_KEYDOWN:
@@ -249,6 +242,6 @@ LRESULT THistoryChartView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         MouseLeft();
         return 0;
     default:
-        return DefaultHandling(msg, wParam, lParam);
+        return TWindow::HandleMessage(msg, wParam, lParam);
     }
 }

@@ -23,9 +23,10 @@ class THistoryChartView : public TWindow {
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnPaint() override;
+    void OnSize(UINT, int, int) override { ::InvalidateRect(Handle(), nullptr, FALSE); }
 
   private:
-    void Paint();
     void Draw(HDC dc, int width, int height);
     void DrawAxes(HDC dc);
     void DrawBars(HDC dc);

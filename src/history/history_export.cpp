@@ -1,11 +1,12 @@
 // The export rows and their CSV and JSON texts.
 #include "history/history_export.h"
+#include "log/calendar.h"
 
 std::vector<TExportRow> DayRows(const std::vector<TDayTotal>& days, const TExportRange& range) {
     std::vector<TExportRow> rows;
     for (const TDayTotal& day : days) {
         if (day.Day >= range.FromDay && day.Day <= range.ToDay)
-            rows.push_back({IsoDate(day.Day), day.In, day.Out});
+            rows.push_back({FormatIsoDate(day.Day), day.In, day.Out});
     }
     return rows;
 }

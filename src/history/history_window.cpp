@@ -1,6 +1,7 @@
 // Tf_History: the controls, their layout at the monitor's DPI, the remembered place and size,
 // the views and navigation, and the refresh once a second.
 #include "history/history_window.h"
+#include "platform/user_locale.h"
 #include "app/window_geometry.h"
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
@@ -20,12 +21,6 @@ const char kSection[] = "history";
 const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
 const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcToday,
                          hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
-
-char DecimalSeparator() {
-    char text[8] = "";
-    return ::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, text, sizeof text) > 1 ? text[0]
-                                                                                         : '.';
-}
 
 THistoryClock ClockNow() {
     THistoryClock clock;
@@ -50,8 +45,8 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     params.Resizable = true;
     CreateDialogWindow(params, owner);
     dpi_ = WindowDpi(Handle());
-    font_ = MakeFont("Tahoma", 8, false, false, dpi_);
-    separator_ = DecimalSeparator();
+    font_ = MakeFont("Tahoma", 8, fsRegular, dpi_);
+    separator_ = UserDecimalSeparator()[0];
     CreateControls();
     PlaceFromStore();
     Relayout();
@@ -69,19 +64,24 @@ Tf_History::~Tf_History() {
 
 void Tf_History::CreateControls() {
     const DWORD view = BS_AUTORADIOBUTTON | BS_PUSHLIKE;
-    AddControl(WC_BUTTONA, "&Hours", view | WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcHours);
-    AddControl(WC_BUTTONA, "&Days", view, 0, 0, 1, 1, hcDays);
-    AddControl(WC_BUTTONA, "&Months", view, 0, 0, 1, 1, hcMonths);
-    AddControl(WC_BUTTONA, "&Years", view, 0, 0, 1, 1, hcYears);
-    AddControl(WC_BUTTONA, "< &Back", WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcBack);
-    AddControl(WC_BUTTONA, "&Today", WS_TABSTOP, 0, 0, 1, 1, hcToday);
-    AddControl(WC_BUTTONA, "&Forward >", WS_TABSTOP, 0, 0, 1, 1, hcForward);
+    AddControl(
+        TControlArgs(WC_BUTTONA, "&Hours").SetStyle(view | WS_GROUP | WS_TABSTOP).SetId(hcHours));
+    AddControl(TControlArgs(WC_BUTTONA, "&Days").SetStyle(view).SetId(hcDays));
+    AddControl(TControlArgs(WC_BUTTONA, "&Months").SetStyle(view).SetId(hcMonths));
+    AddControl(TControlArgs(WC_BUTTONA, "&Years").SetStyle(view).SetId(hcYears));
+    AddControl(TControlArgs(WC_BUTTONA, "< &Back").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcBack));
+    AddControl(TControlArgs(WC_BUTTONA, "&Today").SetStyle(WS_TABSTOP).SetId(hcToday));
+    AddControl(TControlArgs(WC_BUTTONA, "&Forward >").SetStyle(WS_TABSTOP).SetId(hcForward));
     chart_ =
         std::make_unique<THistoryChartView>(Handle(), hcChart, dpi_, [this] { ShowFigures(); });
-    AddControl(WC_STATICA, kNoBar, SS_LEFT | SS_NOPREFIX | WS_GROUP, 0, 0, 1, 1, hcFigures);
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, 0, 1, 1, hcSummary);
-    AddControl(WC_BUTTONA, "&Export...", WS_GROUP | WS_TABSTOP, 0, 0, 1, 1, hcExport);
-    AddControl(WC_BUTTONA, "&Close", WS_TABSTOP, 0, 0, 1, 1, IDCANCEL);
+    AddControl(TControlArgs(WC_STATICA, kNoBar)
+                   .SetStyle(SS_LEFT | SS_NOPREFIX | WS_GROUP)
+                   .SetId(hcFigures));
+    AddControl(
+        TControlArgs(WC_STATICA).SetStyle(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).SetId(hcSummary));
+    AddControl(
+        TControlArgs(WC_BUTTONA, "&Export...").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcExport));
+    AddControl(TControlArgs(WC_BUTTONA, "&Close").SetStyle(WS_TABSTOP).SetId(IDCANCEL));
     for (int id : kControls)
         ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 }
@@ -164,7 +164,7 @@ void Tf_History::Cancel() {
 // The controls take the new font before the old one goes.
 void Tf_History::DpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    TFontHandle font = MakeFont("Tahoma", 8, false, false, dpi);
+    TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
     for (int id : kControls)
         ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);
@@ -279,20 +279,18 @@ void Tf_History::OnCommand(int id, int code, HWND) {
     }
 }
 
+void Tf_History::OnTimer(UINT_PTR id) {
+    if (id == kTimerRefresh)
+        refreshErrors_.Run([this] { timerRefreshTimer(); });
+}
+
 LRESULT Tf_History::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_SIZE:
-        Relayout();
-        return 0;
     case WM_GETMINMAXINFO:
         reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
         return 0;
     case WM_DPICHANGED:
         DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
-        return 0;
-    case WM_TIMER:
-        if (wParam == kTimerRefresh)
-            refreshErrors_.Run([this] { timerRefreshTimer(); });
         return 0;
     default:
         return TDialog::HandleMessage(msg, wParam, lParam);

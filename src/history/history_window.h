@@ -35,7 +35,9 @@ class Tf_History : public TDialog {
 
   protected:
     void OnCommand(int id, int code, HWND control) override;
-    void OnCloseRequest() override { Cancel(); }
+    void OnClose() override { Cancel(); }
+    void OnSize(UINT, int, int) override { Relayout(); }
+    void OnTimer(UINT_PTR id) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:

@@ -1,6 +1,7 @@
 // Win32 implementation of hour_file.h: wide paths, and sharing that lets the program's own
 // exports and other readers in while the store is written.
 #include "history/hour_file.h"
+#include "platform/file_io.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
 
@@ -87,7 +88,7 @@ void WriteFileReplacing(const std::string& path, std::string_view data) {
                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             FailLast();
     } catch (...) {
-        ::DeleteFileW(temp.c_str());
+        DeleteFileQuietly(temp);
         throw;
     }
 }

@@ -45,10 +45,6 @@ TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone) {
     return time;
 }
 
-std::string IsoDate(int dayNumber) {
-    return IsoDateText(dayNumber);
-}
-
 std::string UtcOffsetText(int offsetSeconds) {
     const int minutes = std::abs(offsetSeconds) / 60;
     return (offsetSeconds < 0 ? "-" : "+") + ZeroPadded(minutes / 60, 2) + ':' +
@@ -56,7 +52,7 @@ std::string UtcOffsetText(int offsetSeconds) {
 }
 
 std::string IsoLocalDateTime(const TLocalTime& time) {
-    return IsoDate(time.DayNumber) + 'T' + ZeroPadded(time.Hour, 2) + ':' +
+    return FormatIsoDate(time.DayNumber) + 'T' + ZeroPadded(time.Hour, 2) + ':' +
            ZeroPadded(time.Minute, 2) + UtcOffsetText(time.OffsetSeconds);
 }
 

@@ -18,8 +18,6 @@ struct TLocalTime {
 };
 TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone);
 
-// "2025-03-15" for a day number.
-std::string IsoDate(int dayNumber);
 // "2025-03-15T14:00+01:00": ISO 8601 local date and time with its offset from UTC.
 std::string IsoLocalDateTime(const TLocalTime& time);
 // "+01:00", "-05:00", "+05:30".

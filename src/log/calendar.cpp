@@ -127,7 +127,7 @@ bool DecodeDate(double date, int& year, int& month, int& day) {
     return true;
 }
 
-std::string IsoDateText(double date) {
+std::string FormatIsoDate(double date) {
     int year = 0, month = 0, day = 0;
     DecodeDate(date, year, month, day);
     return ZeroPadded(year, 4) + '-' + ZeroPadded(month, 2) + '-' + ZeroPadded(day, 2);

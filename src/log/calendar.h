@@ -15,9 +15,8 @@ bool DecodeDate(double date, int& year, int& month, int& day);
 
 // A real date written "YYYY-MM-DD" (exactly so) as its day number; false for anything else.
 bool ParseIsoDate(std::string_view text, double& date);
-
-// The "YYYY-MM-DD" of a day number; "0000-00-00" for a value that DecodeDate rejects.
-std::string IsoDateText(double date);
+// The day of a day number written "YYYY-MM-DD"; "0000-00-00" for one DecodeDate rejects.
+std::string FormatIsoDate(double date);
 
 // `value` in decimal with zeros after any sign up to `width` characters, as printf's "%0*d".
 std::string ZeroPadded(int value, int width);

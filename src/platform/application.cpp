@@ -2,15 +2,13 @@
 #include "platform/application.h"
 #include "platform/error_text.h"
 #include "platform/wide_text.h"
-#include "platform/window.h"
+#include "platform/ui_dispatcher.h"
 
 #include <commctrl.h>
 
 #include <utility>
 
 namespace {
-constexpr UINT kRunMessage = WM_APP + 1;
-
 bool HasClass(HWND window, const char* name) {
     char cls[32] = "";
     return ::GetClassNameA(window, cls, sizeof cls) > 0 && lstrcmpiA(cls, name) == 0;
@@ -43,20 +41,6 @@ BOOL CALLBACK FindInputWindow(HWND window, LPARAM found) {
     return FALSE;
 }
 } // namespace
-
-// A message-only window on the user-interface thread; SendMessage to it runs a call there.
-class TUiDispatcher : public TMessageWindow {
-  public:
-    TUiDispatcher() { CreateMessageWindow("CorvaneUiDispatcher"); }
-
-  protected:
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg != kRunMessage)
-            return DefaultHandling(msg, wParam, lParam);
-        (*reinterpret_cast<const std::function<void()>*>(lParam))();
-        return 1;
-    }
-};
 
 TApplication& TApplication::Instance() {
     // Never destroyed: worker threads may still call in while the process ends.
@@ -158,12 +142,5 @@ bool TApplication::RunOnUiThread(const std::function<void()>& fn) {
         fn();
         return true;
     }
-    HWND target = dispatcher_ ? dispatcher_->Handle() : nullptr;
-    if (!target)
-        return false;
-    DWORD_PTR result = 0;
-    // SendMessageTimeout with SMTO_BLOCK|SMTO_NOTIMEOUTIFNOTHUNG would give up on a hung
-    // thread; a plain wait matches the caller's contract and returns 0 once the window is gone.
-    result = ::SendMessageA(target, kRunMessage, 0, reinterpret_cast<LPARAM>(&fn));
-    return result == 1;
+    return dispatcher_ && dispatcher_->Run(fn);
 }

@@ -17,11 +17,11 @@ BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
 
 } // namespace
 
-TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic, int dpi) {
+TFontHandle MakeFont(const std::string& face, int points, unsigned styles, int dpi) {
     LOGFONTA lf{};
     lf.lfHeight = -::MulDiv(points, dpi, 72);
-    lf.lfWeight = bold ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = italic ? TRUE : FALSE;
+    lf.lfWeight = (styles & fsBold) ? FW_BOLD : FW_NORMAL;
+    lf.lfItalic = (styles & fsItalic) ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
@@ -29,6 +29,23 @@ TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic
     if (!font)
         RaiseLastWin32Error("CreateFontIndirect");
     return font;
+}
+
+std::optional<std::string> ComboItemText(HWND combo, LRESULT index) {
+    LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+    if (length == CB_ERR)
+        return std::nullopt;
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    LRESULT copied = ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(index),
+                                    reinterpret_cast<LPARAM>(text.data()));
+    if (copied == CB_ERR)
+        return std::nullopt;
+    text.resize(static_cast<size_t>(copied));
+    return text;
+}
+
+std::optional<std::string> SelectedComboText(HWND combo) {
+    return ComboItemText(combo, ::SendMessageA(combo, CB_GETCURSEL, 0, 0));
 }
 
 int TDialog::Scale(int pixels96) const {
@@ -39,7 +56,7 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0) |
                   (params.Resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
     DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    white_background_ = params.White;
+    whiteBackground_ = params.White;
     dpi_ = WindowDpi(owner);
     RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
     AdjustWindowRectForDpi(rc, style, exStyle, dpi_);
@@ -57,17 +74,17 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     windowParams.Parent = owner;
     windowParams.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     CreateHandle(windowParams);
-    font_ = MakeFont("Tahoma", 8, false, false, dpi_);
+    font_ = MakeFont("Tahoma", 8, fsRegular, dpi_);
     if (params.White)
         white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
 }
 
-HWND TDialog::AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-                         int id, DWORD exStyle, HWND parent) {
-    HWND control = ::CreateWindowExA(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, Scale(x),
-                                     Scale(y), Scale(w), Scale(h), parent ? parent : Handle(),
-                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                     ::GetModuleHandleA(nullptr), nullptr);
+HWND TDialog::AddControl(const TControlArgs& args) {
+    HWND control = ::CreateWindowExA(
+        args.ExStyle, args.ClassName, args.Text, WS_CHILD | WS_VISIBLE | args.Style, Scale(args.X),
+        Scale(args.Y), Scale(args.Width), Scale(args.Height), args.Parent ? args.Parent : Handle(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.Id)), ::GetModuleHandleA(nullptr),
+        nullptr);
     if (!control)
         RaiseLastWin32Error("CreateWindowEx");
     ::SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
@@ -116,7 +133,6 @@ void TDialog::EnableOwner() {
         ::EnableWindow(std::exchange(disabledOwner_, nullptr), TRUE);
 }
 
-void TDialog::OnCommand(int, int, HWND) {}
 void TDialog::OnNotify(NMHDR&) {}
 
 LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -130,25 +146,21 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         // Escape arrives as IDCANCEL: no button of these dialogs answers it.
         if (LOWORD(wParam) == IDCANCEL && !Control(IDCANCEL))
             return 0;
-        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        return 0;
+        break;
     case WM_NOTIFY:
         OnNotify(*reinterpret_cast<NMHDR*>(lParam));
         return 0;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
-    case WM_CLOSE:
-        OnCloseRequest();
-        return 0;
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
-        if (!white_background_)
+        if (!whiteBackground_)
             break;
         ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(white_.get());
     case WM_ERASEBKGND:
-        if (!white_background_)
+        if (!whiteBackground_)
             break;
         {
             RECT rc;
@@ -159,5 +171,5 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return DefaultHandling(msg, wParam, lParam);
+    return TWindow::HandleMessage(msg, wParam, lParam);
 }

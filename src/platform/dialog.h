@@ -4,6 +4,7 @@
 #include "platform/dpi.h"
 #include "platform/window.h"
 
+#include <optional>
 #include <string>
 
 struct TDialogParams {
@@ -14,6 +15,52 @@ struct TDialogParams {
     bool SystemMenu = true; // false: a title bar without system menu or close box
     bool White = false;     // white background instead of the dialog colour
     bool Resizable = false; // a sizing border and a maximise box
+};
+
+// A child control to create, named field by field:
+//   AddControl(TControlArgs(WC_STATICA, "Name:").SetStyle(SS_LEFT).SetBounds(8, 8, 60, 13))
+//   AddControl(TControlArgs::Button("&OK", BS_DEFPUSHBUTTON).SetBounds(8, 30, 67, 25).SetId(id))
+struct TControlArgs {
+    explicit TControlArgs(const char* className, const char* text = "")
+        : ClassName(className), Text(text) {}
+    // A push button that the Tab key reaches; kind BS_DEFPUSHBUTTON for the one Enter presses.
+    static TControlArgs Button(const char* text, DWORD kind = BS_PUSHBUTTON) {
+        return TControlArgs("Button", text).SetStyle(WS_TABSTOP | kind);
+    }
+    // A one-line edit field with a sunken edge.
+    static TControlArgs Edit(const char* text = "") {
+        return TControlArgs("Edit", text)
+            .SetStyle(WS_TABSTOP | ES_AUTOHSCROLL)
+            .SetExStyle(WS_EX_CLIENTEDGE);
+    }
+    TControlArgs& SetStyle(DWORD style) {
+        Style = style;
+        return *this;
+    }
+    TControlArgs& SetExStyle(DWORD exStyle) {
+        ExStyle = exStyle;
+        return *this;
+    }
+    TControlArgs& SetBounds(int x, int y, int width, int height) {
+        X = x, Y = y, Width = width, Height = height;
+        return *this;
+    }
+    TControlArgs& SetId(int id) {
+        Id = id;
+        return *this;
+    }
+    TControlArgs& SetParent(HWND parent) {
+        Parent = parent;
+        return *this;
+    }
+
+    const char* ClassName;
+    const char* Text;
+    DWORD Style = 0; // besides WS_CHILD | WS_VISIBLE
+    DWORD ExStyle = 0;
+    int X = 0, Y = 0, Width = 0, Height = 0; // at 96 DPI
+    int Id = 0;
+    HWND Parent = nullptr; // the dialog when null
 };
 
 class TDialog : public TWindow {
@@ -30,20 +77,19 @@ class TDialog : public TWindow {
     TDialog() = default;
     // Creates the window centred on the screen, with Tahoma 8 as its font.
     void CreateDialogWindow(const TDialogParams& params, HWND owner);
-    // Adds a child control; place and size in pixels at 96 DPI. Returns its handle.
-    HWND AddControl(const char* cls, const char* text, DWORD style, int x, int y, int w, int h,
-                    int id = 0, DWORD exStyle = 0, HWND parent = nullptr);
+    // Adds a child control in the dialog's font, scaled to its DPI. Returns its handle.
+    HWND AddControl(const TControlArgs& args);
     int Scale(int pixels96) const;
     HFONT DialogFont() const { return font_.get(); }
     HWND Control(int id) const { return ::GetDlgItem(Handle(), id); }
     // The button that Enter presses.
     void SetDefaultButton(int id) { defaultId_ = id; }
 
-    // Handlers for the derived dialogs.
-    virtual void OnCommand(int id, int code, HWND control);
+    // Handlers for the derived dialogs, beside TWindow's named ones. A command does nothing by
+    // default; the close box or Alt+F4 closes the dialog.
+    void OnCommand(int, int, HWND) override {}
     virtual void OnNotify(NMHDR& header);
-    // The close box or Alt+F4; the default closes the dialog.
-    virtual void OnCloseRequest() { Close(); }
+    void OnClose() override { Close(); }
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
@@ -54,8 +100,16 @@ class TDialog : public TWindow {
     TBrushHandle white_;
     int dpi_ = 96;
     int defaultId_ = 0;
-    bool white_background_ = false;
+    bool whiteBackground_ = false;
 };
 
-// A font from a face, a size in points, and styles, for the given DPI.
-TFontHandle MakeFont(const std::string& face, int points, bool bold, bool italic, int dpi);
+// The text of a combo box's item; none for an index out of range (CB_ERR among them).
+std::optional<std::string> ComboItemText(HWND combo, LRESULT index);
+// The text of the selected item; none when nothing is selected.
+std::optional<std::string> SelectedComboText(HWND combo);
+
+// Styles of MakeFont, or'ed together.
+enum TFontStyle : unsigned { fsRegular = 0, fsBold = 1, fsItalic = 2 };
+
+// A font from a face, a size in points, and TFontStyle flags, for the given DPI.
+TFontHandle MakeFont(const std::string& face, int points, unsigned styles, int dpi);

@@ -68,6 +68,9 @@ bool ReadInterruptedReplacement(const std::string& path, size_t currentSize,
 
 // Deletes a file; every failure (a missing file included) is ignored.
 void DeleteFileQuietly(const std::string& path);
+#ifdef _WIN32
+void DeleteFileQuietly(const std::wstring& path);
+#endif
 
 // A file that could not be created or written: "Cannot create file "<path>". <reason>".
 class EFCreateError : public std::runtime_error {

@@ -173,5 +173,9 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
 }
 
 void DeleteFileQuietly(const std::string& path) {
-    ::DeleteFileW(WideFromUtf8(path).c_str());
+    DeleteFileQuietly(WideFromUtf8(path));
+}
+
+void DeleteFileQuietly(const std::wstring& path) {
+    ::DeleteFileW(path.c_str());
 }

@@ -3,6 +3,8 @@
 #include "platform/application.h"
 #include "platform/file_io.h"
 
+#include <windowsx.h>
+
 #include <stdexcept>
 #include <string>
 
@@ -41,6 +43,7 @@ void TWindow::CreateHandle(const TWindowParams& params) {
         if (!::RegisterClassExA(&wc))
             RaiseLastWin32Error("RegisterClassEx");
     }
+    paintsWholeClient_ = params.PaintsWholeClient;
     HWND wnd = ::CreateWindowExA(params.ExStyle, params.ClassName, params.Caption, params.Style,
                                  params.X, params.Y, params.Width, params.Height, params.Parent,
                                  nullptr, instance, this);
@@ -49,7 +52,56 @@ void TWindow::CreateHandle(const TWindowParams& params) {
 }
 
 LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return DefaultHandling(msg, wParam, lParam);
+    switch (msg) {
+    case WM_PAINT:
+        OnPaint();
+        return 0;
+    case WM_ERASEBKGND:
+        return paintsWholeClient_ ? 1 : DefaultHandling(msg, wParam, lParam);
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wParam));
+        return 0;
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wParam), LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_COMMAND:
+        OnCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_CONTEXTMENU:
+        // Mouse coordinates are signed: a monitor left of the primary one has negative ones.
+        OnContextMenu(reinterpret_cast<HWND>(wParam), {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
+        return 0;
+    case WM_CLOSE:
+        OnClose();
+        return 0;
+    default:
+        return DefaultHandling(msg, wParam, lParam);
+    }
+}
+
+void TWindow::OnPaint() {
+    DefaultHandling(WM_PAINT, 0, 0);
+}
+
+void TWindow::OnTimer(UINT_PTR id) {
+    DefaultHandling(WM_TIMER, id, 0);
+}
+
+void TWindow::OnSize(UINT kind, int width, int height) {
+    DefaultHandling(WM_SIZE, kind, MAKELPARAM(width, height));
+}
+
+void TWindow::OnCommand(int id, int code, HWND control) {
+    DefaultHandling(WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+}
+
+void TWindow::OnContextMenu(HWND window, POINT screen) {
+    DefaultHandling(WM_CONTEXTMENU, reinterpret_cast<WPARAM>(window),
+                    MAKELPARAM(screen.x, screen.y));
+}
+
+void TWindow::OnClose() {
+    DefaultHandling(WM_CLOSE, 0, 0);
 }
 
 LRESULT TWindow::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {

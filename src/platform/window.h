@@ -1,5 +1,6 @@
 // Base of every window class: binds the C++ object to its HWND at WM_NCCREATE and hands each
-// message to HandleMessage. An error escaping a handler goes to the application's error box.
+// message to HandleMessage, which routes the common ones to named handlers. An error escaping a
+// handler goes to the application's error box.
 #pragma once
 #include "platform/handle.h"
 
@@ -14,6 +15,8 @@ struct TWindowParams {
     HBRUSH Background = nullptr;
     HICON Icon = nullptr;
     HICON SmallIcon = nullptr;
+    // OnPaint covers every pixel: WM_ERASEBKGND erases nothing, so nothing flickers.
+    bool PaintsWholeClient = false;
 };
 
 class TWindow {
@@ -31,12 +34,26 @@ class TWindow {
     void CreateHandle(const TWindowParams& params);
     // Destroys the window now (no-op when it is gone already).
     void DestroyHandle();
+    // Routes WM_PAINT (and WM_ERASEBKGND), WM_TIMER, WM_SIZE, WM_COMMAND, WM_CONTEXTMENU and
+    // WM_CLOSE to the named handlers below, everything else to DefaultHandling.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Named handlers; each default does what the system's default handling would.
+    virtual void OnPaint();
+    virtual void OnTimer(UINT_PTR id);
+    // kind: SIZE_MINIMIZED, SIZE_RESTORED, ...; the new client size.
+    virtual void OnSize(UINT kind, int width, int height);
+    virtual void OnCommand(int id, int code, HWND control);
+    // screen: where the menu goes, {-1, -1} when it was asked for from the keyboard.
+    virtual void OnContextMenu(HWND window, POINT screen);
+    // The close box, Alt+F4 or a posted WM_CLOSE; the default destroys the window.
+    virtual void OnClose();
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     HWND hwnd_ = nullptr;
+    bool paintsWholeClient_ = false;
 };
 
 // A hidden window that only receives messages (timers, tray callbacks, socket notifications).

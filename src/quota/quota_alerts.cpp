@@ -38,7 +38,7 @@ TShownAlerts ParseShownAlerts(const std::string& text) {
 }
 
 std::string FormatShownAlerts(const TShownAlerts& shown) {
-    std::string text = IsoDateText(shown.PeriodFirst) + ":";
+    std::string text = FormatIsoDate(shown.PeriodFirst) + ":";
     for (int level : shown.Levels)
         text += std::to_string(level) + ",";
     if (shown.Pace)

@@ -11,8 +11,7 @@ namespace {
 // The picture as a 24-bit top-down DIB section: a static control shows it without copying.
 TBitmapHandle LoadAboutPicture() {
     HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_ABOUT_JPEG),
-                                     MAKEINTRESOURCEA(10)); // RT_RCDATA
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_ABOUT_JPEG), RT_RCDATA);
     if (!resource)
         RaiseLastWin32Error("FindResource");
     HGLOBAL loaded = ::LoadResource(module, resource);
@@ -43,12 +42,21 @@ Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
     if (!nameFont_)
         RaiseLastWin32Error("CreateFontIndirect");
 
-    AddControl(WC_STATICA, kProductName, SS_LEFT | SS_NOPREFIX, 16, 16, 200, 20, acProductName);
-    HWND image = AddControl(WC_STATICA, "", SS_BITMAP, 16, 40, 128, 129, acImage1);
+    AddControl(TControlArgs(WC_STATICA, kProductName)
+                   .SetStyle(SS_LEFT | SS_NOPREFIX)
+                   .SetBounds(16, 16, 200, 20)
+                   .SetId(acProductName));
+    HWND image = AddControl(
+        TControlArgs(WC_STATICA).SetStyle(SS_BITMAP).SetBounds(16, 40, 128, 129).SetId(acImage1));
     picture_ = LoadAboutPicture();
     ::SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 16, 200, 179, 13, acVersion);
-    AddControl(WC_BUTTONA, "&Close", WS_TABSTOP | BS_DEFPUSHBUTTON, 240, 192, 67, 25, acClose);
+    AddControl(TControlArgs(WC_STATICA)
+                   .SetStyle(SS_LEFT | SS_NOPREFIX)
+                   .SetBounds(16, 200, 179, 13)
+                   .SetId(acVersion));
+    AddControl(TControlArgs::Button("&Close", BS_DEFPUSHBUTTON)
+                   .SetBounds(240, 192, 67, 25)
+                   .SetId(acClose));
     SetDefaultButton(acClose);
     ApplyNameFont();
     FormCreate();

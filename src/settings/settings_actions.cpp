@@ -58,19 +58,11 @@ void Tf_Settings::b_SelectFontClick() {
 }
 
 void Tf_Settings::b_InsertTagClick() {
-    HWND tags = Item(scTags);
-    LRESULT selected = ::SendMessageA(tags, CB_GETCURSEL, 0, 0);
-    if (selected == CB_ERR)
+    std::optional<std::string> entry = SelectedComboText(Item(scTags));
+    if (!entry)
         return;
-    LRESULT length = ::SendMessageA(tags, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
-    if (length == CB_ERR)
-        return;
-    std::vector<char> entry(static_cast<size_t>(length) + 1, '\0');
-    ::SendMessageA(tags, CB_GETLBTEXT, static_cast<WPARAM>(selected),
-                   reinterpret_cast<LPARAM>(entry.data()));
     // Appended at the very end, whatever the caret position.
-    SetText(scDisplayFormat,
-            Text(scDisplayFormat) + ExtractField(entry.data(), " ", 1, false, true));
+    SetText(scDisplayFormat, Text(scDisplayFormat) + ExtractField(*entry, " ", 1, false, true));
 }
 
 void Tf_Settings::cb_LogBandwidthClick() {

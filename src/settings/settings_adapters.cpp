@@ -1,4 +1,5 @@
 // Tf_Settings, Adapters tab: the list of interfaces, the chosen one's details, auto-detect.
+#include "platform/user_locale.h"
 #include "settings/adapter_entries.h"
 #include "settings/settings_dialog.h"
 #include "traffic/adapter_monitor.h"
@@ -12,21 +13,9 @@ std::vector<std::string> Entries(HWND list) {
     std::vector<std::string> entries;
     LRESULT count = ::SendMessageA(list, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT length = ::SendMessageA(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
-        std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-        if (length == CB_ERR || ::SendMessageA(list, CB_GETLBTEXT, static_cast<WPARAM>(i),
-                                               reinterpret_cast<LPARAM>(text.data())) == CB_ERR)
-            text[0] = '\0';
-        entries.emplace_back(text.data());
+        entries.push_back(ComboItemText(list, i).value_or(""));
     }
     return entries;
-}
-
-std::string DecimalSeparator() {
-    char separator[8] = {};
-    if (::GetLocaleInfoA(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, separator, sizeof separator) <= 1)
-        return ".";
-    return separator;
 }
 
 // A monitor built only for one reading: it is told to stop before it could log anything, and
@@ -107,8 +96,9 @@ void Tf_Settings::cm_NetworkAdaptersSelect() {
     {
         TOneReading reading(static_cast<uint32_t>(index));
         const TAdapterMonitor& monitor = *reading;
-        details = AdapterDetailsText(monitor.AdapterName(), monitor.IPAddress(),
-                                     monitor.MACAddress(), monitor.PortSpeed(), DecimalSeparator());
+        details =
+            AdapterDetailsText(monitor.AdapterName(), monitor.IPAddress(), monitor.MACAddress(),
+                               monitor.PortSpeed(), UserDecimalSeparator());
     }
     SetText(scAdapterDetails, details);
 }

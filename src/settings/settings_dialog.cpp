@@ -85,17 +85,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
 
 TSettingsValues Tf_Settings::ReadValues() const {
     TSettingsValues v;
-    HWND adapters = Item(scNetworkAdapters);
-    LRESULT selected = ::SendMessageA(adapters, CB_GETCURSEL, 0, 0);
-    if (selected != CB_ERR) {
-        LRESULT length =
-            ::SendMessageA(adapters, CB_GETLBTEXTLEN, static_cast<WPARAM>(selected), 0);
-        std::vector<char> text(static_cast<size_t>(length > 0 ? length : 0) + 1, '\0');
-        if (length != CB_ERR &&
-            ::SendMessageA(adapters, CB_GETLBTEXT, static_cast<WPARAM>(selected),
-                           reinterpret_cast<LPARAM>(text.data())) != CB_ERR)
-            v.SelectedAdapterEntry = std::string(text.data());
-    }
+    v.SelectedAdapterEntry = SelectedComboText(Item(scNetworkAdapters));
     if (v.SelectedAdapterEntry)
         v.SelectedAdapterLuid = SelectedAdapterLuid(*v.SelectedAdapterEntry);
     v.FollowActive = Checked(scFollowActive);

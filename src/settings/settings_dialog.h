@@ -51,6 +51,7 @@ enum TSettingsControl : int {
     scOK,
     scFollowActive,
     scActiveConnection,
+    scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
 // The quota's "counting" list: its entries, and the "quotacounts" value of each.
@@ -85,6 +86,8 @@ class Tf_Settings : public TDialog {
     void CreateInformationPage(HWND page);
     void CreateLogsPage(HWND page);
     void CreateGeneralPage(HWND page);
+    // A control on one of the tab pages.
+    HWND AddToPage(HWND page, TControlArgs args) { return AddControl(args.SetParent(page)); }
     HWND AddLabel(HWND page, const char* text, int x, int y, HFONT font = nullptr);
     int LabelWidth(const char* text, HFONT font = nullptr) const;
     HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,

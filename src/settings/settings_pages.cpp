@@ -1,4 +1,5 @@
 // Tf_Settings: the window, its tabs and the controls of each page, placed in pixels at 96 DPI.
+#include "app/constants.h"
 #include "app/resource.h"
 #include "display/tags.h"
 #include "platform/system_library.h"
@@ -10,7 +11,6 @@
 
 namespace {
 
-constexpr int kDetailsCaptionId = 200;
 constexpr int kLabelHeight = 13;
 constexpr int kCheckBoxHeight = 17;
 constexpr int kEditHeight = 21;
@@ -89,15 +89,18 @@ void Tf_Settings::CreateControls() {
     CreateInformationPage(pages_[2]);
     CreateLogsPage(pages_[3]);
     CreateGeneralPage(pages_[4]);
-    AddControl(WC_BUTTONA, "&Cancel", WS_TABSTOP | BS_PUSHBUTTON, 8, 264, 73, 25, scCancel);
-    AddControl(WC_BUTTONA, "&OK", WS_TABSTOP | BS_DEFPUSHBUTTON, 380, 264, 67, 25, scOK);
+    AddControl(TControlArgs::Button("&Cancel").SetBounds(8, 264, 73, 25).SetId(scCancel));
+    AddControl(
+        TControlArgs::Button("&OK", BS_DEFPUSHBUTTON).SetBounds(380, 264, 67, 25).SetId(scOK));
     SetDefaultButton(scOK);
     ApplyStyleFonts();
 }
 
 void Tf_Settings::CreateTabs() {
-    HWND tabs =
-        AddControl(WC_TABCONTROLA, "", WS_TABSTOP | WS_CLIPSIBLINGS, 6, 6, 443, 243, scTabs);
+    HWND tabs = AddControl(TControlArgs(WC_TABCONTROLA)
+                               .SetStyle(WS_TABSTOP | WS_CLIPSIBLINGS)
+                               .SetBounds(6, 6, 443, 243)
+                               .SetId(scTabs));
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     TBitmapHandle strip(static_cast<HBITMAP>(::LoadImageA(
         instance, MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -146,8 +149,10 @@ HWND Tf_Settings::CreatePage(int index) {
 }
 
 HWND Tf_Settings::AddLabel(HWND page, const char* text, int x, int y, HFONT font) {
-    HWND label = AddControl(WC_STATICA, text, SS_LEFT | SS_NOPREFIX, x, y, LabelWidth(text, font),
-                            kLabelHeight, font ? kDetailsCaptionId : 0, 0, page);
+    HWND label = AddToPage(page, TControlArgs(WC_STATICA, text)
+                                     .SetStyle(SS_LEFT | SS_NOPREFIX)
+                                     .SetBounds(x, y, LabelWidth(text, font), kLabelHeight)
+                                     .SetId(font ? scDetailsCaption : 0));
     return label;
 }
 
@@ -159,10 +164,12 @@ int Tf_Settings::LabelWidth(const char* text, HFONT font) const {
 // A number field with its up-down control on its right; returns the up-down.
 HWND Tf_Settings::AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth,
                             int min, int max) {
-    HWND field = AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, x, y, editWidth, kEditHeight,
-                            editId, WS_EX_CLIENTEDGE, page);
-    HWND upDown = AddControl(UPDOWN_CLASSA, "", UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS,
-                             x + editWidth, y, 17, kEditHeight, upDownId, 0, page);
+    HWND field =
+        AddToPage(page, TControlArgs::Edit().SetBounds(x, y, editWidth, kEditHeight).SetId(editId));
+    HWND upDown = AddToPage(page, TControlArgs(UPDOWN_CLASSA)
+                                      .SetStyle(UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS)
+                                      .SetBounds(x + editWidth, y, 17, kEditHeight)
+                                      .SetId(upDownId));
     ::SendMessageA(upDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(field), 0);
     ::SendMessageA(upDown, UDM_SETRANGE32, static_cast<WPARAM>(min), max);
     ::SendMessageA(upDown, UDM_SETPOS32, 0, min);
@@ -172,13 +179,17 @@ HWND Tf_Settings::AddUpDown(HWND page, int editId, int upDownId, int x, int y, i
 HWND Tf_Settings::AddCheckBox(HWND page, int id, const char* text, int x, int y, int width) {
     if (width == 0)
         width = ::MulDiv(TextSize(DialogFont(), text).cx, 96, Scale(96)) + 24;
-    return AddControl(WC_BUTTONA, text, WS_TABSTOP | BS_AUTOCHECKBOX, x, y, width, kCheckBoxHeight,
-                      id, 0, page);
+    return AddToPage(page, TControlArgs(WC_BUTTONA, text)
+                               .SetStyle(WS_TABSTOP | BS_AUTOCHECKBOX)
+                               .SetBounds(x, y, width, kCheckBoxHeight)
+                               .SetId(id));
 }
 
 void Tf_Settings::CreateAdaptersPage(HWND page) {
-    HWND icon = AddControl(WC_STATICA, "", SS_ICON | SS_REALSIZECONTROL, 8, 32, 32, 32,
-                           scAdapterIcon, 0, page);
+    HWND icon = AddToPage(page, TControlArgs(WC_STATICA)
+                                    .SetStyle(SS_ICON | SS_REALSIZECONTROL)
+                                    .SetBounds(8, 32, 32, 32)
+                                    .SetId(scAdapterIcon));
     adapterIcon_.reset(static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
                                                        MAKEINTRESOURCEA(IDI_ADAPTER32), IMAGE_ICON,
                                                        Scale(32), Scale(32), 0)));
@@ -186,46 +197,57 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
         RaiseLastWin32Error("LoadImage");
     ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(adapterIcon_.get()), 0);
     AddLabel(page, "Available network adapters to use", 8, 13);
-    AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 40, 34, 305, 200,
-               scNetworkAdapters, 0, page);
-    AddControl(WC_BUTTONA, "Auto-Detect", WS_TABSTOP | BS_PUSHBUTTON, 352, 32, 75, 25, scAutoDetect,
-               0, page);
-    AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 62, 417, 2, 0, 0, page);
-    boldFont_ = MakeFont("Tahoma", 8, true, false, Scale(96));
+    AddToPage(page, TControlArgs(WC_COMBOBOXA)
+                        .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
+                        .SetBounds(40, 34, 305, 200)
+                        .SetId(scNetworkAdapters));
+    AddToPage(page,
+              TControlArgs::Button("Auto-Detect").SetBounds(352, 32, 75, 25).SetId(scAutoDetect));
+    AddControl(
+        TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 62, 417, 2).SetParent(page));
+    boldFont_ = MakeFont("Tahoma", 8, fsBold, Scale(96));
     AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 8, 104, 417, 60, scAdapterDetails, 0, page);
+    AddToPage(page, TControlArgs(WC_STATICA)
+                        .SetStyle(SS_LEFT | SS_NOPREFIX)
+                        .SetBounds(8, 104, 417, 60)
+                        .SetId(scAdapterDetails));
     AddCheckBox(page, scFollowActive, "Follow the active connection", 8, 170);
-    AddControl(WC_STATICA, "", SS_LEFT | SS_NOPREFIX, 26, 190, 399, kLabelHeight,
-               scActiveConnection, 0, page);
+    AddToPage(page, TControlArgs(WC_STATICA)
+                        .SetStyle(SS_LEFT | SS_NOPREFIX)
+                        .SetBounds(26, 190, 399, kLabelHeight)
+                        .SetId(scActiveConnection));
 }
 
 void Tf_Settings::CreateDisplayPage(HWND page) {
     AddLabel(page, "Alpha Blending Transparency", 8, 10);
-    HWND opacity = AddControl(TRACKBAR_CLASSA, "", WS_TABSTOP | TBS_HORZ | TBS_NOTICKS, 0, 32, 425,
-                              25, scOpacity, 0, page);
+    HWND opacity = AddToPage(page, TControlArgs(TRACKBAR_CLASSA)
+                                       .SetStyle(WS_TABSTOP | TBS_HORZ | TBS_NOTICKS)
+                                       .SetBounds(0, 32, 425, 25)
+                                       .SetId(scOpacity));
     ::SendMessageA(opacity, TBM_SETRANGE, FALSE, MAKELPARAM(kMinOpacity, kMaxOpacity));
     ::SendMessageA(opacity, TBM_SETPOS, TRUE, kMaxOpacity);
     AddLabel(page, "Most Transparent", 8, 56);
     AddLabel(page, "Most Opaque", 280, 56);
     AddCheckBox(page, scDropShadow, "Show drop shadow behind application (Requires restart)", 8, 88,
                 337);
-    AddControl(WC_STATICA, "", SS_ETCHEDHORZ, 8, 105, 417, 2, 0, 0, page);
+    AddControl(
+        TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 105, 417, 2).SetParent(page));
     struct TSwatch {
         const char* Caption;
         int LabelX, LabelY, X, Y, Id;
         COLORREF Colour;
     };
     const TSwatch swatches[] = {
-        {"Background colour:", 8, 136, 112, 128, scBackgroundColour, 12937777},
-        {"Border colour:", 8, 178, 112, 168, scBorderColour, 16777215},
-        {"Font Colour:", 176, 136, 248, 128, scFontColour, 16777215}};
+        {"Background colour:", 8, 136, 112, 128, scBackgroundColour, kDefaultBackgroundColour},
+        {"Border colour:", 8, 178, 112, 168, scBorderColour, kWhiteColour},
+        {"Font Colour:", 176, 136, 248, 128, scFontColour, kWhiteColour}};
     for (const TSwatch& s : swatches) {
         AddLabel(page, s.Caption, s.LabelX, s.LabelY);
-        HWND swatch = AddControl(ColourSwatchClass(), "", 0, s.X, s.Y, 41, 33, s.Id, 0, page);
+        HWND swatch = AddToPage(
+            page, TControlArgs(ColourSwatchClass()).SetBounds(s.X, s.Y, 41, 33).SetId(s.Id));
         ::SendMessageA(swatch, kSwatchSetColour, s.Colour, 0);
     }
-    AddControl(WC_BUTTONA, "..", WS_TABSTOP | BS_PUSHBUTTON, 296, 132, 25, 25, scSelectFont, 0,
-               page);
+    AddToPage(page, TControlArgs::Button("..").SetBounds(296, 132, 25, 25).SetId(scSelectFont));
     AddCheckBox(page, scBold, "Bold", 176, 165);
     AddCheckBox(page, scItalic, "Italic", 176, 186);
 }
@@ -234,13 +256,18 @@ void Tf_Settings::CreateDisplayPage(HWND page) {
 // the quota and the decimal places.
 void Tf_Settings::CreateInformationPage(HWND page) {
     AddLabel(page, "Information shown should adopt the following format:", 8, 8);
-    AddControl(WC_EDITA, "",
-               WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 8, 32, 417,
-               63, scDisplayFormat, WS_EX_CLIENTEDGE, page);
-    AddControl(WC_BUTTONA, "Insert >", WS_TABSTOP | BS_PUSHBUTTON, 8, 100, 65, 25, scInsertTag, 0,
-               page);
-    HWND tags = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 80, 102,
-                           345, 300, scTags, 0, page);
+    AddControl(
+        TControlArgs(WC_EDITA)
+            .SetStyle(WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN)
+            .SetBounds(8, 32, 417, 63)
+            .SetId(scDisplayFormat)
+            .SetExStyle(WS_EX_CLIENTEDGE)
+            .SetParent(page));
+    AddToPage(page, TControlArgs::Button("Insert >").SetBounds(8, 100, 65, 25).SetId(scInsertTag));
+    HWND tags = AddToPage(page, TControlArgs(WC_COMBOBOXA)
+                                    .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
+                                    .SetBounds(80, 102, 345, 300)
+                                    .SetId(scTags));
     for (const TTagEntry& entry : TagEntries()) {
         std::string text = TagEntryText(entry);
         if (::SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
@@ -264,8 +291,7 @@ void Tf_Settings::CreateInformationPage(HWND page) {
 void Tf_Settings::CreateQuotaControls(HWND page) {
     constexpr int kGap = 4;
     AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 134);
-    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, 155, 132, 46, kEditHeight, scMonthQuota,
-               WS_EX_CLIENTEDGE, page);
+    AddToPage(page, TControlArgs::Edit().SetBounds(155, 132, 46, kEditHeight).SetId(scMonthQuota));
     AddLabel(page, " allowed per month", 208, 136);
 
     AddLabel(page, "Billing period starts on day", 8, 162);
@@ -274,8 +300,10 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x += 26 + 17 + 3 * kGap;
     AddLabel(page, "counting", x, 162);
     x += LabelWidth("counting") + kGap;
-    HWND counts = AddControl(WC_COMBOBOXA, "", WS_TABSTOP | CBS_DROPDOWNLIST, x, 158, 90, 100,
-                             scQuotaCounts, 0, page);
+    HWND counts = AddToPage(page, TControlArgs(WC_COMBOBOXA)
+                                      .SetStyle(WS_TABSTOP | CBS_DROPDOWNLIST)
+                                      .SetBounds(x, 158, 90, 100)
+                                      .SetId(scQuotaCounts));
     for (const char* entry : kQuotaCountsEntries) {
         if (::SendMessageA(counts, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0)
             RaiseLastWin32Error("CB_ADDSTRING");
@@ -288,8 +316,7 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x = 144 + LabelWidth("decimal places") + 4 * kGap;
     AddLabel(page, "Alerts at", x, 186);
     x += LabelWidth("Alerts at") + kGap;
-    AddControl(WC_EDITA, "", WS_TABSTOP | ES_AUTOHSCROLL, x, 182, 60, kEditHeight, scQuotaAlerts,
-               WS_EX_CLIENTEDGE, page);
+    AddToPage(page, TControlArgs::Edit().SetBounds(x, 182, 60, kEditHeight).SetId(scQuotaAlerts));
     AddLabel(page, "% used", x + 60 + kGap, 186);
 }
 
@@ -297,22 +324,27 @@ void Tf_Settings::CreateLogsPage(HWND page) {
     AddCheckBox(page, scLogBandwidth, "Log bandwidth usage", 8, 8);
     ::EnableWindow(AddCheckBox(page, scInbound, "Inbound", 16, 28), FALSE);
     ::EnableWindow(AddCheckBox(page, scOutbound, "Outbound", 16, 46), FALSE);
-    AddControl(WC_BUTTONA, "&Reset Logs", WS_TABSTOP | BS_PUSHBUTTON, 8, 72, 81, 25, scResetLogs, 0,
-               page);
+    AddToPage(page,
+              TControlArgs::Button("&Reset Logs").SetBounds(8, 72, 81, 25).SetId(scResetLogs));
 }
 
 void Tf_Settings::CreateGeneralPage(HWND page) {
     // The frame's contents are placed relative to the frame at (8, 8).
     constexpr int fx = 8, fy = 8;
-    AddControl(WC_BUTTONA, "Dimensions", BS_GROUPBOX, fx, fy, 417, 89, 0, 0, page);
+    AddToPage(
+        page,
+        TControlArgs(WC_BUTTONA, "Dimensions").SetStyle(BS_GROUPBOX).SetBounds(fx, fy, 417, 89));
     AddLabel(page, "Width:", fx + 8, fy + 27);
-    AddControl(WC_EDITA, "180", WS_TABSTOP | ES_AUTOHSCROLL, fx + 48, fy + 24, 97, kEditHeight,
-               scWidth, WS_EX_CLIENTEDGE, page);
+    AddToPage(
+        page,
+        TControlArgs::Edit("180").SetBounds(fx + 48, fy + 24, 97, kEditHeight).SetId(scWidth));
     AddLabel(page, "Height:", fx + 8, fy + 52);
-    AddControl(WC_EDITA, "228", WS_TABSTOP | ES_AUTOHSCROLL, fx + 48, fy + 48, 97, kEditHeight,
-               scHeight, WS_EX_CLIENTEDGE, page);
-    AddControl(WC_BUTTONA, "Defaults", WS_TABSTOP | BS_PUSHBUTTON, fx + 336, fy + 48, 67, 25,
-               scDefaultDimensions, 0, page);
+    AddToPage(
+        page,
+        TControlArgs::Edit("228").SetBounds(fx + 48, fy + 48, 97, kEditHeight).SetId(scHeight));
+    AddToPage(page, TControlArgs::Button("Defaults")
+                        .SetBounds(fx + 336, fy + 48, 67, 25)
+                        .SetId(scDefaultDimensions));
     AddCheckBox(page, scStayOnTop, "Always stay on top", 8, 112);
     AddCheckBox(page, scMinimizeToTray, "Minimize to system tray", 8, 136);
     AddCheckBox(page, scRunOnStartup, "Run on Windows startup", 8, 160);
@@ -320,8 +352,8 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
 
 void Tf_Settings::ApplyStyleFonts() {
     if (!italicFont_)
-        italicFont_ = MakeFont("Tahoma", 8, false, true, Scale(96));
-    ::SendMessageA(Item(kDetailsCaptionId), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()),
+        italicFont_ = MakeFont("Tahoma", 8, fsItalic, Scale(96));
+    ::SendMessageA(Item(scDetailsCaption), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()),
                    TRUE);
     ::SendMessageA(Item(scBold), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);
     ::SendMessageA(Item(scItalic), WM_SETFONT, reinterpret_cast<WPARAM>(italicFont_.get()), TRUE);

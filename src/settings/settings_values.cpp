@@ -70,9 +70,9 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.FollowActive = FollowsActiveConnection(store);
     v.Opacity = store.QueryInt("display", "opacity", 0);
     v.DropShadow = store.QueryFlag("display", "dropshadow", true);
-    v.BackgroundColour = store.QueryInt("display", "bgcolour", 12937777);
-    v.BorderColour = store.QueryInt("display", "bordercolour", 16777215);
-    v.FontColour = store.QueryInt("display", "fontcolour", 16777215);
+    v.BackgroundColour = store.QueryInt("display", "bgcolour", kDefaultBackgroundColour);
+    v.BorderColour = store.QueryInt("display", "bordercolour", kWhiteColour);
+    v.FontColour = store.QueryInt("display", "fontcolour", kWhiteColour);
     v.FontName = store.QueryText("display", "fontname", "Trebuchet MS");
     v.FontSize = store.QueryInt("display", "fontsize", 8);
     v.FontBold = store.QueryFlag("display", "fontbold", false);

@@ -1,6 +1,7 @@
 // What the settings dialog edits, as plain values, and how they map to the configuration
 // store: each reader's own default on loading, the dialog's order of keys on saving.
 #pragma once
+#include "app/constants.h"
 #include "settings/mem_ini_file.h"
 
 #include <cstdint>
@@ -17,9 +18,9 @@ struct TSettingsValues {
     bool FollowActive = true; // "Follow the active connection"
     int32_t Opacity = 0;      // as stored; the slider limits it to 10..100
     bool DropShadow = true;
-    int32_t BackgroundColour = 12937777;
-    int32_t BorderColour = 16777215;
-    int32_t FontColour = 16777215;
+    int32_t BackgroundColour = kDefaultBackgroundColour;
+    int32_t BorderColour = kWhiteColour;
+    int32_t FontColour = kWhiteColour;
     std::string FontName = "Trebuchet MS";
     int32_t FontSize = 8;
     bool FontBold = false;

@@ -88,13 +88,21 @@ void Tf_AutoUpdate::Execute() {
 }
 
 void Tf_AutoUpdate::CreateControls() {
-    l_Status =
-        AddControl("STATIC", "STATUS_TEXT", SS_LEFT | SS_NOPREFIX, 16, 16, 273, 13, kStatusId);
-    DownloadProgress = AddControl(PROGRESS_CLASSA, "", PBS_SMOOTH, 16, 40, 265, 17, kProgressId);
+    l_Status = AddControl(TControlArgs("STATIC", "STATUS_TEXT")
+                              .SetStyle(SS_LEFT | SS_NOPREFIX)
+                              .SetBounds(16, 16, 273, 13)
+                              .SetId(ucStatus));
+    DownloadProgress = AddControl(TControlArgs(PROGRESS_CLASSA)
+                                      .SetStyle(PBS_SMOOTH)
+                                      .SetBounds(16, 40, 265, 17)
+                                      .SetId(ucProgress));
     ::SendMessageA(DownloadProgress, PBM_SETRANGE32, 0, 100);
-    Label1 = AddControl("STATIC", kIdleNote, SS_LEFT, 16, 80, 273, 33, kNoteId);
+    Label1 = AddControl(TControlArgs("STATIC", kIdleNote)
+                            .SetStyle(SS_LEFT)
+                            .SetBounds(16, 80, 273, 33)
+                            .SetId(ucNote));
     b_Cancel =
-        AddControl("BUTTON", "&Cancel", BS_PUSHBUTTON | WS_TABSTOP, 16, 120, 75, 25, kCancelId);
+        AddControl(TControlArgs::Button("&Cancel").SetBounds(16, 120, 75, 25).SetId(ucCancel));
     HTTPFile = std::make_unique<dHTTPFile>();
     HTTPFile->speedInterval = 1000;
     HTTPFile->remotePort = server_.Port;
@@ -142,7 +150,7 @@ void Tf_AutoUpdate::OnVersionFileDownloaded(dHTTPFile&, int32_t) {
         else
             CloseLater();
     }
-    ::DeleteFileW(versionPath.c_str());
+    DeleteFileQuietly(versionPath);
 }
 
 void Tf_AutoUpdate::StartSetupDownload(const TUpdateDescriptor& descriptor) {
@@ -184,7 +192,7 @@ void Tf_AutoUpdate::OnUpdateFileDownloaded(dHTTPFile&, int32_t) {
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!setup || !VerifySetupSignature(setup.get(), setupVersion_, setupSignature_, trustedKey_)) {
         setup.reset();
-        ::DeleteFileW(setupPath_.c_str());
+        DeleteFileQuietly(setupPath_);
         ::MessageBoxA(Handle(), kNotVerifiedText, "Update Not Verified",
                       MB_OK | MB_ICONEXCLAMATION);
         CloseLater();
@@ -193,7 +201,7 @@ void Tf_AutoUpdate::OnUpdateFileDownloaded(dHTTPFile&, int32_t) {
     DWORD error = StartSetupProgram();
     setup.reset();
     if (error != 0) {
-        ::DeleteFileW(setupPath_.c_str());
+        DeleteFileQuietly(setupPath_);
         const std::string text =
             ErrorBoxText(kNotStartedText + SystemErrorMessage(static_cast<int>(error)));
         ::MessageBoxA(Handle(), text.c_str(), "Update Not Started", MB_OK | MB_ICONERROR);
@@ -248,11 +256,11 @@ void Tf_AutoUpdate::CloseLater() {
 }
 
 void Tf_AutoUpdate::OnCommand(int id, int code, HWND) {
-    if (id == kCancelId && code == BN_CLICKED)
+    if (id == ucCancel && code == BN_CLICKED)
         b_CancelClick();
 }
 
-void Tf_AutoUpdate::OnCloseRequest() {
+void Tf_AutoUpdate::OnClose() {
     if (::IsWindowEnabled(b_Cancel))
         b_CancelClick();
 }

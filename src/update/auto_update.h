@@ -10,13 +10,16 @@
 #include <memory>
 #include <string>
 
+// Control ids.
+enum TAutoUpdateControl : int {
+    ucStatus = 101,
+    ucProgress,
+    ucNote,
+    ucCancel,
+};
+
 class Tf_AutoUpdate : public TDialog {
   public:
-    static constexpr int kStatusId = 101;
-    static constexpr int kProgressId = 102;
-    static constexpr int kNoteId = 103;
-    static constexpr int kCancelId = 104;
-
     // The dialog starts only setup programs signed with trustedKey.
     Tf_AutoUpdate(HWND mainWindow, const TSetupPublicKey& trustedKey);
     ~Tf_AutoUpdate() override;
@@ -27,7 +30,7 @@ class Tf_AutoUpdate : public TDialog {
 
   protected:
     void OnCommand(int id, int code, HWND control) override;
-    void OnCloseRequest() override;
+    void OnClose() override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:

@@ -10,6 +10,9 @@
 
 namespace {
 
+// 513, not 512: the block the download has always read in, kept so that reads and progress steps
+// stay as they were. THttpResponse collects a header across reads, so correctness does not
+// depend on it.
 constexpr int kReadBlock = 513;
 // Reads per notification: 64 KiB at most, then the window's other messages come first.
 constexpr int kReadsPerNotification = 128;
@@ -93,7 +96,7 @@ void dHTTPFile::Cancel() {
     if (wasConnected)
         ResetProgress();
     file_.reset();
-    ::DeleteFileW(filePath_.c_str()); // may be gone already: nothing to report
+    DeleteFileQuietly(filePath_); // may be gone already: nothing to report
     busy_ = false;
 }
 
@@ -145,7 +148,7 @@ void dHTTPFile::WriteBody(const char* data, size_t size) {
     bytesIn_ = static_cast<int32_t>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
 }
 
-// Reads a bounded number of blocks of at most 513 bytes, then evaluates progress, the speed
+// Reads a bounded number of blocks of at most kReadBlock bytes, then evaluates progress, the speed
 // sample and completion once. What is left is read at the socket's next turn.
 void dHTTPFile::SocketReadable() {
     if (!busy_)

@@ -70,6 +70,7 @@ class THttpResponse {
 
     TRefusal Refusal() const { return refusal_; }
     bool HeaderReceived() const { return headerReceived_; }
+    // The header as received, line by line: read by the tests, which see the parse through it.
     const std::vector<std::string>& HeaderLines() const { return lines_; }
     int32_t DeclaredLength() const { return declared_; }
 

@@ -47,7 +47,7 @@ std::wstring SetupFileName(int32_t build) {
 }
 
 void DeleteUpdateLeftovers(const std::wstring& folder) {
-    ::DeleteFileW((folder + kDescriptorFile).c_str());
+    DeleteFileQuietly(folder + kDescriptorFile);
     WIN32_FIND_DATAW found;
     const std::wstring pattern =
         folder + std::wstring(kSetupPrefix) + L"*" + std::wstring(kSetupSuffix);
@@ -57,7 +57,7 @@ void DeleteUpdateLeftovers(const std::wstring& folder) {
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
             IsSetupFileName(found.cFileName))
-            ::DeleteFileW((folder + found.cFileName).c_str());
+            DeleteFileQuietly(folder + found.cFileName);
     } while (::FindNextFileW(search.get(), &found));
 }
 

@@ -6,15 +6,18 @@ import os
 import shutil
 import struct
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
 
-ROOT = os.environ.get("CORVANE_ROOT", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from corvane_env import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_HISTORY,  # noqa: E402,F401
+                         IDM_MINIMIZE, IDM_SETTINGS, ROOT, WINE, serve_folder, stop_server, wine_env)
+
 EXE = os.environ.get("CORVANE_EXE", os.path.join(ROOT, "build", "windows", "src", "app", "corvane.exe"))
 WPROBE = os.environ.get("WPROBE_EXE", os.path.join(ROOT, "build", "windows", "tests", "e2e", "wprobe.exe"))
 SHOTS = os.environ.get("CORVANE_SHOTS", os.path.join(ROOT, "build", "screenshots"))
-WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
 # Put before every Wine command, e.g. ["ip", "netns", "exec", NAME] to run inside a namespace.
 COMMAND_PREFIX = []
 
@@ -25,15 +28,6 @@ TIMER_AUTOSAVE = 2  # the main window's autosave timer
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 IDOK = 1
-
-
-def wine_env():
-    env = dict(os.environ)
-    env.setdefault("WINEPREFIX", os.path.join(ROOT, "build", "wineprefix"))
-    env.setdefault("WINEDEBUG", "-all")
-    env.setdefault("WINEDLLOVERRIDES", "mscoree,mshtml=")
-    env["WINEARCH"] = "win64"
-    return env
 
 
 def wait_until(predicate, timeout=30.0, interval=0.1):

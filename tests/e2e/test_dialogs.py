@@ -1,19 +1,13 @@
 """The dialogs reached from the running program: settings by its shortcut, and the update
 check against a local server."""
-import functools
-import http.server
 import os
-import threading
 import time
 import unittest
 
-from harness import (CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WM_COMMAND, WM_TIMER, log_record, probe,
+from harness import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_SETTINGS, CorvaneTestCase, IDOK,
+                     TIMER_AUTOSAVE, WM_COMMAND, WM_TIMER, log_record, probe, serve_folder, stop_server,
                      visible_windows, wait_until, xdotool)
 
-IDM_SETTINGS = 40001
-IDM_ABOUT = 40002
-IDM_CHECKUPDATES = 40003
-IDM_CLOSE = 40005
 WS_DISABLED = 0x08000000
 BM_CLICK = 0x00F5
 
@@ -82,11 +76,6 @@ class ModalTest(CorvaneTestCase):
                 self.assertEqual((saved[:24], len(saved) % 24), (log_record(45000.0, 1, 2), 0))
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
-
-
 class UpdateCheckTest(CorvaneTestCase):
     def serve(self, files):
         root = self.enterContext(__import__("tempfile").TemporaryDirectory())
@@ -95,11 +84,8 @@ class UpdateCheckTest(CorvaneTestCase):
             os.makedirs(os.path.dirname(path), exist_ok=True)
             with open(path, "wb") as f:
                 f.write(data)
-        server = http.server.ThreadingHTTPServer(
-            ("127.0.0.1", 0), functools.partial(QuietHandler, directory=root))
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        server = serve_folder(root)
+        self.addCleanup(stop_server, server)
         return server.server_address[1]
 
     def test_current_build_reports_no_updates_and_leaves_other_files_alone(self):

@@ -13,12 +13,10 @@ import zlib
 
 import expected
 from test_metering import send_over_loopback
-from harness import (EXE, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE, Corvane,
+from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE, Corvane,
                      CorvaneTestCase, log_record, probe, read_log, visible_windows, wait_until,
                      wine_env, xdotool)
 
-IDM_HISTORY = 40006
-IDM_SETTINGS = 40001
 MSG_GDI_OBJECT_COUNT = 0x8000 + 100
 WM_KEYDOWN, VK_HOME, VK_RIGHT = 0x0100, 0x24, 0x27
 BM_CLICK, BM_GETCHECK, IDYES = 0x00F5, 0x00F0, 6

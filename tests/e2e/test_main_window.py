@@ -4,13 +4,12 @@ import os
 import time
 import unittest
 
-from harness import Corvane, CorvaneTestCase, WM_COMMAND, drag, probe, wait_until, xdotool
+from harness import IDM_MINIMIZE, Corvane, CorvaneTestCase, WM_COMMAND, drag, probe, wait_until, xdotool
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 CS_DROPSHADOW = 0x20000
 WM_TIMER = 0x0113
 MSG_GDI_OBJECT_COUNT = 0x8000 + 100
-IDM_MINIMIZE = 40004
 
 
 def place(left, top):

@@ -3,12 +3,11 @@ import os
 import subprocess
 import unittest
 
-from harness import (Corvane, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WINE, WM_COMMAND,
+from harness import (IDM_MINIMIZE, Corvane, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WINE, WM_COMMAND,
                      WM_ENDSESSION, WM_QUERYENDSESSION, WM_TIMER, WPROBE, log_record, read_log,
                      visible_windows, wait_until, wine_env)
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
-IDM_MINIMIZE = 40004
 
 
 def hold_locked(test, path, *mode):

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
-#include <random>
 #include <string>
 
 namespace historytest {
@@ -44,19 +43,8 @@ using logtest::WriteBytes;
 
 class HistoryFolderTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device seed;
-        dir_ = fs::temp_directory_path() /
-               ("corvane-history-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-        ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
-        path_ = (dir_ / "hourlog.dat").string();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-    fs::path dir_;
-    std::string path_;
+    testsupport::TTempFolder folder_{"corvane-history"};
+    std::string path_ = folder_.File("hourlog.dat");
 };
 
 } // namespace historytest

@@ -13,8 +13,8 @@ import unittest
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import harness  # noqa: E402,F401
-from harness import (EXE, ROOT, WINE, WM_CLOSE, answered, log_record, probe,  # noqa: E402,F401
-                     read_log, wait_until, xdotool)
+from harness import (EXE, IDM_CHECKUPDATES, ROOT, WINE, WM_CLOSE, answered, log_record,  # noqa: E402,F401
+                     probe, read_log, serve_folder, stop_server, wait_until, xdotool)
 
 BUILD = os.path.join(ROOT, "build", "windows")
 SETUP = os.environ.get("CORVANE_SETUP", os.path.join(BUILD, "corvane-setup-1.0.003.exe"))

@@ -3,28 +3,20 @@ a newer build on a local web server, downloads the real setup program, signed wi
 and starts it; Corvane closes, the setup's pages are clicked through as a user would, and the
 upgraded Corvane starts with the usage history of the old one."""
 import datetime
-import functools
-import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 import unittest
 
-from install_support import (EXE, IDYES, SETUP, SETUP_TITLE, SIGNER, TEST_KEY, TESTKEY_EXE,
+from install_support import (EXE, IDM_CHECKUPDATES, IDYES, SETUP, SETUP_TITLE, SIGNER, TEST_KEY, TESTKEY_EXE,
                              WM_CLOSE, WM_COMMAND, InstallerTestCase, harness, log_record, probe,
-                             read_file, screenshot, wait_until, write_file)
+                             read_file, screenshot, serve_folder, stop_server, wait_until,
+                             write_file)
 
-IDM_CHECKUPDATES = 40003
 EPOCH = datetime.date(1899, 12, 30)
 TEMPLATE = "Year %MBinthisyear% MB"
-
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
 
 
 def day_number(date):
@@ -43,15 +35,12 @@ class UpdateInstallTest(InstallerTestCase):
         signature = subprocess.run(
             [sys.executable, SIGNER, "sign", "--key", TEST_KEY, "--version", "7", SETUP],
             check=True, capture_output=True, timeout=60).stdout.decode().strip()
-        server = http.server.ThreadingHTTPServer(
-            ("127.0.0.1", 0), functools.partial(QuietHandler, directory=site))
+        server = serve_folder(site)
         port = server.server_address[1]
         write_file(os.path.join(site, "udf", "wendrel.udf"),
                    f"[build]\r\nversion=7\r\npath=127.0.0.1/files/corvane-setup-7.exe\r\n"
                    f"signature={signature}\r\n".encode())
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        self.addCleanup(stop_server, server)
         return port
 
     def label_text(self, hwnd):

@@ -3,6 +3,7 @@
 #pragma once
 #include "log/calendar.h"
 #include "log/usage_log.h"
+#include "../support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <optional>
 #include <string>
 
 namespace logtest {
@@ -41,16 +40,8 @@ inline std::string RecordBytes(double date, uint64_t in, uint64_t out) {
     return bytes;
 }
 
-inline std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // Names of everything in a folder, to see that no temporary file was left behind.
 inline std::string Listing(const fs::path& dir) {
@@ -65,10 +56,8 @@ inline std::string Listing(const fs::path& dir) {
 class LogFileTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::random_device seed;
-        dir_ = fs::temp_directory_path() /
-               ("corvane-log-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-        ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
+        folder_.emplace("corvane-log");
+        dir_ = folder_->Path();
         path_ = dir_ / "bandlog.dat";
         SetLogFilePathForTesting(path_.string());
         SetNow(EncodeDate(2025, 3, 15) + 0.5);
@@ -81,8 +70,7 @@ class LogFileTest : public ::testing::Test {
     void TearDown() override {
         SetLogClockForTesting(nullptr);
         SetLogFilePathForTesting("");
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
+        folder_.reset();
     }
 
     // Puts a file in place and loads it.
@@ -96,6 +84,7 @@ class LogFileTest : public ::testing::Test {
         return ReadBytes(path_);
     }
 
+    std::optional<testsupport::TTempFolder> folder_;
     fs::path dir_;
     fs::path path_;
 };

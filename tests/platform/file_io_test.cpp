@@ -1,13 +1,13 @@
 // Whole-file reads and crash-safe replacement, on real files in a temporary folder.
 #include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "../support/test_files.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 
 namespace fs = std::filesystem;
 
@@ -15,22 +15,9 @@ namespace {
 
 class FileIoTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device rd;
-        dir_ = fs::temp_directory_path() / ("corvane-fileio-" + std::to_string(rd()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::permissions(dir_, fs::perms::owner_all, ec);
-        fs::remove_all(dir_, ec);
-    }
-    std::string Path(const char* name) const { return (dir_ / name).string(); }
-    static std::string Slurp(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), {});
-    }
-    fs::path dir_;
+    std::string Path(const char* name) const { return folder_.File(name); }
+    testsupport::TTempFolder folder_{"corvane-fileio"};
+    const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(FileIoTest, ReadOrCreateMakesAnEmptyFileAndReadsExistingBytes) {
@@ -55,7 +42,7 @@ TEST_F(FileIoTest, ReplaceWritesExactBytesAndLeavesNoTemporaryFile) {
     for (size_t i = 0; i < bytes.size(); ++i)
         bytes[i] = static_cast<char>(i * 7);
     ReplaceFileContents(Path("c.dat"), bytes);
-    EXPECT_EQ(Slurp(Path("c.dat")), bytes);
+    EXPECT_EQ(testsupport::ReadBytes(Path("c.dat")), bytes);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
 }
 

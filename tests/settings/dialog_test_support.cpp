@@ -7,8 +7,6 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
-#include <random>
 #include <vector>
 
 namespace dialogtest {
@@ -19,42 +17,6 @@ void EnsureApplication() {
         app.Initialize();
     if (app.Title().empty())
         app.SetTitle("Corvane");
-}
-
-TTempFolder::TTempFolder() {
-    char base[MAX_PATH + 1] = {};
-    DWORD length = ::GetTempPathA(sizeof base, base);
-    EXPECT_GT(length, 0u);
-    std::random_device device;
-    std::mt19937_64 mix(device() ^ ::GetTickCount());
-    do {
-        path_ = std::string(base) + "corvane-dialog-" + std::to_string(mix());
-    } while (!::CreateDirectoryA(path_.c_str(), nullptr));
-}
-
-TTempFolder::~TTempFolder() {
-    WIN32_FIND_DATAA found;
-    HANDLE search = ::FindFirstFileA((path_ + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..")
-                ::DeleteFileA(File(name).c_str());
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryA(path_.c_str());
-}
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ASSERT_TRUE(out.good()) << path;
 }
 
 bool FileExists(const std::string& path) {

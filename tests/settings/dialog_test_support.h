@@ -2,6 +2,8 @@
 // a private temporary folder, answering message boxes and pickers from a second thread, and
 // screenshots of a window.
 #pragma once
+#include "../support/test_files.h"
+
 #include <windows.h>
 
 #include <atomic>
@@ -14,20 +16,9 @@ namespace dialogtest {
 // Common controls and the dispatcher the adapter monitor calls into, once per process.
 void EnsureApplication();
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TTempFolder {
-  public:
-    TTempFolder();
-    ~TTempFolder();
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-    const std::string& Path() const { return path_; }
-
-  private:
-    std::string path_;
-};
-
-std::string ReadBytes(const std::string& path);
-void WriteBytes(const std::string& path, const std::string& bytes);
+using testsupport::ReadBytes;
+using testsupport::TTempFolder;
+using testsupport::WriteBytes;
 bool FileExists(const std::string& path);
 
 // Waits on a second thread for a top-level dialog window of the user-interface thread (a

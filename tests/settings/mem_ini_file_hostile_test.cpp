@@ -1,43 +1,19 @@
 // Round trips of the configuration store on hostile files: what is read, written and flushed
 // reads back from the file as the same values, and the file text settles after one write.
 #include "settings/mem_ini_file.h"
+#include "../support/test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
 // A fresh folder under the system's temporary folder holding one config.ini.
 class HostileIni : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::random_device seed;
-        dir_ = fs::temp_directory_path() /
-               ("corvane-ini-hostile-" + std::to_string(seed()) + "-" + std::to_string(seed()));
-        ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
-        path_ = (dir_ / "config.ini").string();
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(dir_, ignored);
-    }
-
-    void WriteFile(const std::string& text) {
-        std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-        out.write(text.data(), static_cast<std::streamsize>(text.size()));
-        ASSERT_TRUE(out.good());
-    }
-    std::string ReadFile() const {
-        std::ifstream in(path_, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    void WriteFile(const std::string& text) { testsupport::WriteBytes(path_, text); }
+    std::string ReadFile() const { return testsupport::ReadBytes(path_); }
 
     // Flushes the store, reads the file into a second store, and checks that this one writes
     // the very same text (nothing shifts on a second round).
@@ -49,8 +25,8 @@ class HostileIni : public ::testing::Test {
         EXPECT_EQ(again.ToText(), written);
     }
 
-    fs::path dir_;
-    std::string path_;
+    testsupport::TTempFolder dir_{"corvane-ini-hostile"};
+    std::string path_ = dir_.File("config.ini");
 };
 
 const std::string kMissing = "<missing>";

@@ -2,6 +2,8 @@
 #include "settings/mem_ini_file.h"
 
 #include "platform/file_io.h"
+#include "../support/example_ini.h"
+#include "../support/test_files.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +11,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <thread>
 
@@ -17,43 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
-  public:
-    TempFolder() {
-        const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::random_device device;
-        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-        std::mt19937_64 mix(static_cast<uint64_t>(stamp) ^ device());
-        do {
-            path_ =
-                fs::temp_directory_path() / ("corvane-ini-" + test + "-" + std::to_string(mix()));
-        } while (!fs::create_directory(path_));
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        for (const auto& entry : fs::recursive_directory_iterator(path_, ec))
-            fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-    const fs::path& Path() const { return path_; }
-
-  private:
-    fs::path path_;
-};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& data) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    ASSERT_TRUE(out.good()) << path;
-}
+using TempFolder = testsupport::TTempFolder;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 
 // True when writing to the folder is refused; privileged users (root, Wine as root) may
 // write anyway, and Windows ignores the read-only attribute of folders.
@@ -144,59 +111,9 @@ TEST(MemIniFile, ExampleFileByteForByte) {
     TempFolder dir;
     const std::string path = dir.File("config.ini");
     TMemIniFile ini(path);
-    ini.StoreText("network", "activeadapter", "2");
-    ini.StoreInt("display", "opacity", 10);
-    ini.StoreFlag("display", "dropshadow", true);
-    ini.StoreInt("display", "bgcolour", 12937777);
-    ini.StoreInt("display", "bordercolour", 16777215);
-    ini.StoreInt("display", "fontcolour", 16777215);
-    ini.StoreText("display", "fontname", "Trebuchet MS");
-    ini.StoreInt("display", "fontsize", 8);
-    ini.StoreFlag("display", "fontbold", false);
-    ini.StoreFlag("display", "fontitalic", false);
-    ini.StoreText("display", "format", "");
-    ini.StoreFlag("display", "showquota", true);
-    ini.StoreText("display", "monthquota", "10000");
-    ini.StoreText("display", "width", "180");
-    ini.StoreText("display", "height", "228");
-    ini.StoreFlag("display", "stayontop", true);
-    ini.StoreInt("display", "decimalplaces", 2);
-    ini.StoreFlag("display", "gototray", true);
-    ini.StoreFlag("bandwidth", "dolog", true);
-    ini.StoreFlag("bandwidth", "dologins", true);
-    ini.StoreFlag("bandwidth", "dologouts", true);
+    testsupport::StoreExampleSettings(ini);
     ini.FlushToFile();
-    const std::string lines[] = {"[network]",
-                                 "activeadapter=2",
-                                 "",
-                                 "[display]",
-                                 "opacity=10",
-                                 "dropshadow=1",
-                                 "bgcolour=12937777",
-                                 "bordercolour=16777215",
-                                 "fontcolour=16777215",
-                                 "fontname=Trebuchet MS",
-                                 "fontsize=8",
-                                 "fontbold=0",
-                                 "fontitalic=0",
-                                 "format=",
-                                 "showquota=1",
-                                 "monthquota=10000",
-                                 "width=180",
-                                 "height=228",
-                                 "stayontop=1",
-                                 "decimalplaces=2",
-                                 "gototray=1",
-                                 "",
-                                 "[bandwidth]",
-                                 "dolog=1",
-                                 "dologins=1",
-                                 "dologouts=1",
-                                 ""};
-    std::string expected;
-    for (const std::string& line : lines)
-        expected += line + "\r\n";
-    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(ReadBytes(path), testsupport::kExampleIniText);
 }
 
 TEST(MemIniFile, RoundTripKeepsEveryValue) {

@@ -3,6 +3,7 @@
 // screenshots of the five tabs.
 #include "settings_dialog_fixture.h"
 #include "platform/application.h"
+#include "platform/file_io.h"
 
 #include <commctrl.h>
 
@@ -57,12 +58,6 @@ class TRealRunValue {
     bool had_ = false;
     std::string old_;
 };
-
-std::string ExecutablePath() {
-    char path[MAX_PATH] = {};
-    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
-}
 
 } // namespace
 

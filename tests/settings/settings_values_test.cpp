@@ -1,16 +1,11 @@
 // Tests of the mapping between the settings dialog's values and the configuration store.
 #include "settings/network_keys.h"
 #include "settings/settings_values.h"
+#include "../support/test_files.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 #include <string>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -56,29 +51,8 @@ TSettingsValues AsTheControlsHoldThem(TSettingsValues values) {
     return values;
 }
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device device;
-        std::mt19937_64 mix(device());
-        do {
-            path_ = fs::temp_directory_path() / ("corvane-settings-" + std::to_string(mix()));
-        } while (!fs::create_directory(path_));
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
-};
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using TempFolder = testsupport::TTempFolder;
+using testsupport::ReadBytes;
 
 } // namespace
 

@@ -23,29 +23,29 @@ TEST_F(AutoUpdateDialogTest, ShowsItsLayoutAndCancelAsksWhileConnecting) {
         const struct {
             int Id;
             RECT Place;
-        } controls[] = {{Tf_AutoUpdate::kStatusId, {16, 16, 289, 29}},
-                        {Tf_AutoUpdate::kProgressId, {16, 40, 281, 57}},
-                        {Tf_AutoUpdate::kNoteId, {16, 80, 289, 113}},
-                        {Tf_AutoUpdate::kCancelId, {16, 120, 91, 145}}};
+        } controls[] = {{ucStatus, {16, 16, 289, 29}},
+                        {ucProgress, {16, 40, 281, 57}},
+                        {ucNote, {16, 80, 289, 113}},
+                        {ucCancel, {16, 120, 91, 145}}};
         for (const auto& c : controls) {
             RECT rc = ClientRectOf(dialog, c.Id);
             EXPECT_TRUE(EqualRect(&rc, &c.Place)) << "control " << c.Id;
         }
         EXPECT_EQ(StatusText(dialog), kConnecting);
-        EXPECT_EQ(d.Text(::GetDlgItem(dialog, Tf_AutoUpdate::kNoteId)),
+        EXPECT_EQ(d.Text(::GetDlgItem(dialog, ucNote)),
                   "If this dialog remains idle for a long period of time, the download site "
                   "may be unavailable");
-        EXPECT_EQ(d.Text(::GetDlgItem(dialog, Tf_AutoUpdate::kCancelId)), "&Cancel");
+        EXPECT_EQ(d.Text(::GetDlgItem(dialog, ucCancel)), "&Cancel");
         LOGFONTA font{};
         auto hfont = reinterpret_cast<HFONT>(
-            ::SendMessageA(::GetDlgItem(dialog, Tf_AutoUpdate::kStatusId), WM_GETFONT, 0, 0));
+            ::SendMessageA(::GetDlgItem(dialog, ucStatus), WM_GETFONT, 0, 0));
         ASSERT_TRUE(::GetObjectA(hfont, sizeof font, &font));
         EXPECT_STREQ(font.lfFaceName, "Tahoma");
         EXPECT_EQ(font.lfHeight, -11);
         ASSERT_TRUE(d.WaitUntil([&] { return server.Requests().size() == 1; }));
         EXPECT_EQ(server.Requests()[0], "GET /udf/wendrel.udf HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         HWND question = d.WaitForBox("Cancel");
         ASSERT_NE(question, nullptr);
         TBoxView view = d.Describe(question);
@@ -78,7 +78,7 @@ TEST_F(AutoUpdateDialogTest, CancelDuringTheSetupDownloadDeletesThePartialFile) 
         ASSERT_TRUE(d.WaitUntil([&] {
             return StatusText(dialog) == "Downloading latest update (39KB downloaded)";
         })) << StatusText(dialog);
-        HWND progress = ::GetDlgItem(dialog, Tf_AutoUpdate::kProgressId);
+        HWND progress = ::GetDlgItem(dialog, ucProgress);
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 40);
         EXPECT_EQ(server.Requests()[1], "GET /setup7.exe HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
 
@@ -110,7 +110,7 @@ TEST_F(AutoUpdateDialogTest, AVersionFileThatCannotBeCreatedIsReportedAndNothing
         HWND dialog = WaitForDialog(d);
         ASSERT_NE(dialog, nullptr);
         EXPECT_EQ(StatusText(dialog), kConnecting);
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         EXPECT_TRUE(d.WaitGone(dialog));
         EXPECT_EQ(d.AnyBox(), nullptr);
     });
@@ -125,7 +125,7 @@ TEST_F(AutoUpdateDialogTest, AnUnreachableSiteIsSaidAndCancelClosesAtOnce) {
             return StatusText(dialog) == kUnreachable + "connection refused";
         })) << StatusText(dialog);
         EXPECT_FALSE(FileExists(versionFile));
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         EXPECT_TRUE(d.WaitGone(dialog));
         EXPECT_EQ(d.AnyBox(), nullptr);
     });
@@ -194,7 +194,7 @@ TEST_F(EndlessReplyTest, ADescriptorWithoutLengthStopsAtItsCapAndIsSaid) {
         WaitAnswering(d, server, versionFile, kMaxDescriptorBytes,
                       [&] { return StatusText(dialog) == kUnreachable + "reply too large"; });
         EXPECT_FALSE(FileExists(versionFile));
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         EXPECT_TRUE(d.WaitGone(dialog));
     });
 }

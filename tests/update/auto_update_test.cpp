@@ -54,12 +54,12 @@ TEST_F(AutoUpdateDialogTest, ASignedSetupIsDownloadedStartedAndTheMainWindowClos
             << "the main window was not closed";
         EXPECT_TRUE(d.WaitUntil([&] { return FileExists(folder + L"setup-ran.txt"); }))
             << "the setup program did not run";
-        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, Tf_AutoUpdate::kCancelId)));
+        EXPECT_FALSE(::IsWindowEnabled(::GetDlgItem(dialog, ucCancel)));
         EXPECT_EQ(StatusText(dialog), "Downloading latest update (" +
                                           std::to_string(setup.size() / 1024) + "KB downloaded)");
-        HWND progress = ::GetDlgItem(dialog, Tf_AutoUpdate::kProgressId);
+        HWND progress = ::GetDlgItem(dialog, ucProgress);
         EXPECT_EQ(::SendMessageA(progress, PBM_GETPOS, 0, 0), 100);
-        EXPECT_EQ(ReadWholeFile(setupFile), setup);
+        EXPECT_EQ(ReadBytes(setupFile), setup);
         EXPECT_FALSE(d.AnyBox());
     });
     EXPECT_EQ(main.CloseRequests.load(), 1);
@@ -131,13 +131,13 @@ TEST_F(AutoUpdateDialogTest, AnUnsignedSetupIsRemovedAndNotStarted) {
 TEST_F(AutoUpdateDialogTest, AnOlderVersionShowsNothingAndCancelClosesAtOnce) {
     REQUIRE_REAL_SERVER();
     Publish("[build]\r\nversion=3\r\npath=127.0.0.1/setup7.exe\r\n");
-    WriteWholeFile(versionFile, "left from before");
+    WriteBytes(versionFile, "left from before");
     RunDialog([&](TDialogDriver& d) {
         HWND dialog = WaitForDialog(d);
         ASSERT_TRUE(WaitDescriptorHandled(d));
         EXPECT_EQ(d.AnyBox(), nullptr);
         EXPECT_EQ(StatusText(dialog), kConnecting);
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         EXPECT_TRUE(d.WaitGone(dialog));
     });
     EXPECT_EQ(main.CloseRequests.load(), 0);
@@ -160,7 +160,7 @@ TEST_F(AutoUpdateDialogTest, ADescriptorWithoutBuildSectionWarnsAndStaysOpen) {
         ASSERT_TRUE(WaitDescriptorHandled(d));
         EXPECT_TRUE(::IsWindow(dialog));
         EXPECT_EQ(StatusText(dialog), kConnecting);
-        d.Click(dialog, Tf_AutoUpdate::kCancelId); // nothing runs: no question
+        d.Click(dialog, ucCancel); // nothing runs: no question
         EXPECT_TRUE(d.WaitGone(dialog));
         EXPECT_EQ(d.AnyBox(), nullptr);
     });

@@ -54,7 +54,7 @@ class HttpFileTest : public ::testing::Test {
     bool WaitIdle() {
         return PumpMessagesUntil([this] { return !file.busy(); });
     }
-    std::string Saved() const { return ReadWholeFile(folder.Path() + L"download.bin"); }
+    std::string Saved() const { return ReadBytes(folder.Path() + L"download.bin"); }
     bool SavedExists() const { return FileExists(folder.Path() + L"download.bin"); }
 
     TTempFolder folder;
@@ -309,7 +309,7 @@ TEST_F(HttpFileTest, StartingWhileBusyRaisesAndTheDownloadGoesOn) {
     EXPECT_FALSE(FileExists(folder.Path() + L"other.bin"));
     ASSERT_TRUE(WaitIdle());
     EXPECT_TRUE(log.Has("complete 3"));
-    EXPECT_EQ(ReadWholeFile(firstPath), "abc");
+    EXPECT_EQ(ReadBytes(firstPath), "abc");
 }
 
 TEST_F(HttpFileTest, ANewDownloadCanStartFromInsideOnComplete) {
@@ -328,7 +328,7 @@ TEST_F(HttpFileTest, ANewDownloadCanStartFromInsideOnComplete) {
     ASSERT_TRUE(PumpMessagesUntil([&] { return completed.size() == 2; }));
     EXPECT_EQ(completed, (std::vector<std::string>{"5", "6"}));
     EXPECT_EQ(Saved(), "first");
-    EXPECT_EQ(ReadWholeFile(folder.Path() + L"second.bin"), "second");
+    EXPECT_EQ(ReadBytes(folder.Path() + L"second.bin"), "second");
     server.Release();
     ASSERT_TRUE(PumpMessagesUntil([&] { return server.Requests().size() == 2; }));
     EXPECT_EQ(server.Requests()[1], "GET /two HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n");
@@ -393,7 +393,7 @@ TEST_F(HttpFileTest, ALargeFileFromARealServerIsByteIdentical) {
         state ^= state << 5;
         c = static_cast<char>(state);
     }
-    WriteWholeFile(Widen(root + "\\big.bin"), data);
+    WriteBytes(Widen(root + "\\big.bin"), data);
     int lastPercent = -1;
     file.remotePort = std::stoi(port);
     file.remotePath = "http://127.0.0.1/big.bin";
@@ -402,7 +402,7 @@ TEST_F(HttpFileTest, ALargeFileFromARealServerIsByteIdentical) {
     file.OnProgress = [&](dHTTPFile& sender, int32_t) { lastPercent = sender.percentDone(); };
     file.startDownload();
     ASSERT_TRUE(WaitIdle());
-    ::DeleteFileA((root + "\\big.bin").c_str());
+    DeleteFileQuietly(root + "\\big.bin");
     EXPECT_TRUE(log.Has("complete " + std::to_string(data.size())));
     EXPECT_EQ(lastPercent, 100);
     EXPECT_EQ(file.bytesIn(), static_cast<int32_t>(data.size()));

@@ -10,19 +10,14 @@ writes or starts there must be reached with wide file calls.
 
   run_update_tests.py WINE_RUN TEST_EXE [gtest arguments...]
 """
-import functools
-import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
-import threading
 
-
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
-    def log_message(self, *args):
-        pass
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from corvane_env import serve_folder, stop_server  # noqa: E402
 
 
 def main():
@@ -37,10 +32,7 @@ def main():
             shutil.copy(os.path.join(built, name), home)
     exe = os.path.join(home, os.path.basename(exe))
     docroot = tempfile.mkdtemp(prefix="corvane-update-site-")
-    handler = functools.partial(QuietHandler, directory=docroot)
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
-    thread = threading.Thread(target=server.serve_forever, daemon=True)
-    thread.start()
+    server = serve_folder(docroot)
     env = dict(os.environ)
     env["CORVANE_TEST_HTTP_PORT"] = str(server.server_address[1])
     env["CORVANE_TEST_DOCROOT"] = "Z:" + docroot.replace("/", "\\")
@@ -50,8 +42,7 @@ def main():
     try:
         return subprocess.run([wine_run, exe, *extra], env=env, timeout=840).returncode
     finally:
-        server.shutdown()
-        server.server_close()
+        stop_server(server)
         shutil.rmtree(docroot, ignore_errors=True)
         shutil.rmtree(home, ignore_errors=True)
 

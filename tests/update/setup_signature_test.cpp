@@ -14,12 +14,12 @@ class SetupSignatureTest : public ::testing::Test {
   protected:
     // A copy of the stand-in setup program that the build signed, optionally altered.
     std::wstring CopyOfSetup(bool alter) {
-        std::string data = ReadWholeFile(ExecutableFolder() + L"update_test_setup.exe");
+        std::string data = ReadBytes(ExecutableFolder() + L"update_test_setup.exe");
         EXPECT_GT(data.size(), 1000u);
         if (alter)
             data[data.size() / 2] ^= 0x01;
         std::wstring path = folder.Path() + L"setup.exe";
-        WriteWholeFile(path, data);
+        WriteBytes(path, data);
         return path;
     }
     bool Verify(const std::wstring& path, int32_t version, const std::string& signature,
@@ -62,7 +62,7 @@ TEST_F(SetupSignatureTest, RefusesMissingOrMalformedSignatures) {
 
 TEST_F(SetupSignatureTest, TheFileDigestIsSha256) {
     std::wstring path = folder.Path() + L"abc.txt";
-    WriteWholeFile(path, "abc");
+    WriteBytes(path, "abc");
     TFileHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);

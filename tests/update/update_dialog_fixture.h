@@ -97,11 +97,11 @@ class AutoUpdateDialogTest : public ::testing::Test {
     }
     void Publish(const std::string& descriptor) {
         ::CreateDirectoryA((docroot + "\\udf").c_str(), nullptr);
-        WriteWholeFile(Widen(docroot + "\\udf\\wendrel.udf"), descriptor);
+        WriteBytes(Widen(docroot + "\\udf\\wendrel.udf"), descriptor);
     }
     std::string PublishSetup(const wchar_t* program = L"update_test_setup.exe") {
-        std::string data = ReadWholeFile(folder + program);
-        WriteWholeFile(Widen(docroot + "\\setup7.exe"), data);
+        std::string data = ReadBytes(folder + program);
+        WriteBytes(Widen(docroot + "\\setup7.exe"), data);
         return data;
     }
     static std::string Descriptor(int version, const std::string& signature) {
@@ -156,14 +156,14 @@ class AutoUpdateDialogTest : public ::testing::Test {
     }
     // Clicks Cancel and answers the question that follows; null when none came.
     static HWND CancelAnswering(TDialogDriver& d, HWND dialog, int answer) {
-        d.Click(dialog, Tf_AutoUpdate::kCancelId);
+        d.Click(dialog, ucCancel);
         HWND question = d.WaitForBox("Cancel");
         if (question)
             d.Answer(question, answer);
         return question;
     }
     static std::string StatusText(HWND dialog) {
-        return TDialogDriver::Text(::GetDlgItem(dialog, Tf_AutoUpdate::kStatusId));
+        return TDialogDriver::Text(::GetDlgItem(dialog, ucStatus));
     }
 
     std::wstring folder, versionFile, setupFile;

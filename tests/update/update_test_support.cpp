@@ -3,10 +3,6 @@
 
 #include <ws2tcpip.h>
 
-#include <atomic>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 namespace {
@@ -176,31 +172,6 @@ void PumpMessagesFor(int rounds) {
     PumpMessagesUntil([] { return false; }, rounds);
 }
 
-TTempFolder::TTempFolder() {
-    static std::atomic<int> counter{0};
-    wchar_t temp[MAX_PATH + 1];
-    DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH)
-        throw std::runtime_error("GetTempPath");
-    path_ = std::wstring(temp) + L"corvane-update-\u041f\u0430\u043f\u043a\u0430-\u6570-" +
-            std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++counter) + L"\\";
-    if (!::CreateDirectoryW(path_.c_str(), nullptr))
-        throw std::runtime_error("CreateDirectory");
-}
-
-TTempFolder::~TTempFolder() {
-    WIN32_FIND_DATAW found;
-    HANDLE search = ::FindFirstFileW((path_ + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                ::DeleteFileW((path_ + found.cFileName).c_str());
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    ::RemoveDirectoryW(path_.c_str());
-}
-
 std::wstring Widen(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }
@@ -214,20 +185,6 @@ int64_t FileSize(const std::wstring& path) {
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
         return -1;
     return (int64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
-}
-
-std::string ReadWholeFile(const std::wstring& path) {
-    std::ifstream in(std::filesystem::path(path), std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
-
-void WriteWholeFile(const std::wstring& path, const std::string& data) {
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out.write(data.data(), static_cast<std::streamsize>(data.size()));
-    if (!out)
-        throw std::runtime_error("cannot write a test file");
 }
 
 std::string TestEnvironment(const char* name) {

@@ -12,6 +12,8 @@
 #include <thread>
 #include <vector>
 
+#include "../support/test_files.h"
+
 // One step of what the server does on a connection, after it has read the request.
 struct TServerStep {
     enum TKind { Send, Pause, Close, Hold, Endless } Kind;
@@ -74,11 +76,13 @@ void PumpMessagesFor(int rounds);
 // spelled in any ANSI code page, so only wide file calls reach it.
 class TTempFolder {
   public:
-    TTempFolder();
-    ~TTempFolder();
+    TTempFolder()
+        : folder_(L"corvane-update-\u041f\u0430\u043f\u043a\u0430-\u6570"),
+          path_(folder_.Path().wstring() + L"\\") {}
     const std::wstring& Path() const { return path_; } // with its trailing separator
 
   private:
+    testsupport::TTempFolder folder_;
     std::wstring path_;
 };
 
@@ -87,7 +91,7 @@ std::wstring Widen(const std::string& ascii);
 bool FileExists(const std::wstring& path);
 // The file's size, or -1 when it cannot be read.
 int64_t FileSize(const std::wstring& path);
-std::string ReadWholeFile(const std::wstring& path);
-void WriteWholeFile(const std::wstring& path, const std::string& data);
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
 // A value of the test run's environment, empty when unset.
 std::string TestEnvironment(const char* name);

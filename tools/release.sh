@@ -68,10 +68,10 @@ if [ -n "$cert" ]; then
   [ -z "$pass_file" ] || pass_file="$(realpath "$pass_file")"
 fi
 
-constant() { sed -n "s/.*$1[^=]*= \"\\{0,1\\}\\([0-9.]*\\).*/\\1/p" "$root/src/app/constants.h"; }
+constant() { sed -n "s/.*$1[^=]*= \"\\{0,1\\}\\([0-9.]*\\).*/\\1/p" "$root/src/product/constants.h"; }
 version="$(constant kVersionText)"
 build_number="$(constant kOwnBuildNumber)"
-[ -n "$version" ] && [ -n "$build_number" ] || die "no version in src/app/constants.h"
+[ -n "$version" ] && [ -n "$build_number" ] || die "no version in src/product/constants.h"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" ||

@@ -1,6 +1,6 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
-#include "app/constants.h"
+#include "product/constants.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
@@ -10,7 +10,7 @@
 #include "platform/application.h"
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "settings/network_keys.h"
 #include "traffic/adapter_monitor.h"
 #include "update/update_files.h"

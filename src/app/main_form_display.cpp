@@ -1,7 +1,7 @@
 // Tf_Main's look: the backdrop, outline, statistics text and quota bar, the display settings,
 // and the rendering of the template once a second.
 #include "app/main_form.h"
-#include "app/resource.h"
+#include "resource.h"
 #include "app/stats_label.h"
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
@@ -9,7 +9,7 @@
 #include "log/usage_log.h"
 #include "platform/dialog.h"
 #include "quota/quota_settings.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
 
 #include <commctrl.h>

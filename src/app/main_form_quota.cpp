@@ -1,13 +1,13 @@
 // Tf_Main's quota: the bar over the current billing period, its hint with the forecast, and
 // the alerts, each shown once per period and remembered in config.ini.
-#include "app/constants.h"
+#include "product/constants.h"
 #include "app/main_form.h"
 #include "desktop/cool_tray_icon.h"
 #include "display/render.h"
 #include "log/calendar.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_settings.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 #include <commctrl.h>
 

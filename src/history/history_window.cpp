@@ -4,7 +4,7 @@
 #include "app/window_geometry.h"
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 #include <commctrl.h>
 

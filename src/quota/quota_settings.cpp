@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "settings/mem_ini_file.h"
-#include "settings/tok_utils.h"
+#include "config/mem_ini_file.h"
+#include "config/tok_utils.h"
 
 namespace {
 

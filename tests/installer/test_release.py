@@ -29,7 +29,7 @@ import sign_setup  # noqa: E402
 
 
 def constant(name):
-    with open(os.path.join(ROOT, "src", "app", "constants.h")) as f:
+    with open(os.path.join(ROOT, "src", "product", "constants.h")) as f:
         return re.search(name + r'[^=]*= "?([0-9.]+)', f.read()).group(1)
 
 

@@ -1,9 +1,9 @@
 // Tests of the about box created in this process, and of the JPEG decoding behind its picture.
 // The decoding is the system's (WIC): under Wine its windowscodecs decodes JPEG as Windows does.
-#include "app/resource.h"
-#include "dialog_test_support.h"
-#include "settings/about_dialog.h"
-#include "settings/jpeg_picture.h"
+#include "resource.h"
+#include "../settings/dialog_test_support.h"
+#include "about/about_dialog.h"
+#include "about/jpeg_picture.h"
 
 #include <gtest/gtest.h>
 

@@ -10,6 +10,7 @@
 #include "platform/application.h"
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
+#include "config/config_keys.h"
 #include "config/mem_ini_file.h"
 #include "settings/network_keys.h"
 #include "traffic/adapter_monitor.h"
@@ -62,7 +63,7 @@ void Tf_Main::CreateNativeWindow() {
     params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON,
                                                        ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
-    if (config_.QueryFlag("display", "dropshadow", true))
+    if (ReadFlag(config_, cfg::kDropShadow))
         params.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(params);
     dpi_ = WindowDpi(Handle());
@@ -83,8 +84,8 @@ void Tf_Main::FormCreate() {
 
 // Top and left from the store, in screen pixels; beyond the primary screen's size they go to 0.
 void Tf_Main::PlaceFromStore() {
-    int top = config_.QueryInt("display", "top", 5);
-    int left = config_.QueryInt("display", "left", 5);
+    int top = ReadInt(config_, cfg::kTop);
+    int left = ReadInt(config_, cfg::kLeft);
     if (::GetSystemMetrics(SM_CYSCREEN) < top)
         top = 0;
     if (::GetSystemMetrics(SM_CXSCREEN) < left)

@@ -9,7 +9,7 @@
 #include "log/usage_log.h"
 #include "platform/dialog.h"
 #include "quota/quota_settings.h"
-#include "config/mem_ini_file.h"
+#include "config/config_keys.h"
 #include "traffic/adapter_monitor.h"
 
 #include <commctrl.h>
@@ -18,9 +18,6 @@
 #include <cstdint>
 
 namespace {
-
-constexpr int kDefaultBackground = 12937777;
-constexpr int kWhite = 16777215;
 
 char UserDecimalSeparator() {
     char text[8] = "";
@@ -62,24 +59,22 @@ void Tf_Main::CreateControls() {
 
 // Applied in this order: opacity, colours, font, size, stacking, tray.
 void Tf_Main::ApplyDisplaySettings() {
-    ApplyOpacity(config_.QueryInt("display", "opacity", 100));
+    ApplyOpacity(ReadInt(config_, cfg::kOpacity));
     TLook wanted = look_;
-    wanted.Background =
-        static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackground));
-    wanted.Border = static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhite));
-    wanted.FontColour = static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhite));
-    wanted.FontName = config_.QueryText("display", "fontname", "Trebuchet MS");
-    wanted.FontSize = config_.QueryInt("display", "fontsize", 8);
-    wanted.Bold = config_.QueryFlag("display", "fontbold", false);
-    wanted.Italic = config_.QueryFlag("display", "fontitalic", false);
+    wanted.Background = static_cast<COLORREF>(ReadInt(config_, cfg::kBackground));
+    wanted.Border = static_cast<COLORREF>(ReadInt(config_, cfg::kBorder));
+    wanted.FontColour = static_cast<COLORREF>(ReadInt(config_, cfg::kFontColour));
+    wanted.FontName = ReadText(config_, cfg::kFontName);
+    wanted.FontSize = ReadInt(config_, cfg::kFontSize);
+    wanted.Bold = ReadFlag(config_, cfg::kFontBold);
+    wanted.Italic = ReadFlag(config_, cfg::kFontItalic);
     wanted.Dpi = dpi_;
     ApplyColoursAndFont(wanted);
-    ApplySize(config_.QueryInt("display", "width", 180),
-              config_.QueryInt("display", "height", 228));
-    bool onTop = config_.QueryFlag("display", "stayontop", true);
+    ApplySize(ReadInt(config_, cfg::kWidth), ReadInt(config_, cfg::kHeight));
+    bool onTop = ReadFlag(config_, cfg::kStayOnTop);
     ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    bool toTray = config_.QueryFlag("display", "gototray", true);
+    bool toTray = ReadFlag(config_, cfg::kGoToTray);
     TrayIcon->MinimizeToTray = toTray;
     TrayIcon->SetIconVisible(toTray);
 }
@@ -178,8 +173,8 @@ void Tf_Main::Paint() {
 
 // Once a second: the shown text and the bar's hint are built in strings kept from tick to tick.
 void Tf_Main::WriteStatistics() {
-    config_.QueryText("display", "format", kDefaultTemplate, templateText_);
-    int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
+    ReadText(config_, cfg::kFormat, templateText_);
+    int decimals = static_cast<int16_t>(ReadInt(config_, cfg::kDecimalPlaces));
     TMonitorCounters counters;
     if (monitor_) {
         counters.DeltaIn = monitor_->DeltaIn();

@@ -7,7 +7,7 @@
 #include "history/history_window.h"
 #include "platform/application.h"
 #include "about/about_dialog.h"
-#include "config/mem_ini_file.h"
+#include "config/config_keys.h"
 #include "settings/settings_dialog.h"
 #include "update/auto_update.h"
 
@@ -60,8 +60,8 @@ void Tf_Main::EndDrag() {
         ::ReleaseCapture();
     RECT rc;
     ::GetWindowRect(Handle(), &rc);
-    config_.StoreInt("display", "top", rc.top);
-    config_.StoreInt("display", "left", rc.left);
+    WriteInt(config_, cfg::kTop, rc.top);
+    WriteInt(config_, cfg::kLeft, rc.left);
 }
 
 void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {

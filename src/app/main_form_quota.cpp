@@ -7,6 +7,7 @@
 #include "log/calendar.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_settings.h"
+#include "config/config_keys.h"
 #include "config/mem_ini_file.h"
 
 #include <commctrl.h>
@@ -60,12 +61,12 @@ void Tf_Main::CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures&
                                int decimals, char separator) {
     if (!quota.HasQuota())
         return;
-    const std::string stored = config_.QueryText("display", "quotaalertsshown", "");
+    const std::string stored = ReadText(config_, cfg::kQuotaAlertsShown);
     TShownAlerts shown = ParseShownAlerts(stored);
     const std::optional<TQuotaAlert> alert = NextQuotaAlert(quota.AlertLevels, figures, shown);
     if (!alert)
         return;
-    config_.StoreText("display", "quotaalertsshown", FormatShownAlerts(shown));
+    WriteText(config_, cfg::kQuotaAlertsShown, FormatShownAlerts(shown));
     ++quotaAlertsShown_;
     const std::string runOut =
         alert->Kind == TQuotaAlert::Pace ? LocalDateText(alert->RunOutDay) : std::string();

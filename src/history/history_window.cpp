@@ -1,7 +1,7 @@
 // Tf_History: the controls, their layout at the monitor's DPI, the remembered place and size,
 // the views and navigation, and the refresh once a second.
 #include "history/history_window.h"
-#include "app/window_geometry.h"
+#include "platform/screen_geometry.h"
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
 #include "config/config_keys.h"

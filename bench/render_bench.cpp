@@ -5,6 +5,7 @@
 // Median of repetitions: render_bench --benchmark_repetitions=7 --benchmark_report_aggregates_only
 #include "alloc_count.h"
 #include "display/render.h"
+#include "config/config_keys.h"
 #include "display/tags.h"
 #include "log/calendar.h"
 #include "log/usage_log.h"

@@ -5,7 +5,7 @@
 // keeps them: without surrounding blanks and control characters, line breaks as spaces).
 // Input: script length (uint16), the script, then the file's bytes.
 #include "fuzz_support.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 #include <map>
 #include <vector>

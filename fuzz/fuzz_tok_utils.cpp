@@ -3,7 +3,7 @@
 // Input: flags (bit 0 ToEnd, bit 1 TrimEnds, bits 2-3 separator length), the index as 32-bit
 // little-endian, the separator's bytes, then the text.
 #include "fuzz_support.h"
-#include "settings/tok_utils.h"
+#include "config/tok_utils.h"
 
 namespace {
 

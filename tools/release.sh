@@ -68,11 +68,6 @@ if [ -n "$cert" ]; then
   [ -z "$pass_file" ] || pass_file="$(realpath "$pass_file")"
 fi
 
-constant() { sed -n "s/.*$1[^=]*= \"\\{0,1\\}\\([0-9.]*\\).*/\\1/p" "$root/src/app/constants.h"; }
-version="$(constant kVersionText)"
-build_number="$(constant kOwnBuildNumber)"
-[ -n "$version" ] && [ -n "$build_number" ] || die "no version in src/app/constants.h"
-
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH="$(git -C "$root" log -1 --format=%ct 2>/dev/null)" ||
     die "not a git checkout: set SOURCE_DATE_EPOCH"
@@ -82,17 +77,23 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
 fi
 export SOURCE_DATE_EPOCH
 
-out="${out:-$root/build/release-$version}"
-if [ -d "$out" ] && [ -n "$(ls -A "$out")" ]; then
-  die "$out is not empty"
-fi
-
 # --- the build ---
-echo "== building Corvane $version (build $build_number) in $build"
 cmake -S "$root" -B "$build" --toolchain "$root/cmake/mingw-w64-x86_64.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DCORVANE_TESTS=OFF \
   "-DCORVANE_SIGN_CERT=$cert" "-DCORVANE_SIGN_KEY=$sign_key" "-DCORVANE_SIGN_PASS_FILE=$pass_file" \
   "-DCORVANE_TIMESTAMP_URL=$timestamp" >/dev/null
+# The version as the build made it from CMakeLists.txt.
+version_h="$build/generated/product/version.h"
+version_macro() { sed -n "s/^#define CORVANE_$1 \"\{0,1\}\([0-9.]*\).*/\1/p" "$version_h"; }
+version="$(version_macro VERSION_TEXT)"
+build_number="$(version_macro BUILD_NUMBER)"
+[ -n "$version" ] && [ -n "$build_number" ] || die "no version in $version_h"
+
+out="${out:-$root/build/release-$version}"
+if [ -d "$out" ] && [ -n "$(ls -A "$out")" ]; then
+  die "$out is not empty"
+fi
+echo "== building Corvane $version (build $build_number) in $build"
 setup_name="corvane-setup-$version.exe"
 zip_name="corvane-$version-portable.zip"
 # Packaged afresh, with this run's time and certificate.

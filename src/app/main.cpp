@@ -1,5 +1,5 @@
 // Start-up: configuration store, usage log, title, main window, message loop.
-#include "app/constants.h"
+#include "product/constants.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "history/export_console.h"
@@ -11,7 +11,7 @@
 #include "platform/file_io.h"
 #include "platform/system_library.h"
 #include "platform/wide_text.h"
-#include "settings/config_store.h"
+#include "config/config_store.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
-#include "app/constants.h"
-#include "app/resource.h"
+#include "product/constants.h"
+#include "resource.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
@@ -11,7 +11,8 @@
 #include "platform/application.h"
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
-#include "settings/mem_ini_file.h"
+#include "config/config_keys.h"
+#include "config/mem_ini_file.h"
 #include "settings/network_keys.h"
 #include "traffic/adapter_monitor.h"
 #include "update/update_files.h"
@@ -56,7 +57,7 @@ void Tf_Main::CreateNativeWindow() {
                                                        IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                                        ::GetSystemMetrics(SM_CYSMICON), 0));
     params.PaintsWholeClient = true;
-    if (config_.QueryFlag("display", "dropshadow", true))
+    if (ReadFlag(config_, cfg::kDropShadow))
         params.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(params);
     dpi_ = WindowDpi(Handle());
@@ -77,8 +78,8 @@ void Tf_Main::FormCreate() {
 
 // Top and left from the store, in screen pixels; beyond the primary screen's size they go to 0.
 void Tf_Main::PlaceFromStore() {
-    int top = config_.QueryInt("display", "top", 5);
-    int left = config_.QueryInt("display", "left", 5);
+    int top = ReadInt(config_, cfg::kTop);
+    int left = ReadInt(config_, cfg::kLeft);
     if (::GetSystemMetrics(SM_CYSCREEN) < top)
         top = 0;
     if (::GetSystemMetrics(SM_CXSCREEN) < left)

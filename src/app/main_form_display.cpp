@@ -1,8 +1,7 @@
 // Tf_Main's look: the backdrop, outline, statistics text and quota bar, the display settings,
 // and the rendering of the template once a second.
 #include "app/main_form.h"
-#include "app/constants.h"
-#include "app/resource.h"
+#include "resource.h"
 #include "app/stats_label.h"
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
@@ -11,7 +10,7 @@
 #include "platform/dialog.h"
 #include "platform/user_locale.h"
 #include "quota/quota_settings.h"
-#include "settings/mem_ini_file.h"
+#include "config/config_keys.h"
 #include "traffic/adapter_monitor.h"
 
 #include <commctrl.h>
@@ -54,26 +53,22 @@ void Tf_Main::CreateControls() {
 
 // Applied in this order: opacity, colours, font, size, stacking, tray.
 void Tf_Main::ApplyDisplaySettings() {
-    ApplyOpacity(config_.QueryInt("display", "opacity", 100));
+    ApplyOpacity(ReadInt(config_, cfg::kOpacity));
     TLook wanted = look_;
-    wanted.Background =
-        static_cast<COLORREF>(config_.QueryInt("display", "bgcolour", kDefaultBackgroundColour));
-    wanted.Border =
-        static_cast<COLORREF>(config_.QueryInt("display", "bordercolour", kWhiteColour));
-    wanted.FontColour =
-        static_cast<COLORREF>(config_.QueryInt("display", "fontcolour", kWhiteColour));
-    wanted.FontName = config_.QueryText("display", "fontname", "Trebuchet MS");
-    wanted.FontSize = config_.QueryInt("display", "fontsize", 8);
-    wanted.FontStyles = (config_.QueryFlag("display", "fontbold", false) ? fsBold : fsRegular) |
-                        (config_.QueryFlag("display", "fontitalic", false) ? fsItalic : fsRegular);
+    wanted.Background = static_cast<COLORREF>(ReadInt(config_, cfg::kBackground));
+    wanted.Border = static_cast<COLORREF>(ReadInt(config_, cfg::kBorder));
+    wanted.FontColour = static_cast<COLORREF>(ReadInt(config_, cfg::kFontColour));
+    wanted.FontName = ReadText(config_, cfg::kFontName);
+    wanted.FontSize = ReadInt(config_, cfg::kFontSize);
+    wanted.FontStyles = (ReadFlag(config_, cfg::kFontBold) ? fsBold : fsRegular) |
+                        (ReadFlag(config_, cfg::kFontItalic) ? fsItalic : fsRegular);
     wanted.Dpi = dpi_;
     ApplyColoursAndFont(wanted);
-    ApplySize(config_.QueryInt("display", "width", 180),
-              config_.QueryInt("display", "height", 228));
-    bool onTop = config_.QueryFlag("display", "stayontop", true);
+    ApplySize(ReadInt(config_, cfg::kWidth), ReadInt(config_, cfg::kHeight));
+    bool onTop = ReadFlag(config_, cfg::kStayOnTop);
     ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    bool toTray = config_.QueryFlag("display", "gototray", true);
+    bool toTray = ReadFlag(config_, cfg::kGoToTray);
     TrayIcon->MinimizeToTray = toTray;
     TrayIcon->SetIconVisible(toTray);
 }
@@ -172,8 +167,8 @@ void Tf_Main::OnPaint() {
 
 // Once a second: the shown text and the bar's hint are built in strings kept from tick to tick.
 void Tf_Main::WriteStatistics() {
-    config_.QueryText("display", "format", kDefaultTemplate, templateText_);
-    int decimals = static_cast<int16_t>(config_.QueryInt("display", "decimalplaces", 2));
+    ReadText(config_, cfg::kFormat, templateText_);
+    int decimals = static_cast<int16_t>(ReadInt(config_, cfg::kDecimalPlaces));
     TMonitorCounters counters;
     if (monitor_) {
         counters.DeltaIn = monitor_->DeltaIn();

@@ -1,13 +1,13 @@
 // Tf_Main's behaviour: dragging by the text or the outline, snapping to the screen's edges,
 // the popup menu and its commands, minimising to and restoring from the tray icon.
 #include "app/main_form.h"
-#include "app/resource.h"
+#include "resource.h"
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
 #include "history/history_window.h"
 #include "platform/application.h"
-#include "settings/about_dialog.h"
-#include "settings/mem_ini_file.h"
+#include "about/about_dialog.h"
+#include "config/config_keys.h"
 #include "settings/settings_dialog.h"
 #include "update/auto_update.h"
 
@@ -88,8 +88,8 @@ void Tf_Main::EndDrag() {
         ::ReleaseCapture();
     RECT rc;
     ::GetWindowRect(Handle(), &rc);
-    config_.StoreInt("display", "top", rc.top);
-    config_.StoreInt("display", "left", rc.left);
+    WriteInt(config_, cfg::kTop, rc.top);
+    WriteInt(config_, cfg::kLeft, rc.left);
 }
 
 void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {

@@ -1,13 +1,14 @@
 // Tf_Main's quota: the bar over the current billing period, its hint with the forecast, and
 // the alerts, each shown once per period and remembered in config.ini.
-#include "app/constants.h"
+#include "product/constants.h"
 #include "app/main_form.h"
 #include "desktop/cool_tray_icon.h"
 #include "display/render.h"
 #include "log/calendar.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_settings.h"
-#include "settings/mem_ini_file.h"
+#include "config/config_keys.h"
+#include "config/mem_ini_file.h"
 
 #include <commctrl.h>
 
@@ -58,12 +59,12 @@ void Tf_Main::CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures&
                                int decimals, char separator) {
     if (!quota.HasQuota())
         return;
-    const std::string stored = config_.QueryText("display", "quotaalertsshown", "");
+    const std::string stored = ReadText(config_, cfg::kQuotaAlertsShown);
     TShownAlerts shown = ParseShownAlerts(stored);
     const std::optional<TQuotaAlert> alert = NextQuotaAlert(quota.AlertLevels, figures, shown);
     if (!alert)
         return;
-    config_.StoreText("display", "quotaalertsshown", FormatShownAlerts(shown));
+    WriteText(config_, cfg::kQuotaAlertsShown, FormatShownAlerts(shown));
     ++quotaAlertsShown_;
     const std::string runOut =
         alert->Kind == TQuotaAlert::Pace ? LocalDateText(alert->RunOutDay) : std::string();

@@ -1,6 +1,6 @@
 // TMainMenu: the seven items, their pictures and the shortcuts F4, F5, F12, Ctrl+M and Ctrl+X.
 #include "app/main_menu.h"
-#include "app/resource.h"
+#include "resource.h"
 #include "platform/dib.h"
 #include "platform/window.h"
 

@@ -1,6 +1,6 @@
 // The folder's named mutex, and the hand-over from a second copy to the first.
 #include "app/single_instance.h"
-#include "app/constants.h"
+#include "product/constants.h"
 #include "platform/file_io.h"
 #include "platform/wide_text.h"
 #include "platform/window.h"

@@ -1,8 +1,5 @@
-// Snapping and anchored layout of the main window.
+// The anchored layout of the main window.
 #include "app/window_geometry.h"
-
-#include <algorithm>
-#include <cstdlib>
 
 namespace {
 
@@ -52,25 +49,6 @@ TRectI Place(const TDesign& d, int clientWidth, int clientHeight, int dpi) {
 }
 
 } // namespace
-
-void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
-                  int distance) {
-    if (left == 0 && top == 0)
-        return;
-    if (std::abs(left) < distance)
-        left = 0;
-    if (std::abs(top) < distance)
-        top = 0;
-    if (std::abs(workArea.Right - (left + width)) < distance)
-        left = workArea.Right - width;
-    if (std::abs(workArea.Bottom - (top + height)) < distance)
-        top = workArea.Bottom - height;
-}
-
-void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& workArea) {
-    left = std::max(std::min(left, workArea.Right - width), workArea.Left);
-    top = std::max(std::min(top, workArea.Bottom - height), workArea.Top);
-}
 
 TMainLayout LayoutMainWindow(int clientWidth, int clientHeight, int dpi) {
     TMainLayout layout;

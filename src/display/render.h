@@ -16,11 +16,6 @@ struct TMonitorCounters {
     uint32_t TotalOut = 0;
 };
 
-// What a new installation shows: both rates, today's and this month's traffic.
-inline constexpr char kDefaultTemplate[] =
-    "In: %kBinpersec% kB/s%nl%Out: %kBoutpersec% kB/s%nl%%nl%"
-    "Today: %MBinouttoday% MB%nl%This month: %MBinoutthismonth% MB";
-
 // The template's text split into literal pieces and tags once, when it changes; each rendering
 // then only formats the figures and joins the pieces, without touching the heap once its text
 // has grown to size.

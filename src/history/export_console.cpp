@@ -1,7 +1,7 @@
 // The export command line on Windows: wide arguments, the files beside the executable read
 // with full sharing, and the messages on the parent's console or in a message box.
 #include "history/export_console.h"
-#include "app/constants.h"
+#include "product/constants.h"
 #include "history/export_command_line.h"
 #include "history/hour_file.h"
 #include "platform/wide_text.h"

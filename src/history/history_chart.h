@@ -1,7 +1,7 @@
 // The History chart's geometry: a value axis in round steps of KB, MB, GB or TB, the bars of
 // a page, their labels and the legend, for a given size and DPI. The window only draws it.
 #pragma once
-#include "app/window_geometry.h"
+#include "platform/screen_geometry.h"
 #include "history/history_page.h"
 
 #include <cstdint>

@@ -2,10 +2,10 @@
 // the views and navigation, and the refresh once a second.
 #include "history/history_window.h"
 #include "platform/user_locale.h"
-#include "app/window_geometry.h"
+#include "platform/screen_geometry.h"
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
-#include "settings/mem_ini_file.h"
+#include "config/config_keys.h"
 
 #include <commctrl.h>
 
@@ -17,7 +17,6 @@ namespace {
 constexpr UINT_PTR kTimerRefresh = 1;
 constexpr int kDefaultWidth = 640, kDefaultHeight = 400; // client area at 96 DPI
 constexpr int kMinWidth = 520, kMinHeight = 320;         // window at 96 DPI
-const char kSection[] = "history";
 const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
 const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcToday,
                          hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
@@ -50,7 +49,7 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     CreateControls();
     PlaceFromStore();
     Relayout();
-    const int view = std::clamp(config_.QueryInt(kSection, "view", 0), 0, 3);
+    const int view = std::clamp(ReadInt(config_, cfg::kHistoryView), 0, 3);
     ShowView(static_cast<THistoryView>(view));
     if (!::SetTimer(Handle(), kTimerRefresh, 1000, nullptr))
         RaiseLastWin32Error("SetTimer");
@@ -126,11 +125,11 @@ void Tf_History::Relayout() {
 // Left and top in screen pixels; width and height at 96 DPI, like the main window's size. A
 // place on a monitor that is gone comes back into the primary monitor's work area.
 void Tf_History::PlaceFromStore() {
-    const int width = config_.QueryInt(kSection, "width", 0);
-    const int height = config_.QueryInt(kSection, "height", 0);
+    const int width = ReadInt(config_, cfg::kHistoryWidth);
+    const int height = ReadInt(config_, cfg::kHistoryHeight);
     if (width <= 0 || height <= 0)
         return; // centred at the default size
-    int left = config_.QueryInt(kSection, "left", 0), top = config_.QueryInt(kSection, "top", 0);
+    int left = ReadInt(config_, cfg::kHistoryLeft), top = ReadInt(config_, cfg::kHistoryTop);
     const int w = Px(std::max(width, kMinWidth)), h = Px(std::max(height, kMinHeight));
     const RECT rc{left, top, left + w, top + h};
     if (!::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL))
@@ -147,11 +146,11 @@ void Tf_History::SavePlacement() {
         rc = placement.rcNormalPosition;
     else if (!::GetWindowRect(Handle(), &rc))
         return;
-    config_.StoreInt(kSection, "left", rc.left);
-    config_.StoreInt(kSection, "top", rc.top);
-    config_.StoreInt(kSection, "width", ::MulDiv(rc.right - rc.left, 96, dpi_));
-    config_.StoreInt(kSection, "height", ::MulDiv(rc.bottom - rc.top, 96, dpi_));
-    config_.StoreInt(kSection, "view", static_cast<int>(cursor_.View));
+    WriteInt(config_, cfg::kHistoryLeft, rc.left);
+    WriteInt(config_, cfg::kHistoryTop, rc.top);
+    WriteInt(config_, cfg::kHistoryWidth, ::MulDiv(rc.right - rc.left, 96, dpi_));
+    WriteInt(config_, cfg::kHistoryHeight, ::MulDiv(rc.bottom - rc.top, 96, dpi_));
+    WriteInt(config_, cfg::kHistoryView, static_cast<int>(cursor_.View));
 }
 
 void Tf_History::Cancel() {

@@ -6,7 +6,7 @@
 #include "display/number_format.h"
 #include "display/render.h"
 #include "log/calendar.h"
-#include "settings/tok_utils.h"
+#include "config/tok_utils.h"
 
 namespace {
 

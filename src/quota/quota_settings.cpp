@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "settings/mem_ini_file.h"
-#include "settings/tok_utils.h"
+#include "config/config_keys.h"
+#include "config/tok_utils.h"
 
 namespace {
 
@@ -27,12 +27,11 @@ bool ParseLevel(const std::string& text, int& level) {
 
 TQuotaSettings ReadQuotaSettings(const TMemIniFile& store) {
     TQuotaSettings s;
-    s.ShowQuota = store.QueryFlag("display", "showquota", true);
-    s.Terms.QuotaMB = store.QueryInt("display", "monthquota", 10000);
-    s.Terms.StartDay = std::clamp(store.QueryInt("display", "quotastartday", 1), 1, 31);
-    s.Terms.Counts = ParseQuotaCounts(store.QueryText("display", "quotacounts", "inout"));
-    s.AlertLevels =
-        ParseAlertLevels(store.QueryText("display", "quotaalerts", kDefaultAlertLevels));
+    s.ShowQuota = ReadFlag(store, cfg::kShowQuota);
+    s.Terms.QuotaMB = ReadInt(store, cfg::kMonthQuota);
+    s.Terms.StartDay = std::clamp(ReadInt(store, cfg::kQuotaStartDay), 1, 31);
+    s.Terms.Counts = ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts));
+    s.AlertLevels = ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts));
     return s;
 }
 

@@ -18,7 +18,6 @@ struct TQuotaSettings {
     bool HintShowsForecast() const { return Terms.StartDay != 1 || !AlertLevels.empty(); }
 };
 
-inline constexpr char kDefaultAlertLevels[] = "80,100";
 constexpr int kMaxAlertLevel = 1000;
 
 // "showquota", "monthquota", "quotastartday", "quotacounts", "quotaalerts".

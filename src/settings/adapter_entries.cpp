@@ -1,7 +1,7 @@
 // Texts of the Adapters tab, kept apart from the controls so they can be checked anywhere.
 #include "settings/adapter_entries.h"
-#include "settings/mem_ini_file.h"
-#include "settings/tok_utils.h"
+#include "config/mem_ini_file.h"
+#include "config/tok_utils.h"
 
 #include <algorithm>
 #include <cctype>

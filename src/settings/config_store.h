@@ -1,10 +1,4 @@
-// The process-wide configuration store on "config.ini" beside the executable.
+// The configuration store lives in config/; this name stays for the monitor until it is given
+// its switches instead of reading the store.
 #pragma once
-#include "settings/mem_ini_file.h"
-
-#include <string>
-
-// Creates the store once, at start-up; it lives until the process ends.
-void OpenConfigStore(const std::string& path);
-// The store; OpenConfigStore must have run.
-TMemIniFile& ConfigStore();
+#include "config/config_store.h"

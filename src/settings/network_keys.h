@@ -3,7 +3,7 @@
 //   "adapterluid"    its permanent identity, the interface's LUID as 16 hexadecimal digits
 //   "followactive"   watch whatever adapter carries the Internet instead
 #pragma once
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "traffic/adapter_tracker.h"
 
 #include <cstdint>

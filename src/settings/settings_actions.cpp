@@ -4,7 +4,7 @@
 #include "platform/application.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
-#include "settings/tok_utils.h"
+#include "config/tok_utils.h"
 
 #include <commdlg.h>
 

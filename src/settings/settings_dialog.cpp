@@ -3,7 +3,7 @@
 #include "settings/settings_dialog.h"
 #include "platform/application.h"
 #include "settings/colour_swatch.h"
-#include "settings/config_store.h"
+#include "config/config_store.h"
 
 #include <commctrl.h>
 

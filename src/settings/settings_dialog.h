@@ -2,7 +2,7 @@
 // General). It fills its controls from the configuration store and stores them back on OK.
 #pragma once
 #include "platform/dialog.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "settings/run_at_startup.h"
 #include "settings/settings_values.h"
 #include "traffic/ip_helper.h"

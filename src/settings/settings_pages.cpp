@@ -1,6 +1,6 @@
 // Tf_Settings: the window, its tabs and the controls of each page, placed in pixels at 96 DPI.
-#include "app/constants.h"
-#include "app/resource.h"
+#include "product/constants.h"
+#include "resource.h"
 #include "display/tags.h"
 #include "platform/system_library.h"
 #include "settings/colour_swatch.h"

@@ -1,5 +1,6 @@
 // Mapping between the settings dialog's values and the configuration store.
 #include "settings/settings_values.h"
+#include "config/config_keys.h"
 #include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
 #include "settings/network_keys.h"
@@ -66,72 +67,71 @@ int32_t ParseStartDay(const std::string& typed, int32_t lastValid) {
 
 TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     TSettingsValues v;
-    v.ActiveAdapterText = store.QueryText("network", "activeadapter", "0");
+    v.ActiveAdapterText = ReadText(store, cfg::kActiveAdapter, TReader::Dialog);
     v.FollowActive = FollowsActiveConnection(store);
-    v.Opacity = store.QueryInt("display", "opacity", 0);
-    v.DropShadow = store.QueryFlag("display", "dropshadow", true);
-    v.BackgroundColour = store.QueryInt("display", "bgcolour", kDefaultBackgroundColour);
-    v.BorderColour = store.QueryInt("display", "bordercolour", kWhiteColour);
-    v.FontColour = store.QueryInt("display", "fontcolour", kWhiteColour);
-    v.FontName = store.QueryText("display", "fontname", "Trebuchet MS");
-    v.FontSize = store.QueryInt("display", "fontsize", 8);
-    v.FontBold = store.QueryFlag("display", "fontbold", false);
-    v.FontItalic = store.QueryFlag("display", "fontitalic", false);
-    v.Format = TemplateForEditing(store.QueryText("display", "format", ""));
-    v.LogBandwidth = store.QueryFlag("bandwidth", "dolog", true);
-    v.LogInbound = store.QueryFlag("bandwidth", "dologins", true);
-    v.LogOutbound = store.QueryFlag("bandwidth", "dologouts", true);
-    v.ShowQuota = store.QueryFlag("display", "showquota", true);
-    v.MonthQuota = store.QueryText("display", "monthquota", "10000");
-    v.Width = std::to_string(store.QueryInt("display", "width", 180));
-    v.Height = std::to_string(store.QueryInt("display", "height", 228));
-    v.StayOnTop = store.QueryFlag("display", "stayontop", true);
-    v.DecimalPlaces = static_cast<int16_t>(store.QueryInt("display", "decimalplaces", 2));
-    v.MinimizeToTray = store.QueryFlag("display", "gototray", true);
-    v.QuotaStartDay = store.QueryInt("display", "quotastartday", 1);
+    v.Opacity = ReadInt(store, cfg::kOpacity, TReader::Dialog);
+    v.DropShadow = ReadFlag(store, cfg::kDropShadow, TReader::Dialog);
+    v.BackgroundColour = ReadInt(store, cfg::kBackground, TReader::Dialog);
+    v.BorderColour = ReadInt(store, cfg::kBorder, TReader::Dialog);
+    v.FontColour = ReadInt(store, cfg::kFontColour, TReader::Dialog);
+    v.FontName = ReadText(store, cfg::kFontName, TReader::Dialog);
+    v.FontSize = ReadInt(store, cfg::kFontSize, TReader::Dialog);
+    v.FontBold = ReadFlag(store, cfg::kFontBold, TReader::Dialog);
+    v.FontItalic = ReadFlag(store, cfg::kFontItalic, TReader::Dialog);
+    v.Format = TemplateForEditing(ReadText(store, cfg::kFormat, TReader::Dialog));
+    v.LogBandwidth = ReadFlag(store, cfg::kDoLog, TReader::Dialog);
+    v.LogInbound = ReadFlag(store, cfg::kDoLogIns, TReader::Dialog);
+    v.LogOutbound = ReadFlag(store, cfg::kDoLogOuts, TReader::Dialog);
+    v.ShowQuota = ReadFlag(store, cfg::kShowQuota, TReader::Dialog);
+    v.MonthQuota = ReadText(store, cfg::kMonthQuota, TReader::Dialog);
+    v.Width = std::to_string(ReadInt(store, cfg::kWidth, TReader::Dialog));
+    v.Height = std::to_string(ReadInt(store, cfg::kHeight, TReader::Dialog));
+    v.StayOnTop = ReadFlag(store, cfg::kStayOnTop, TReader::Dialog);
+    v.DecimalPlaces = static_cast<int16_t>(ReadInt(store, cfg::kDecimalPlaces, TReader::Dialog));
+    v.MinimizeToTray = ReadFlag(store, cfg::kGoToTray, TReader::Dialog);
+    v.QuotaStartDay = ReadInt(store, cfg::kQuotaStartDay, TReader::Dialog);
     v.QuotaCounts =
-        QuotaCountsText(ParseQuotaCounts(store.QueryText("display", "quotacounts", "")));
-    v.QuotaAlerts = FormatAlertLevels(
-        ParseAlertLevels(store.QueryText("display", "quotaalerts", kDefaultAlertLevels)));
+        QuotaCountsText(ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts, TReader::Dialog)));
+    v.QuotaAlerts =
+        FormatAlertLevels(ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts, TReader::Dialog)));
     return v;
 }
 
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     int32_t adapter = 0;
     if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
-        store.StoreInt("network", "activeadapter", adapter);
+        WriteInt(store, cfg::kActiveAdapter, adapter);
         // An unknown LUID still replaces the old adapter's: the monitor learns the new one.
         const bool otherAdapter =
             AdapterEntryIndexText(*v.SelectedAdapterEntry) != v.ActiveAdapterText;
-        if (otherAdapter &&
-            (!v.SelectedAdapterLuid.empty() || store.HasKey("network", "adapterluid")))
-            store.StoreText("network", "adapterluid", v.SelectedAdapterLuid);
+        if (otherAdapter && (!v.SelectedAdapterLuid.empty() || IsStored(store, cfg::kAdapterLuid)))
+            WriteText(store, cfg::kAdapterLuid, v.SelectedAdapterLuid);
     }
     // Written only where the keys would not already say it, so that an unchanged store stays
     // unchanged; a newly stored adapter means the opposite without it.
-    if (store.HasKey("network", "followactive") || v.FollowActive != FollowsActiveConnection(store))
-        store.StoreFlag("network", "followactive", v.FollowActive);
-    store.StoreInt("display", "opacity", v.Opacity);
-    store.StoreFlag("display", "dropshadow", v.DropShadow);
-    store.StoreInt("display", "bgcolour", v.BackgroundColour);
-    store.StoreInt("display", "bordercolour", v.BorderColour);
-    store.StoreInt("display", "fontcolour", v.FontColour);
-    store.StoreText("display", "fontname", v.FontName);
-    store.StoreInt("display", "fontsize", v.FontSize);
-    store.StoreFlag("display", "fontbold", v.FontBold);
-    store.StoreFlag("display", "fontitalic", v.FontItalic);
-    store.StoreText("display", "format", TemplateForStoring(v.Format));
-    store.StoreFlag("bandwidth", "dolog", v.LogBandwidth);
-    store.StoreFlag("bandwidth", "dologins", v.LogInbound);
-    store.StoreFlag("bandwidth", "dologouts", v.LogOutbound);
-    store.StoreFlag("display", "showquota", v.ShowQuota);
-    store.StoreText("display", "monthquota", v.MonthQuota);
-    store.StoreText("display", "width", v.Width);
-    store.StoreText("display", "height", v.Height);
-    store.StoreFlag("display", "stayontop", v.StayOnTop);
-    store.StoreInt("display", "decimalplaces", v.DecimalPlaces);
-    store.StoreFlag("display", "gototray", v.MinimizeToTray);
-    store.StoreInt("display", "quotastartday", v.QuotaStartDay);
-    store.StoreText("display", "quotacounts", QuotaCountsText(ParseQuotaCounts(v.QuotaCounts)));
-    store.StoreText("display", "quotaalerts", FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
+    if (IsStored(store, cfg::kFollowActive) || v.FollowActive != FollowsActiveConnection(store))
+        WriteFlag(store, cfg::kFollowActive, v.FollowActive);
+    WriteInt(store, cfg::kOpacity, v.Opacity);
+    WriteFlag(store, cfg::kDropShadow, v.DropShadow);
+    WriteInt(store, cfg::kBackground, v.BackgroundColour);
+    WriteInt(store, cfg::kBorder, v.BorderColour);
+    WriteInt(store, cfg::kFontColour, v.FontColour);
+    WriteText(store, cfg::kFontName, v.FontName);
+    WriteInt(store, cfg::kFontSize, v.FontSize);
+    WriteFlag(store, cfg::kFontBold, v.FontBold);
+    WriteFlag(store, cfg::kFontItalic, v.FontItalic);
+    WriteText(store, cfg::kFormat, TemplateForStoring(v.Format));
+    WriteFlag(store, cfg::kDoLog, v.LogBandwidth);
+    WriteFlag(store, cfg::kDoLogIns, v.LogInbound);
+    WriteFlag(store, cfg::kDoLogOuts, v.LogOutbound);
+    WriteFlag(store, cfg::kShowQuota, v.ShowQuota);
+    WriteText(store, cfg::kMonthQuota, v.MonthQuota);
+    WriteText(store, cfg::kWidth, v.Width);
+    WriteText(store, cfg::kHeight, v.Height);
+    WriteFlag(store, cfg::kStayOnTop, v.StayOnTop);
+    WriteInt(store, cfg::kDecimalPlaces, v.DecimalPlaces);
+    WriteFlag(store, cfg::kGoToTray, v.MinimizeToTray);
+    WriteInt(store, cfg::kQuotaStartDay, v.QuotaStartDay);
+    WriteText(store, cfg::kQuotaCounts, QuotaCountsText(ParseQuotaCounts(v.QuotaCounts)));
+    WriteText(store, cfg::kQuotaAlerts, FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
 }

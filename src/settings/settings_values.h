@@ -1,8 +1,8 @@
 // What the settings dialog edits, as plain values, and how they map to the configuration
 // store: each reader's own default on loading, the dialog's order of keys on saving.
 #pragma once
-#include "app/constants.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
+#include "product/constants.h"
 
 #include <cstdint>
 #include <optional>

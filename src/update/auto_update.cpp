@@ -1,7 +1,7 @@
 // Tf_AutoUpdate: the update check's steps, driven by the events of its download component.
 #include "update/auto_update.h"
 
-#include "app/constants.h"
+#include "product/constants.h"
 #include "platform/application.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"

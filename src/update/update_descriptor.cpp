@@ -1,7 +1,7 @@
 // Reading the update descriptor, the server's address and the signed message's layout.
 #include "update/update_descriptor.h"
 
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 namespace {
 

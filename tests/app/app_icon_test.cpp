@@ -1,6 +1,6 @@
 // The application icon as the system reads it from the resource: the 128-pixel frame is PNG
 // inside the icon (Wine, like Windows since Vista, decodes it), the 16-pixel one a DIB.
-#include "app/resource.h"
+#include "resource.h"
 #include "platform/handle.h"
 
 #include <gtest/gtest.h>

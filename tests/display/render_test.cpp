@@ -1,5 +1,6 @@
 // Tests of the template rendering, with expected figures worked out here by long division.
 #include "display/render.h"
+#include "config/config_keys.h"
 
 #include <gtest/gtest.h>
 

@@ -17,7 +17,9 @@ from harness import (EXE, IDM_CHECKUPDATES, ROOT, WINE, WM_CLOSE, answered, log_
                      probe, read_log, serve_folder, stop_server, wait_until, xdotool)
 
 BUILD = os.path.join(ROOT, "build", "windows")
-SETUP = os.environ.get("CORVANE_SETUP", os.path.join(BUILD, "corvane-setup-1.0.003.exe"))
+# The version the build made from CMakeLists.txt, given by ctest.
+VERSION = os.environ["CORVANE_VERSION"]
+SETUP = os.environ.get("CORVANE_SETUP", os.path.join(BUILD, f"corvane-setup-{VERSION}.exe"))
 TESTKEY_EXE = os.environ.get("CORVANE_TESTKEY_EXE",
                              os.path.join(BUILD, "tests", "installer", "corvane_testkey.exe"))
 TEST_KEY = os.environ.get("CORVANE_TEST_KEY",
@@ -26,7 +28,7 @@ SIGNER = os.path.join(ROOT, "tests", "update", "sign_setup.py")
 # The same program and setup program, signed with the tests' own Authenticode certificate.
 SIGNED = os.path.join(BUILD, "tests", "installer", "signed")
 SIGNED_SETUP = os.environ.get("CORVANE_SIGNED_SETUP",
-                              os.path.join(SIGNED, "corvane-setup-1.0.003.exe"))
+                              os.path.join(SIGNED, f"corvane-setup-{VERSION}.exe"))
 SIGNED_EXE = os.environ.get("CORVANE_SIGNED_EXE", os.path.join(SIGNED, "package", "corvane.exe"))
 TEST_CERT = os.environ.get("CORVANE_TEST_CERT", os.path.join(BUILD, "tests", "installer",
                                                              "authenticode-test-cert.pem"))
@@ -35,8 +37,8 @@ WINESERVER = shutil.which("wineserver") or "/usr/lib/wine/wineserver64"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Corvane"
 RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 MAIN_CLASS = "TCorvaneMain"
-SETUP_TITLE = "Corvane 1.0.003 Setup"
-UNINSTALL_TITLE = "Corvane 1.0.003 Uninstall"
+SETUP_TITLE = f"Corvane {VERSION} Setup"
+UNINSTALL_TITLE = f"Corvane {VERSION} Uninstall"
 WM_COMMAND = 0x0111
 IDYES = 6
 IDNO = 7

@@ -7,7 +7,7 @@ import subprocess
 import unittest
 
 from install_support import (EXE, IDNO, RUN_KEY, SETUP, SIGNED_EXE, SIGNED_SETUP, TEST_CERT,
-                             TESTKEY_EXE, UNINSTALL_KEY, UNINSTALL_TITLE, WINE, WM_CLOSE,
+                             TESTKEY_EXE, UNINSTALL_KEY, UNINSTALL_TITLE, VERSION, WINE, WM_CLOSE,
                              WM_COMMAND, InstallerTestCase, harness, log_record, probe, read_file,
                              read_log, wait_until, write_file)
 
@@ -46,7 +46,7 @@ class InstallTest(InstallerTestCase):
 
         entry = self.reg_values(UNINSTALL_KEY)
         self.assertEqual(entry["DisplayName"], "Corvane")
-        self.assertEqual(entry["DisplayVersion"], "1.0.003")
+        self.assertEqual(entry["DisplayVersion"], VERSION)
         self.assertEqual(entry["Publisher"], "The Corvane developers")
         self.assertEqual(entry["DisplayIcon"], folder + "\\corvane.exe,0")
         self.assertEqual(entry["InstallLocation"], folder)
@@ -70,7 +70,7 @@ class InstallTest(InstallerTestCase):
         self.assertEqual(read_file(self.path("bandlog.dat")), LOG)
         self.assertEqual(read_file(self.path("hourlog.dat")), HOURS)
         self.assertEqual(read_file(self.path("config.ini")), CONFIG)
-        self.assertEqual(self.reg_values(UNINSTALL_KEY)["DisplayVersion"], "1.0.003")
+        self.assertEqual(self.reg_values(UNINSTALL_KEY)["DisplayVersion"], VERSION)
 
     def test_upgrade_closes_a_running_corvane_which_saves_first(self):
         self.prepare_data()

@@ -4,7 +4,6 @@ minute later and in another time zone. The release folder is checked without the
 checks, and both builds must give the same bytes."""
 import hashlib
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -28,13 +27,9 @@ sys.path.insert(0, os.path.dirname(SIGNER))
 import sign_setup  # noqa: E402
 
 
-def constant(name):
-    with open(os.path.join(ROOT, "src", "app", "constants.h")) as f:
-        return re.search(name + r'[^=]*= "?([0-9.]+)', f.read()).group(1)
-
-
-VERSION = constant("kVersionText")
-BUILD_NUMBER = constant("kOwnBuildNumber")
+# The version the build made from CMakeLists.txt, given by ctest.
+VERSION = os.environ["CORVANE_VERSION"]
+BUILD_NUMBER = os.environ["CORVANE_BUILD_NUMBER"]
 SETUP_NAME = f"corvane-setup-{VERSION}.exe"
 ZIP_NAME = f"corvane-{VERSION}-portable.zip"
 

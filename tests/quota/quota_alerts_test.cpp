@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "log/calendar.h"
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 namespace {
 

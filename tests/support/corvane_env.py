@@ -10,7 +10,7 @@ import threading
 ROOT = os.environ.get("CORVANE_ROOT", os.path.abspath(os.path.join(os.path.dirname(__file__), "..", "..")))
 WINE = shutil.which("wine") or "/usr/lib/wine/wine64"
 # The header that numbers the popup menu's commands: the one place that says where it lies.
-RESOURCE_HEADER = os.path.join(ROOT, "src", "app", "resource.h")
+RESOURCE_HEADER = os.path.join(ROOT, "res", "resource.h")
 
 
 def wine_env():

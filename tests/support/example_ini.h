@@ -2,7 +2,7 @@
 // stored before and the adapter with index 2 is chosen (its base keys, in the dialog's order),
 // and the file text that makes.
 #pragma once
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 namespace testsupport {
 

@@ -1,6 +1,6 @@
 // Round trips of the configuration store on hostile files: what is read, written and flushed
 // reads back from the file as the same values, and the file text settles after one write.
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "../support/test_files.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 // Tests of the delimited field helpers.
-#include "settings/tok_utils.h"
+#include "config/tok_utils.h"
 
 #include <gtest/gtest.h>
 

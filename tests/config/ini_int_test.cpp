@@ -1,5 +1,5 @@
 // Tests of the configuration store's integer rule.
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Tests of the configuration store against real files, and of its use from two threads.
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 
 #include "platform/file_io.h"
 #include "../support/example_ini.h"

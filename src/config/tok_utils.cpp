@@ -1,5 +1,5 @@
 // Delimited field helpers. Views instead of copies keep long texts and large indexes linear.
-#include "settings/tok_utils.h"
+#include "config/tok_utils.h"
 
 #include <string_view>
 

@@ -1,9 +1,10 @@
 // Tests of the about box created in this process, and of the JPEG decoding behind its picture.
 // The decoding is the system's (WIC): under Wine its windowscodecs decodes JPEG as Windows does.
-#include "app/resource.h"
-#include "dialog_test_support.h"
-#include "settings/about_dialog.h"
-#include "settings/jpeg_picture.h"
+#include "resource.h"
+#include "../settings/dialog_test_support.h"
+#include "about/about_dialog.h"
+#include "about/jpeg_picture.h"
+#include "product/constants.h"
 
 #include <gtest/gtest.h>
 
@@ -56,7 +57,7 @@ TEST_F(AboutDialogTest, ShowsNameVersionAndTheDecodedGreenArrow) {
     dialogtest::PumpPending();
     EXPECT_EQ(dialogtest::WindowText(about.Handle()), "About");
     EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acProductName)), "Corvane");
-    EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acVersion)), "1.0.003");
+    EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acVersion)), kVersionText);
     EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acClose)), "&Close");
 
     HWND image = ::GetDlgItem(about.Handle(), acImage1);
@@ -119,7 +120,7 @@ TEST_F(AboutDialogTest, EscapeDoesNotCloseItEnterAndCloseDo) {
 TEST_F(AboutDialogTest, ModalRunEndsWithTheCloseBox) {
     for (int opening = 0; opening < 2; ++opening) {
         Tf_AboutDialog about(nullptr);
-        EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acVersion)), "1.0.003");
+        EXPECT_EQ(dialogtest::WindowText(::GetDlgItem(about.Handle(), acVersion)), kVersionText);
         ::PostMessageA(about.Handle(), WM_CLOSE, 0, 0);
         about.ShowModal(nullptr);
         EXPECT_FALSE(::IsWindow(about.Handle()));

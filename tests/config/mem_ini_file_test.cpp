@@ -1,5 +1,5 @@
 // Tests of the configuration store built from text: reading rules, typed values, write order.
-#include "settings/mem_ini_file.h"
+#include "config/mem_ini_file.h"
 #include "../support/example_ini.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Tf_AboutDialog: a white box whose picture is decoded from the JPEG resource when it opens.
-#include "settings/about_dialog.h"
-#include "app/constants.h"
-#include "app/resource.h"
-#include "settings/jpeg_picture.h"
+#include "about/about_dialog.h"
+#include "product/constants.h"
+#include "resource.h"
+#include "about/jpeg_picture.h"
 
 #include <commctrl.h>
 

@@ -1,7 +1,7 @@
 // The Windows Imaging Component decodes the picture: the codec comes with the system, so the
 // program carries none. Its factory is a COM object, found through the registry by ole32 in
 // the system folder; nothing is loaded from beside the executable.
-#include "settings/jpeg_picture.h"
+#include "about/jpeg_picture.h"
 #include "platform/dib.h"
 #include "platform/file_io.h"
 

@@ -1,5 +1,5 @@
 // The one configuration store of the process.
-#include "settings/config_store.h"
+#include "config/config_store.h"
 
 #include <stdexcept>
 

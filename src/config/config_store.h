@@ -1,0 +1,10 @@
+// The process-wide configuration store on "config.ini" beside the executable.
+#pragma once
+#include "config/mem_ini_file.h"
+
+#include <string>
+
+// Creates the store once, at start-up; it lives until the process ends.
+void OpenConfigStore(const std::string& path);
+// The store; OpenConfigStore must have run.
+TMemIniFile& ConfigStore();

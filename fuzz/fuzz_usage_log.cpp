@@ -44,18 +44,24 @@ void ModelAdd(std::vector<TLogRecord>& model, uint32_t in, uint32_t out, double 
     model.push_back({date, in, out});
 }
 
+// The ISO week-year of a date in year y, month m and ISO week w.
+int WeekYear(int y, int m, int w) {
+    return y + (m == 12 && w == 1) - (m == 1 && w >= 52);
+}
+
 // The period rule read straight from the calendar functions.
 bool InPeriod(double date, int period) {
     int ny, nm, nd, y, m, d;
     if (!DecodeDate(g_now, ny, nm, nd) || !DecodeDate(date, y, m, d))
         return false;
+    const int w = IsoWeekNumber(date), nw = IsoWeekNumber(g_now);
     switch (period) {
     case lpToday:
         return date == std::floor(g_now);
     case lpThisWeek:
-        return IsoWeekNumber(date) == IsoWeekNumber(g_now);
+        return w == nw && WeekYear(y, m, w) == WeekYear(ny, nm, nw);
     case lpThisMonth:
-        return m == nm;
+        return y == ny && m == nm;
     case lpThisYear:
         return y == ny;
     default:

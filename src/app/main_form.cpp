@@ -123,7 +123,7 @@ void Tf_Main::timerUpdateTimer() {
 }
 
 void Tf_Main::timerAutoSaveTimer() {
-    SaveLog();
+    SaveLogIfChanged();
 }
 
 // The user travelled or set the clock: today is another day at once, not after a restart.

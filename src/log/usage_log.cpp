@@ -5,6 +5,7 @@
 #include "log/calendar.h"
 #include "platform/file_io.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstring>
@@ -19,20 +20,29 @@ constexpr size_t kRecordSize = 24;
 // could exhaust memory.
 constexpr size_t kMaxLogSize = 16 << 20;
 
-// The calendar keys of one record's date, worked out once: a date never changes after the
-// record enters the table, and decoding it for every sum made each sum cost a date decode
-// and a week computation per record. Four bytes beside each 24-byte record.
-struct RecordKeys {
-    uint16_t year = 0; // 1 to 9999; 0 when the date is no date, which is in no period
-    uint8_t month = 0;
-    uint8_t week = 0;
+// The days each period covers, worked out from the current date: "today" is the one whole
+// date, the others are spans [From, To) of day numbers (this ISO week, month and year, each
+// of the current year). A record belongs by its date; a date with a time of day still belongs
+// to the spans of its day.
+struct PeriodSpans {
+    bool valid = false; // the clock gave a date
+    double today = std::numeric_limits<double>::quiet_NaN();
+    double from[4] = {};
+    double to[4] = {};
 };
-static_assert(sizeof(RecordKeys) == 4, "keys stay small beside the records");
 
 struct LogState {
-    std::mutex lock; // guards table, keys and pathOverride
+    std::mutex lock; // guards everything below but testClock
     std::vector<TLogRecord> table;
-    std::vector<RecordKeys> keys; // keys[i] belongs to table[i]; same length always
+    // Every date is later than the one before it, as a table built day by day is: each date
+    // has one record, and it is found from the end.
+    bool inDateOrder = true;
+    // The sums over `spans`, kept up by every addition and worked out afresh from the table
+    // when the day changed or the table was replaced.
+    PeriodSpans spans;
+    bool totalsCurrent = false;
+    TLogTotals totals;
+    bool changed = false; // since the last save
     std::string pathOverride;
     std::atomic<TClockFunc> testClock{nullptr};
 };
@@ -109,93 +119,86 @@ void SaveLocked(LogState& state) {
     } catch (const TFileError& e) {
         throw EInOutError(LogErrorCode(e.Code()));
     }
+    state.changed = false;
 }
 
-// The current date's keys, computed once per sum.
-struct CurrentPeriod {
-    bool valid = false;
-    double today = 0;
-    int year = 0;
-    int month = 0;
-    int week = 0;
-};
-
-CurrentPeriod CurrentPeriodNow() {
-    const double now = LogNow();
-    CurrentPeriod current;
-    int day = 0;
-    current.valid = DecodeDate(now, current.year, current.month, day);
-    current.today = current.valid ? std::floor(now) : 0.0;
-    current.week = IsoWeekNumber(now);
-    return current;
+bool InDateOrder(const std::vector<TLogRecord>& table) {
+    for (size_t i = 1; i < table.size(); ++i) {
+        if (!(table[i - 1].Date < table[i].Date))
+            return false;
+    }
+    return true;
 }
 
-int WeekOfDecoded(double date, int year) {
-    const double dayOfYear = std::floor(date) - EncodeDate(year, 1, 1) + 1;
-    return IsoWeekOfYearDay(year, static_cast<int>(dayOfYear));
+// The first record of the date, or nullptr.
+TLogRecord* FindRecord(LogState& state, double date) {
+    if (state.inDateOrder) {
+        for (auto r = state.table.rbegin(); r != state.table.rend() && r->Date >= date; ++r) {
+            if (r->Date == date)
+                return &*r;
+        }
+        return nullptr;
+    }
+    for (TLogRecord& record : state.table) {
+        if (record.Date == date)
+            return &record;
+    }
+    return nullptr;
 }
 
-RecordKeys KeysOf(double date) {
-    RecordKeys keys;
+PeriodSpans SpansOf(double now) {
+    PeriodSpans spans;
     int year = 0, month = 0, day = 0;
-    if (DecodeDate(date, year, month, day)) {
-        keys.year = static_cast<uint16_t>(year);
-        keys.month = static_cast<uint8_t>(month);
-        keys.week = static_cast<uint8_t>(WeekOfDecoded(date, year));
-    }
-    return keys;
+    if (!DecodeDate(now, year, month, day))
+        return spans;
+    spans.valid = true;
+    spans.today = std::floor(now);
+    // Days before 1 January 0001 or after 9999 are no dates, so they are in no period.
+    const double monday = spans.today - (IsoDayOfWeek(now) - 1);
+    spans.from[lpThisWeek] = std::max(monday, EncodeDate(1, 1, 1));
+    spans.to[lpThisWeek] = std::min(monday + 7, EncodeDate(10000, 1, 1));
+    spans.from[lpThisMonth] = EncodeDate(year, month, 1);
+    spans.to[lpThisMonth] = EncodeDate(year, month + 1, 1);
+    spans.from[lpThisYear] = EncodeDate(year, 1, 1);
+    spans.to[lpThisYear] = EncodeDate(year + 1, 1, 1);
+    return spans;
 }
 
-std::vector<RecordKeys> KeysOfTable(const std::vector<TLogRecord>& table) {
-    std::vector<RecordKeys> keys;
-    keys.reserve(table.size());
-    for (const TLogRecord& record : table)
-        keys.push_back(KeysOf(record.Date));
-    return keys;
-}
-
-// Appends a record and its keys, or neither: the two vectors never get out of step.
-void AppendLocked(LogState& state, const TLogRecord& record) {
-    state.keys.push_back(KeysOf(record.Date));
-    try {
-        state.table.push_back(record);
-    } catch (...) {
-        state.keys.pop_back();
-        throw;
-    }
-}
-
-bool Belongs(const TLogRecord& record, TLogPeriod period, const CurrentPeriod& current) {
-    if (!current.valid)
-        return false;
-    if (period == lpToday)
-        return record.Date == current.today;
-    int year = 0, month = 0, day = 0;
-    if (!DecodeDate(record.Date, year, month, day))
-        return false;
-    switch (period) {
-    case lpThisWeek:
-        return WeekOfDecoded(record.Date, year) == current.week;
-    case lpThisMonth:
-        return month == current.month;
-    case lpThisYear:
-        return year == current.year;
-    default:
-        return false;
+void Count(TLogTotals& totals, const PeriodSpans& spans, const TLogRecord& amounts) {
+    const double date = amounts.Date;
+    for (int p = lpToday; p <= lpThisYear; ++p) {
+        const bool in =
+            p == lpToday ? date == spans.today : spans.from[p] <= date && date < spans.to[p];
+        if (!in)
+            continue;
+        totals.Sum[p][ldIn] += amounts.InBytes;
+        totals.Sum[p][ldOut] += amounts.OutBytes;
+        totals.Sum[p][ldInOut] += amounts.InBytes + amounts.OutBytes;
     }
 }
 
-uint64_t Amount(const TLogRecord& record, TLogDirection direction) {
-    switch (direction) {
-    case ldIn:
-        return record.InBytes;
-    case ldOut:
-        return record.OutBytes;
-    case ldInOut:
-        return record.InBytes + record.OutBytes;
-    default:
-        return 0;
+// The totals for the day of `now`; all 0 when the clock gives no date.
+TLogTotals TotalsLocked(LogState& state, double now) {
+    if (!state.totalsCurrent || state.spans.today != std::floor(now)) {
+        state.spans = SpansOf(now);
+        state.totals = TLogTotals{};
+        if (state.spans.valid) {
+            for (const TLogRecord& record : state.table)
+                Count(state.totals, state.spans, record);
+        }
+        state.totalsCurrent = true;
     }
+    return state.spans.valid ? state.totals : TLogTotals{};
+}
+
+// A table put in place whole: the sums are worked out afresh at the next call.
+void ReplaceTable(LogState& state, std::vector<TLogRecord>& table) {
+    state.table.swap(table);
+    state.inDateOrder = InDateOrder(state.table);
+    state.totalsCurrent = false;
+    // Not written by this process yet: the first autosave still writes it, which drops a
+    // partial record and tells of a file that cannot be written.
+    state.changed = true;
 }
 
 std::string InOutErrorText(int code) {
@@ -236,11 +239,9 @@ void LoadLog() {
     }
     if (recovered)
         data.swap(pending);
-    // Both built before either is replaced, so a failure leaves the old table and keys.
+    // Built before it replaces the table, so a failure leaves the old one.
     std::vector<TLogRecord> table = DecodeTable(data);
-    std::vector<RecordKeys> keys = KeysOfTable(table);
-    state.table.swap(table);
-    state.keys.swap(keys);
+    ReplaceTable(state, table);
     if (recovered)
         SaveLocked(state);
 }
@@ -251,67 +252,51 @@ void SaveLog() {
     SaveLocked(state);
 }
 
+void SaveLogIfChanged() {
+    LogState& state = State();
+    std::lock_guard<std::mutex> hold(state.lock);
+    if (state.changed)
+        SaveLocked(state);
+}
+
 void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date) {
     // No record can ever equal a NaN date, so each call would append one more.
     if (!std::isfinite(date))
         return;
     LogState& state = State();
     std::lock_guard<std::mutex> hold(state.lock);
-    for (TLogRecord& record : state.table) {
-        if (record.Date == date) {
-            record.InBytes += bytesIn;
-            record.OutBytes += bytesOut;
-            return;
-        }
+    if (TLogRecord* record = FindRecord(state, date)) {
+        record->InBytes += bytesIn;
+        record->OutBytes += bytesOut;
+        state.changed = state.changed || bytesIn != 0 || bytesOut != 0;
+    } else {
+        const bool later = state.table.empty() || state.table.back().Date < date;
+        state.table.push_back(TLogRecord{date, bytesIn, bytesOut});
+        state.inDateOrder = state.inDateOrder && later;
+        state.changed = true;
     }
-    AppendLocked(state, TLogRecord{date, bytesIn, bytesOut});
+    if (state.totalsCurrent)
+        Count(state.totals, state.spans, TLogRecord{date, bytesIn, bytesOut});
 }
 
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction) {
     if (period > lpThisYear || direction > ldInOut)
         return 0;
-    const CurrentPeriod current = CurrentPeriodNow();
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    uint64_t sum = 0;
-    for (const TLogRecord& record : state.table) {
-        if (Belongs(record, period, current))
-            sum += Amount(record, direction);
-    }
-    return sum;
+    return GetLogTotals().Get(period, direction);
 }
 
 TLogTotals GetLogTotals() {
-    const CurrentPeriod current = CurrentPeriodNow();
-    TLogTotals totals;
-    if (!current.valid)
-        return totals;
+    const double now = LogNow();
     LogState& state = State();
     std::lock_guard<std::mutex> hold(state.lock);
-    const size_t count = state.table.size();
-    for (size_t i = 0; i < count; ++i) {
-        const TLogRecord& record = state.table[i];
-        const RecordKeys keys = state.keys[i];
-        if (keys.year == 0)
-            continue;
-        const bool in[4] = {record.Date == current.today, keys.week == current.week,
-                            keys.month == current.month, keys.year == current.year};
-        for (int p = 0; p < 4; ++p) {
-            if (!in[p])
-                continue;
-            totals.Sum[p][ldIn] += record.InBytes;
-            totals.Sum[p][ldOut] += record.OutBytes;
-            totals.Sum[p][ldInOut] += record.InBytes + record.OutBytes;
-        }
-    }
-    return totals;
+    return TotalsLocked(state, now);
 }
 
 void ResetLog() {
     LogState& state = State();
     std::lock_guard<std::mutex> hold(state.lock);
-    std::vector<TLogRecord>().swap(state.table);
-    std::vector<RecordKeys>().swap(state.keys);
+    std::vector<TLogRecord> empty;
+    ReplaceTable(state, empty); // the old storage goes with `empty`
     SaveLocked(state);
 }
 

@@ -32,11 +32,16 @@ class EInOutError : public std::runtime_error {
 // file too large to be a log raises EFileTooLarge and is left as it is.
 void LoadLog();
 void SaveLog();
+// The autosave: writes only when the table changed since the last save (a loaded table
+// counts as changed until this process has written it).
+void SaveLogIfChanged();
 void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
 void ResetLog();
 
-// Every period and direction summed in one pass over one consistent snapshot.
+// Every period and direction, from one consistent state of the table. "This week" is the
+// current ISO week of the current ISO week-year, "this month" the current month of the
+// current year.
 struct TLogTotals {
     uint64_t Sum[4][3] = {};
     uint64_t Get(TLogPeriod p, TLogDirection d) const { return Sum[p][d]; }

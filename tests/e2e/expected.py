@@ -25,7 +25,7 @@ def format_number(value, decimals, separator="."):
 
 def period_sums(records, today):
     """Sums by period and direction, as the usage log defines them."""
-    week = today.isocalendar()[1]
+    week = today.isocalendar()[:2]  # ISO week-year and week
     sums = {}
     for period in ("today", "week", "month", "year"):
         for direction in ("in", "out", "inout"):
@@ -34,8 +34,8 @@ def period_sums(records, today):
         d = EPOCH + datetime.timedelta(days=int(date))
         member = {
             "today": d == today,
-            "week": d.isocalendar()[1] == week,
-            "month": d.month == today.month,
+            "week": d.isocalendar()[:2] == week,
+            "month": (d.year, d.month) == (today.year, today.month),
             "year": d.year == today.year,
         }
         for period, included in member.items():

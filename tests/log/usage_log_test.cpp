@@ -72,6 +72,35 @@ TEST_F(UsageLogFile, ResetLeavesAnEmptyTableAndAnEmptyFile) {
     EXPECT_EQ(0u, LogRecordCount());
 }
 
+// The file is overwritten behind the log's back to see whether a save wrote it.
+TEST_F(UsageLogFile, AutosaveWritesOnlyWhatChanged) {
+    const std::string records = RecordBytes(kMarch15, 1, 2);
+    LoadFrom(records + "xx");
+    SaveLogIfChanged(); // a loaded table is not written yet
+    EXPECT_EQ(records, ReadBytes(path_));
+    WriteBytes(path_, "other");
+    SaveLogIfChanged();
+    AddToLog(0, 0, kMarch15); // nothing to add
+    SaveLogIfChanged();
+    EXPECT_EQ("other", ReadBytes(path_));
+    AddToLog(0, 1, kMarch15);
+    SaveLogIfChanged();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3), ReadBytes(path_));
+
+    // A failed write leaves the change to the next autosave; a new day's record is a change.
+    AddToLog(0, 0, kMarch15 + 1);
+    fs::remove(path_);
+    fs::create_directory(path_);
+    EXPECT_THROW(SaveLogIfChanged(), EInOutError);
+    fs::remove(path_);
+    SaveLogIfChanged();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3) + RecordBytes(kMarch15 + 1, 0, 0), ReadBytes(path_));
+    // Close and the end of a session write whatever the state.
+    WriteBytes(path_, "other");
+    SaveLog();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3) + RecordBytes(kMarch15 + 1, 0, 0), ReadBytes(path_));
+}
+
 TEST_F(UsageLogFile, OddDatesSurviveLoadAndSaveBitForBit) {
     const double inf = std::numeric_limits<double>::infinity();
     std::string bytes;
@@ -143,16 +172,18 @@ TEST_F(UsageLogAdd, ByteCountsBeyond32BitsAreKept) {
     EXPECT_EQ(RecordBytes(kMarch15, expected + (5ull << 30), expected), SavedBytes());
 }
 
-TEST_F(UsageLogSums, SameMonthOfEarlierYearCountsForTheMonthOnly) {
+TEST_F(UsageLogSums, SameMonthAndWeekOfAnEarlierYearCountNowhere) {
     LoadFrom(RecordBytes(EncodeDate(2024, 3, 15), 10, 0) + RecordBytes(kMarch15, 100, 0) +
              RecordBytes(EncodeDate(2025, 4, 15), 1000, 0));
     SetNow(EncodeDate(2025, 3, 20) + 0.5);
-    EXPECT_EQ(110u, GetLogTotal(lpThisMonth, ldIn));
+    EXPECT_EQ(100u, GetLogTotal(lpThisMonth, ldIn));
     EXPECT_EQ(1100u, GetLogTotal(lpThisYear, ldIn));
     EXPECT_EQ(0u, GetLogTotal(lpToday, ldIn));
+    SetNow(EncodeDate(2025, 3, 13)); // 15 March 2024 was in week 11 too
+    EXPECT_EQ(100u, GetLogTotal(lpThisWeek, ldIn));
 }
 
-TEST_F(UsageLogSums, LastDayOf2024BelongsToWeekOneOfAnyYear) {
+TEST_F(UsageLogSums, LastDayOf2024BelongsToWeekOneOf2025) {
     LoadFrom(RecordBytes(EncodeDate(2024, 12, 31), 7, 3));
     struct Case {
         double now;
@@ -160,8 +191,9 @@ TEST_F(UsageLogSums, LastDayOf2024BelongsToWeekOneOfAnyYear) {
     };
     const Case cases[] = {
         {EncodeDate(2024, 12, 30) + 0.1, 0, 10, 10}, // Monday of that week
-        {EncodeDate(2024, 12, 31) + 0.9, 10, 10, 10}, {EncodeDate(2025, 1, 2), 0, 10, 0},
-        {EncodeDate(2026, 1, 1), 0, 10, 0},   // week 1 of 2026
+        {EncodeDate(2024, 12, 31) + 0.9, 10, 10, 10},
+        {EncodeDate(2025, 1, 2), 0, 10, 0},
+        {EncodeDate(2026, 1, 1), 0, 0, 0},    // week 1 of 2026
         {EncodeDate(2025, 12, 28), 0, 0, 0},  // week 52
         {EncodeDate(2024, 12, 23), 0, 0, 10}, // week 52 of 2024
     };

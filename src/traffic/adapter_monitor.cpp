@@ -8,13 +8,11 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr std::chrono::milliseconds kCycle{1000};
-constexpr std::chrono::milliseconds kStopCheck{50};
 const char kNotFound[] = "!not_found!";
 
 std::string WithoutSpaces(std::string text) {
@@ -56,9 +54,17 @@ std::string TAdapterMonitor::LookupIPAddress(uint32_t index, const TInterfaceSou
     return kNotFound;
 }
 
+const std::string& TAdapterMonitor::IPAddress() const {
+    if (addressToRead_) {
+        ipAddress_ = WithoutSpaces(LookupIPAddress(*addressToRead_, source_));
+        addressToRead_.reset();
+    }
+    return ipAddress_;
+}
+
 TTrackedReading TAdapterMonitor::Sample() {
     std::vector<MIB_IFROW> rows;
-    ReadInterfaceTable(rows, source_.GetIfTable);
+    ReadInterfaceTable(rows, tableBuffer_, source_.GetIfTable);
     const uint64_t shape = TableShape(rows);
     if (shape != tableShape_)
         tracker_.NetworkChanged();
@@ -77,7 +83,8 @@ TTrackedReading TAdapterMonitor::Sample() {
     if (!reading.Present || !row)
         return reading; // the published texts keep the last reading's values
     lastReading_ = now;
-    ipAddress_ = WithoutSpaces(LookupIPAddress(tracker_.Index(), source_));
+    // Nothing shown each second uses the address: the table is read when someone asks.
+    addressToRead_ = tracker_.Index();
     macAddress_ = FormatMacAddress(row->bPhysAddr, row->dwPhysAddrLen);
     adapterName_ = AdapterDescription(row->bDescr, row->dwDescrLen);
     return reading;
@@ -92,7 +99,7 @@ void TAdapterMonitor::ThreadBody() {
         // Only a reading that follows an earlier one of the same adapter measures traffic.
         if (reading.Measured)
             LogCycle(reading.LogIn, reading.LogOut);
-        SleepUnlessStopped(kCycle);
+        WaitForStop(kCycle);
     }
 }
 
@@ -108,16 +115,5 @@ void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
             AddToLog(0, deltaOut, Today());
     } catch (const std::exception&) {
         // Nothing leaves the monitor; the cycle's traffic is simply not logged.
-    }
-}
-
-void TAdapterMonitor::SleepUnlessStopped(std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (!StopRequested()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end)
-            return;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(end - now, kStopCheck));
     }
 }

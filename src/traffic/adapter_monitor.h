@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 class TAdapterMonitor : public TThread {
@@ -22,8 +23,9 @@ class TAdapterMonitor : public TThread {
     // writes it, or "!not_found!".
     static std::string LookupIPAddress(uint32_t index, const TInterfaceSource& source = IpHelper());
 
-    // Published readings; read them on the user-interface thread only.
-    const std::string& IPAddress() const { return ipAddress_; }
+    // Published readings; read them on the user-interface thread only. The address is the one
+    // the last reading found the adapter with, read from the address table at the first ask.
+    const std::string& IPAddress() const;
     const std::string& MACAddress() const { return macAddress_; }
     const std::string& AdapterName() const { return adapterName_; }
     uint32_t AdapterIndex() const { return tracker_.Index(); }
@@ -58,11 +60,12 @@ class TAdapterMonitor : public TThread {
     TTrackedReading Sample();
     // Adds one cycle's deltas to today's record, as the "bandwidth" switches allow.
     void LogCycle(uint64_t deltaIn, uint64_t deltaOut);
-    // Sleeps for the given time, in short steps so that a stopped monitor ends promptly.
-    void SleepUnlessStopped(std::chrono::milliseconds duration);
 
     const TInterfaceSource source_;
-    std::string ipAddress_;
+    TTableBuffer tableBuffer_;
+    mutable std::string ipAddress_;
+    // The index whose address IPAddress still has to read.
+    mutable std::optional<uint32_t> addressToRead_;
     std::string macAddress_;
     std::string adapterName_;
     TAdapterTracker tracker_;

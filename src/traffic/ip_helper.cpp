@@ -11,19 +11,25 @@
 
 namespace {
 
-// Reads a table of the MIB_IFTABLE shape (a DWORD count, then the rows) into list.
+// Reads a table of the MIB_IFTABLE shape (a DWORD count, then the rows) into list. An empty
+// buffer first learns the size; one that is too small is made larger and read into once more.
 template <typename Table, typename Row, typename Func>
-void ReadTable(std::vector<Row>& list, Func getTable, BOOL sorted) {
-    ULONG size = 0;
-    if (getTable(nullptr, &size, sorted) != ERROR_INSUFFICIENT_BUFFER)
-        return;
+void ReadTable(std::vector<Row>& list, TTableBuffer& buffer, Func getTable, BOOL sorted) {
     try {
-        // Never smaller than an empty table, so the count can always be read.
-        size = std::max<ULONG>(size, sizeof(Table));
-        // DWORD elements keep the table aligned as the platform expects.
-        std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-        auto* table = reinterpret_cast<Table*>(buffer.data());
-        if (getTable(table, &size, sorted) != NO_ERROR)
+        ULONG size = static_cast<ULONG>(buffer.size() * sizeof(DWORD));
+        auto* table = buffer.empty() ? nullptr : reinterpret_cast<Table*>(buffer.data());
+        DWORD result = getTable(table, &size, sorted);
+        if (result == ERROR_INSUFFICIENT_BUFFER) {
+            // Never smaller than an empty table, so the count can always be read.
+            size = std::max<ULONG>(size, sizeof(Table));
+            // DWORD elements keep the table aligned as the platform expects.
+            buffer.assign((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+            table = reinterpret_cast<Table*>(buffer.data());
+            result = getTable(table, &size, sorted);
+        } else if (!table) {
+            return; // the size query failed
+        }
+        if (result != NO_ERROR)
             return;
         // A count larger than the buffer could hold is cut to the rows that fit.
         const size_t bytes = buffer.size() * sizeof(DWORD);
@@ -54,11 +60,18 @@ const TInterfaceSource& IpHelper() {
 }
 
 void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TGetIfTableFunc getIfTable) {
-    ReadTable<MIB_IFTABLE>(list, getIfTable, FALSE);
+    TTableBuffer buffer;
+    ReadInterfaceTable(list, buffer, getIfTable);
+}
+
+void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TTableBuffer& buffer,
+                        TGetIfTableFunc getIfTable) {
+    ReadTable<MIB_IFTABLE>(list, buffer, getIfTable, FALSE);
 }
 
 void ReadAddressTable(std::vector<MIB_IPADDRROW>& list, TGetIpAddrTableFunc getIpAddrTable) {
-    ReadTable<MIB_IPADDRTABLE>(list, getIpAddrTable, TRUE);
+    TTableBuffer buffer;
+    ReadTable<MIB_IPADDRTABLE>(list, buffer, getIpAddrTable, TRUE);
 }
 
 bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2) {

@@ -1,5 +1,5 @@
-// Readers of the system's interface table and IPv4 address table. They keep nothing between
-// calls: each call reads the table afresh into the caller's list.
+// Readers of the system's interface table and IPv4 address table. Each call reads the table
+// afresh into the caller's list; only a buffer the caller keeps outlives a call.
 #pragma once
 #include <winsock2.h>
 #include <ws2ipdef.h>
@@ -36,6 +36,12 @@ const TInterfaceSource& IpHelper();
 // Fills list with the interface rows, unsorted, in the platform's order. A failed read or a
 // table that changed size between the size query and the read leaves list as it was.
 void ReadInterfaceTable(std::vector<MIB_IFROW>& list,
+                        TGetIfTableFunc getIfTable = IpHelper().GetIfTable);
+
+// The platform's buffer for a table, kept from one reading to the next: the size is asked for
+// only at the first reading and when the table has outgrown the buffer.
+using TTableBuffer = std::vector<DWORD>;
+void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TTableBuffer& buffer,
                         TGetIfTableFunc getIfTable = IpHelper().GetIfTable);
 
 // The same for the IPv4 address table, sorted by address.

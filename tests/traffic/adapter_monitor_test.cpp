@@ -41,7 +41,9 @@ struct MonitorScript {
     const char* Description = "  Scripted Adapter \t";
     DWORD PhysAddrLen = 6;
     std::vector<MIB_IPADDRROW> Addresses;
-    int Reads = 0; // completed table reads
+    int Reads = 0;        // completed table reads
+    int SizeAnswers = 0;  // interface-table calls that only gave the size
+    int AddressCalls = 0; // address-table calls
 };
 MonitorScript script;
 constexpr uint64_t kOtherLuid = 0x0006000008000000;
@@ -98,6 +100,7 @@ DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
     const ULONG needed = offsetof(MIB_IFTABLE, table) + rows.size() * sizeof(MIB_IFROW);
     if (!table || *size < needed) {
         *size = needed;
+        ++script.SizeAnswers;
         return ERROR_INSUFFICIENT_BUFFER;
     }
     table->dwNumEntries = static_cast<DWORD>(rows.size());
@@ -107,6 +110,7 @@ DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
 }
 
 DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL) {
+    ++script.AddressCalls;
     const auto& rows = script.Addresses;
     const ULONG needed = offsetof(MIB_IPADDRTABLE, table) + rows.size() * sizeof(MIB_IPADDRROW);
     if (!table || *size < needed) {
@@ -314,6 +318,7 @@ TEST_F(AdapterMonitorTest, FirstReadingIsNotLoggedAndCyclesLogTheirDeltas) {
     EXPECT_EQ(in % 1000, 0u);
     EXPECT_EQ(out % 300, 0u);
     EXPECT_LE(in, 1000u * (script.Reads - 1));
+    EXPECT_EQ(script.SizeAnswers, 1); // the buffer is kept from one reading to the next
     EXPECT_EQ(monitor->DeltaIn(), 1000u);
     EXPECT_EQ(monitor->DeltaOut(), 300u);
     EXPECT_EQ(monitor->TotalIn(), 1000000u + 1000u * (script.Reads - 1));
@@ -329,6 +334,7 @@ TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
     script.LastPresent = 2;
     TAdapterMonitor* monitor = Start(7);
     ASSERT_TRUE(PumpUntil([] { return script.Reads >= 5; }));
+    EXPECT_EQ(script.AddressCalls, 0); // nobody asked for the address yet
     EXPECT_FALSE(monitor->Connected());
     EXPECT_EQ(LoggedIn(), 1000u);
     EXPECT_EQ(LoggedOut(), 300u);
@@ -339,6 +345,8 @@ TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
     EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
     EXPECT_EQ(monitor->MACAddress(), "00-1B-21-0A-BC-DE");
     EXPECT_EQ(monitor->IPAddress(), "192.168.1.5");
+    EXPECT_EQ(monitor->IPAddress(), "192.168.1.5");
+    EXPECT_EQ(script.AddressCalls, 2); // one read of the table: its size, then the rows
 }
 
 TEST_F(AdapterMonitorTest, RowFoundOnlyAfterStartIsNotLoggedWhole) {

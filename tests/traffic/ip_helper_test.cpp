@@ -160,6 +160,45 @@ TEST_F(TableReaders, CountBeyondTheBufferIsCutToTheRowsThatFit) {
     EXPECT_EQ(list[1].dwIndex, 5u);
 }
 
+// The platform as it answers: 122 and the size needed for a buffer too small or none.
+DWORD WINAPI SizedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
+    ++script.Calls;
+    const auto& rows = script.IfRows;
+    const ULONG needed = offsetof(MIB_IFTABLE, table) + rows.size() * sizeof(MIB_IFROW);
+    if (!table || *size < needed) {
+        *size = needed;
+        return ERROR_INSUFFICIENT_BUFFER;
+    }
+    table->dwNumEntries = static_cast<DWORD>(rows.size());
+    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IFROW));
+    return NO_ERROR;
+}
+
+TEST_F(TableReaders, KeptBufferAsksForTheSizeOnlyWhenTheTableOutgrewIt) {
+    TTableBuffer buffer;
+    const auto read = [&buffer] {
+        std::vector<MIB_IFROW> list;
+        ReadInterfaceTable(list, buffer, SizedIfTable);
+        return list;
+    };
+    script.IfRows = {PatternRow(1, 0x11), PatternRow(2, 0x22)};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(read().size(), 2u);
+    EXPECT_EQ(script.Calls, 4); // size, then three reads
+
+    script.IfRows.push_back(PatternRow(3, 0x33));
+    script.Calls = 0;
+    const std::vector<MIB_IFROW> grown = read();
+    ASSERT_EQ(grown.size(), 3u);
+    EXPECT_EQ(std::memcmp(&grown[2], &script.IfRows[2], sizeof(MIB_IFROW)), 0);
+    EXPECT_EQ(script.Calls, 2);
+
+    script.IfRows.resize(1);
+    script.Calls = 0;
+    EXPECT_EQ(read().size(), 1u);
+    EXPECT_EQ(script.Calls, 1);
+}
+
 DWORD WINAPI FailingIfEntry2(PMIB_IF_ROW2) {
     return ERROR_FILE_NOT_FOUND;
 }

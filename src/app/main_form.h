@@ -109,6 +109,11 @@ class Tf_Main : public TWindow {
     TIconHandle backdropIcon_;
     std::unique_ptr<TStatsLabel> l_Stats;
     HWND QuotaBar = nullptr;
+    // The quota bar's state as last set: only a change is sent to it, since every message to
+    // the bar also passes the tooltip's hook on it.
+    bool quotaShown_ = true; // created visible
+    int32_t quotaRange_ = -1;
+    int32_t quotaPosition_ = -1;
     TWindowHandle tooltip_; // unowned, so destroyed here
     std::string quotaHint_;
     std::unique_ptr<TMainMenu> PopupMenu;

@@ -195,17 +195,26 @@ void Tf_Main::WriteStatistics() {
 }
 
 void Tf_Main::UpdateQuotaBar(const TLogTotals& totals, int decimals, char separator) {
-    if (!config_.QueryFlag("display", "showquota", true)) {
-        ::ShowWindow(QuotaBar, SW_HIDE);
-        return;
+    const bool shown = config_.QueryFlag("display", "showquota", true);
+    if (shown != quotaShown_) {
+        ::ShowWindow(QuotaBar, shown ? SW_SHOWNA : SW_HIDE);
+        quotaShown_ = shown;
     }
-    ::ShowWindow(QuotaBar, SW_SHOWNA);
+    if (!shown)
+        return;
     // The bar cannot take a maximum below its minimum of 0.
     int32_t quota = std::max<int32_t>(0, config_.QueryInt("display", "monthquota", 10000));
     uint64_t month = totals.Get(lpThisMonth, ldInOut);
-    ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
-    ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(std::min(QuotaPosition(month), quota)),
-                   0);
+    if (quota != quotaRange_) {
+        ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, quota);
+        quotaRange_ = quota;
+        quotaPosition_ = -1; // a new range may have moved it
+    }
+    const int32_t position = std::min(QuotaPosition(month), quota);
+    if (position != quotaPosition_) {
+        ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        quotaPosition_ = position;
+    }
     SetQuotaHint(QuotaHint(month, quota, decimals, separator));
 }
 

@@ -77,7 +77,7 @@ TTrackedReading TAdapterMonitor::Sample() {
             std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReading_).count();
         elapsedMs = static_cast<uint32_t>(std::clamp<long long>(elapsed, 1, UINT32_MAX));
     }
-    TTableLookup lookup(rows, source_, elapsedMs);
+    TTableLookup lookup(rows, source_, elapsedMs, tracker_.Identity());
     const TTrackedReading reading = tracker_.Read(lookup);
     const MIB_IFROW* row = lookup.Row(tracker_.Index());
     if (!reading.Present || !row)

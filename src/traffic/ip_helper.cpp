@@ -43,6 +43,21 @@ void ReadTable(std::vector<Row>& list, TTableBuffer& buffer, Func getTable, BOOL
     }
 }
 
+// The LUID of its stored text (LuidText's); false for anything else, the LUID 0 included.
+bool ParseLuidText(const std::string& text, uint64_t& luid) {
+    if (text.size() != 16)
+        return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return false;
+        value = value << 4 | static_cast<uint64_t>(digit);
+    }
+    luid = value;
+    return value != 0;
+}
+
 } // namespace
 
 const TInterfaceSource& IpHelper() {
@@ -74,11 +89,16 @@ void ReadAddressTable(std::vector<MIB_IPADDRROW>& list, TGetIpAddrTableFunc getI
     ReadTable<MIB_IPADDRTABLE>(list, buffer, getIpAddrTable, TRUE);
 }
 
-bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2) {
+bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2,
+                         const std::string& expectedLuid) {
     MIB_IF_ROW2 row{};
-    row.InterfaceIndex = index;
-    if (getIfEntry2(&row) != NO_ERROR)
-        return false;
+    if (!ParseLuidText(expectedLuid, row.InterfaceLuid.Value) || getIfEntry2(&row) != NO_ERROR ||
+        row.InterfaceIndex != index) {
+        row = MIB_IF_ROW2{};
+        row.InterfaceIndex = index;
+        if (getIfEntry2(&row) != NO_ERROR)
+            return false;
+    }
     entry.Luid = LuidText(row.InterfaceLuid.Value);
     entry.InOctets = row.InOctets;
     entry.OutOctets = row.OutOctets;
@@ -96,15 +116,9 @@ std::string LuidText(uint64_t luid) {
 
 bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
                           TConvertLuidToIndexFunc convert) {
-    if (luidText.size() != 16)
-        return false;
     NET_LUID luid{};
-    for (char c : luidText) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        luid.Value = luid.Value << 4 | static_cast<uint64_t>(digit);
-    }
+    if (!ParseLuidText(luidText, luid.Value))
+        return false;
     NET_IFINDEX found = 0;
     if (convert(&luid, &found) != NO_ERROR || found == 0)
         return false;

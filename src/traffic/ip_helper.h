@@ -55,9 +55,12 @@ struct TInterfaceEntry2 {
     uint64_t OutOctets = 0;
 };
 
-// The interface's row by index; false when the platform cannot give it.
+// The interface's row by index; false when the platform cannot give it. With the LUID the
+// interface at the index is expected to have, the row is asked for by that LUID, which spares
+// the platform looking the index up; the answer stands only if it is still at the index.
 bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry,
-                         TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2);
+                         TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2,
+                         const std::string& expectedLuid = "");
 
 // A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0.
 std::string LuidText(uint64_t luid);

@@ -2,6 +2,7 @@
 // additions across midnight, New Year and ISO week-years, a reset and a reload.
 #include "log_test_support.h"
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -100,17 +101,6 @@ std::string FileOf(const std::vector<TLogRecord>& table) {
     return ::testing::AssertionSuccess();
 }
 
-void ModelAdd(std::vector<TLogRecord>& model, uint32_t in, uint32_t out, double date) {
-    for (TLogRecord& r : model) {
-        if (r.Date == date) {
-            r.InBytes += in;
-            r.OutBytes += out;
-            return;
-        }
-    }
-    model.push_back({date, in, out});
-}
-
 TEST_F(UsageLogTotals, OnePassGivesTheTwelveSingleSums) {
     const std::vector<TLogRecord> table = TenYearTable();
     LoadFrom(FileOf(table));
@@ -157,9 +147,15 @@ TEST_F(UsageLogTotals, RunningTotalsAgreeWithARecountThroughTheYears) {
     std::vector<TLogRecord> model =
         DailyTable(random, EncodeDate(2022, 6, 1), EncodeDate(2024, 12, 27));
     LoadFrom(FileOf(model));
+    // The model's addition: to the first record of the date, or a new one at the end.
     const auto add = [&](uint64_t in, uint64_t out, double date) {
         AddToLog(in, out, date);
-        ModelAdd(model, static_cast<uint32_t>(in), static_cast<uint32_t>(out), date);
+        const auto same = std::find_if(model.begin(), model.end(),
+                                       [date](const TLogRecord& r) { return r.Date == date; });
+        if (same == model.end())
+            return model.push_back({date, in, out});
+        same->InBytes += in;
+        same->OutBytes += out;
     };
     const struct {
         double First;

@@ -2,6 +2,7 @@
 // exact counts, the real tables under Wine for the loopback, and the log in a private folder.
 #include "../desktop/message_pump.h"
 #include "../log/log_test_support.h"
+#include "table_answer.h"
 #include "platform/application.h"
 #include "settings/config_store.h"
 #include "traffic/adapter_monitor.h"
@@ -96,41 +97,31 @@ uint64_t LuidOfRow(DWORD index, int read) {
 }
 
 DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
-    const std::vector<MIB_IFROW> rows = RowsOfRead(script.Reads + 1);
-    const ULONG needed = offsetof(MIB_IFTABLE, table) + rows.size() * sizeof(MIB_IFROW);
-    if (!table || *size < needed) {
-        *size = needed;
+    const DWORD result = AnswerTable(table, size, RowsOfRead(script.Reads + 1));
+    if (result == NO_ERROR)
+        ++script.Reads;
+    else
         ++script.SizeAnswers;
-        return ERROR_INSUFFICIENT_BUFFER;
-    }
-    table->dwNumEntries = static_cast<DWORD>(rows.size());
-    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IFROW));
-    ++script.Reads;
-    return NO_ERROR;
+    return result;
 }
 
 DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL) {
     ++script.AddressCalls;
-    const auto& rows = script.Addresses;
-    const ULONG needed = offsetof(MIB_IPADDRTABLE, table) + rows.size() * sizeof(MIB_IPADDRROW);
-    if (!table || *size < needed) {
-        *size = needed;
-        return ERROR_INSUFFICIENT_BUFFER;
-    }
-    table->dwNumEntries = static_cast<DWORD>(rows.size());
-    if (!rows.empty())
-        std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPADDRROW));
-    return NO_ERROR;
+    return AnswerTable(table, size, script.Addresses);
 }
 
-// The LUID and 64-bit counters of a row of the read just taken.
+// The LUID and 64-bit counters of a row of the read just taken, asked for by its LUID or,
+// without one, by its index.
 DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
     if (!script.With64BitCounters)
         return ERROR_FILE_NOT_FOUND;
     for (const MIB_IFROW& current : RowsOfRead(script.Reads)) {
-        if (current.dwIndex != row->InterfaceIndex)
+        const uint64_t luid = LuidOfRow(current.dwIndex, script.Reads);
+        if (row->InterfaceLuid.Value != 0 ? luid != row->InterfaceLuid.Value
+                                          : current.dwIndex != row->InterfaceIndex)
             continue;
-        row->InterfaceLuid.Value = LuidOfRow(current.dwIndex, script.Reads);
+        row->InterfaceIndex = current.dwIndex;
+        row->InterfaceLuid.Value = luid;
         row->InOctets = current.dwInOctets;
         row->OutOctets = current.dwOutOctets;
         return NO_ERROR;

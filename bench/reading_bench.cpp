@@ -1,8 +1,8 @@
 // The cost of one reading of the watched adapter with the real tables: as it was (table, the
 // row's 64-bit counters, counter update, address) against now (the table read into a kept
-// buffer, the adapter's identity checked, the table's shape compared and the tracker deciding;
-// the address only when asked), and the look-ups made only when something changed. Prints
-// wall time and this thread's CPU time per call.
+// buffer, the row asked for by the adapter's identity, the table's shape compared and the
+// tracker deciding; the address only when asked), and the look-ups made only when something
+// changed. Prints wall time and this thread's CPU time per call.
 #include "traffic/adapter_monitor.h"
 #include "traffic/address_format.h"
 #include "traffic/table_lookup.h"
@@ -54,7 +54,7 @@ void ReadingNow(TAdapterTracker& tracker, uint64_t& shape, TTableBuffer& buffer,
     if (now != shape)
         tracker.NetworkChanged();
     shape = now;
-    TTableLookup lookup(rows, source, 1000);
+    TTableLookup lookup(rows, source, 1000, tracker.Identity());
     if (tracker.Read(lookup).Present)
         if (const MIB_IFROW* row = lookup.Row(tracker.Index()))
             PublishFields(*row, fields);

@@ -24,6 +24,15 @@ namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
 constexpr UINT_PTR kTimerAutoSave = 2;
 
+// The "bandwidth" section's switches: what the monitor logs.
+TLogSwitches StoredLogSwitches(const TMemIniFile& config) {
+    TLogSwitches logging;
+    logging.Log = config.QueryFlag("bandwidth", "dolog", true);
+    logging.LogIn = config.QueryFlag("bandwidth", "dologins", true);
+    logging.LogOut = config.QueryFlag("bandwidth", "dologouts", true);
+    return logging;
+}
+
 POINT CursorPos() {
     POINT p{};
     ::GetCursorPos(&p);
@@ -93,6 +102,7 @@ void Tf_Main::PlaceFromStore() {
 }
 
 void Tf_Main::Initialize() {
+    ReadQuotaState();
     ReplaceMonitor();
     ApplyDisplaySettings();
 }
@@ -101,7 +111,7 @@ void Tf_Main::Initialize() {
 void Tf_Main::ReplaceMonitor() {
     if (monitor_)
         monitor_->RequestStop();
-    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_));
+    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_), StoredLogSwitches(config_));
 }
 
 // A sleep is no interval: the first reading after it starts anew, on the adapter found then.
@@ -132,7 +142,7 @@ void Tf_Main::timerUpdateTimer() {
 void Tf_Main::timerAutoSaveTimer() {
     std::exception_ptr failure;
     try {
-        SaveLog();
+        SaveLogIfChanged();
     } catch (const std::exception&) {
         failure = std::current_exception();
     }

@@ -8,7 +8,6 @@
 #include "display/render.h"
 #include "log/usage_log.h"
 #include "platform/dialog.h"
-#include "quota/quota_settings.h"
 #include "settings/mem_ini_file.h"
 #include "traffic/adapter_monitor.h"
 
@@ -188,16 +187,15 @@ void Tf_Main::WriteStatistics() {
         counters.TotalOut = monitor_->TotalOut();
     }
     TLogTotals totals = GetLogTotals();
-    TQuotaSettings quota = ReadQuotaSettings(config_);
-    TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
+    TQuotaFigures figures = CurrentQuotaFigures(quota_.Terms);
     char separator = UserDecimalSeparator();
     const std::string& text =
         renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
                                                          : text);
-    UpdateQuotaBar(quota, figures, decimals, separator);
-    CheckQuotaAlerts(quota, figures, decimals, separator);
+    UpdateQuotaBar(figures, decimals, separator);
+    CheckQuotaAlerts(figures, decimals, separator);
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -70,17 +71,15 @@ class LogFileTest : public ::testing::Test {
                ("corvane-log-" + std::to_string(seed()) + "-" + std::to_string(seed()));
         ASSERT_TRUE(fs::create_directory(dir_)) << dir_;
         path_ = dir_ / "bandlog.dat";
-        SetLogFilePathForTesting(path_.string());
         SetNow(EncodeDate(2025, 3, 15) + 0.5);
-        SetLogClockForTesting(&TestClock);
+        UseProcessUsageLog(std::make_shared<TUsageLog>(path_.string(), &TestClock));
         WriteBytes(path_, "");
         LoadLog();
         fs::remove(path_);
     }
 
     void TearDown() override {
-        SetLogClockForTesting(nullptr);
-        SetLogFilePathForTesting("");
+        UseProcessUsageLog(nullptr);
         std::error_code ignored;
         fs::remove_all(dir_, ignored);
     }

@@ -4,9 +4,9 @@
 #include "app/main_menu.h"
 #include "display/render.h"
 #include "platform/application.h"
+#include "platform/window.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_settings.h"
-#include "platform/window.h"
 
 #include <cstdint>
 #include <memory>

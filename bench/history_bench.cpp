@@ -81,7 +81,7 @@ struct History {
 
     History() {
         std::ofstream(dayFile, std::ios::binary | std::ios::trunc).close();
-        SetLogFilePathForTesting(dayFile.string());
+        UseProcessUsageLog(std::make_shared<TUsageLog>(dayFile.string(), &CurrentLocalDateTime));
         LoadLog();
         const double today = std::floor(CurrentLocalDateTime());
         for (int i = 0; i < kDays; ++i)

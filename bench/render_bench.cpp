@@ -10,6 +10,7 @@
 #include "log/calendar.h"
 #include "log/usage_log.h"
 #include "quota/billing_period.h"
+#include "quota/quota_alerts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,8 +39,7 @@ class TenYearLog {
         : path_(fs::temp_directory_path() /
                 ("corvane-render-bench-" + std::to_string(getpid()) + ".dat")) {
         std::ofstream(path_, std::ios::binary | std::ios::trunc).close();
-        SetLogFilePathForTesting(path_.string());
-        SetLogClockForTesting(&FixedClock);
+        UseProcessUsageLog(std::make_shared<TUsageLog>(path_.string(), &FixedClock));
         LoadLog();
         for (int i = 0; i < kDays; ++i) {
             // AddToLog takes 32-bit amounts: several additions make a day of some gigabytes.
@@ -179,5 +179,18 @@ void BM_LogSums(benchmark::State& state) {
     });
 }
 BENCHMARK(BM_LogSums)->Unit(benchmark::kMicrosecond);
+
+// The quota bar's hint with its forecast, into a string kept from tick to tick.
+void BM_QuotaHint(benchmark::State& state) {
+    EnsureTable();
+    const TQuotaFigures quota = CurrentQuotaFigures(kTerms);
+    std::string hint;
+    TimeTicks(state, [&] {
+        QuotaHint(quota.Counted, kTerms.QuotaMB, 2, '.', hint);
+        AppendQuotaForecastText(quota, "14/01/2026", 2, '.', hint);
+        benchmark::DoNotOptimize(hint.data());
+    });
+}
+BENCHMARK(BM_QuotaHint)->Unit(benchmark::kMicrosecond);
 
 } // namespace

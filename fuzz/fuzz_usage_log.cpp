@@ -81,9 +81,9 @@ uint64_t ModelSum(const std::vector<TLogRecord>& model, int period, int directio
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const std::string path = [] {
         RemoveScratchAtExit({"bandlog.dat"});
-        SetLogFilePathForTesting(ScratchFolder() + "bandlog.dat");
-        SetLogClockForTesting(&FuzzClock);
-        return ScratchFolder() + "bandlog.dat";
+        UseProcessUsageLog(
+            std::make_shared<TUsageLog>(ScratchFolder() + "bandlog.dat", &FuzzClock));
+        return LogFilePath();
     }();
     TFuzzInput in(data, size);
     g_now = in.Take<double>();

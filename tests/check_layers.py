@@ -8,14 +8,6 @@ import pathlib
 import re
 import sys
 
-# Includes that still go up, each to disappear with its change.
-KNOWN = {
-    # The store's old names, until src/traffic includes config/ (and the monitor is given its
-    # logging switches instead of reading the global store).
-    ("traffic/adapter_monitor.cpp", "settings/config_store.h"),
-    ("traffic/ip_helper.cpp", "settings/mem_ini_file.h"),
-}
-
 
 def floors(readme):
     table = re.findall(r"^\| `(src/\w+|res)/?` \| (\d+) \|", readme.read_text(), re.M)
@@ -26,7 +18,7 @@ def main(root):
     root = pathlib.Path(root)
     floor = floors(root / "README.md")
     src = root / "src"
-    faults, seen = [], set()
+    faults = []
     for folder in sorted(p for p in src.iterdir() if p.is_dir()):
         if folder.name not in floor:
             faults.append(f"src/{folder.name} has no floor in the README's layout table")
@@ -40,14 +32,8 @@ def main(root):
                 up = "res" if (root / "res" / target).exists() else path.parent.name
             if up not in floor or floor[up] <= floor[path.parent.name]:
                 continue
-            if (name, target) in KNOWN:
-                seen.add((name, target))
-            else:
-                faults.append(f"src/{name} (floor {floor[path.parent.name]}) includes "
-                              f"{target} (floor {floor[up]})")
-    for name, target in sorted(KNOWN - seen):
-        print(f"note: src/{name} no longer includes {target}; drop it from KNOWN")
-    print(f"{len(seen)} known includes up a floor")
+            faults.append(f"src/{name} (floor {floor[path.parent.name]}) includes "
+                          f"{target} (floor {floor[up]})")
     for fault in faults:
         print(fault)
     return 1 if faults else 0

@@ -23,6 +23,15 @@
 namespace {
 constexpr UINT_PTR kTimerUpdate = 1;
 constexpr UINT_PTR kTimerAutoSave = 2;
+
+// The "bandwidth" section's switches: what the monitor logs.
+TLogSwitches StoredLogSwitches(const TMemIniFile& config) {
+    TLogSwitches logging;
+    logging.Log = ReadFlag(config, cfg::kDoLog);
+    logging.LogIn = ReadFlag(config, cfg::kDoLogIns);
+    logging.LogOut = ReadFlag(config, cfg::kDoLogOuts);
+    return logging;
+}
 } // namespace
 
 Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
@@ -88,6 +97,7 @@ void Tf_Main::PlaceFromStore() {
 }
 
 void Tf_Main::Initialize() {
+    ReadQuotaState();
     ReplaceMonitor();
     ApplyDisplaySettings();
 }
@@ -96,7 +106,7 @@ void Tf_Main::Initialize() {
 void Tf_Main::ReplaceMonitor() {
     if (monitor_)
         monitor_->RequestStop();
-    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_));
+    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_), StoredLogSwitches(config_));
 }
 
 // A sleep is no interval: the first reading after it starts anew, on the adapter found then.
@@ -127,7 +137,7 @@ void Tf_Main::timerUpdateTimer() {
 void Tf_Main::timerAutoSaveTimer() {
     std::exception_ptr failure;
     try {
-        SaveLog();
+        SaveLogIfChanged();
     } catch (const std::exception&) {
         failure = std::current_exception();
     }

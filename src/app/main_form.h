@@ -5,6 +5,8 @@
 #include "display/render.h"
 #include "platform/application.h"
 #include "platform/window.h"
+#include "quota/quota_alerts.h"
+#include "quota/quota_settings.h"
 
 #include <cstdint>
 #include <memory>
@@ -15,7 +17,6 @@ class TCoolTrayIcon;
 class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
-struct TQuotaSettings;
 
 class Tf_Main : public TWindow {
   public:
@@ -83,10 +84,9 @@ class Tf_Main : public TWindow {
     void DpiChanged(int dpi, const RECT& suggested);
 
     // main_form_quota.cpp: the quota bar and the quota's alerts
-    void UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
-                        char separator);
-    void CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures& figures, int decimals,
-                          char separator);
+    void ReadQuotaState();
+    void UpdateQuotaBar(const TQuotaFigures& figures, int decimals, char separator);
+    void CheckQuotaAlerts(const TQuotaFigures& figures, int decimals, char separator);
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
     bool MouseMessage(UINT msg);
@@ -122,12 +122,23 @@ class Tf_Main : public TWindow {
     TIconHandle backdropIcon_;
     std::unique_ptr<TStatsLabel> l_Stats;
     HWND QuotaBar = nullptr;
+    // The quota bar's state as last set: only a change is sent to it, since every message to
+    // the bar also passes the tooltip's hook on it.
+    bool quotaShown_ = true; // created visible
+    int32_t quotaRange_ = -1;
+    int32_t quotaPosition_ = -1;
     TWindowHandle tooltip_; // unowned, so destroyed here
     // The template as last read and the renderer that keeps it split, from tick to tick.
     std::string templateText_;
     TStatisticsRenderer renderer_;
     std::string quotaHint_;
     std::string nextQuotaHint_; // this tick's hint, before it is compared with the shown one
+    // The quota's settings and the record of the alerts shown, read when the settings are
+    // applied; the period's last day in the user's format, made when the day changes.
+    TQuotaSettings quota_;
+    TShownAlerts shownAlerts_;
+    double periodEndDay_ = -1;
+    std::string periodEndText_;
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     bool wasMinimized_ = false;

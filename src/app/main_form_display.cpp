@@ -177,16 +177,15 @@ void Tf_Main::WriteStatistics() {
         counters.TotalOut = monitor_->TotalOut();
     }
     TLogTotals totals = GetLogTotals();
-    TQuotaSettings quota = ReadQuotaSettings(config_);
-    TQuotaFigures figures = CurrentQuotaFigures(quota.Terms);
+    TQuotaFigures figures = CurrentQuotaFigures(quota_.Terms);
     char separator = UserDecimalSeparator()[0];
     const std::string& text =
         renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
     l_Stats->SetText(text);
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
                                                          : text);
-    UpdateQuotaBar(quota, figures, decimals, separator);
-    CheckQuotaAlerts(quota, figures, decimals, separator);
+    UpdateQuotaBar(figures, decimals, separator);
+    CheckQuotaAlerts(figures, decimals, separator);
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {

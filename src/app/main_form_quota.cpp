@@ -34,41 +34,57 @@ std::string LocalDateText(double day) {
 
 } // namespace
 
-void Tf_Main::UpdateQuotaBar(const TQuotaSettings& quota, const TQuotaFigures& figures,
-                             int decimals, char separator) {
-    if (!quota.ShowQuota) {
-        ::ShowWindow(QuotaBar, SW_HIDE);
-        return;
+// Read when the settings are applied, not at every tick.
+void Tf_Main::ReadQuotaState() {
+    quota_ = ReadQuotaSettings(config_);
+    shownAlerts_ = ParseShownAlerts(ReadText(config_, cfg::kQuotaAlertsShown));
+}
+
+// Only a change goes to the bar: every message to it also passes the tooltip's hook on it.
+void Tf_Main::UpdateQuotaBar(const TQuotaFigures& figures, int decimals, char separator) {
+    if (quota_.ShowQuota != quotaShown_) {
+        ::ShowWindow(QuotaBar, quota_.ShowQuota ? SW_SHOWNA : SW_HIDE);
+        quotaShown_ = quota_.ShowQuota;
     }
-    ::ShowWindow(QuotaBar, SW_SHOWNA);
+    if (!quota_.ShowQuota)
+        return;
     // The bar cannot take a maximum below its minimum of 0.
-    const int32_t maximum = std::max<int32_t>(0, quota.Terms.QuotaMB);
-    ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, maximum);
-    ::SendMessageA(QuotaBar, PBM_SETPOS,
-                   static_cast<WPARAM>(std::min(QuotaPosition(figures.Counted), maximum)), 0);
+    const int32_t maximum = std::max<int32_t>(0, quota_.Terms.QuotaMB);
+    if (maximum != quotaRange_) {
+        ::SendMessageA(QuotaBar, PBM_SETRANGE32, 0, maximum);
+        quotaRange_ = maximum;
+        quotaPosition_ = -1; // a new range may have moved it
+    }
+    const int32_t position = std::min(QuotaPosition(figures.Counted), maximum);
+    if (position != quotaPosition_) {
+        ::SendMessageA(QuotaBar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+        quotaPosition_ = position;
+    }
     QuotaHint(figures.Counted, maximum, decimals, separator, nextQuotaHint_);
-    if (quota.HintShowsForecast())
-        nextQuotaHint_ +=
-            QuotaForecastText(figures, LocalDateText(figures.Period.Last), decimals, separator);
+    if (quota_.HintShowsForecast()) {
+        if (figures.Period.Last != periodEndDay_) {
+            periodEndText_ = LocalDateText(figures.Period.Last);
+            periodEndDay_ = figures.Period.Last;
+        }
+        AppendQuotaForecastText(figures, periodEndText_, decimals, separator, nextQuotaHint_);
+    }
     SetQuotaHint(nextQuotaHint_);
 }
 
 // The record goes to the store before the notice and to the file after it: a notice that
 // fails to show or a file that cannot be written never makes an alert come twice in a run.
-void Tf_Main::CheckQuotaAlerts(const TQuotaSettings& quota, const TQuotaFigures& figures,
-                               int decimals, char separator) {
-    if (!quota.HasQuota())
+void Tf_Main::CheckQuotaAlerts(const TQuotaFigures& figures, int decimals, char separator) {
+    if (!quota_.HasQuota())
         return;
-    const std::string stored = ReadText(config_, cfg::kQuotaAlertsShown);
-    TShownAlerts shown = ParseShownAlerts(stored);
-    const std::optional<TQuotaAlert> alert = NextQuotaAlert(quota.AlertLevels, figures, shown);
+    const std::optional<TQuotaAlert> alert =
+        NextQuotaAlert(quota_.AlertLevels, figures, shownAlerts_);
     if (!alert)
         return;
-    WriteText(config_, cfg::kQuotaAlertsShown, FormatShownAlerts(shown));
+    WriteText(config_, cfg::kQuotaAlertsShown, FormatShownAlerts(shownAlerts_));
     ++quotaAlertsShown_;
     const std::string runOut =
         alert->Kind == TQuotaAlert::Pace ? LocalDateText(alert->RunOutDay) : std::string();
-    TrayIcon->ShowNotice(kProductName, QuotaAlertText(*alert, figures, quota.Terms.QuotaMB, runOut,
+    TrayIcon->ShowNotice(kProductName, QuotaAlertText(*alert, figures, quota_.Terms.QuotaMB, runOut,
                                                       decimals, separator));
     config_.FlushToFile();
 }

@@ -1,15 +1,16 @@
-// The daily usage log: the process-wide table of day records, its file "bandlog.dat", and the
-// sums over today, this week, this month and this year.
+// The daily usage log: a table of day records, its file "bandlog.dat", and the sums over today,
+// this week, this month, this year and a billing period, kept as running totals.
 #include "log/usage_log.h"
 
 #include "log/calendar.h"
 #include "platform/file_io.h"
 
-#include <atomic>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
 #include <mutex>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -19,33 +20,24 @@ constexpr size_t kRecordSize = 24;
 // could exhaust memory.
 constexpr size_t kMaxLogSize = 16 << 20;
 
-// The calendar keys of one record's date, worked out once: a date never changes after the
-// record enters the table, and decoding it for every sum made each sum cost a date decode
-// and a week computation per record. Four bytes beside each 24-byte record.
-struct RecordKeys {
-    uint16_t year = 0; // 1 to 9999; 0 when the date is no date, which is in no period
-    uint8_t month = 0;
-    uint8_t week = 0;
-};
-static_assert(sizeof(RecordKeys) == 4, "keys stay small beside the records");
-
-struct LogState {
-    std::mutex lock; // guards table, keys and pathOverride
-    std::vector<TLogRecord> table;
-    std::vector<RecordKeys> keys; // keys[i] belongs to table[i]; same length always
-    std::string pathOverride;
-    std::atomic<TClockFunc> testClock{nullptr};
+// The days each period covers, worked out from the current date: "today" is the one whole
+// date, the others are spans [From, To) of day numbers (this ISO week, month and year, each
+// of the current year). A record belongs by its date; a date with a time of day still belongs
+// to the spans of its day.
+struct PeriodSpans {
+    bool valid = false; // the clock gave a date
+    double today = std::numeric_limits<double>::quiet_NaN();
+    double from[4] = {};
+    double to[4] = {};
 };
 
-// Allocated once and never freed: a sampling thread may still add while the process ends.
-LogState& State() {
-    static auto* state = new LogState;
-    return *state;
-}
-
-std::string PathLocked(const LogState& state) {
-    return state.pathOverride.empty() ? ExecutableDirectory() + "bandlog.dat" : state.pathOverride;
-}
+// A running sum over the records dated First to Last (by their day).
+struct RangeSum {
+    bool valid = false;
+    double first = 0;
+    double last = 0;
+    TLogAmounts amounts;
+};
 
 // Records are little-endian on disk whatever the host's byte order.
 static_assert(std::numeric_limits<double>::is_iec559 && sizeof(double) == 8,
@@ -102,111 +94,51 @@ int LogErrorCode(int systemCode) {
     return systemCode == kDiskFull || systemCode == kHandleDiskFull ? 101 : systemCode;
 }
 
-void SaveLocked(LogState& state) {
-    const std::string data = EncodeTable(state.table);
-    try {
-        ReplaceFileContents(PathLocked(state), data);
-    } catch (const TFileError& e) {
-        throw EInOutError(LogErrorCode(e.Code()));
+bool InDateOrder(const std::vector<TLogRecord>& table) {
+    for (size_t i = 1; i < table.size(); ++i) {
+        if (!(table[i - 1].Date < table[i].Date))
+            return false;
     }
+    return true;
 }
 
-// The current date's keys, computed once per sum.
-struct CurrentPeriod {
-    bool valid = false;
-    double today = 0;
-    int year = 0;
-    int month = 0;
-    int week = 0;
-    int weekYear = 0;
-};
-
-CurrentPeriod CurrentPeriodNow() {
-    const double now = LogNow();
-    CurrentPeriod current;
-    int day = 0;
-    current.valid = DecodeDate(now, current.year, current.month, day);
-    current.today = current.valid ? std::floor(now) : 0.0;
-    current.week = IsoWeekNumber(now);
-    current.weekYear = IsoWeekYear(current.year, current.month, current.week);
-    return current;
-}
-
-// A month is a month of one year, a week one of its ISO week-year: without the year, last
-// year's March would count as this March.
-bool InWeek(int year, int month, int week, const CurrentPeriod& current) {
-    return week == current.week && IsoWeekYear(year, month, week) == current.weekYear;
-}
-
-bool InMonth(int year, int month, const CurrentPeriod& current) {
-    return month == current.month && year == current.year;
-}
-
-int WeekOfDecoded(double date, int year) {
-    const double dayOfYear = std::floor(date) - EncodeDate(year, 1, 1) + 1;
-    return IsoWeekOfYearDay(year, static_cast<int>(dayOfYear));
-}
-
-RecordKeys KeysOf(double date) {
-    RecordKeys keys;
+PeriodSpans SpansOf(double now) {
+    PeriodSpans spans;
     int year = 0, month = 0, day = 0;
-    if (DecodeDate(date, year, month, day)) {
-        keys.year = static_cast<uint16_t>(year);
-        keys.month = static_cast<uint8_t>(month);
-        keys.week = static_cast<uint8_t>(WeekOfDecoded(date, year));
-    }
-    return keys;
+    if (!DecodeDate(now, year, month, day))
+        return spans;
+    spans.valid = true;
+    spans.today = std::floor(now);
+    // Days before 1 January 0001 or after 9999 are no dates, so they are in no period.
+    const double monday = spans.today - (IsoDayOfWeek(now) - 1);
+    spans.from[lpThisWeek] = std::max(monday, EncodeDate(1, 1, 1));
+    spans.to[lpThisWeek] = std::min(monday + 7, EncodeDate(10000, 1, 1));
+    spans.from[lpThisMonth] = EncodeDate(year, month, 1);
+    spans.to[lpThisMonth] = EncodeDate(year, month + 1, 1);
+    spans.from[lpThisYear] = EncodeDate(year, 1, 1);
+    spans.to[lpThisYear] = EncodeDate(year + 1, 1, 1);
+    return spans;
 }
 
-std::vector<RecordKeys> KeysOfTable(const std::vector<TLogRecord>& table) {
-    std::vector<RecordKeys> keys;
-    keys.reserve(table.size());
-    for (const TLogRecord& record : table)
-        keys.push_back(KeysOf(record.Date));
-    return keys;
-}
-
-// Appends a record and its keys, or neither: the two vectors never get out of step.
-void AppendLocked(LogState& state, const TLogRecord& record) {
-    state.keys.push_back(KeysOf(record.Date));
-    try {
-        state.table.push_back(record);
-    } catch (...) {
-        state.keys.pop_back();
-        throw;
-    }
-}
-
-bool Belongs(const TLogRecord& record, TLogPeriod period, const CurrentPeriod& current) {
-    if (!current.valid)
-        return false;
-    if (period == lpToday)
-        return record.Date == current.today;
-    int year = 0, month = 0, day = 0;
-    if (!DecodeDate(record.Date, year, month, day))
-        return false;
-    switch (period) {
-    case lpThisWeek:
-        return InWeek(year, month, WeekOfDecoded(record.Date, year), current);
-    case lpThisMonth:
-        return InMonth(year, month, current);
-    case lpThisYear:
-        return year == current.year;
-    default:
-        return false;
+void Count(TLogTotals& totals, const PeriodSpans& spans, const TLogRecord& amounts) {
+    const double date = amounts.Date;
+    for (int p = lpToday; p <= lpThisYear; ++p) {
+        const bool in =
+            p == lpToday ? date == spans.today : spans.from[p] <= date && date < spans.to[p];
+        if (!in)
+            continue;
+        totals.Sum[p][ldIn] += amounts.InBytes;
+        totals.Sum[p][ldOut] += amounts.OutBytes;
+        totals.Sum[p][ldInOut] += amounts.InBytes + amounts.OutBytes;
     }
 }
 
-uint64_t Amount(const TLogRecord& record, TLogDirection direction) {
-    switch (direction) {
-    case ldIn:
-        return record.InBytes;
-    case ldOut:
-        return record.OutBytes;
-    case ldInOut:
-        return record.InBytes + record.OutBytes;
-    default:
-        return 0;
+void CountInRange(RangeSum& range, const TLogRecord& amounts) {
+    // By its day, like the period sums; a NaN date is on no day.
+    const double day = std::floor(amounts.Date);
+    if (range.valid && day >= range.first && day <= range.last) {
+        range.amounts.In += amounts.InBytes;
+        range.amounts.Out += amounts.OutBytes;
     }
 }
 
@@ -233,148 +165,256 @@ std::string InOutErrorText(int code) {
 
 EInOutError::EInOutError(int code) : std::runtime_error(InOutErrorText(code)), code_(code) {}
 
-void LoadLog() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    const std::string path = PathLocked(state);
+struct TUsageLog::TState {
+    std::mutex lock; // guards everything below
+    std::vector<TLogRecord> table;
+    // Every date is later than the one before it, as a table built day by day is: each date
+    // has one record, and it is found from the end.
+    bool inDateOrder = true;
+    // The period sums over `spans`, for the day they were worked out on.
+    PeriodSpans spans;
+    bool totalsCurrent = false;
+    TLogTotals totals;
+    RangeSum ranges[2];
+    int lastRange = 0;    // the range asked for last, which a new range does not replace
+    bool changed = false; // since the last save
+
+    void SaveTo(const std::string& path) {
+        const std::string data = EncodeTable(table);
+        try {
+            ReplaceFileContents(path, data);
+        } catch (const TFileError& e) {
+            throw EInOutError(LogErrorCode(e.Code()));
+        }
+        changed = false;
+    }
+
+    // The first record of the date, or nullptr.
+    TLogRecord* Find(double date) {
+        if (inDateOrder) {
+            for (auto r = table.rbegin(); r != table.rend() && r->Date >= date; ++r) {
+                if (r->Date == date)
+                    return &*r;
+            }
+            return nullptr;
+        }
+        for (TLogRecord& record : table) {
+            if (record.Date == date)
+                return &record;
+        }
+        return nullptr;
+    }
+
+    // The totals for the day of `now`; all 0 when the clock gives no date.
+    TLogTotals Totals(double now) {
+        if (!totalsCurrent || spans.today != std::floor(now)) {
+            spans = SpansOf(now);
+            totals = TLogTotals{};
+            if (spans.valid) {
+                for (const TLogRecord& record : table)
+                    Count(totals, spans, record);
+            }
+            totalsCurrent = true;
+        }
+        return spans.valid ? totals : TLogTotals{};
+    }
+
+    TLogAmounts Between(double firstDay, double lastDay) {
+        for (int i = 0; i < 2; ++i) {
+            const RangeSum& range = ranges[i];
+            if (range.valid && range.first == firstDay && range.last == lastDay) {
+                lastRange = i;
+                return range.amounts;
+            }
+        }
+        lastRange = 1 - lastRange;
+        RangeSum& range = ranges[lastRange];
+        range = RangeSum{true, firstDay, lastDay, {}};
+        for (const TLogRecord& record : table)
+            CountInRange(range, record);
+        return range.amounts;
+    }
+
+    void Add(const TLogRecord& amounts) {
+        if (TLogRecord* record = Find(amounts.Date)) {
+            record->InBytes += amounts.InBytes;
+            record->OutBytes += amounts.OutBytes;
+            changed = changed || amounts.InBytes != 0 || amounts.OutBytes != 0;
+        } else {
+            const bool later = table.empty() || table.back().Date < amounts.Date;
+            table.push_back(amounts);
+            inDateOrder = inDateOrder && later;
+            changed = true;
+        }
+        if (totalsCurrent)
+            Count(totals, spans, amounts);
+        for (RangeSum& range : ranges)
+            CountInRange(range, amounts);
+    }
+
+    // A table put in place whole: the sums are worked out afresh when next asked for.
+    void Replace(std::vector<TLogRecord>& replacement) {
+        table.swap(replacement);
+        inDateOrder = InDateOrder(table);
+        totalsCurrent = false;
+        ranges[0].valid = ranges[1].valid = false;
+        // Not written by this process yet: the first autosave still writes it, which drops a
+        // partial record and tells of a file that cannot be written.
+        changed = true;
+    }
+};
+
+TUsageLog::TUsageLog(std::string path, TClockFunc clock)
+    : path_(std::move(path)), clock_(clock), state_(std::make_unique<TState>()) {}
+
+TUsageLog::~TUsageLog() = default;
+
+void TUsageLog::Load() {
+    std::lock_guard<std::mutex> hold(state_->lock);
     std::string data, pending;
     bool recovered = false;
     try {
-        data = ReadOrCreateFile(path, kMaxLogSize);
+        data = ReadOrCreateFile(path_, kMaxLogSize);
         recovered =
-            ReadInterruptedReplacement(path, data.size(), WholeRecords, pending, kMaxLogSize);
+            ReadInterruptedReplacement(path_, data.size(), WholeRecords, pending, kMaxLogSize);
     } catch (const TFileError& e) {
         throw EInOutError(LogErrorCode(e.Code()));
     }
     if (recovered)
         data.swap(pending);
-    // Both built before either is replaced, so a failure leaves the old table and keys.
+    // Built before it replaces the table, so a failure leaves the old one.
     std::vector<TLogRecord> table = DecodeTable(data);
-    std::vector<RecordKeys> keys = KeysOfTable(table);
-    state.table.swap(table);
-    state.keys.swap(keys);
+    state_->Replace(table);
     if (recovered)
-        SaveLocked(state);
+        state_->SaveTo(path_);
 }
 
-void SaveLog() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    SaveLocked(state);
+void TUsageLog::Save() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->SaveTo(path_);
 }
 
-void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date) {
+void TUsageLog::SaveIfChanged() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    if (state_->changed)
+        state_->SaveTo(path_);
+}
+
+void TUsageLog::Add(uint64_t bytesIn, uint64_t bytesOut, double date) {
     // No record can ever equal a NaN date, so each call would append one more.
     if (!std::isfinite(date))
         return;
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    for (TLogRecord& record : state.table) {
-        if (record.Date == date) {
-            record.InBytes += bytesIn;
-            record.OutBytes += bytesOut;
-            return;
-        }
-    }
-    AppendLocked(state, TLogRecord{date, bytesIn, bytesOut});
+    std::lock_guard<std::mutex> hold(state_->lock);
+    state_->Add(TLogRecord{date, bytesIn, bytesOut});
+}
+
+TLogTotals TUsageLog::Totals() {
+    const double now = Now();
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->Totals(now);
+}
+
+TLogAmounts TUsageLog::TotalBetween(double firstDay, double lastDay) {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->Between(firstDay, lastDay);
+}
+
+void TUsageLog::Reset() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    std::vector<TLogRecord> empty;
+    state_->Replace(empty); // the old storage goes with `empty`
+    state_->SaveTo(path_);
+}
+
+size_t TUsageLog::RecordCount() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->table.size();
+}
+
+std::vector<TLogRecord> TUsageLog::CopyTable() {
+    std::lock_guard<std::mutex> hold(state_->lock);
+    return state_->table;
+}
+
+namespace {
+
+struct UsedLog {
+    std::mutex lock; // guards log
+    std::shared_ptr<TUsageLog> log;
+};
+
+// Allocated once and never freed: a sampling thread may still add while the process ends.
+UsedLog& Used() {
+    static auto* used = new UsedLog;
+    return *used;
+}
+
+} // namespace
+
+// Shared, so that a log put out of place stays alive until a call still using it returns.
+std::shared_ptr<TUsageLog> ProcessUsageLog() {
+    UsedLog& used = Used();
+    std::lock_guard<std::mutex> hold(used.lock);
+    if (!used.log)
+        used.log = std::make_shared<TUsageLog>(ExecutableDirectory() + "bandlog.dat",
+                                               &CurrentLocalDateTime);
+    return used.log;
+}
+
+void UseProcessUsageLog(std::shared_ptr<TUsageLog> log) {
+    UsedLog& used = Used();
+    std::lock_guard<std::mutex> hold(used.lock);
+    used.log.swap(log);
+}
+
+void LoadLog() {
+    ProcessUsageLog()->Load();
+}
+
+void SaveLog() {
+    ProcessUsageLog()->Save();
+}
+
+void SaveLogIfChanged() {
+    ProcessUsageLog()->SaveIfChanged();
+}
+
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date) {
+    ProcessUsageLog()->Add(bytesIn, bytesOut, date);
 }
 
 uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction) {
     if (period > lpThisYear || direction > ldInOut)
         return 0;
-    const CurrentPeriod current = CurrentPeriodNow();
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    uint64_t sum = 0;
-    for (const TLogRecord& record : state.table) {
-        if (Belongs(record, period, current))
-            sum += Amount(record, direction);
-    }
-    return sum;
+    return GetLogTotals().Get(period, direction);
 }
 
 TLogTotals GetLogTotals() {
-    const CurrentPeriod current = CurrentPeriodNow();
-    TLogTotals totals;
-    if (!current.valid)
-        return totals;
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    const size_t count = state.table.size();
-    for (size_t i = 0; i < count; ++i) {
-        const TLogRecord& record = state.table[i];
-        const RecordKeys keys = state.keys[i];
-        if (keys.year == 0)
-            continue;
-        const bool in[4] = {record.Date == current.today,
-                            InWeek(keys.year, keys.month, keys.week, current),
-                            InMonth(keys.year, keys.month, current), keys.year == current.year};
-        for (int p = 0; p < 4; ++p) {
-            if (!in[p])
-                continue;
-            totals.Sum[p][ldIn] += record.InBytes;
-            totals.Sum[p][ldOut] += record.OutBytes;
-            totals.Sum[p][ldInOut] += record.InBytes + record.OutBytes;
-        }
-    }
-    return totals;
+    return ProcessUsageLog()->Totals();
 }
 
 TLogAmounts GetLogTotalBetween(double firstDay, double lastDay) {
-    TLogAmounts amounts;
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    for (const TLogRecord& record : state.table) {
-        // By its day, like the period sums; a NaN date is on no day.
-        const double day = std::floor(record.Date);
-        if (day >= firstDay && day <= lastDay) {
-            amounts.In += record.InBytes;
-            amounts.Out += record.OutBytes;
-        }
-    }
-    return amounts;
+    return ProcessUsageLog()->TotalBetween(firstDay, lastDay);
 }
 
 void ResetLog() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    std::vector<TLogRecord>().swap(state.table);
-    std::vector<RecordKeys>().swap(state.keys);
-    SaveLocked(state);
+    ProcessUsageLog()->Reset();
 }
 
 std::string LogFilePath() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    return PathLocked(state);
-}
-
-// An empty path puts the log back beside the executable.
-void SetLogFilePathForTesting(const std::string& path) {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    state.pathOverride = path;
+    return ProcessUsageLog()->Path();
 }
 
 double LogNow() {
-    const TClockFunc clock = State().testClock.load();
-    return clock ? clock() : CurrentLocalDateTime();
-}
-
-void SetLogClockForTesting(TClockFunc clock) {
-    State().testClock.store(clock);
+    return ProcessUsageLog()->Now();
 }
 
 size_t LogRecordCount() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    return state.table.size();
+    return ProcessUsageLog()->RecordCount();
 }
 
 std::vector<TLogRecord> CopyLogTable() {
-    LogState& state = State();
-    std::lock_guard<std::mutex> hold(state.lock);
-    return state.table;
+    return ProcessUsageLog()->CopyTable();
 }
 
 std::vector<TLogRecord> DecodeLogFile(const std::string& data) {

@@ -1,7 +1,8 @@
-// The daily usage log: one process-wide table of day records, mirrored in "bandlog.dat"
-// beside the executable. Every operation holds the table's one lock for its whole duration.
+// The daily usage log: a table of day records mirrored in "bandlog.dat", and the sums over
+// today, this week, this month, this year and the billing period.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,21 +29,13 @@ class EInOutError : public std::runtime_error {
     int code_;
 };
 
-// Reads the log file, creating it empty when missing. A complete temporary file left longer
-// than it by an interrupted save is loaded instead and saved. Failures raise EInOutError; a
-// file too large to be a log raises EFileTooLarge and is left as it is.
-void LoadLog();
-void SaveLog();
-void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
-uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
-void ResetLog();
-
-// Every period and direction summed in one pass over one consistent snapshot.
+// Every period and direction, from one consistent state of the table. "This week" is the
+// current ISO week of the current ISO week-year, "this month" the current month of the
+// current year.
 struct TLogTotals {
     uint64_t Sum[4][3] = {};
     uint64_t Get(TLogPeriod p, TLogDirection d) const { return Sum[p][d]; }
 };
-TLogTotals GetLogTotals();
 
 // Bytes in and out of the records dated firstDay to lastDay (day numbers, both included).
 struct TLogAmounts {
@@ -50,17 +43,64 @@ struct TLogAmounts {
     uint64_t Out = 0;
     uint64_t Get(TLogDirection d) const { return d == ldIn ? In : d == ldOut ? Out : In + Out; }
 };
-TLogAmounts GetLogTotalBetween(double firstDay, double lastDay);
 
-// Where the log lives: beside the executable unless a test points it elsewhere.
-std::string LogFilePath();
-void SetLogFilePathForTesting(const std::string& path);
-
-// The current local date and time as a day number with fraction; tests may replace it.
+// The current local date and time as a day number with fraction.
 using TClockFunc = double (*)();
-double LogNow();
-void SetLogClockForTesting(TClockFunc clock); // nullptr restores the real clock
 
+// One table of day records and its file. Every operation holds the table's one lock for its
+// whole duration, so the sampling thread may add while the user-interface thread reads.
+// The sums are running totals: kept up by every addition, worked out afresh from the table
+// only when the day or the asked range changed or the table was replaced.
+class TUsageLog {
+  public:
+    TUsageLog(std::string path, TClockFunc clock);
+    ~TUsageLog();
+    TUsageLog(const TUsageLog&) = delete;
+    TUsageLog& operator=(const TUsageLog&) = delete;
+
+    // Reads the file, creating it empty when missing. A complete temporary file left longer
+    // than it by an interrupted save is loaded instead and saved. Failures raise EInOutError;
+    // a file too large to be a log raises EFileTooLarge and is left as it is.
+    void Load();
+    void Save();
+    // The autosave: writes only when the table changed since the last save (a loaded table
+    // counts as changed until this process has written it).
+    void SaveIfChanged();
+    void Add(uint64_t bytesIn, uint64_t bytesOut, double date);
+    TLogTotals Totals();
+    // The running sums over up to two ranges are kept at once (the billing period and its
+    // days before today); any other range is summed from the table.
+    TLogAmounts TotalBetween(double firstDay, double lastDay);
+    void Reset();
+
+    const std::string& Path() const { return path_; }
+    double Now() const { return clock_(); }
+    size_t RecordCount();
+    std::vector<TLogRecord> CopyTable();
+
+  private:
+    struct TState;
+    const std::string path_;
+    const TClockFunc clock_;
+    std::unique_ptr<TState> state_;
+};
+
+// The log that the functions below use: by default "bandlog.dat" beside the executable on the
+// local clock. Programs that keep their log elsewhere (tests, benchmarks) put theirs in its
+// place; nullptr puts a default one back.
+std::shared_ptr<TUsageLog> ProcessUsageLog();
+void UseProcessUsageLog(std::shared_ptr<TUsageLog> log);
+
+void LoadLog();
+void SaveLog();
+void SaveLogIfChanged();
+void AddToLog(uint64_t bytesIn, uint64_t bytesOut, double date);
+uint64_t GetLogTotal(TLogPeriod period, TLogDirection direction);
+void ResetLog();
+TLogTotals GetLogTotals();
+TLogAmounts GetLogTotalBetween(double firstDay, double lastDay);
+std::string LogFilePath();
+double LogNow();
 // Number of records in the table (for tests and diagnostics).
 size_t LogRecordCount();
 

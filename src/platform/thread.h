@@ -1,8 +1,10 @@
-// A worker thread that starts after its object is fully constructed, with a stop flag,
-// optional freeing of itself when it ends, and calls into the user-interface thread.
+// A worker thread that starts after its object is fully constructed, with a stop request that
+// also ends a wait at once, optional freeing of itself when it ends, and calls into the
+// user-interface thread.
 #pragma once
-#include <atomic>
+#include <chrono>
 #include <functional>
+#include <memory>
 #include <utility>
 
 class TThread {
@@ -10,9 +12,10 @@ class TThread {
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
 
-    // Sets the stop flag and returns at once; nobody waits for the thread.
-    void RequestStop() { stopRequested_.store(true); }
-    bool StopRequested() const { return stopRequested_.load(); }
+    // Sets the stop flag, ends a WaitForStop under way and returns at once; nobody waits for
+    // the thread.
+    void RequestStop();
+    bool StopRequested() const;
 
     // Constructs a T and only then starts its thread.
     template <typename T, typename... Args> static T* Launch(Args&&... args) {
@@ -22,16 +25,21 @@ class TThread {
     }
 
   protected:
-    TThread() = default;
-    virtual ~TThread() = default;
+    TThread();
+    virtual ~TThread();
     virtual void ThreadBody() = 0;
     // When set before the thread starts, the object deletes itself when ThreadBody returns.
     void SetFreeWhenDone(bool value) { freeWhenDone_ = value; }
     // Runs fn on the user-interface thread and waits; false when that thread is gone.
     bool RunOnUiThread(const std::function<void()>& fn);
+    // Sleeps for the time given, or less when a stop is requested; true when it was.
+    bool WaitForStop(std::chrono::milliseconds timeout) const;
 
   private:
+    struct TStopSignal;
     void Start();
-    std::atomic<bool> stopRequested_{false};
+    // Shared, so that RequestStop can still signal after the thread, seeing the flag, has
+    // ended and freed this object.
+    std::shared_ptr<TStopSignal> stop_;
     bool freeWhenDone_ = false;
 };

@@ -79,8 +79,11 @@ std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figure
     return std::to_string(alert.Percent) + "% of the quota reached: " + hint;
 }
 
-std::string QuotaForecastText(const TQuotaFigures& figures, const std::string& periodEnd,
-                              int decimals, char decimalSeparator) {
+void AppendQuotaForecastText(const TQuotaFigures& figures, std::string_view periodEnd, int decimals,
+                             char decimalSeparator, std::string& out) {
     const TStatText forecast = FormatStatBinary(figures.Forecast, -20, decimals, decimalSeparator);
-    return ", " + std::string(forecast.View()) + "MB expected by " + periodEnd;
+    out += ", ";
+    out += forecast.View();
+    out += "MB expected by ";
+    out += periodEnd;
 }

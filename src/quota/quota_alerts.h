@@ -3,6 +3,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "quota/billing_period.h"
@@ -37,6 +38,7 @@ std::optional<TQuotaAlert> NextQuotaAlert(const std::vector<int>& levels,
 std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figures, int32_t quotaMB,
                            const std::string& runOutDate, int decimals, char decimalSeparator);
 
-// What the quota bar's hint adds: ", 120.00MB expected by <periodEnd>".
-std::string QuotaForecastText(const TQuotaFigures& figures, const std::string& periodEnd,
-                              int decimals, char decimalSeparator);
+// Appends what the quota bar's hint adds: ", 120.00MB expected by <periodEnd>". Once `out` has
+// grown to it, no allocation.
+void AppendQuotaForecastText(const TQuotaFigures& figures, std::string_view periodEnd, int decimals,
+                             char decimalSeparator, std::string& out);

@@ -2,20 +2,17 @@
 #include "traffic/adapter_monitor.h"
 #include "history/hour_log.h"
 #include "log/usage_log.h"
-#include "settings/config_store.h"
 #include "traffic/address_format.h"
 #include "traffic/table_lookup.h"
 
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <thread>
 #include <vector>
 
 namespace {
 
 constexpr std::chrono::milliseconds kCycle{1000};
-constexpr std::chrono::milliseconds kStopCheck{50};
 const char kNotFound[] = "!not_found!";
 
 std::string WithoutSpaces(std::string text) {
@@ -27,21 +24,28 @@ double Today() {
     return std::floor(LogNow());
 }
 
+constexpr unsigned kLog = 1, kLogIn = 2, kLogOut = 4;
+
+unsigned SwitchBits(const TLogSwitches& logging) {
+    return (logging.Log ? kLog : 0) | (logging.LogIn ? kLogIn : 0) | (logging.LogOut ? kLogOut : 0);
+}
+
 } // namespace
 
-TAdapterMonitor* TAdapterMonitor::Create(const TAdapterTarget& target,
+TAdapterMonitor* TAdapterMonitor::Create(const TAdapterTarget& target, const TLogSwitches& logging,
                                          const TInterfaceSource& source) {
-    return TThread::Launch<TAdapterMonitor>(target, source);
+    return TThread::Launch<TAdapterMonitor>(target, logging, source);
 }
 
 TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource& source) {
     TAdapterTarget target;
     target.Index = index;
-    return Create(target, source);
+    return Create(target, TLogSwitches{false, false, false}, source);
 }
 
-TAdapterMonitor::TAdapterMonitor(const TAdapterTarget& target, const TInterfaceSource& source)
-    : source_(source), tracker_(target) {
+TAdapterMonitor::TAdapterMonitor(const TAdapterTarget& target, const TLogSwitches& logging,
+                                 const TInterfaceSource& source)
+    : source_(source), logging_(SwitchBits(logging)), tracker_(target) {
     SetFreeWhenDone(true);
     // The first reading is never logged: its deltas are the adapter's whole counters.
     Sample();
@@ -57,9 +61,18 @@ std::string TAdapterMonitor::LookupIPAddress(uint32_t index, const TInterfaceSou
     return kNotFound;
 }
 
+const std::string& TAdapterMonitor::IPAddress() const {
+    if (addressToRead_) {
+        ipAddress_ = WithoutSpaces(LookupIPAddress(*addressToRead_, source_));
+        addressToRead_.reset();
+    }
+    return ipAddress_;
+}
+
 TTrackedReading TAdapterMonitor::Sample() {
-    std::vector<MIB_IFROW> rows;
-    ReadInterfaceTable(rows, source_.GetIfTable);
+    std::vector<MIB_IFROW>& rows = rows_;
+    rows.clear(); // a failed read finds no adapter
+    ReadInterfaceTable(rows, tableBuffer_, source_.GetIfTable);
     const uint64_t shape = TableShape(rows);
     if (shape != tableShape_)
         tracker_.NetworkChanged();
@@ -72,13 +85,14 @@ TTrackedReading TAdapterMonitor::Sample() {
             std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReading_).count();
         elapsedMs = static_cast<uint32_t>(std::clamp<long long>(elapsed, 1, UINT32_MAX));
     }
-    TTableLookup lookup(rows, source_, elapsedMs);
+    TTableLookup lookup(rows, source_, elapsedMs, tracker_.Identity());
     const TTrackedReading reading = tracker_.Read(lookup);
     const MIB_IFROW* row = lookup.Row(tracker_.Index());
     if (!reading.Present || !row)
         return reading; // the published texts keep the last reading's values
     lastReading_ = now;
-    ipAddress_ = WithoutSpaces(LookupIPAddress(tracker_.Index(), source_));
+    // Nothing shown each second uses the address: the table is read when someone asks.
+    addressToRead_ = tracker_.Index();
     macAddress_ = FormatMacAddress(row->bPhysAddr, row->dwPhysAddrLen);
     adapterName_ = AdapterDescription(row->bDescr, row->dwDescrLen);
     return reading;
@@ -93,18 +107,21 @@ void TAdapterMonitor::ThreadBody() {
         // Only a reading that follows an earlier one of the same adapter measures traffic.
         if (reading.Measured)
             LogCycle(reading.LogIn, reading.LogOut);
-        SleepUnlessStopped(kCycle);
+        WaitForStop(kCycle);
     }
+}
+
+void TAdapterMonitor::SetLogSwitches(const TLogSwitches& logging) {
+    logging_.store(SwitchBits(logging));
 }
 
 void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
     try {
-        // Read afresh each cycle, so the settings dialog's changes apply from the next one.
-        TMemIniFile& store = ConfigStore();
-        if (StopRequested() || !store.QueryFlag("bandwidth", "dolog", true))
+        const unsigned logging = logging_.load();
+        if (StopRequested() || !(logging & kLog))
             return;
-        const bool logIn = store.QueryFlag("bandwidth", "dologins", true);
-        const bool logOut = store.QueryFlag("bandwidth", "dologouts", true);
+        const bool logIn = (logging & kLogIn) != 0;
+        const bool logOut = (logging & kLogOut) != 0;
         if (logIn && !StopRequested())
             AddToLog(deltaIn, 0, Today());
         if (logOut && !StopRequested())
@@ -113,16 +130,5 @@ void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
             AddToHourLog(logIn ? deltaIn : 0, logOut ? deltaOut : 0);
     } catch (const std::exception&) {
         // Nothing leaves the monitor; the cycle's traffic is simply not logged.
-    }
-}
-
-void TAdapterMonitor::SleepUnlessStopped(std::chrono::milliseconds duration) {
-    const auto end = std::chrono::steady_clock::now() + duration;
-    while (!StopRequested()) {
-        const auto now = std::chrono::steady_clock::now();
-        if (now >= end)
-            return;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(end - now, kStopCheck));
     }
 }

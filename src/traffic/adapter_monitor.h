@@ -5,25 +5,38 @@
 #include "traffic/adapter_tracker.h"
 #include "traffic/ip_helper.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
+
+// What each second's traffic goes to: the "bandwidth" section's switches ("dolog",
+// "dologins", "dologouts"), as the monitor's creator read them.
+struct TLogSwitches {
+    bool Log = true;
+    bool LogIn = true;
+    bool LogOut = true;
+};
 
 class TAdapterMonitor : public TThread {
   public:
     // On the user-interface thread: takes the first reading there, then starts the thread.
     // The monitor frees itself when its thread ends; after RequestStop nobody touches it.
-    static TAdapterMonitor* Create(const TAdapterTarget& target,
+    static TAdapterMonitor* Create(const TAdapterTarget& target, const TLogSwitches& logging,
                                    const TInterfaceSource& source = IpHelper());
-    // Watches the interface with this index, whatever its identity.
+    // Watches the interface with this index, whatever its identity, and logs nothing: a
+    // monitor for readings only.
     static TAdapterMonitor* Create(uint32_t index, const TInterfaceSource& source = IpHelper());
 
     // The interface's first IPv4 address in the sorted address table, as FormatIpAddress
     // writes it, or "!not_found!".
     static std::string LookupIPAddress(uint32_t index, const TInterfaceSource& source = IpHelper());
 
-    // Published readings; read them on the user-interface thread only.
-    const std::string& IPAddress() const { return ipAddress_; }
+    // Published readings; read them on the user-interface thread only. The address is the one
+    // the last reading found the adapter with, read from the address table at the first ask.
+    const std::string& IPAddress() const;
     const std::string& MACAddress() const { return macAddress_; }
     const std::string& AdapterName() const { return adapterName_; }
     uint32_t AdapterIndex() const { return tracker_.Index(); }
@@ -40,6 +53,9 @@ class TAdapterMonitor : public TThread {
     uint32_t LastInOctets() const { return counters().LastInOctets; }
     uint32_t LastOutOctets() const { return counters().LastOutOctets; }
 
+    // Any thread: the switches apply from the next cycle on.
+    void SetLogSwitches(const TLogSwitches& logging);
+
     // On the user-interface thread, from the main window's notifications.
     void NetworkChanged() { tracker_.NetworkChanged(); }
     void Suspend() { tracker_.Suspend(); }
@@ -50,7 +66,8 @@ class TAdapterMonitor : public TThread {
 
   private:
     friend class TThread; // Launch constructs it
-    TAdapterMonitor(const TAdapterTarget& target, const TInterfaceSource& source);
+    TAdapterMonitor(const TAdapterTarget& target, const TLogSwitches& logging,
+                    const TInterfaceSource& source);
     ~TAdapterMonitor() override = default;
 
     const TTrafficCounters& counters() const { return tracker_.Counters(); }
@@ -58,11 +75,14 @@ class TAdapterMonitor : public TThread {
     TTrackedReading Sample();
     // Adds one cycle's deltas to today's record, as the "bandwidth" switches allow.
     void LogCycle(uint64_t deltaIn, uint64_t deltaOut);
-    // Sleeps for the given time, in short steps so that a stopped monitor ends promptly.
-    void SleepUnlessStopped(std::chrono::milliseconds duration);
 
     const TInterfaceSource source_;
-    std::string ipAddress_;
+    std::atomic<unsigned> logging_; // TLogSwitches as bits, set from another thread
+    TTableBuffer tableBuffer_;
+    std::vector<MIB_IFROW> rows_; // kept from one reading to the next for its storage
+    mutable std::string ipAddress_;
+    // The index whose address IPAddress still has to read.
+    mutable std::optional<uint32_t> addressToRead_;
     std::string macAddress_;
     std::string adapterName_;
     TAdapterTracker tracker_;

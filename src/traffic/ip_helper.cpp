@@ -2,7 +2,7 @@
 #include "traffic/ip_helper.h"
 #include "platform/system_library.h"
 
-#include "settings/mem_ini_file.h"
+#include "config/number_text.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,19 +11,25 @@
 
 namespace {
 
-// Reads a table of the MIB_IFTABLE shape (a DWORD count, then the rows) into list.
+// Reads a table of the MIB_IFTABLE shape (a DWORD count, then the rows) into list. An empty
+// buffer first learns the size; one that is too small is made larger and read into once more.
 template <typename Table, typename Row, typename Func>
-void ReadTable(std::vector<Row>& list, Func getTable, BOOL sorted) {
-    ULONG size = 0;
-    if (getTable(nullptr, &size, sorted) != ERROR_INSUFFICIENT_BUFFER)
-        return;
+void ReadTable(std::vector<Row>& list, TTableBuffer& buffer, Func getTable, BOOL sorted) {
     try {
-        // Never smaller than an empty table, so the count can always be read.
-        size = std::max<ULONG>(size, sizeof(Table));
-        // DWORD elements keep the table aligned as the platform expects.
-        std::vector<DWORD> buffer((size + sizeof(DWORD) - 1) / sizeof(DWORD));
-        auto* table = reinterpret_cast<Table*>(buffer.data());
-        if (getTable(table, &size, sorted) != NO_ERROR)
+        ULONG size = static_cast<ULONG>(buffer.size() * sizeof(DWORD));
+        auto* table = buffer.empty() ? nullptr : reinterpret_cast<Table*>(buffer.data());
+        DWORD result = getTable(table, &size, sorted);
+        if (result == ERROR_INSUFFICIENT_BUFFER) {
+            // Never smaller than an empty table, so the count can always be read.
+            size = std::max<ULONG>(size, sizeof(Table));
+            // DWORD elements keep the table aligned as the platform expects.
+            buffer.assign((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
+            table = reinterpret_cast<Table*>(buffer.data());
+            result = getTable(table, &size, sorted);
+        } else if (!table) {
+            return; // the size query failed
+        }
+        if (result != NO_ERROR)
             return;
         // A count larger than the buffer could hold is cut to the rows that fit.
         const size_t bytes = buffer.size() * sizeof(DWORD);
@@ -35,6 +41,21 @@ void ReadTable(std::vector<Row>& list, Func getTable, BOOL sorted) {
     } catch (const std::bad_alloc&) {
         // Like any other failed read: the list stays as it was.
     }
+}
+
+// The LUID of its stored text (LuidText's); false for anything else, the LUID 0 included.
+bool ParseLuidText(const std::string& text, uint64_t& luid) {
+    if (text.size() != 16)
+        return false;
+    uint64_t value = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return false;
+        value = value << 4 | static_cast<uint64_t>(digit);
+    }
+    luid = value;
+    return value != 0;
 }
 
 } // namespace
@@ -54,18 +75,30 @@ const TInterfaceSource& IpHelper() {
 }
 
 void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TGetIfTableFunc getIfTable) {
-    ReadTable<MIB_IFTABLE>(list, getIfTable, FALSE);
+    TTableBuffer buffer;
+    ReadInterfaceTable(list, buffer, getIfTable);
+}
+
+void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TTableBuffer& buffer,
+                        TGetIfTableFunc getIfTable) {
+    ReadTable<MIB_IFTABLE>(list, buffer, getIfTable, FALSE);
 }
 
 void ReadAddressTable(std::vector<MIB_IPADDRROW>& list, TGetIpAddrTableFunc getIpAddrTable) {
-    ReadTable<MIB_IPADDRTABLE>(list, getIpAddrTable, TRUE);
+    TTableBuffer buffer;
+    ReadTable<MIB_IPADDRTABLE>(list, buffer, getIpAddrTable, TRUE);
 }
 
-bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2) {
+bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2,
+                         const std::string& expectedLuid) {
     MIB_IF_ROW2 row{};
-    row.InterfaceIndex = index;
-    if (getIfEntry2(&row) != NO_ERROR)
-        return false;
+    if (!ParseLuidText(expectedLuid, row.InterfaceLuid.Value) || getIfEntry2(&row) != NO_ERROR ||
+        row.InterfaceIndex != index) {
+        row = MIB_IF_ROW2{};
+        row.InterfaceIndex = index;
+        if (getIfEntry2(&row) != NO_ERROR)
+            return false;
+    }
     entry.Luid = LuidText(row.InterfaceLuid.Value);
     entry.InOctets = row.InOctets;
     entry.OutOctets = row.OutOctets;
@@ -83,15 +116,9 @@ std::string LuidText(uint64_t luid) {
 
 bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
                           TConvertLuidToIndexFunc convert) {
-    if (luidText.size() != 16)
-        return false;
     NET_LUID luid{};
-    for (char c : luidText) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        luid.Value = luid.Value << 4 | static_cast<uint64_t>(digit);
-    }
+    if (!ParseLuidText(luidText, luid.Value))
+        return false;
     NET_IFINDEX found = 0;
     if (convert(&luid, &found) != NO_ERROR || found == 0)
         return false;

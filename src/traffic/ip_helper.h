@@ -1,5 +1,5 @@
-// Readers of the system's interface table and IPv4 address table. They keep nothing between
-// calls: each call reads the table afresh into the caller's list.
+// Readers of the system's interface table and IPv4 address table. Each call reads the table
+// afresh into the caller's list; only a buffer the caller keeps outlives a call.
 #pragma once
 #include <winsock2.h>
 #include <ws2ipdef.h>
@@ -38,6 +38,12 @@ const TInterfaceSource& IpHelper();
 void ReadInterfaceTable(std::vector<MIB_IFROW>& list,
                         TGetIfTableFunc getIfTable = IpHelper().GetIfTable);
 
+// The platform's buffer for a table, kept from one reading to the next: the size is asked for
+// only at the first reading and when the table has outgrown the buffer.
+using TTableBuffer = std::vector<DWORD>;
+void ReadInterfaceTable(std::vector<MIB_IFROW>& list, TTableBuffer& buffer,
+                        TGetIfTableFunc getIfTable = IpHelper().GetIfTable);
+
 // The same for the IPv4 address table, sorted by address.
 void ReadAddressTable(std::vector<MIB_IPADDRROW>& list,
                       TGetIpAddrTableFunc getIpAddrTable = IpHelper().GetIpAddrTable);
@@ -49,9 +55,12 @@ struct TInterfaceEntry2 {
     uint64_t OutOctets = 0;
 };
 
-// The interface's row by index; false when the platform cannot give it.
+// The interface's row by index; false when the platform cannot give it. With the LUID the
+// interface at the index is expected to have, the row is asked for by that LUID, which spares
+// the platform looking the index up; the answer stands only if it is still at the index.
 bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry,
-                         TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2);
+                         TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2,
+                         const std::string& expectedLuid = "");
 
 // A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0.
 std::string LuidText(uint64_t luid);

@@ -20,7 +20,7 @@ bool TTableLookup::ByIndex(uint32_t index, TInterfaceState& state) {
     state.Counters.Speed = row->dwSpeed;
     state.Counters.ElapsedMs = elapsedMs_;
     TInterfaceEntry2 entry;
-    if (ReadInterfaceEntry2(index, entry, source_.GetIfEntry2)) {
+    if (ReadInterfaceEntry2(index, entry, source_.GetIfEntry2, watchedLuid_)) {
         state.Identity = entry.Luid;
         state.Counters.Has64BitCounters = true;
         state.Counters.InOctets64 = entry.InOctets;

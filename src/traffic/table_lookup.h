@@ -8,9 +8,10 @@
 class TTableLookup : public TInterfaceLookup {
   public:
     // Rows and source must outlive the lookup; elapsedMs goes into every reading it gives.
+    // watchedLuid: the identity of the adapter watched so far, asked for first at any index.
     TTableLookup(const std::vector<MIB_IFROW>& rows, const TInterfaceSource& source,
-                 uint32_t elapsedMs)
-        : rows_(rows), source_(source), elapsedMs_(elapsedMs) {}
+                 uint32_t elapsedMs, const std::string& watchedLuid = "")
+        : rows_(rows), source_(source), elapsedMs_(elapsedMs), watchedLuid_(watchedLuid) {}
 
     const MIB_IFROW* Row(uint32_t index) const;
     bool ByIndex(uint32_t index, TInterfaceState& state) override;
@@ -21,6 +22,7 @@ class TTableLookup : public TInterfaceLookup {
     const std::vector<MIB_IFROW>& rows_;
     const TInterfaceSource& source_;
     const uint32_t elapsedMs_;
+    const std::string watchedLuid_;
 };
 
 // Which interfaces a table lists and whether each is up: a change means the route to the

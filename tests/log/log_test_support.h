@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -59,17 +60,15 @@ class LogFileTest : public ::testing::Test {
         folder_.emplace("corvane-log");
         dir_ = folder_->Path();
         path_ = dir_ / "bandlog.dat";
-        SetLogFilePathForTesting(path_.string());
         SetNow(EncodeDate(2025, 3, 15) + 0.5);
-        SetLogClockForTesting(&TestClock);
+        UseProcessUsageLog(std::make_shared<TUsageLog>(path_.string(), &TestClock));
         WriteBytes(path_, "");
         LoadLog();
         fs::remove(path_);
     }
 
     void TearDown() override {
-        SetLogClockForTesting(nullptr);
-        SetLogFilePathForTesting("");
+        UseProcessUsageLog(nullptr);
         folder_.reset();
     }
 

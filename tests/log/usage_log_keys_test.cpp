@@ -1,6 +1,6 @@
-// The one-pass sums keep each record's calendar keys beside the table: these tests take the
-// table through loads, additions, resets and a failed load, and check that the one-pass sums
-// still agree with the single sums, which work from the records' own dates.
+// The sums are kept beside the table: these tests take the table through loads, additions,
+// resets and a failed load, and check that the sums all at once still agree with the single
+// sums, and that every day finds its own record as "today".
 #include "log_test_support.h"
 
 #include <cmath>

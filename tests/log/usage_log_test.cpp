@@ -72,6 +72,35 @@ TEST_F(UsageLogFile, ResetLeavesAnEmptyTableAndAnEmptyFile) {
     EXPECT_EQ(0u, LogRecordCount());
 }
 
+// The file is overwritten behind the log's back to see whether a save wrote it.
+TEST_F(UsageLogFile, AutosaveWritesOnlyWhatChanged) {
+    const std::string records = RecordBytes(kMarch15, 1, 2);
+    LoadFrom(records + "xx");
+    SaveLogIfChanged(); // a loaded table is not written yet
+    EXPECT_EQ(records, ReadBytes(path_));
+    WriteBytes(path_, "other");
+    SaveLogIfChanged();
+    AddToLog(0, 0, kMarch15); // nothing to add
+    SaveLogIfChanged();
+    EXPECT_EQ("other", ReadBytes(path_));
+    AddToLog(0, 1, kMarch15);
+    SaveLogIfChanged();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3), ReadBytes(path_));
+
+    // A failed write leaves the change to the next autosave; a new day's record is a change.
+    AddToLog(0, 0, kMarch15 + 1);
+    fs::remove(path_);
+    fs::create_directory(path_);
+    EXPECT_THROW(SaveLogIfChanged(), EInOutError);
+    fs::remove(path_);
+    SaveLogIfChanged();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3) + RecordBytes(kMarch15 + 1, 0, 0), ReadBytes(path_));
+    // Close and the end of a session write whatever the state.
+    WriteBytes(path_, "other");
+    SaveLog();
+    EXPECT_EQ(RecordBytes(kMarch15, 1, 3) + RecordBytes(kMarch15 + 1, 0, 0), ReadBytes(path_));
+}
+
 TEST_F(UsageLogFile, OddDatesSurviveLoadAndSaveBitForBit) {
     const double inf = std::numeric_limits<double>::infinity();
     std::string bytes;

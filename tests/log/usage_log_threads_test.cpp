@@ -60,6 +60,11 @@ void ExpectConsistentTotals() {
         EXPECT_EQ(2 * in, totals.Sum[p][ldOut]) << "period " << p;
         EXPECT_EQ(3 * in, totals.Sum[p][ldInOut]) << "period " << p;
     }
+    // Three ranges for the two kept running sums: some are kept up, some summed afresh.
+    for (double first : {kMarch15 - 1, kMarch15 - 2, kMarch15 - 3}) {
+        const TLogAmounts period = GetLogTotalBetween(first, kMarch15);
+        EXPECT_EQ(2 * period.In, period.Out) << first;
+    }
 }
 
 TEST_F(UsageLogThreads, AdditionsMeetSumsSavesLoadsAndResets) {
@@ -93,6 +98,7 @@ TEST_F(UsageLogThreads, NoAdditionIsLostBesideSums) {
     const uint64_t additions = sampler.Stop();
     EXPECT_EQ(additions, GetLogTotal(lpThisMonth, ldIn));
     EXPECT_EQ((additions + 2) / 3, GetLogTotal(lpToday, ldIn));
+    EXPECT_EQ(additions, GetLogTotalBetween(kMarch15 - 2, kMarch15).In);
     EXPECT_EQ(std::min<uint64_t>(additions, 3), LogRecordCount());
     SaveLog();
     ExpectConsistentFile(path_);

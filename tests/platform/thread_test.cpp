@@ -57,6 +57,23 @@ class TProbeThread : public TThread {
     int value_ = 0;
 };
 
+// Waits once for a short time, then for an hour: only a stop request can end the second wait.
+class TWaitingThread : public TThread {
+  public:
+    explicit TWaitingThread(Shared& shared) : shared_(shared) { SetFreeWhenDone(true); }
+    ~TWaitingThread() override { shared_.destroyed = true; }
+
+  protected:
+    void ThreadBody() override {
+        shared_.uiCallResult = WaitForStop(std::chrono::milliseconds(1));
+        ++shared_.cycles;
+        shared_.constructedValue = WaitForStop(std::chrono::hours(1)) ? 1 : 2;
+    }
+
+  private:
+    Shared& shared_;
+};
+
 class ThreadTest : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
@@ -101,6 +118,16 @@ TEST_F(ThreadTest, UiCallsGoOnWhileAMessageBoxIsOpen) {
     EXPECT_GE(shared.cycles.load(), target);
     thread->RequestStop();
     EXPECT_TRUE(PumpUntil([&] { return shared.destroyed.load(); }));
+}
+
+TEST_F(ThreadTest, StopRequestEndsAWaitAtOnce) {
+    Shared shared;
+    TWaitingThread* thread = TThread::Launch<TWaitingThread>(shared);
+    ASSERT_TRUE(PumpUntil([&] { return shared.cycles >= 1; }));
+    EXPECT_FALSE(shared.uiCallResult.load()); // the short wait ran out unstopped
+    thread->RequestStop();
+    ASSERT_TRUE(PumpUntil([&] { return shared.destroyed.load(); }));
+    EXPECT_EQ(shared.constructedValue.load(), 1);
 }
 
 } // namespace

@@ -66,7 +66,9 @@ TEST(QuotaAlerts, LevelsReachedTogetherGiveOneAlertAndNoneWithoutLevelsOrQuota) 
     const TQuotaFigures noQuota =
         QuotaFiguresOf({0, 1, ldInOut}, EncodeDate(2025, 3, 2), {60 * MB, 45 * MB}, {0, 0});
     EXPECT_FALSE(NextQuotaAlert({80}, noQuota, shown));
-    EXPECT_EQ(QuotaForecastText(over, "31/03/2025", 1, ','), ", 975,0MB expected by 31/03/2025");
+    std::string hint = "hint";
+    AppendQuotaForecastText(over, "31/03/2025", 1, ',', hint);
+    EXPECT_EQ(hint, "hint, 975,0MB expected by 31/03/2025");
 }
 
 // What the main window makes of odd values (the dialog's side is in the settings tests).

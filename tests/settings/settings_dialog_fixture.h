@@ -2,6 +2,7 @@
 // a registry key of their own standing in for the Run key, and ways to work the controls.
 #pragma once
 #include "dialog_test_support.h"
+#include "log/calendar.h"
 #include "log/usage_log.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
@@ -17,7 +18,8 @@ class SettingsDialogTest : public ::testing::Test {
     static void SetUpTestSuite() { dialogtest::EnsureApplication(); }
 
     void SetUp() override {
-        SetLogFilePathForTesting(folder_.File("bandlog.dat"));
+        UseProcessUsageLog(
+            std::make_shared<TUsageLog>(folder_.File("bandlog.dat"), &CurrentLocalDateTime));
         runKey_ = "Software\\CorvaneTests\\Run" + std::to_string(::GetCurrentProcessId()) + "_" +
                   ::testing::UnitTest::GetInstance()->current_test_info()->name();
         HKEY key = nullptr;
@@ -28,7 +30,7 @@ class SettingsDialogTest : public ::testing::Test {
     }
 
     void TearDown() override {
-        SetLogFilePathForTesting("");
+        UseProcessUsageLog(nullptr);
         ::RegDeleteKeyA(HKEY_CURRENT_USER, runKey_.c_str());
         ::RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\CorvaneTests");
     }

@@ -2,8 +2,8 @@
 // exact counts, the real tables under Wine for the loopback, and the log in a private folder.
 #include "../desktop/message_pump.h"
 #include "../log/log_test_support.h"
+#include "table_answer.h"
 #include "platform/application.h"
-#include "settings/config_store.h"
 #include "traffic/adapter_monitor.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +41,9 @@ struct MonitorScript {
     const char* Description = "  Scripted Adapter \t";
     DWORD PhysAddrLen = 6;
     std::vector<MIB_IPADDRROW> Addresses;
-    int Reads = 0; // completed table reads
+    int Reads = 0;        // completed table reads
+    int SizeAnswers = 0;  // interface-table calls that only gave the size
+    int AddressCalls = 0; // address-table calls
 };
 MonitorScript script;
 constexpr uint64_t kOtherLuid = 0x0006000008000000;
@@ -94,39 +96,31 @@ uint64_t LuidOfRow(DWORD index, int read) {
 }
 
 DWORD WINAPI ScriptedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
-    const std::vector<MIB_IFROW> rows = RowsOfRead(script.Reads + 1);
-    const ULONG needed = offsetof(MIB_IFTABLE, table) + rows.size() * sizeof(MIB_IFROW);
-    if (!table || *size < needed) {
-        *size = needed;
-        return ERROR_INSUFFICIENT_BUFFER;
-    }
-    table->dwNumEntries = static_cast<DWORD>(rows.size());
-    std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IFROW));
-    ++script.Reads;
-    return NO_ERROR;
+    const DWORD result = AnswerTable(table, size, RowsOfRead(script.Reads + 1));
+    if (result == NO_ERROR)
+        ++script.Reads;
+    else
+        ++script.SizeAnswers;
+    return result;
 }
 
 DWORD WINAPI ScriptedAddrTable(PMIB_IPADDRTABLE table, PULONG size, BOOL) {
-    const auto& rows = script.Addresses;
-    const ULONG needed = offsetof(MIB_IPADDRTABLE, table) + rows.size() * sizeof(MIB_IPADDRROW);
-    if (!table || *size < needed) {
-        *size = needed;
-        return ERROR_INSUFFICIENT_BUFFER;
-    }
-    table->dwNumEntries = static_cast<DWORD>(rows.size());
-    if (!rows.empty())
-        std::memcpy(table->table, rows.data(), rows.size() * sizeof(MIB_IPADDRROW));
-    return NO_ERROR;
+    ++script.AddressCalls;
+    return AnswerTable(table, size, script.Addresses);
 }
 
-// The LUID and 64-bit counters of a row of the read just taken.
+// The LUID and 64-bit counters of a row of the read just taken, asked for by its LUID or,
+// without one, by its index.
 DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
     if (!script.With64BitCounters)
         return ERROR_FILE_NOT_FOUND;
     for (const MIB_IFROW& current : RowsOfRead(script.Reads)) {
-        if (current.dwIndex != row->InterfaceIndex)
+        const uint64_t luid = LuidOfRow(current.dwIndex, script.Reads);
+        if (row->InterfaceLuid.Value != 0 ? luid != row->InterfaceLuid.Value
+                                          : current.dwIndex != row->InterfaceIndex)
             continue;
-        row->InterfaceLuid.Value = LuidOfRow(current.dwIndex, script.Reads);
+        row->InterfaceIndex = current.dwIndex;
+        row->InterfaceLuid.Value = luid;
         row->InOctets = current.dwInOctets;
         row->OutOctets = current.dwOutOctets;
         return NO_ERROR;
@@ -196,12 +190,6 @@ class AdapterMonitorTest : public logtest::LogFileTest {
         LogFileTest::SetUp();
         if (!TApplication::Instance().IsUiThread())
             TApplication::Instance().Initialize();
-        try {
-            ConfigStore();
-        } catch (const std::logic_error&) {
-            // Never flushed, so the file is never made.
-            OpenConfigStore((fs::temp_directory_path() / "corvane-monitor-test.ini").string());
-        }
         SetSwitches(true, true, true);
         script = MonitorScript{};
         script.Addresses = {AddrRow(3, NetworkOrder(10, 0, 0, 1)),
@@ -219,15 +207,16 @@ class AdapterMonitorTest : public logtest::LogFileTest {
         LogFileTest::TearDown();
     }
 
-    static void SetSwitches(bool dolog, bool dologins, bool dologouts) {
-        ConfigStore().StoreFlag("bandwidth", "dolog", dolog);
-        ConfigStore().StoreFlag("bandwidth", "dologins", dologins);
-        ConfigStore().StoreFlag("bandwidth", "dologouts", dologouts);
+    // For the monitors started from now on and those running.
+    void SetSwitches(bool dolog, bool dologins, bool dologouts) {
+        switches_ = TLogSwitches{dolog, dologins, dologouts};
+        for (TAdapterMonitor* monitor : running_)
+            monitor->SetLogSwitches(switches_);
     }
 
     TAdapterMonitor* Start(const TAdapterTarget& target,
                            const TInterfaceSource& source = kScripted) {
-        TAdapterMonitor* monitor = TAdapterMonitor::Create(target, source);
+        TAdapterMonitor* monitor = TAdapterMonitor::Create(target, switches_, source);
         running_.push_back(monitor);
         return monitor;
     }
@@ -244,6 +233,7 @@ class AdapterMonitorTest : public logtest::LogFileTest {
     }
 
     std::vector<TAdapterMonitor*> running_;
+    TLogSwitches switches_;
 };
 
 const MIB_IFROW* FindRow(const std::vector<MIB_IFROW>& rows, DWORD index) {
@@ -314,6 +304,7 @@ TEST_F(AdapterMonitorTest, FirstReadingIsNotLoggedAndCyclesLogTheirDeltas) {
     EXPECT_EQ(in % 1000, 0u);
     EXPECT_EQ(out % 300, 0u);
     EXPECT_LE(in, 1000u * (script.Reads - 1));
+    EXPECT_EQ(script.SizeAnswers, 1); // the buffer is kept from one reading to the next
     EXPECT_EQ(monitor->DeltaIn(), 1000u);
     EXPECT_EQ(monitor->DeltaOut(), 300u);
     EXPECT_EQ(monitor->TotalIn(), 1000000u + 1000u * (script.Reads - 1));
@@ -329,6 +320,7 @@ TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
     script.LastPresent = 2;
     TAdapterMonitor* monitor = Start(7);
     ASSERT_TRUE(PumpUntil([] { return script.Reads >= 5; }));
+    EXPECT_EQ(script.AddressCalls, 0); // nobody asked for the address yet
     EXPECT_FALSE(monitor->Connected());
     EXPECT_EQ(LoggedIn(), 1000u);
     EXPECT_EQ(LoggedOut(), 300u);
@@ -339,6 +331,8 @@ TEST_F(AdapterMonitorTest, CyclesWithoutTheRowLogNothingAndKeepTheLastReading) {
     EXPECT_EQ(monitor->AdapterName(), "Scripted Adapter");
     EXPECT_EQ(monitor->MACAddress(), "00-1B-21-0A-BC-DE");
     EXPECT_EQ(monitor->IPAddress(), "192.168.1.5");
+    EXPECT_EQ(monitor->IPAddress(), "192.168.1.5");
+    EXPECT_EQ(script.AddressCalls, 2); // one read of the table: its size, then the rows
 }
 
 TEST_F(AdapterMonitorTest, RowFoundOnlyAfterStartIsNotLoggedWhole) {
@@ -435,7 +429,7 @@ TEST_F(AdapterMonitorTest, EachDirectionHasItsOwnSwitch) {
     EXPECT_EQ(LoggedIn(), 0u);
     EXPECT_EQ(LogRecordCount(), 1u);
 
-    // Read afresh each cycle: switching applies while the monitor runs.
+    // Switching applies while the monitor runs.
     SetSwitches(true, true, false);
     const uint64_t outBefore = LoggedOut();
     ASSERT_TRUE(PumpUntil([] { return LoggedIn() >= 2000; }));

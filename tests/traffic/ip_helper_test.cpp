@@ -1,5 +1,6 @@
 // Tests of the interface- and address-table readers: scripted platform answers for the
 // two-step read, and the real tables under Wine.
+#include "table_answer.h"
 #include "traffic/address_format.h"
 #include "traffic/ip_helper.h"
 
@@ -160,12 +161,47 @@ TEST_F(TableReaders, CountBeyondTheBufferIsCutToTheRowsThatFit) {
     EXPECT_EQ(list[1].dwIndex, 5u);
 }
 
+DWORD WINAPI SizedIfTable(PMIB_IFTABLE table, PULONG size, BOOL) {
+    ++script.Calls;
+    return AnswerTable(table, size, script.IfRows);
+}
+
+TEST_F(TableReaders, KeptBufferAsksForTheSizeOnlyWhenTheTableOutgrewIt) {
+    TTableBuffer buffer;
+    const auto read = [&buffer] {
+        std::vector<MIB_IFROW> list;
+        ReadInterfaceTable(list, buffer, SizedIfTable);
+        return list;
+    };
+    script.IfRows = {PatternRow(1, 0x11), PatternRow(2, 0x22)};
+    for (int i = 0; i < 3; ++i)
+        ASSERT_EQ(read().size(), 2u);
+    EXPECT_EQ(script.Calls, 4); // size, then three reads
+
+    script.IfRows.push_back(PatternRow(3, 0x33));
+    script.Calls = 0;
+    const std::vector<MIB_IFROW> grown = read();
+    ASSERT_EQ(grown.size(), 3u);
+    EXPECT_EQ(std::memcmp(&grown[2], &script.IfRows[2], sizeof(MIB_IFROW)), 0);
+    EXPECT_EQ(script.Calls, 2);
+
+    script.IfRows.resize(1);
+    script.Calls = 0;
+    EXPECT_EQ(read().size(), 1u);
+    EXPECT_EQ(script.Calls, 1);
+}
+
 DWORD WINAPI FailingIfEntry2(PMIB_IF_ROW2) {
     return ERROR_FILE_NOT_FOUND;
 }
+// One interface, index 6, found by its index or its LUID as the platform finds them.
+int entryCalls = 0;
 DWORD WINAPI ScriptedIfEntry2(PMIB_IF_ROW2 row) {
-    if (row->InterfaceIndex != 6)
+    ++entryCalls;
+    const uint64_t luid = row->InterfaceLuid.Value;
+    if (luid != 0 ? luid != 0x0006'0000'0A00'00F1ull : row->InterfaceIndex != 6)
         return ERROR_FILE_NOT_FOUND;
+    row->InterfaceIndex = 6;
     row->InterfaceLuid.Value = 0x0006'0000'0A00'00F1ull;
     row->InOctets = 0x1'0000'0005ull;
     row->OutOctets = 0x2'0000'0007ull;
@@ -181,6 +217,17 @@ TEST(InterfaceEntry2, GivesTheRowsLuidAndCountersOrFalse) {
     EXPECT_EQ(entry.Luid, "000600000A0000F1");
     EXPECT_EQ(entry.InOctets, 0x1'0000'0005ull);
     EXPECT_EQ(entry.OutOctets, 0x2'0000'0007ull);
+
+    // The expected LUID is asked for at once; at another index it does not count.
+    entryCalls = 0;
+    entry = TInterfaceEntry2{};
+    ASSERT_TRUE(ReadInterfaceEntry2(6, entry, ScriptedIfEntry2, "000600000A0000F1"));
+    EXPECT_EQ(entryCalls, 1);
+    EXPECT_EQ(entry.InOctets, 0x1'0000'0005ull);
+    EXPECT_FALSE(ReadInterfaceEntry2(5, entry, ScriptedIfEntry2, "000600000A0000F1"));
+    EXPECT_EQ(entryCalls, 3);
+    ASSERT_TRUE(ReadInterfaceEntry2(6, entry, ScriptedIfEntry2, "0006000000000001"));
+    EXPECT_EQ(entry.Luid, "000600000A0000F1");
 }
 
 DWORD WINAPI ScriptedLuidToIndex(const NET_LUID* luid, PNET_IFINDEX index) {
@@ -267,6 +314,11 @@ TEST(RealTables, AddressTableHasTheLoopbackAddressOnIndexOne) {
     EXPECT_TRUE(found);
 }
 
+DWORD WINAPI CountedRealIfEntry2(PMIB_IF_ROW2 row) {
+    ++entryCalls;
+    return IpHelper().GetIfEntry2(row);
+}
+
 // Wine 8 makes a LUID from the interface type and the kernel's index: "lo" is 0018000001000000
 // (type 24, software loopback, index 1).
 TEST(RealTables, LoopbackHasA64BitRowAndItsLuidLeadsBack) {
@@ -277,6 +329,12 @@ TEST(RealTables, LoopbackHasA64BitRowAndItsLuidLeadsBack) {
     EXPECT_TRUE(InterfaceIndexOfLuid(entry.Luid, index));
     EXPECT_EQ(index, 1u);
     EXPECT_FALSE(ReadInterfaceEntry2(0x7FFF0001u, entry));
+    // Asked for by its LUID, the row says its index (Wine 8 as Windows), so one call does.
+    entryCalls = 0;
+    TInterfaceEntry2 byLuid;
+    ASSERT_TRUE(ReadInterfaceEntry2(1, byLuid, CountedRealIfEntry2, entry.Luid));
+    EXPECT_EQ(byLuid.Luid, entry.Luid);
+    EXPECT_EQ(entryCalls, 1);
 }
 
 } // namespace

@@ -144,6 +144,10 @@ class ReleaseTest(unittest.TestCase):
                 self.assertEqual(sha256(os.path.join(first_build, name)),
                                  sha256(os.path.join(self.second_build, name)))
 
+    def test_the_program_stays_within_400_kb(self):
+        program = os.path.join(self.first, "build", "release", "src", "app", "corvane.exe")
+        self.assertLessEqual(os.path.getsize(program), 400 * 1024)
+
     def test_a_key_that_is_not_the_built_in_one_is_refused_before_building(self):
         other = os.path.join(self.work, "other-key.pem")
         subprocess.run(["openssl", "ecparam", "-name", "prime256v1", "-genkey", "-noout", "-out",

@@ -24,12 +24,6 @@ double Today() {
     return std::floor(LogNow());
 }
 
-constexpr unsigned kLog = 1, kLogIn = 2, kLogOut = 4;
-
-unsigned SwitchBits(const TLogSwitches& logging) {
-    return (logging.Log ? kLog : 0) | (logging.LogIn ? kLogIn : 0) | (logging.LogOut ? kLogOut : 0);
-}
-
 } // namespace
 
 TAdapterMonitor* TAdapterMonitor::Create(const TAdapterTarget& target, const TLogSwitches& logging,
@@ -45,7 +39,7 @@ TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource&
 
 TAdapterMonitor::TAdapterMonitor(const TAdapterTarget& target, const TLogSwitches& logging,
                                  const TInterfaceSource& source)
-    : source_(source), logging_(SwitchBits(logging)), tracker_(target) {
+    : source_(source), logging_(logging), tracker_(target) {
     SetFreeWhenDone(true);
     // The first reading is never logged: its deltas are the adapter's whole counters.
     Sample();
@@ -111,17 +105,12 @@ void TAdapterMonitor::ThreadBody() {
     }
 }
 
-void TAdapterMonitor::SetLogSwitches(const TLogSwitches& logging) {
-    logging_.store(SwitchBits(logging));
-}
-
 void TAdapterMonitor::LogCycle(uint64_t deltaIn, uint64_t deltaOut) {
     try {
-        const unsigned logging = logging_.load();
-        if (StopRequested() || !(logging & kLog))
+        if (StopRequested() || !logging_.Log)
             return;
-        const bool logIn = (logging & kLogIn) != 0;
-        const bool logOut = (logging & kLogOut) != 0;
+        const bool logIn = logging_.LogIn;
+        const bool logOut = logging_.LogOut;
         if (logIn && !StopRequested())
             AddToLog(deltaIn, 0, Today());
         if (logOut && !StopRequested())

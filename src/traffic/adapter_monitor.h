@@ -5,7 +5,6 @@
 #include "traffic/adapter_tracker.h"
 #include "traffic/ip_helper.h"
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -53,9 +52,6 @@ class TAdapterMonitor : public TThread {
     uint32_t LastInOctets() const { return counters().LastInOctets; }
     uint32_t LastOutOctets() const { return counters().LastOutOctets; }
 
-    // Any thread: the switches apply from the next cycle on.
-    void SetLogSwitches(const TLogSwitches& logging);
-
     // On the user-interface thread, from the main window's notifications.
     void NetworkChanged() { tracker_.NetworkChanged(); }
     void Suspend() { tracker_.Suspend(); }
@@ -77,7 +73,7 @@ class TAdapterMonitor : public TThread {
     void LogCycle(uint64_t deltaIn, uint64_t deltaOut);
 
     const TInterfaceSource source_;
-    std::atomic<unsigned> logging_; // TLogSwitches as bits, set from another thread
+    const TLogSwitches logging_; // fixed for the monitor's life: new settings make a new monitor
     TTableBuffer tableBuffer_;
     std::vector<MIB_IFROW> rows_; // kept from one reading to the next for its storage
     mutable std::string ipAddress_;

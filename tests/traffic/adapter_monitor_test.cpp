@@ -207,11 +207,9 @@ class AdapterMonitorTest : public logtest::LogFileTest {
         LogFileTest::TearDown();
     }
 
-    // For the monitors started from now on and those running.
+    // For the monitors started from now on.
     void SetSwitches(bool dolog, bool dologins, bool dologouts) {
         switches_ = TLogSwitches{dolog, dologins, dologouts};
-        for (TAdapterMonitor* monitor : running_)
-            monitor->SetLogSwitches(switches_);
     }
 
     TAdapterMonitor* Start(const TAdapterTarget& target,
@@ -424,13 +422,15 @@ TEST_F(AdapterMonitorTest, DologFalseLogsNothing) {
 
 TEST_F(AdapterMonitorTest, EachDirectionHasItsOwnSwitch) {
     SetSwitches(true, false, true);
-    Start(7);
+    TAdapterMonitor* first = Start(7);
     ASSERT_TRUE(PumpUntil([] { return LoggedOut() >= 600; }));
     EXPECT_EQ(LoggedIn(), 0u);
     EXPECT_EQ(LogRecordCount(), 1u);
 
-    // Switching applies while the monitor runs.
+    // New switches come with a new monitor, as after the settings dialog.
+    Stop(first);
     SetSwitches(true, true, false);
+    Start(7);
     const uint64_t outBefore = LoggedOut();
     ASSERT_TRUE(PumpUntil([] { return LoggedIn() >= 2000; }));
     const int readsAtCheck = script.Reads;

@@ -44,26 +44,19 @@ void TStatsLabel::OnPaint() {
     HDC dc = ::BeginPaint(Handle(), &ps);
     RECT client;
     ::GetClientRect(Handle(), &client);
-    if (client.right > 0 && client.bottom > 0) {
-        if (!buffer_ || bufferSize_.cx != client.right || bufferSize_.cy != client.bottom) {
-            buffer_.reset(::CreateCompatibleBitmap(dc, client.right, client.bottom));
-            bufferSize_ = {client.right, client.bottom};
-        }
-        TMemDcHandle memory(::CreateCompatibleDC(dc));
-        if (memory && buffer_) {
-            TSelectObject bitmap(memory.get(), buffer_.get());
-            RECT inParent = client;
-            ::MapWindowPoints(Handle(), ::GetParent(Handle()), reinterpret_cast<POINT*>(&inParent),
-                              2);
-            backdrop_(memory.get(), inParent);
-            TSelectObject font(memory.get(), font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
-            ::SetBkMode(memory.get(), TRANSPARENT);
-            ::SetTextColor(memory.get(), colour_);
-            RECT text = client;
-            ::DrawTextA(memory.get(), text_.c_str(), static_cast<int>(text_.size()), &text,
-                        DT_LEFT | DT_TOP | DT_WORDBREAK);
-            ::BitBlt(dc, 0, 0, client.right, client.bottom, memory.get(), 0, 0, SRCCOPY);
-        }
+    if (client.right > 0 && client.bottom > 0 &&
+        buffer_.Fit(Handle(), client.right, client.bottom)) {
+        HDC memory = buffer_.Dc();
+        RECT inParent = client;
+        ::MapWindowPoints(Handle(), ::GetParent(Handle()), reinterpret_cast<POINT*>(&inParent), 2);
+        backdrop_(memory, inParent);
+        TSelectObject font(memory, font_ ? font_ : ::GetStockObject(DEFAULT_GUI_FONT));
+        ::SetBkMode(memory, TRANSPARENT);
+        ::SetTextColor(memory, colour_);
+        RECT text = client;
+        ::DrawTextA(memory, text_.c_str(), static_cast<int>(text_.size()), &text,
+                    DT_LEFT | DT_TOP | DT_WORDBREAK);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
     }
     ::EndPaint(Handle(), &ps);
 }

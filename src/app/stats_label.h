@@ -1,6 +1,7 @@
 // `l_Stats`: the statistics text, drawn transparently over the main window's backdrop,
 // word-wrapped and cut off at its edges; an ampersand underlines the next character.
 #pragma once
+#include "platform/back_buffer.h"
 #include "platform/window.h"
 
 #include <functional>
@@ -30,6 +31,5 @@ class TStatsLabel : public TWindow {
     std::string text_;
     HFONT font_ = nullptr;
     COLORREF colour_ = RGB(255, 255, 255);
-    TBitmapHandle buffer_; // the back buffer, remade only when the size changes
-    SIZE bufferSize_{0, 0};
+    TBackBuffer buffer_;
 };

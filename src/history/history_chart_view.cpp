@@ -45,15 +45,10 @@ THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged b
     params.PaintsWholeClient = true;
     CreateHandle(params);
     ::SetWindowLongPtrA(Handle(), GWLP_ID, id);
-    bufferDc_.reset(::CreateCompatibleDC(nullptr));
-    if (!bufferDc_)
-        RaiseLastWin32Error("CreateCompatibleDC");
     SetDpi(dpi);
 }
 
 THistoryChartView::~THistoryChartView() {
-    if (bufferDcBitmap_)
-        ::SelectObject(bufferDc_.get(), bufferDcBitmap_);
     DestroyHandle();
 }
 
@@ -69,24 +64,9 @@ void THistoryChartView::SetPage(const THistoryPage& page, char separator) {
 void THistoryChartView::SetDpi(int dpi) {
     dpi_ = dpi;
     TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
-    ::SelectObject(bufferDc_.get(), font.get());
+    ::SelectObject(buffer_.Dc(), font.get());
     font_ = std::move(font);
     ::InvalidateRect(Handle(), nullptr, FALSE);
-}
-
-// The buffer follows the window's size; its DC keeps the font and the bitmap selected.
-void THistoryChartView::PrepareBuffer(int width, int height) {
-    if (buffer_ && bufferSize_.cx == width && bufferSize_.cy == height)
-        return;
-    TWindowDc screen(Handle());
-    TBitmapHandle bitmap(::CreateCompatibleBitmap(screen.get(), width, height));
-    if (!bitmap)
-        RaiseLastWin32Error("CreateCompatibleBitmap");
-    HGDIOBJ previous = ::SelectObject(bufferDc_.get(), bitmap.get());
-    if (!bufferDcBitmap_)
-        bufferDcBitmap_ = previous;
-    buffer_ = std::move(bitmap);
-    bufferSize_ = {width, height};
 }
 
 void THistoryChartView::OnPaint() {
@@ -95,9 +75,10 @@ void THistoryChartView::OnPaint() {
     RECT client;
     ::GetClientRect(Handle(), &client);
     if (client.right > 0 && client.bottom > 0) {
-        PrepareBuffer(client.right, client.bottom);
-        Draw(bufferDc_.get(), client.right, client.bottom);
-        ::BitBlt(dc, 0, 0, client.right, client.bottom, bufferDc_.get(), 0, 0, SRCCOPY);
+        if (!buffer_.Fit(Handle(), client.right, client.bottom))
+            RaiseLastWin32Error("CreateCompatibleBitmap");
+        Draw(buffer_.Dc(), client.right, client.bottom);
+        ::BitBlt(dc, 0, 0, client.right, client.bottom, buffer_.Dc(), 0, 0, SRCCOPY);
     }
     ::EndPaint(Handle(), &ps);
 }

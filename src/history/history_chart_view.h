@@ -3,6 +3,7 @@
 // Fonts, brushes, pens and the buffer are made when the DPI or the size changes, never per tick.
 #pragma once
 #include "history/history_chart.h"
+#include "platform/back_buffer.h"
 #include "platform/window.h"
 
 #include <functional>
@@ -30,7 +31,6 @@ class THistoryChartView : public TWindow {
     void Draw(HDC dc, int width, int height);
     void DrawAxes(HDC dc);
     void DrawBars(HDC dc);
-    void PrepareBuffer(int width, int height);
     void MouseMoved(int x, int y);
     void MouseLeft();
     void KeyPressed(WPARAM key);
@@ -48,9 +48,5 @@ class THistoryChartView : public TWindow {
     TFontHandle font_;
     TBrushHandle in_, out_, highlight_;
     TPenHandle grid_, axis_;
-    // The back buffer: a memory DC that keeps its bitmap selected between paints.
-    TMemDcHandle bufferDc_;
-    TBitmapHandle buffer_;
-    HGDIOBJ bufferDcBitmap_ = nullptr; // the DC's own bitmap, put back before buffer_ goes
-    SIZE bufferSize_{0, 0};
+    TBackBuffer buffer_; // keeps the font selected too
 };

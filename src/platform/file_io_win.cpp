@@ -1,27 +1,23 @@
 // Win32 implementation of file_io.h: UTF-8 paths through the wide API.
 #include "platform/file_io.h"
+#include "platform/file_handle_io.h"
 #include "platform/handle.h"
 #include "platform/wide_text.h"
 
-namespace {
+#include <algorithm>
 
-[[noreturn]] void Fail(DWORD code) {
+[[noreturn]] void RaiseFileError(DWORD code) {
     throw TFileError(static_cast<int>(code), SystemErrorMessage(static_cast<int>(code)));
 }
 
-[[noreturn]] void FailLast() {
-    Fail(::GetLastError());
+[[noreturn]] void RaiseLastFileError() {
+    RaiseFileError(::GetLastError());
 }
 
-TFileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
-    return TFileHandle(::CreateFileW(WideFromUtf8(path).c_str(), access, share, nullptr,
-                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
-}
-
-std::string ReadAll(HANDLE file, const std::string& path, size_t maxSize) {
+std::string ReadOpenFile(HANDLE file, const std::string& path, size_t maxSize) {
     LARGE_INTEGER size{};
     if (!::GetFileSizeEx(file, &size))
-        FailLast();
+        RaiseLastFileError();
     const auto bytes = static_cast<unsigned long long>(size.QuadPart);
     if (bytes > maxSize)
         throw EFileTooLarge(path, bytes, maxSize);
@@ -31,7 +27,7 @@ std::string ReadAll(HANDLE file, const std::string& path, size_t maxSize) {
         DWORD chunk = static_cast<DWORD>(std::min<size_t>(out.size() - done, 1 << 20));
         DWORD got = 0;
         if (!::ReadFile(file, out.data() + done, chunk, &got, nullptr))
-            FailLast();
+            RaiseLastFileError();
         if (got == 0)
             break; // the file shrank meanwhile
         done += got;
@@ -40,25 +36,41 @@ std::string ReadAll(HANDLE file, const std::string& path, size_t maxSize) {
     return out;
 }
 
-void WriteAll(HANDLE file, std::string_view data) {
-    while (!data.empty()) {
-        DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size(), 1 << 20));
+size_t WriteSome(HANDLE file, std::string_view data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(data.size() - done, 1 << 20));
         DWORD written = 0;
-        if (!::WriteFile(file, data.data(), chunk, &written, nullptr))
-            FailLast();
-        if (written == 0)
-            Fail(ERROR_DISK_FULL);
-        data.remove_prefix(written);
+        if (!::WriteFile(file, data.data() + done, chunk, &written, nullptr))
+            break;
+        if (written == 0) {
+            ::SetLastError(ERROR_DISK_FULL);
+            break;
+        }
+        done += written;
     }
+    return done;
+}
+
+void WriteAll(HANDLE file, std::string_view data) {
+    if (WriteSome(file, data) < data.size())
+        RaiseLastFileError();
+}
+
+namespace {
+
+TFileHandle OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    return TFileHandle(::CreateFileW(WideFromUtf8(path).c_str(), access, share, nullptr,
+                                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr));
 }
 
 void WriteNewFile(const std::string& path, std::string_view data) {
     TFileHandle file = OpenFile(path, GENERIC_WRITE, 0, CREATE_ALWAYS);
     if (!file)
-        FailLast();
+        RaiseLastFileError();
     WriteAll(file.get(), data);
     if (!::FlushFileBuffers(file.get()))
-        FailLast();
+        RaiseLastFileError();
 }
 
 // A reader that holds the target without delete sharing (as the C runtime's fopen does) blocks
@@ -82,10 +94,10 @@ DWORD MoveOver(const std::string& from, const std::string& to) {
 // temporary file, which start-up then prefers.
 void RewriteInPlace(HANDLE file, std::string_view data) {
     if (!::SetEndOfFile(file))
-        FailLast();
+        RaiseLastFileError();
     WriteAll(file, data);
     if (!::FlushFileBuffers(file))
-        FailLast();
+        RaiseLastFileError();
 }
 
 } // namespace
@@ -110,7 +122,7 @@ std::string ExecutablePath() {
     for (;;) {
         DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
         if (n == 0)
-            FailLast();
+            RaiseLastFileError();
         if (n < path.size())
             return Utf8FromWide(path.substr(0, n));
         path.resize(path.size() * 2);
@@ -129,9 +141,9 @@ bool ReadFileIfExists(const std::string& path, std::string& contents, size_t max
         DWORD err = ::GetLastError();
         if (err == ERROR_FILE_NOT_FOUND)
             return false;
-        Fail(err);
+        RaiseFileError(err);
     }
-    contents = ReadAll(file.get(), path, maxSize);
+    contents = ReadOpenFile(file.get(), path, maxSize);
     return true;
 }
 
@@ -139,8 +151,8 @@ std::string ReadOrCreateFile(const std::string& path, size_t maxSize) {
     TFileHandle file = OpenFile(path, GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_ALWAYS);
     if (!file)
-        FailLast();
-    return ReadAll(file.get(), path, maxSize);
+        RaiseLastFileError();
+    return ReadOpenFile(file.get(), path, maxSize);
 }
 
 void ReplaceFileContents(const std::string& path, std::string_view data) {
@@ -149,7 +161,7 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
     {
         TFileHandle probe = OpenFile(path, GENERIC_WRITE, kShareAll, OPEN_EXISTING);
         if (!probe && ::GetLastError() != ERROR_FILE_NOT_FOUND)
-            FailLast();
+            RaiseLastFileError();
     }
     const std::string temp = TemporaryFileOf(path);
     try {
@@ -164,7 +176,7 @@ void ReplaceFileContents(const std::string& path, std::string_view data) {
     if (!target) {
         const DWORD error = ::GetLastError();
         DeleteFileQuietly(temp);
-        Fail(error);
+        RaiseFileError(error);
     }
     // From here on only the temporary file is sure to be complete: it stays if this fails.
     RewriteInPlace(target.get(), data);

@@ -50,6 +50,15 @@ TEST(HistoryExport, HoursInLocalTimeWithTheirOffset) {
                           HourRows(kHours, {october26 + 1, october26 + 1}, &CentralEurope)));
 }
 
+TEST(HistoryExport, HoursPastTheLastDateAreLeftOut) {
+    const uint32_t last = static_cast<uint32_t>(UtcSeconds(9999, 12, 31, 22) / 3600);
+    const TUtcOffsetFunc plusOne = [](int64_t) { return 3600; };
+    EXPECT_EQ("hour,bytes_in,bytes_out\r\n9999-12-31T23:00+01:00,7,8\r\n",
+              WriteExport(TExportFormat::Csv, TExportPeriod::Hours,
+                          HourRows({{last, 7, 8}, {last + 1, 9, 9}, {UINT32_MAX, 1, 1}}, {},
+                                   plusOne)));
+}
+
 TEST(HistoryExport, CsvQuotingAndJsonEscapes) {
     EXPECT_EQ("\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",plain\r\n",
               CsvLine({"a,b", "say \"hi\"", "two\r\nlines", "plain"}));
@@ -75,6 +84,7 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
         {"--export", "csv", "--period", "weeks", "--out", "f"},
         {"--export", "csv", "--period", "days"},
         {"--export", "csv", "--period", "days", "--out"},
+        {"--export", "csv", "--period", "days", "--out", ""},
         {"--export", "csv", "--export", "csv", "--period", "days", "--out", "f"},
         {"--export", "csv", "--period", "days", "--out", "f", "--from", "2025-02-29"},
         {"--export", "csv", "--period", "days", "--out", "f", "--to", "2025-3-01"},

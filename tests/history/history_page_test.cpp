@@ -110,6 +110,42 @@ TEST_F(DaysAndMonths, TwoYearsByMonthAndAllYears) {
     EXPECT_FALSE(years.CanGoBack || years.CanGoForward);
 }
 
+// Records of 2^63 bytes: a sum past 2^64 shows as the largest value, never wrapped to a small one.
+TEST(HistoryPage, SumsPastTwoTo64SaturateInsteadOfWrapping) {
+    constexpr uint64_t half = uint64_t{1} << 63;
+    const double march15 = EncodeDate(2025, 3, 15);
+    THistoryData data;
+    data.Days = DayTotalsOf({{march15, half, half}, {march15, half, half}, {march15 + 1, half, 0}});
+    ASSERT_EQ(2u, data.Days.size());
+    EXPECT_EQ(UINT64_MAX, data.Days[0].In);
+    EXPECT_EQ(UINT64_MAX, data.Days[0].Out);
+    const THistoryClock clock = ClockAt(UtcSeconds(2025, 3, 16, 11));
+    const char max[] = "16777216,00 TB";
+    for (THistoryView view : {THistoryView::Days, THistoryView::Months, THistoryView::Years}) {
+        const THistoryPage page = BuildHistoryPage(CurrentCursor(view, clock), data, clock);
+        EXPECT_EQ(UINT64_MAX, page.TotalIn);
+        EXPECT_EQ(UINT64_MAX / 2 + 1, page.DailyAverage); // over 15 and 16 March
+        EXPECT_EQ(std::string("Total ") + max + " (in " + max + ", out " + max +
+                      "), daily average 8388608,00 TB",
+                  PageSummary(page, ','));
+    }
+    THistoryBar bar;
+    bar.In = UINT64_MAX;
+    bar.Out = 1;
+    EXPECT_EQ(": total 16777216,00 TB (18446744073709551615 bytes)\r\n"
+              "In 16777216,00 TB (18446744073709551615 bytes), out 1 bytes (1 bytes)",
+              BarFigures(bar, ','));
+
+    // One hour of the largest value, an hour old: its day would hold 24 of them.
+    THistoryData hours;
+    hours.Hours = {{1000000, UINT64_MAX, 0}};
+    hours.HasHours = true;
+    hours.FirstHour = hours.LastHour = 1000000;
+    const THistoryPage page = BuildHistoryPage({THistoryView::Hours, 1000000}, hours,
+                                               ClockAt(int64_t{1000000} * 3600 + 60));
+    EXPECT_EQ(UINT64_MAX, page.DailyAverage);
+}
+
 TEST(ValueAxis, RoundStepsInPowersOf1024) {
     struct Case {
         uint64_t largest;

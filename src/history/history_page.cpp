@@ -283,6 +283,23 @@ THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& 
     return page;
 }
 
+THistoryPage GroupYears(const THistoryPage& page, int years) {
+    THistoryPage grouped = page;
+    grouped.Bars.clear();
+    for (const THistoryBar& bar : page.Bars) {
+        const int group = bar.Ordinal / years;
+        if (grouped.Bars.empty() || grouped.Bars.back().Ordinal != group) {
+            THistoryBar first;
+            first.Ordinal = group;
+            first.AxisLabel = first.Name = std::to_string(std::max(1, group * years)) + "-" +
+                                           std::to_string(group * years + years - 1);
+            grouped.Bars.push_back(std::move(first));
+        }
+        AddTo(grouped.Bars.back(), bar.In, bar.Out);
+    }
+    return grouped;
+}
+
 std::string FormatBytes(uint64_t bytes, char separator) {
     static const char* const units[] = {"KB", "MB", "GB", "TB"};
     if (bytes < 1024)

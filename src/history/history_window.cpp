@@ -236,9 +236,10 @@ void Tf_History::Refresh() {
 }
 
 void Tf_History::ShowFigures() {
+    const THistoryPage& shown = chart_->ShownPage();
     const int bar = chart_->ShownBar();
-    const bool valid = bar >= 0 && bar < static_cast<int>(page_.Bars.size());
-    SetText(hcFigures, valid ? BarFigures(page_.Bars[bar], separator_) : kNoBar);
+    const bool valid = bar >= 0 && bar < static_cast<int>(shown.Bars.size());
+    SetText(hcFigures, valid ? BarFigures(shown.Bars[bar], separator_) : kNoBar);
 }
 
 // Unchanged texts are not set again: a static control repaints whenever its text is set.

@@ -192,6 +192,42 @@ TEST(ChartLayout, BarsScaleWithTheAxisLabelsDoNotOverlapAndPointsFindTheirBar) {
     }
 }
 
+// One stray record 560 years back: the years come in groups that fit at the narrowest column,
+// labelled with their first and last year, and their sums and the page's totals stay exact.
+TEST(ChartLayout, YearsThatDoNotFitComeInGroupsAndTheChartNeverGoesBlank) {
+    THistoryData data;
+    data.Days = DayTotalsOf({{EncodeDate(1465, 6, 1), 7, 1}, {EncodeDate(2025, 3, 1), 100, 10}});
+    const THistoryClock clock = ClockAt(UtcSeconds(2025, 3, 20, 11));
+    const THistoryPage page =
+        BuildHistoryPage(CurrentCursor(THistoryView::Years, clock), data, clock);
+    ASSERT_EQ(561u, page.Bars.size());
+    TChartMetrics metrics;
+    metrics.TextWidth = [](const std::string& text) { return 6 * static_cast<int>(text.size()); };
+    struct Case {
+        int width;
+        const char *first, *last;
+    } cases[] = {{300, "1460-1469", "2020-2029"},
+                 {640, "1465-1469", "2025-2029"},
+                 {1600, "1464-1465", "2024-2025"},
+                 {9000, "1465", "2025"}};
+    for (const Case& c : cases) {
+        const THistoryPage shown = FitBarsToWidth(page, c.width, 300, metrics);
+        const TChartLayout layout = LayoutHistoryChart(shown, c.width, 300, metrics);
+        ASSERT_EQ(shown.Bars.size(), layout.Bars.size()) << c.width;
+        EXPECT_EQ(c.first, shown.Bars.front().Name);
+        EXPECT_EQ(7u, shown.Bars.front().In);
+        EXPECT_EQ(c.last, shown.Bars.back().Name);
+        EXPECT_EQ(110u, shown.Bars.back().In + shown.Bars.back().Out);
+        EXPECT_EQ(page.TotalIn, shown.TotalIn);
+        EXPECT_GE(layout.Bars.back().Slot.Width(), 4);
+        EXPECT_GE(layout.Bars.back().In.Height(), 1);
+        ASSERT_FALSE(layout.XLabels.empty());
+        const int labelWidth = 6 * static_cast<int>(shown.Bars.front().AxisLabel.size());
+        for (size_t i = 1; i < layout.XLabels.size(); ++i)
+            EXPECT_GE(layout.XLabels[i].X - layout.XLabels[i - 1].X, labelWidth) << c.width;
+    }
+}
+
 TEST(HistoryFigures, ExactBytesBesideRoundedUnits) {
     THistoryBar bar;
     bar.Name = "Sat 15 March 2025";

@@ -10,7 +10,6 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
@@ -23,7 +22,7 @@ const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcT
 
 THistoryClock ClockNow() {
     THistoryClock clock;
-    clock.NowUtc = static_cast<int64_t>(std::time(nullptr));
+    clock.NowUtc = SystemUtcNow();
     return clock;
 }
 

@@ -255,6 +255,16 @@ class HistoryWindowTest(CorvaneTestCase):
         for line in ("left=100", "top=120", "width=700", "height=450", "view=3"):
             self.assertIn(line + "\r\n", config.partition("[history]")[2])
 
+    def test_a_place_no_window_can_have_opens_inside_the_work_area(self):
+        hostile = "[history]\nleft=2147483600\ntop=2147483600\nwidth=2147483600\nheight=2147483600\n"
+        app = self.launch(config=hostile + NO_LOGGING)
+        app.post(WM_COMMAND, IDM_HISTORY)
+        info = app.info(HistoryWindow(app).hwnd)
+        left, top, right, bottom = app.work_area()
+        self.assertTrue(left <= info["left"] and info["left"] + info["width"] <= right and
+                        top <= info["top"] and info["top"] + info["height"] <= bottom,
+                        (info, (left, top, right, bottom)))
+
     def test_gdi_objects_stay_flat_while_the_window_refreshes(self):
         app = self.launch(config=NO_LOGGING, files=prepared()[2])
         app.post(WM_COMMAND, IDM_HISTORY)

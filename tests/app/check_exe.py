@@ -1,7 +1,8 @@
 """Checks what the build writes into corvane.exe: no time in its PE header, so that two builds
-of one commit give the same bytes.
-Usage: check_exe.py EXE [EXE.debug]
+of one commit give the same bytes, and the manifest's version from project(VERSION).
+Usage: check_exe.py EXE [EXE.debug] VERSION   (VERSION as project() gives it: 1.0.3)
 """
+import re
 import struct
 import sys
 
@@ -15,14 +16,18 @@ def header_time(data):
 
 
 def main(*args):
-    files = args
+    *files, version = args
     faults = []
     for path in files:
         with open(path, "rb") as f:
             data = f.read()
         if header_time(data):
             faults.append(f"{path}: time {header_time(data)} in the PE header")
-    print("\n".join(faults) or "no time in the PE headers")
+    with open(files[0], "rb") as f:
+        found = re.findall(rb'<assemblyIdentity type="win32" name="Corvane" version="([\d.]+)"', f.read())
+    if found != [f"{version}.0".encode()]:
+        faults.append(f"{files[0]}: manifest version {found}, the build is {version}")
+    print("\n".join(faults) or "no time in the PE headers, manifest version " + version)
     return 1 if faults else 0
 
 

@@ -21,14 +21,16 @@ function(corvane_gc_unwind_data target)
 endfunction()
 
 # Moves the debug information of `target` into <file>.debug and leaves the executable
-# stripped, with a link to that file that debuggers follow.
+# stripped, with a link to that file that debuggers follow. objcopy writes the time it runs
+# into a PE header it rewrites, unless SOURCE_DATE_EPOCH says another: 0, as the link left it.
 function(corvane_split_debug_info target)
   if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
     return()
   endif()
   set(exe $<TARGET_FILE:${target}>)
+  set(objcopy ${CMAKE_COMMAND} -E env SOURCE_DATE_EPOCH=0 ${CMAKE_OBJCOPY})
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_OBJCOPY} --only-keep-debug ${exe} ${exe}.debug
-    COMMAND ${CMAKE_OBJCOPY} --strip-all --add-gnu-debuglink=${exe}.debug ${exe}
+    COMMAND ${objcopy} --only-keep-debug ${exe} ${exe}.debug
+    COMMAND ${objcopy} --strip-all --add-gnu-debuglink=${exe}.debug ${exe}
     VERBATIM)
 endfunction()

@@ -1,17 +1,22 @@
 #!/usr/bin/env python3
 """Draws Corvane's pictures as code and writes them into res/: the application icon, the
 16-pixel image list strip, the 32-pixel adapter icon, the about box's arrow and a review sheet.
+With `window`, photographs the README's picture of the window instead (docs/corvane-window.png).
 
 Standard library only, except that the JPEG is encoded by ImageMagick's convert. Shapes are
 polygons filled with a scanline rasteriser: exact coverage across a row, 16 sub-rows per pixel.
 """
+import datetime
 import math
 import os
 import shutil
+import socket
 import struct
 import subprocess
 import sys
 import tempfile
+import threading
+import time
 import zlib
 
 SUB_ROWS = 16
@@ -616,7 +621,88 @@ def preview(app128, app16, strip, adapter32, jpeg):
     return sheet
 
 
+# ---------------------------------------------------------------- the window, photographed
+
+
+def send_steadily(stop, chunk=24 << 10, pause=0.04):
+    """Sends over the loopback adapter, about 600 KB a second, until stop is set."""
+    server = socket.create_server(("127.0.0.1", 0))
+    threading.Thread(target=lambda: drain(server.accept()[0]), daemon=True).start()
+    with socket.create_connection(server.getsockname()) as client:
+        while not stop.wait(pause):
+            client.sendall(b"x" * chunk)
+    server.close()
+
+
+def drain(conn):
+    with conn:
+        while conn.recv(1 << 16):
+            pass
+
+
+def start_display():
+    """A private virtual display, as tools/xvfb.sh starts one; the server picks its number."""
+    read, write = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
+                             "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, start_new_session=True)
+    os.close(write)
+    with os.fdopen(read) as f:
+        os.environ["DISPLAY"] = ":" + f.readline().strip()
+    return xvfb
+
+
+def window_picture(path):
+    """The real corvane.exe of the Windows build under Wine, driven as the end-to-end tests
+    drive it, on the current X display or a private one."""
+    sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+    import harness  # Wine, the window probe and the program's own folder
+    xvfb = None if os.environ.get("DISPLAY") else start_display()
+    try:
+        photograph(harness, path)
+    finally:
+        if xvfb:  # Wine's processes first, then their display
+            subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=harness.wine_env())
+            xvfb.kill()
+
+
+def photograph(harness, path):
+    """Corvane watching the loopback adapter while traffic passes, with a usage log of this
+    month prepared (under the quota), so that the rates, today, this month and the quota bar all
+    show something."""
+    today = datetime.date.today()
+    days = [today.replace(day=d) for d in range(1, today.day + 1)]
+    log = b"".join(harness.log_record((d - datetime.date(1899, 12, 30)).days,
+                                      (90 + 31 * (d.day % 7)) << 20, (12 + 5 * (d.day % 4)) << 20)
+                   for d in days)
+    # No quota alerts: their notice would cover the figures.
+    app = harness.Corvane(config="[network]\nactiveadapter=1\n[display]\nquotaalerts=\n",
+                          files={"bandlog.dat": log})
+    stop = threading.Event()
+    sender = threading.Thread(target=send_steadily, args=(stop,), daemon=True)
+    try:
+        app.start()
+        sender.start()
+        label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)
+        moving = lambda: not label().startswith((b"In: 0.00", b"In: 0,00"))
+        first = harness.wait_until(moving, timeout=30) and label()
+        # A second reading with traffic: the first has been painted by then.
+        if not first or not harness.wait_until(lambda: moving() and label() != first, timeout=30):
+            sys.exit("make-pictures: no traffic shown: " + label().decode("latin-1"))
+        subprocess.run(["import", "-window", "root", "-crop", "200x250+0+0", "-strip", path],
+                       check=True, timeout=60)
+    finally:
+        stop.set()
+        if app.hwnd:  # closed as a user would, so that it ends cleanly
+            app.close()
+            app.wait_exit()
+        app.cleanup()
+
+
 def main():
+    if sys.argv[1:] == ["window"]:
+        window_picture(os.path.join(ROOT, "docs", "corvane-window.png"))
+        return
     os.makedirs(RES, exist_ok=True)
     app128, app16 = app_icon(128), app_icon(16)
     write_ico(os.path.join(RES, "corvane.ico"), [app128, app16])

@@ -3,13 +3,14 @@
 # Safe to run again: packages already present are skipped.
 set -euo pipefail
 
-# make: CMake's default generator, which the presets and the release test use.
+# make: CMake's default generator, which the presets and the release test use; iproute2: the
+# network namespaces of the renumbering test.
 packages=(
   cmake make ninja-build g++ clang libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   googletest libbenchmark-dev
   wine64 xvfb xauth xdotool imagemagick x11-utils
-  nsis osslsigncode zip unzip openssl python3 nginx-light
+  nsis osslsigncode zip unzip openssl python3 nginx-light iproute2
 )
 
 missing=()

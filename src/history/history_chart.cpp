@@ -8,6 +8,12 @@
 namespace {
 
 const char* const kUnitNames[] = {"KB", "MB", "GB", "TB"};
+constexpr int kPad = 8, kGap = 4; // at 96 DPI
+constexpr int kNarrowestBar = 4;  // a column narrower than this groups years
+
+int Scaled(const TChartMetrics& m, int pixels96) {
+    return (pixels96 * m.Dpi + 48) / 96;
+}
 
 long double PowerOfTen(int exponent) {
     return std::pow(10.0L, static_cast<long double>(exponent));
@@ -95,6 +101,29 @@ void PlaceXLabels(TChartLayout& layout, const THistoryPage& page, const TChartMe
     }
 }
 
+// The title, the legend, the value axis's labels and the plot's rectangle; the axis it chose.
+TValueAxis PlaceFrame(TChartLayout& layout, const THistoryPage& page, int width, int height,
+                      const TChartMetrics& m) {
+    const int pad = Scaled(m, kPad), gap = Scaled(m, kGap);
+    PlaceLegend(layout, width, pad, m, Scaled(m, 12));
+    layout.Title = {pad, pad, std::max(pad, layout.InSwatch.Left - gap), pad + m.LineHeight};
+
+    const int top = pad + m.LineHeight + Scaled(m, 12);
+    const int bottom = height - pad - m.LineHeight - gap;
+    uint64_t largest = 0;
+    for (const THistoryBar& bar : page.Bars)
+        largest = std::max({largest, bar.In, bar.Out});
+    const TValueAxis axis =
+        ChooseValueAxis(largest, std::clamp((bottom - top) / (2 * m.LineHeight), 1, 10));
+    int labelWidth = 0;
+    for (int i = 0; i <= axis.Steps; ++i) {
+        layout.Ticks.push_back({0, 0, axis.Label(i, m.Separator)});
+        labelWidth = std::max(labelWidth, m.TextWidth(layout.Ticks.back().Text));
+    }
+    layout.Plot = {pad + labelWidth + 2 * gap, top, width - pad, bottom};
+    return axis;
+}
+
 } // namespace
 
 long double TValueAxis::TopBytes() const {
@@ -139,36 +168,36 @@ TValueAxis ChooseValueAxis(uint64_t largest, int maxSteps) {
 
 TChartLayout LayoutHistoryChart(const THistoryPage& page, int width, int height,
                                 const TChartMetrics& m) {
-    auto scaled = [&m](int pixels96) { return (pixels96 * m.Dpi + 48) / 96; };
-    const int pad = scaled(8), gap = scaled(4);
     TChartLayout layout;
-    PlaceLegend(layout, width, pad, m, scaled(12));
-    layout.Title = {pad, pad, std::max(pad, layout.InSwatch.Left - gap), pad + m.LineHeight};
-
-    const int top = pad + m.LineHeight + scaled(12);
-    const int bottom = height - pad - m.LineHeight - gap;
-    uint64_t largest = 0;
-    for (const THistoryBar& bar : page.Bars)
-        largest = std::max({largest, bar.In, bar.Out});
-    const TValueAxis axis =
-        ChooseValueAxis(largest, std::clamp((bottom - top) / (2 * m.LineHeight), 1, 10));
-    int labelWidth = 0;
-    for (int i = 0; i <= axis.Steps; ++i) {
-        layout.Ticks.push_back({0, 0, axis.Label(i, m.Separator)});
-        labelWidth = std::max(labelWidth, m.TextWidth(layout.Ticks.back().Text));
-    }
-    layout.Plot = {pad + labelWidth + 2 * gap, top, width - pad, bottom};
+    const TValueAxis axis = PlaceFrame(layout, page, width, height, m);
     if (layout.Plot.Width() < static_cast<int>(page.Bars.size()) || layout.Plot.Height() < 2) {
         layout.Ticks.clear(); // too small to draw anything but the title
         return layout;
     }
     for (int i = 0; i <= axis.Steps; ++i) {
-        layout.Ticks[i].X = layout.Plot.Left - gap;
-        layout.Ticks[i].Y = bottom - layout.Plot.Height() * i / axis.Steps;
+        layout.Ticks[i].X = layout.Plot.Left - Scaled(m, kGap);
+        layout.Ticks[i].Y = layout.Plot.Bottom - layout.Plot.Height() * i / axis.Steps;
     }
-    PlaceBars(layout, page, axis, scaled(24));
-    PlaceXLabels(layout, page, m, gap);
+    PlaceBars(layout, page, axis, Scaled(m, 24));
+    PlaceXLabels(layout, page, m, Scaled(m, kGap));
     return layout;
+}
+
+// The grouping is chosen on the plot of the years one by one: grouped, the axis's labels may be
+// a little wider and the columns a pixel narrower, which they can spare.
+THistoryPage FitBarsToWidth(const THistoryPage& page, int width, int height,
+                            const TChartMetrics& m) {
+    if (page.Cursor.View != THistoryView::Years || page.Bars.empty())
+        return page;
+    TChartLayout frame;
+    PlaceFrame(frame, page, width, height, m);
+    const int columns = frame.Plot.Width() / Scaled(m, kNarrowestBar);
+    const int first = page.Bars.front().Ordinal, last = page.Bars.back().Ordinal;
+    for (int years : {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000}) {
+        if (last / years - first / years < columns)
+            return years == 1 ? page : GroupYears(page, years);
+    }
+    return GroupYears(page, 10000);
 }
 
 int BarAtPoint(const TChartLayout& layout, int x, int y) {

@@ -56,5 +56,10 @@ struct TChartLayout {
 TChartLayout LayoutHistoryChart(const THistoryPage& page, int width, int height,
                                 const TChartMetrics& metrics);
 
+// The page as the chart shows it at this size: a Years page whose years do not fit at the
+// narrowest column has them grouped into bars of 2, 5, 10, 20, ... years (GroupYears).
+THistoryPage FitBarsToWidth(const THistoryPage& page, int width, int height,
+                            const TChartMetrics& metrics);
+
 // The bar whose column holds the point, or -1.
 int BarAtPoint(const TChartLayout& layout, int x, int y);

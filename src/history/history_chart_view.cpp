@@ -53,11 +53,11 @@ THistoryChartView::~THistoryChartView() {
 }
 
 void THistoryChartView::SetPage(const THistoryPage& page, char separator) {
-    if (!(page.Cursor == page_.Cursor) || page.Bars.size() != page_.Bars.size())
+    if (!(page.Cursor == page_.Cursor))
         selected_ = hover_ = -1;
     page_ = page;
     separator_ = separator;
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    Layout();
 }
 
 // The new font is selected before the old one goes: a selected font cannot be deleted.
@@ -66,6 +66,31 @@ void THistoryChartView::SetDpi(int dpi) {
     TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
     ::SelectObject(buffer_.Dc(), font.get());
     font_ = std::move(font);
+    Layout();
+}
+
+// The buffer's DC holds the font, so it measures texts before it has a bitmap. Other bars than
+// before (another page, or years grouped otherwise) drop the chosen one.
+void THistoryChartView::Layout() {
+    RECT client;
+    ::GetClientRect(Handle(), &client);
+    HDC dc = buffer_.Dc();
+    TChartMetrics metrics;
+    metrics.Dpi = dpi_;
+    TEXTMETRICA tm{};
+    ::GetTextMetricsA(dc, &tm);
+    metrics.LineHeight = tm.tmHeight;
+    metrics.TextWidth = [dc](const std::string& text) {
+        SIZE size{};
+        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    metrics.Separator = separator_;
+    THistoryPage shown = FitBarsToWidth(page_, client.right, client.bottom, metrics);
+    if (shown.Bars.size() != shown_.Bars.size())
+        selected_ = hover_ = -1;
+    shown_ = std::move(shown);
+    layout_ = LayoutHistoryChart(shown_, client.right, client.bottom, metrics);
     ::InvalidateRect(Handle(), nullptr, FALSE);
 }
 
@@ -84,19 +109,6 @@ void THistoryChartView::OnPaint() {
 }
 
 void THistoryChartView::Draw(HDC dc, int width, int height) {
-    TChartMetrics metrics;
-    metrics.Dpi = dpi_;
-    TEXTMETRICA tm{};
-    ::GetTextMetricsA(dc, &tm);
-    metrics.LineHeight = tm.tmHeight;
-    metrics.TextWidth = [dc](const std::string& text) {
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
-    };
-    metrics.Separator = separator_;
-    layout_ = LayoutHistoryChart(page_, width, height, metrics);
-
     const RECT all{0, 0, width, height};
     ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
     ::SetBkMode(dc, TRANSPARENT);
@@ -170,7 +182,7 @@ void THistoryChartView::Hover(int bar) {
 }
 
 void THistoryChartView::Select(int bar) {
-    const int count = static_cast<int>(page_.Bars.size());
+    const int count = static_cast<int>(shown_.Bars.size());
     if (count == 0)
         return;
     selected_ = bar < 0 ? 0 : bar >= count ? count - 1 : bar;
@@ -179,7 +191,7 @@ void THistoryChartView::Select(int bar) {
 }
 
 void THistoryChartView::KeyPressed(WPARAM key) {
-    const int count = static_cast<int>(page_.Bars.size());
+    const int count = static_cast<int>(shown_.Bars.size());
     switch (key) {
     case VK_LEFT:
         Select(selected_ < 0 ? count - 1 : selected_ - 1);

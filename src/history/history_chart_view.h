@@ -19,15 +19,18 @@ class THistoryChartView : public TWindow {
     // A new page, or the same page with fresh figures: then the chosen bar stays.
     void SetPage(const THistoryPage& page, char separator);
     void SetDpi(int dpi);
-    // The bar under the pointer, else the one chosen with the keys, else -1.
+    // The page as drawn (years grouped to fit the width) and, of its bars, the one under the
+    // pointer, else the one chosen with the keys, else -1.
+    const THistoryPage& ShownPage() const { return shown_; }
     int ShownBar() const { return hover_ >= 0 ? hover_ : selected_; }
 
   protected:
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnPaint() override;
-    void OnSize(UINT, int, int) override { ::InvalidateRect(Handle(), nullptr, FALSE); }
+    void OnSize(UINT, int, int) override { Layout(); }
 
   private:
+    void Layout();
     void Draw(HDC dc, int width, int height);
     void DrawAxes(HDC dc);
     void DrawBars(HDC dc);
@@ -39,6 +42,7 @@ class THistoryChartView : public TWindow {
 
     TBarChanged barChanged_;
     THistoryPage page_;
+    THistoryPage shown_;
     char separator_ = '.';
     TChartLayout layout_;
     int dpi_ = 96;

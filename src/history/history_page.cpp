@@ -1,11 +1,11 @@
 // Building the History window's pages: bars per hour, day, month or year, their names and
 // labels in local time, the page's totals and daily average, and where Back and Forward lead.
 #include "history/history_page.h"
+#include "config/number_text.h"
 #include "display/number_format.h"
 #include "log/calendar.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -42,13 +42,17 @@ std::string ShortDateTime(const TLocalTime& t) {
            " " + TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute);
 }
 
+// Sums saturate: a total past 2^64 bytes shows as the largest one, never as a small one.
+template <typename T> void AddTo(T& total, uint64_t in, uint64_t out) {
+    total.In = SaturatingAdd(total.In, in);
+    total.Out = SaturatingAdd(total.Out, out);
+}
+
 void AddDays(const std::vector<TDayTotal>& days, int first, int last, THistoryBar& bar) {
     auto at = std::lower_bound(days.begin(), days.end(), first,
                                [](const TDayTotal& d, int day) { return d.Day < day; });
-    for (; at != days.end() && at->Day <= last; ++at) {
-        bar.In += at->In;
-        bar.Out += at->Out;
-    }
+    for (; at != days.end() && at->Day <= last; ++at)
+        AddTo(bar, at->In, at->Out);
 }
 
 // The units (hours or days) over which a page's total is spread for its daily average: from
@@ -69,8 +73,8 @@ uint64_t PerDay(uint64_t total, const TPageSpan& span) {
         const int64_t to = std::min(span.Last, std::max(span.Now, span.LastData));
         units = std::max<int64_t>(1, to - from + 1);
     }
-    return static_cast<uint64_t>(
-        std::llround(static_cast<long double>(total) * span.UnitsPerDay / units));
+    const long double perDay = static_cast<long double>(total) * span.UnitsPerDay / units + 0.5L;
+    return perDay >= 0x1p64L ? UINT64_MAX : static_cast<uint64_t>(perDay);
 }
 
 TPageSpan DaySpan(const THistoryData& data, int first, int last, int today) {
@@ -196,12 +200,10 @@ std::vector<TDayTotal> DayTotalsOf(const std::vector<TLogRecord>& records) {
     std::vector<TDayTotal> merged;
     merged.reserve(days.size());
     for (const TDayTotal& day : days) {
-        if (!merged.empty() && merged.back().Day == day.Day) {
-            merged.back().In += day.In;
-            merged.back().Out += day.Out;
-        } else {
+        if (!merged.empty() && merged.back().Day == day.Day)
+            AddTo(merged.back(), day.In, day.Out);
+        else
             merged.push_back(day);
-        }
     }
     return merged;
 }
@@ -272,12 +274,30 @@ THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& 
         span = BuildYears(page, data, today);
         break;
     }
-    for (const THistoryBar& bar : page.Bars) {
-        page.TotalIn += bar.In;
-        page.TotalOut += bar.Out;
-    }
-    page.DailyAverage = PerDay(page.TotalIn + page.TotalOut, span);
+    THistoryBar total;
+    for (const THistoryBar& bar : page.Bars)
+        AddTo(total, bar.In, bar.Out);
+    page.TotalIn = total.In;
+    page.TotalOut = total.Out;
+    page.DailyAverage = PerDay(SaturatingAdd(total.In, total.Out), span);
     return page;
+}
+
+THistoryPage GroupYears(const THistoryPage& page, int years) {
+    THistoryPage grouped = page;
+    grouped.Bars.clear();
+    for (const THistoryBar& bar : page.Bars) {
+        const int group = bar.Ordinal / years;
+        if (grouped.Bars.empty() || grouped.Bars.back().Ordinal != group) {
+            THistoryBar first;
+            first.Ordinal = group;
+            first.AxisLabel = first.Name = std::to_string(std::max(1, group * years)) + "-" +
+                                           std::to_string(group * years + years - 1);
+            grouped.Bars.push_back(std::move(first));
+        }
+        AddTo(grouped.Bars.back(), bar.In, bar.Out);
+    }
+    return grouped;
 }
 
 std::string FormatBytes(uint64_t bytes, char separator) {
@@ -294,12 +314,12 @@ std::string BarFigures(const THistoryBar& bar, char separator) {
     auto figure = [separator](uint64_t bytes) {
         return FormatBytes(bytes, separator) + " (" + std::to_string(bytes) + " bytes)";
     };
-    return bar.Name + ": total " + figure(bar.In + bar.Out) + "\r\nIn " + figure(bar.In) +
-           ", out " + figure(bar.Out);
+    return bar.Name + ": total " + figure(SaturatingAdd(bar.In, bar.Out)) + "\r\nIn " +
+           figure(bar.In) + ", out " + figure(bar.Out);
 }
 
 std::string PageSummary(const THistoryPage& page, char separator) {
-    return "Total " + FormatBytes(page.TotalIn + page.TotalOut, separator) + " (in " +
+    return "Total " + FormatBytes(SaturatingAdd(page.TotalIn, page.TotalOut), separator) + " (in " +
            FormatBytes(page.TotalIn, separator) + ", out " + FormatBytes(page.TotalOut, separator) +
            "), daily average " + FormatBytes(page.DailyAverage, separator);
 }

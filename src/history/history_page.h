@@ -44,7 +44,7 @@ void PageHourRange(const THistoryCursor& cursor, uint32_t& first, uint32_t& last
 struct THistoryBar {
     uint64_t In = 0;
     uint64_t Out = 0;
-    int Ordinal = 0;       // local hour, day of month - 1, month - 1 or year: where labels go
+    int Ordinal = 0; // local hour, day of month - 1, month - 1, year or group: where labels go
     std::string AxisLabel; // short, under the bar
     std::string Name;      // in full, for the bar's figures
 };
@@ -71,6 +71,10 @@ struct THistoryData {
 
 THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& data,
                               const THistoryClock& clock);
+
+// A Years page with its years in groups of `years` from a multiple of it, one bar per group
+// ("1460-1469", its Ordinal the first year / years) holding their sums; the totals stay.
+THistoryPage GroupYears(const THistoryPage& page, int years);
 
 // "1.18 MB": bytes in the largest unit of 1024 (KB to TB) that is at most the value, with two
 // decimals; below a kilobyte, "512 bytes".

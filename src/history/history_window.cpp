@@ -10,27 +10,33 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <ctime>
 
 namespace {
 
 constexpr UINT_PTR kTimerRefresh = 1;
 constexpr int kDefaultWidth = 640, kDefaultHeight = 400; // client area at 96 DPI
 constexpr int kMinWidth = 520, kMinHeight = 320;         // window at 96 DPI
+constexpr int kLargestSide = 32767;                      // no screen is larger
 const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
 const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcToday,
                          hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
 
 THistoryClock ClockNow() {
     THistoryClock clock;
-    clock.NowUtc = static_cast<int64_t>(std::time(nullptr));
+    clock.NowUtc = SystemUtcNow();
     return clock;
 }
 
-TRectI PrimaryWorkArea() {
-    RECT work{};
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    return {work.left, work.top, work.right, work.bottom};
+// The work area of the monitor that holds most of the rectangle, else the primary monitor's.
+TRectI WorkAreaAt(const TRectI& r, bool& onAMonitor) {
+    const RECT rc{r.Left, r.Top, r.Right, r.Bottom};
+    HMONITOR monitor = ::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    onAMonitor = monitor != nullptr;
+    if (!onAMonitor || !::GetMonitorInfoA(monitor, &info))
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &info.rcWork, 0);
+    return {info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom};
 }
 
 } // namespace
@@ -123,17 +129,19 @@ void Tf_History::Relayout() {
 }
 
 // Left and top in screen pixels; width and height at 96 DPI, like the main window's size. A
-// place on a monitor that is gone comes back into the primary monitor's work area.
+// place on a monitor that is gone comes back into the primary monitor's work area, a size
+// larger than the work area into that work area; the file may hold any values.
 void Tf_History::PlaceFromStore() {
     const int width = ReadInt(config_, cfg::kHistoryWidth);
     const int height = ReadInt(config_, cfg::kHistoryHeight);
     if (width <= 0 || height <= 0)
         return; // centred at the default size
     int left = ReadInt(config_, cfg::kHistoryLeft), top = ReadInt(config_, cfg::kHistoryTop);
-    const int w = Px(std::max(width, kMinWidth)), h = Px(std::max(height, kMinHeight));
-    const RECT rc{left, top, left + w, top + h};
-    if (!::MonitorFromRect(&rc, MONITOR_DEFAULTTONULL))
-        MoveIntoWorkArea(left, top, w, h, PrimaryWorkArea());
+    int w = Px(std::clamp(width, kMinWidth, kLargestSide));
+    int h = Px(std::clamp(height, kMinHeight, kLargestSide));
+    bool onAMonitor = false;
+    const TRectI work = WorkAreaAt(WindowRect(left, top, w, h), onAMonitor);
+    PlaceRemembered(left, top, w, h, onAMonitor, work);
     ::SetWindowPos(Handle(), nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -236,9 +244,10 @@ void Tf_History::Refresh() {
 }
 
 void Tf_History::ShowFigures() {
+    const THistoryPage& shown = chart_->ShownPage();
     const int bar = chart_->ShownBar();
-    const bool valid = bar >= 0 && bar < static_cast<int>(page_.Bars.size());
-    SetText(hcFigures, valid ? BarFigures(page_.Bars[bar], separator_) : kNoBar);
+    const bool valid = bar >= 0 && bar < static_cast<int>(shown.Bars.size());
+    SetText(hcFigures, valid ? BarFigures(shown.Bars[bar], separator_) : kNoBar);
 }
 
 // Unchanged texts are not set again: a static control repaints whenever its text is set.

@@ -3,7 +3,6 @@
 #include "log/calendar.h"
 
 #include <cstdlib>
-#include <ctime>
 
 namespace {
 
@@ -14,22 +13,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 }
 
 } // namespace
-
-int SystemUtcOffset(int64_t utcSeconds) {
-    const std::time_t at = static_cast<std::time_t>(utcSeconds);
-    std::tm parts{};
-#ifdef _WIN32
-    const bool ok = localtime_s(&parts, &at) == 0;
-#else
-    const bool ok = localtime_r(&at, &parts) != nullptr;
-#endif
-    if (!ok)
-        return 0;
-    const double localDay = EncodeDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday);
-    const int64_t local = (static_cast<int64_t>(localDay) - kUnixEpochDay) * 86400 +
-                          parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
-    return static_cast<int>(local - utcSeconds);
-}
 
 TLocalTime LocalTimeOf(int64_t utcSeconds, TUtcOffsetFunc zone) {
     TLocalTime time;

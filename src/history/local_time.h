@@ -1,14 +1,13 @@
 // Local wall-clock time of UTC instants: hours are kept in UTC and shown in the user's zone,
 // so the day the clocks go back shows 25 hours and the day they go forward 23, none twice.
 #pragma once
+#include "log/calendar.h" // SystemUtcOffset: the system's zone
+
 #include <cstdint>
 #include <string>
 
 // Seconds to add to a UTC time to get the local time at that instant.
 using TUtcOffsetFunc = int (*)(int64_t utcSeconds);
-
-// The zone the C runtime knows (the system's time zone on Windows).
-int SystemUtcOffset(int64_t utcSeconds);
 
 struct TLocalTime {
     int DayNumber = 0; // local date, days since 30 December 1899 (as the daily log keys days)

@@ -1,11 +1,9 @@
-// Gregorian calendar arithmetic on day numbers, and the local clock.
+// Gregorian calendar arithmetic on day numbers, and the local clock from the system's.
 #include "log/calendar.h"
 
 #include <charconv>
 #include <cmath>
 #include <cstdint>
-#include <ctime>
-#include <mutex>
 
 namespace {
 
@@ -14,13 +12,6 @@ constexpr int64_t kUnixEpochDay = 25569;
 // 1 January 0001 and 31 December 9999: the dates a day number may denote.
 constexpr double kFirstDay = -693593.0;
 constexpr double kLastDay = 2958465.0;
-
-// The C runtime's time zone is process-wide state: a reload must not run beside a conversion
-// on the sampling thread.
-std::mutex& TimeZoneLock() {
-    static std::mutex lock;
-    return lock;
-}
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
@@ -172,28 +163,9 @@ int IsoWeekYear(int year, int month, int isoWeek) {
 }
 
 double CurrentLocalDateTime() {
-    const std::time_t now = std::time(nullptr);
-    std::tm parts{};
-    std::unique_lock<std::mutex> hold(TimeZoneLock());
-#ifdef _WIN32
-    const bool ok = localtime_s(&parts, &now) == 0;
-#else
-    const bool ok = localtime_r(&now, &parts) != nullptr;
-#endif
-    hold.unlock();
-    if (!ok)
-        return 0.0;
-    const int seconds = parts.tm_hour * 3600 + parts.tm_min * 60 + parts.tm_sec;
-    // tm_sec may be 60 in a leap second; keep the fraction below one day.
-    const double fraction = seconds < 86400 ? seconds / 86400.0 : 86399.0 / 86400.0;
-    return EncodeDate(parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday) + fraction;
-}
-
-void ReloadTimeZone() {
-    std::lock_guard<std::mutex> hold(TimeZoneLock());
-#ifdef _WIN32
-    _tzset();
-#else
-    tzset();
-#endif
+    const int64_t now = SystemUtcNow();
+    const int64_t local = now + SystemUtcOffset(now);
+    const int64_t day = FloorDiv(local, 86400);
+    return static_cast<double>(day + kUnixEpochDay) +
+           static_cast<double>(local - day * 86400) / 86400;
 }

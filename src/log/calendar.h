@@ -1,6 +1,7 @@
 // Gregorian calendar arithmetic on day numbers (days since 30 December 1899, 1 January 2000 is
 // 36526) and the local clock on the same scale.
 #pragma once
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -41,6 +42,14 @@ int IsoWeekYear(int year, int month, int isoWeek);
 // The local date and time now, as a day number with the time of day as fraction.
 double CurrentLocalDateTime();
 
-// The C runtime reads the time zone once and keeps it: after the user changed the zone (or the
-// clock), this makes CurrentLocalDateTime follow at once.
+// The system's clock and time zone (local_clock_win.cpp, local_clock_posix.cpp). On Windows
+// they are Windows' own, whatever a TZ variable in the environment says (the C runtime would
+// follow it, with rules of its own); elsewhere the C library's.
+
+// Seconds since 1 January 1970 UTC, now.
+int64_t SystemUtcNow();
+// Seconds to add to a UTC time to get the local time at that instant (0 where none is known).
+int SystemUtcOffset(int64_t utcSeconds);
+// The C library reads the zone once and keeps it: after the user changed the zone, this makes
+// the local clock follow at once. Windows' functions follow by themselves.
 void ReloadTimeZone();

@@ -2,6 +2,8 @@
 #include "platform/screen_geometry.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 
 void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
@@ -21,4 +23,21 @@ void SnapPosition(int& left, int& top, int width, int height, const TRectI& work
 void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& workArea) {
     left = std::max(std::min(left, workArea.Right - width), workArea.Left);
     top = std::max(std::min(top, workArea.Bottom - height), workArea.Top);
+}
+
+TRectI WindowRect(int left, int top, int width, int height) {
+    auto far = [](int from, int size) {
+        return static_cast<int>(std::clamp<int64_t>(int64_t{from} + size, INT_MIN, INT_MAX));
+    };
+    return {left, top, far(left, width), far(top, height)};
+}
+
+void PlaceRemembered(int& left, int& top, int& width, int& height, bool onAMonitor,
+                     const TRectI& workArea) {
+    const bool fits = width <= workArea.Width() && height <= workArea.Height();
+    if (onAMonitor && fits)
+        return;
+    width = std::min(width, workArea.Width());
+    height = std::min(height, workArea.Height());
+    MoveIntoWorkArea(left, top, width, height, workArea);
 }

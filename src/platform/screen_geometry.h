@@ -17,3 +17,13 @@ void SnapPosition(int& left, int& top, int width, int height, const TRectI& work
 // Moves a window of the given size at (left, top) into the work area, as little as it takes; a
 // window larger than the work area keeps its left and top edges on the work area's.
 void MoveIntoWorkArea(int& left, int& top, int width, int height, const TRectI& workArea);
+
+// The rectangle of a window of the given size at (left, top), its far edges held at the largest
+// coordinate instead of overflowing: a remembered place may hold any values.
+TRectI WindowRect(int left, int top, int width, int height);
+
+// A window remembered at (left, top) with the given size (not negative), opened again: a size
+// larger than the work area is cut to it, and a window that was cut or is on no monitor comes
+// into the work area as MoveIntoWorkArea brings it.
+void PlaceRemembered(int& left, int& top, int& width, int& height, bool onAMonitor,
+                     const TRectI& workArea);

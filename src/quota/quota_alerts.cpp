@@ -20,31 +20,70 @@ bool Contains(const std::vector<int>& levels, int level) {
     return std::find(levels.begin(), levels.end(), level) != levels.end();
 }
 
+// "2025-03-15:80,100,pace"
+std::optional<TPeriodAlerts> ParsePeriodAlerts(std::string_view text) {
+    TPeriodAlerts period;
+    const size_t colon = text.find(':');
+    if (colon == std::string_view::npos || !ParseIsoDate(text.substr(0, colon), period.PeriodFirst))
+        return std::nullopt;
+    ForEachItem(text.substr(colon + 1), ',', [&period](std::string_view item) {
+        if (item == "pace")
+            period.Pace = true;
+        else if (!item.empty() && item.find_first_not_of("0123456789") == std::string::npos &&
+                 item.size() < 6)
+            period.Levels.push_back(std::stoi(std::string(item)));
+    });
+    return period;
+}
+
+void KeepLastPeriods(TShownAlerts& shown) {
+    auto& periods = shown.Periods;
+    if (periods.size() > kShownAlertPeriods)
+        periods.erase(periods.begin(), periods.end() - kShownAlertPeriods);
+}
+
+// The alert due in one period, noted in its record.
+std::optional<TQuotaAlert> DueAlert(const std::vector<int>& levels, const TQuotaFigures& figures,
+                                    TPeriodAlerts& period) {
+    std::optional<TQuotaAlert> due;
+    for (int level : levels) {
+        if (!Reached(figures, level) || Contains(period.Levels, level))
+            continue;
+        period.Levels.push_back(level);
+        due = TQuotaAlert{TQuotaAlert::Level, level, 0};
+    }
+    if (due)
+        return due;
+    if (period.Pace || !figures.RunOutDay ||
+        figures.Today - figures.Period.First < kPaceAlertAfterDays)
+        return std::nullopt;
+    period.Pace = true;
+    return TQuotaAlert{TQuotaAlert::Pace, 0, *figures.RunOutDay};
+}
+
 } // namespace
 
 TShownAlerts ParseShownAlerts(const std::string& text) {
     TShownAlerts shown;
-    const size_t colon = text.find(':');
-    if (colon == std::string::npos || !ParseIsoDate(text.substr(0, colon), shown.PeriodFirst))
-        return TShownAlerts();
-    ForEachItem(std::string_view(text).substr(colon + 1), ',', [&shown](std::string_view item) {
-        if (item == "pace")
-            shown.Pace = true;
-        else if (!item.empty() && item.find_first_not_of("0123456789") == std::string::npos &&
-                 item.size() < 6)
-            shown.Levels.push_back(std::stoi(std::string(item)));
+    ForEachItem(text, ';', [&shown](std::string_view period) {
+        if (auto read = ParsePeriodAlerts(period))
+            shown.Periods.push_back(std::move(*read));
     });
+    KeepLastPeriods(shown);
     return shown;
 }
 
 std::string FormatShownAlerts(const TShownAlerts& shown) {
-    std::string text = FormatIsoDate(shown.PeriodFirst) + ":";
-    for (int level : shown.Levels)
-        text += std::to_string(level) + ",";
-    if (shown.Pace)
-        text += "pace,";
-    if (text.back() == ',')
-        text.pop_back();
+    std::string text;
+    for (const TPeriodAlerts& period : shown.Periods) {
+        text += (text.empty() ? "" : ";") + FormatIsoDate(period.PeriodFirst) + ":";
+        for (int level : period.Levels)
+            text += std::to_string(level) + ",";
+        if (period.Pace)
+            text += "pace,";
+        if (text.back() == ',')
+            text.pop_back();
+    }
     return text;
 }
 
@@ -52,22 +91,21 @@ std::optional<TQuotaAlert> NextQuotaAlert(const std::vector<int>& levels,
                                           const TQuotaFigures& figures, TShownAlerts& shown) {
     if (figures.QuotaBytes == 0 || levels.empty())
         return std::nullopt;
-    if (shown.PeriodFirst != figures.Period.First)
-        shown = TShownAlerts{figures.Period.First, {}, false};
-    std::optional<TQuotaAlert> due;
-    for (int level : levels) {
-        if (!Reached(figures, level) || Contains(shown.Levels, level))
-            continue;
-        shown.Levels.push_back(level);
-        due = TQuotaAlert{TQuotaAlert::Level, level, 0};
+    auto& periods = shown.Periods;
+    const auto known =
+        std::find_if(periods.begin(), periods.end(), [&figures](const TPeriodAlerts& p) {
+            return p.PeriodFirst == figures.Period.First;
+        });
+    TPeriodAlerts period =
+        known != periods.end() ? *known : TPeriodAlerts{figures.Period.First, {}, false};
+    const std::optional<TQuotaAlert> due = DueAlert(levels, figures, period);
+    if (due) {
+        if (known != periods.end())
+            periods.erase(known);
+        periods.push_back(std::move(period));
+        KeepLastPeriods(shown);
     }
-    if (due)
-        return due;
-    if (shown.Pace || !figures.RunOutDay ||
-        figures.Today - figures.Period.First < kPaceAlertAfterDays)
-        return std::nullopt;
-    shown.Pace = true;
-    return TQuotaAlert{TQuotaAlert::Pace, 0, *figures.RunOutDay};
+    return due;
 }
 
 std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figures, int32_t quotaMB,

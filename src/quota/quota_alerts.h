@@ -1,5 +1,6 @@
 // Quota notifications: which one is due, each once per billing period, the record of the ones
-// shown that config.ini keeps across restarts ("2025-03-15:80,100,pace"), and their texts.
+// shown that config.ini keeps across restarts ("2025-02-15:80;2025-03-15:80,100,pace": the last
+// few periods, the latest to have one last), and their texts.
 #pragma once
 #include <optional>
 #include <string>
@@ -8,13 +9,22 @@
 
 #include "quota/billing_period.h"
 
-struct TShownAlerts {
+struct TPeriodAlerts {
     double PeriodFirst = 0; // the period the record speaks of
     std::vector<int> Levels;
     bool Pace = false;
 };
 
-// A record that cannot be read is empty: at worst an alert is shown once more.
+// Several periods, so that a clock set back into an earlier one and forward again shows no
+// alert of either twice.
+struct TShownAlerts {
+    std::vector<TPeriodAlerts> Periods; // the one with the latest alert last
+};
+
+// How many periods the record keeps.
+constexpr size_t kShownAlertPeriods = 6;
+
+// A period's record that cannot be read is left out: at worst an alert is shown once more.
 TShownAlerts ParseShownAlerts(const std::string& text);
 std::string FormatShownAlerts(const TShownAlerts& shown);
 
@@ -28,8 +38,8 @@ struct TQuotaAlert {
 constexpr double kPaceAlertAfterDays = 3;
 
 // The one alert due now, if any, and `shown` updated to include it. Levels reached together
-// give one alert, for the highest. The record of an earlier period is dropped. Without levels
-// there are no alerts, the pace alert included.
+// give one alert, for the highest. Beyond kShownAlertPeriods, the period whose last alert is
+// the oldest is dropped. Without levels there are no alerts, the pace alert included.
 std::optional<TQuotaAlert> NextQuotaAlert(const std::vector<int>& levels,
                                           const TQuotaFigures& figures, TShownAlerts& shown);
 

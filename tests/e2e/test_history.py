@@ -1,6 +1,7 @@
 """The History window, its exports and the hourly store, driven under Wine: opened by the
 shortcut and from both menus, its figures read back and compared with values computed here,
 the Save As export and the command line beside a running copy, and the store's file."""
+import calendar
 import datetime
 import os
 import shutil
@@ -262,6 +263,16 @@ class HistoryWindowTest(CorvaneTestCase):
         for line in ("left=100", "top=120", "width=700", "height=450", "view=3"):
             self.assertIn(line + "\r\n", config.partition("[history]")[2])
 
+    def test_a_place_no_window_can_have_opens_inside_the_work_area(self):
+        hostile = "[history]\nleft=2147483600\ntop=2147483600\nwidth=2147483600\nheight=2147483600\n"
+        app = self.launch(config=hostile + NO_LOGGING)
+        app.post(WM_COMMAND, IDM_HISTORY)
+        info = app.info(HistoryWindow(app).hwnd)
+        left, top, right, bottom = app.work_area()
+        self.assertTrue(left <= info["left"] and info["left"] + info["width"] <= right and
+                        top <= info["top"] and info["top"] + info["height"] <= bottom,
+                        (info, (left, top, right, bottom)))
+
     def test_gdi_objects_stay_flat_while_the_window_refreshes(self):
         app = self.launch(config=NO_LOGGING, files=prepared()[2])
         app.post(WM_COMMAND, IDM_HISTORY)
@@ -276,10 +287,11 @@ class HistoryWindowTest(CorvaneTestCase):
 
 
 class ExportTest(CorvaneTestCase):
-    def run_cli(self, folder, *args):
+    def run_cli(self, folder, *args, env=None):
         with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
             done = subprocess.run([WINE, os.path.join(folder, "corvane.exe"), *args], cwd=folder,
-                                  env=wine_env(), stdout=out, stderr=err, timeout=120)
+                                  env=dict(wine_env(), **(env or {})), stdout=out, stderr=err,
+                                  timeout=120)
             out.seek(0)
             err.seek(0)
             return done.returncode, out.read().decode(), err.read().decode()
@@ -346,6 +358,26 @@ class ExportTest(CorvaneTestCase):
             code, _, err = self.run_cli(folder, "--export", "csv", "--period", "days", "--out", out)
             self.assertEqual((code, folder_contents(folder) == before), (status, True), out)
             self.assertIn(message, err, out)
+
+    def test_hours_in_the_zone_windows_gives_whatever_tz_says(self):
+        """Wine gives Windows the zone of the Unix TZ of the process: Berlin. The C runtime reads
+        TZ itself, with rules of its own, and would show a 02:00 that never was the night the
+        clocks go forward and miss the second one the night they go back."""
+        nights = [calendar.timegm((2025, m, d, 0, 0, 0)) // 3600 for m, d in ((3, 30), (10, 26))]
+        hours = [night + k for night in nights for k in range(-1, 3)]
+        folder = tempfile.mkdtemp(prefix="corvane-e2e-")
+        self.addCleanup(shutil.rmtree, folder, True)
+        shutil.copy(EXE, os.path.join(folder, "corvane.exe"))
+        with open(os.path.join(folder, "hourlog.dat"), "wb") as f:
+            f.write(b"".join(hour_record(h, k, 0) for k, h in enumerate(hours)))
+        code, _, err = self.run_cli(folder, "--export", "csv", "--period", "hours", "--out", "h.csv",
+                                    env={"TZ": "Europe/Berlin"})
+        self.assertEqual((code, err), (0, ""))
+        local = ["2025-03-30T00:00+01:00", "2025-03-30T01:00+01:00", "2025-03-30T03:00+02:00",
+                 "2025-03-30T04:00+02:00", "2025-10-26T01:00+02:00", "2025-10-26T02:00+02:00",
+                 "2025-10-26T02:00+01:00", "2025-10-26T03:00+01:00"]
+        with open(os.path.join(folder, "h.csv"), "rb") as f:
+            self.assertEqual(f.read(), expected_csv([(h, k, 0) for k, h in enumerate(local)], "hour"))
 
     def test_export_from_the_window_through_save_as(self):
         days, hours, files = prepared()

@@ -110,6 +110,42 @@ TEST_F(DaysAndMonths, TwoYearsByMonthAndAllYears) {
     EXPECT_FALSE(years.CanGoBack || years.CanGoForward);
 }
 
+// Records of 2^63 bytes: a sum past 2^64 shows as the largest value, never wrapped to a small one.
+TEST(HistoryPage, SumsPastTwoTo64SaturateInsteadOfWrapping) {
+    constexpr uint64_t half = uint64_t{1} << 63;
+    const double march15 = EncodeDate(2025, 3, 15);
+    THistoryData data;
+    data.Days = DayTotalsOf({{march15, half, half}, {march15, half, half}, {march15 + 1, half, 0}});
+    ASSERT_EQ(2u, data.Days.size());
+    EXPECT_EQ(UINT64_MAX, data.Days[0].In);
+    EXPECT_EQ(UINT64_MAX, data.Days[0].Out);
+    const THistoryClock clock = ClockAt(UtcSeconds(2025, 3, 16, 11));
+    const char max[] = "16777216,00 TB";
+    for (THistoryView view : {THistoryView::Days, THistoryView::Months, THistoryView::Years}) {
+        const THistoryPage page = BuildHistoryPage(CurrentCursor(view, clock), data, clock);
+        EXPECT_EQ(UINT64_MAX, page.TotalIn);
+        EXPECT_EQ(UINT64_MAX / 2 + 1, page.DailyAverage); // over 15 and 16 March
+        EXPECT_EQ(std::string("Total ") + max + " (in " + max + ", out " + max +
+                      "), daily average 8388608,00 TB",
+                  PageSummary(page, ','));
+    }
+    THistoryBar bar;
+    bar.In = UINT64_MAX;
+    bar.Out = 1;
+    EXPECT_EQ(": total 16777216,00 TB (18446744073709551615 bytes)\r\n"
+              "In 16777216,00 TB (18446744073709551615 bytes), out 1 bytes (1 bytes)",
+              BarFigures(bar, ','));
+
+    // One hour of the largest value, an hour old: its day would hold 24 of them.
+    THistoryData hours;
+    hours.Hours = {{1000000, UINT64_MAX, 0}};
+    hours.HasHours = true;
+    hours.FirstHour = hours.LastHour = 1000000;
+    const THistoryPage page = BuildHistoryPage({THistoryView::Hours, 1000000}, hours,
+                                               ClockAt(int64_t{1000000} * 3600 + 60));
+    EXPECT_EQ(UINT64_MAX, page.DailyAverage);
+}
+
 TEST(ValueAxis, RoundStepsInPowersOf1024) {
     struct Case {
         uint64_t largest;
@@ -153,6 +189,42 @@ TEST(ChartLayout, BarsScaleWithTheAxisLabelsDoNotOverlapAndPointsFindTheirBar) {
         }
         EXPECT_EQ(-1, BarAtPoint(layout, layout.Plot.Left - 1, layout.Plot.Bottom - 1));
         EXPECT_EQ(-1, BarAtPoint(layout, layout.Plot.Left + 1, layout.Plot.Top - 1));
+    }
+}
+
+// One stray record 560 years back: the years come in groups that fit at the narrowest column,
+// labelled with their first and last year, and their sums and the page's totals stay exact.
+TEST(ChartLayout, YearsThatDoNotFitComeInGroupsAndTheChartNeverGoesBlank) {
+    THistoryData data;
+    data.Days = DayTotalsOf({{EncodeDate(1465, 6, 1), 7, 1}, {EncodeDate(2025, 3, 1), 100, 10}});
+    const THistoryClock clock = ClockAt(UtcSeconds(2025, 3, 20, 11));
+    const THistoryPage page =
+        BuildHistoryPage(CurrentCursor(THistoryView::Years, clock), data, clock);
+    ASSERT_EQ(561u, page.Bars.size());
+    TChartMetrics metrics;
+    metrics.TextWidth = [](const std::string& text) { return 6 * static_cast<int>(text.size()); };
+    struct Case {
+        int width;
+        const char *first, *last;
+    } cases[] = {{300, "1460-1469", "2020-2029"},
+                 {640, "1465-1469", "2025-2029"},
+                 {1600, "1464-1465", "2024-2025"},
+                 {9000, "1465", "2025"}};
+    for (const Case& c : cases) {
+        const THistoryPage shown = FitBarsToWidth(page, c.width, 300, metrics);
+        const TChartLayout layout = LayoutHistoryChart(shown, c.width, 300, metrics);
+        ASSERT_EQ(shown.Bars.size(), layout.Bars.size()) << c.width;
+        EXPECT_EQ(c.first, shown.Bars.front().Name);
+        EXPECT_EQ(7u, shown.Bars.front().In);
+        EXPECT_EQ(c.last, shown.Bars.back().Name);
+        EXPECT_EQ(110u, shown.Bars.back().In + shown.Bars.back().Out);
+        EXPECT_EQ(page.TotalIn, shown.TotalIn);
+        EXPECT_GE(layout.Bars.back().Slot.Width(), 4);
+        EXPECT_GE(layout.Bars.back().In.Height(), 1);
+        ASSERT_FALSE(layout.XLabels.empty());
+        const int labelWidth = 6 * static_cast<int>(shown.Bars.front().AxisLabel.size());
+        for (size_t i = 1; i < layout.XLabels.size(); ++i)
+            EXPECT_GE(layout.XLabels[i].X - layout.XLabels[i - 1].X, labelWidth) << c.width;
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 const TRectI kWorkArea{0, 0, 1280, 994}; // a task bar of 30 pixels below
@@ -57,6 +59,35 @@ TEST(MoveIntoWorkAreaTest, ComesBackAsLittleAsItTakes) {
         MoveIntoWorkArea(left, top, c.width, 228, kWorkArea);
         EXPECT_EQ(left, c.wantLeft) << "from " << c.left << "," << c.top;
         EXPECT_EQ(top, c.wantTop) << "from " << c.left << "," << c.top;
+    }
+}
+
+// A remembered place may hold anything: no sum overflows, and the window ends up no larger than
+// the work area, in it unless it fits where it was on a monitor.
+TEST(PlaceRememberedTest, HostileValuesNeitherOverflowNorLeaveTheWorkArea) {
+    const TRectI far = WindowRect(2147483600, -5, 2147483600, 10);
+    EXPECT_EQ(far.Right, INT_MAX);
+    EXPECT_EQ(far.Bottom, 5);
+    EXPECT_EQ(WindowRect(INT_MIN, 0, INT_MAX, 1).Right, -1);
+    struct {
+        int left, top, width, height;
+        bool onAMonitor;
+        TRectI want;
+    } const cases[] = {
+        {INT_MAX - 47, INT_MAX - 47, INT_MAX - 47, INT_MAX - 47, false, kWorkArea},
+        {100, 120, 700, 450, true, {100, 120, 800, 570}},    // where it was
+        {1000, 100, 700, 450, true, {1000, 100, 1700, 550}}, // partly on a monitor: stays
+        {100, 100, 5000, 450, true, {0, 100, 1280, 550}},    // wider than the work area
+        {-3000, 100, 700, 450, false, {0, 100, 700, 550}},   // on a monitor that is gone
+    };
+    for (const auto& c : cases) {
+        int left = c.left, top = c.top, width = c.width, height = c.height;
+        PlaceRemembered(left, top, width, height, c.onAMonitor, kWorkArea);
+        const TRectI got = WindowRect(left, top, width, height);
+        EXPECT_EQ(got.Left, c.want.Left) << c.left;
+        EXPECT_EQ(got.Top, c.want.Top) << c.left;
+        EXPECT_EQ(got.Right, c.want.Right) << c.left;
+        EXPECT_EQ(got.Bottom, c.want.Bottom) << c.left;
     }
 }
 

@@ -50,7 +50,32 @@ TEST(QuotaAlerts, EachOncePerPeriodAcrossRestarts) {
     ASSERT_TRUE(alert);
     EXPECT_EQ(alert->Percent, 80);
     EXPECT_FALSE(NextQuotaAlert({80, 100}, april, shown));
-    EXPECT_EQ(FormatShownAlerts(shown), "2025-04-01:80");
+    EXPECT_EQ(FormatShownAlerts(shown), "2025-03-01:80,100,pace;2025-04-01:80");
+}
+
+// The clock set back into March and forward into April again: no alert of either period comes
+// twice, also across restarts, from a record of one period as older versions wrote it.
+TEST(QuotaAlerts, NoneRepeatsInAPeriodWhateverTheClockDoes) {
+    const TQuotaFigures april =
+        QuotaFiguresOf({250, 1, ldIn}, EncodeDate(2025, 4, 2), {240 * MB, 0}, {230 * MB, 0});
+    std::string stored = "2025-03-01:80,100,pace";
+    int alerts = 0;
+    for (const TQuotaFigures& f : {april, March(28), april, March(30)}) {
+        TShownAlerts shown = ParseShownAlerts(stored);
+        while (NextQuotaAlert({80, 100}, f, shown))
+            ++alerts;
+        stored = FormatShownAlerts(shown);
+    }
+    EXPECT_EQ(alerts, 1);
+    EXPECT_EQ(stored, "2025-03-01:80,100,pace;2025-04-01:80");
+
+    // The record keeps the periods of the latest alerts; one it cannot read is left out.
+    TShownAlerts shown = ParseShownAlerts("2025-01-01:80;garbage;" + stored);
+    for (int month = 5; month <= 9; ++month)
+        NextQuotaAlert({80}, QuotaFiguresOf({1, 1, ldIn}, EncodeDate(2025, month, 2), {MB, 0}, {}),
+                       shown);
+    ASSERT_EQ(shown.Periods.size(), kShownAlertPeriods);
+    EXPECT_EQ(FormatShownAlerts(shown).substr(0, 28), "2025-04-01:80;2025-05-01:80;");
 }
 
 TEST(QuotaAlerts, LevelsReachedTogetherGiveOneAlertAndNoneWithoutLevelsOrQuota) {

@@ -58,7 +58,8 @@ TAppendFile::~TAppendFile() {
 }
 
 bool TAppendFile::StillAtItsPath() const {
-    struct stat open {}, named {};
+    struct stat open = {};
+    struct stat named = {};
     if (::fstat(impl_->fd, &open) != 0 || ::stat(impl_->path.c_str(), &named) != 0)
         return false;
     return open.st_dev == named.st_dev && open.st_ino == named.st_ino;

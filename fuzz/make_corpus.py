@@ -4,6 +4,7 @@
 import os
 import shutil
 import struct
+import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 CORPUS = os.path.join(HERE, "corpus")
@@ -99,6 +100,47 @@ write("fuzz_usage_log", "duplicates_and_years",
 write("fuzz_usage_log", "big_counts",
       log_seed(MARCH15, [addition(0, 0xFFFFFFFF, 0xFFFFFFFF, MARCH15)],
                record(MARCH15, 2**64 - 1, 2**63)))
+
+# --- hourly store: base hour, file length and bytes, then steps -------------------------------
+def hour_record(hour, inb, outb):
+    body = struct.pack("<IQQ", hour, inb, outb)
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
+def hour_seed(base, file, steps):
+    return struct.pack("<IH", base, len(file)) + file + b"".join(steps)
+
+
+def h_add(offset, inb, outb):
+    return struct.pack("<BBQI", 0, offset, inb, outb)
+
+
+def h_many(count):
+    return struct.pack("<BH", 1, count)
+
+
+def h_bytes(op, data):
+    return struct.pack("<BB", op, len(data)) + data
+
+
+H_FLUSH, H_COPY_OVER, H_DELETE, H_RESET, H_RESTART = b"\x02", b"\x03", b"\x06", b"\x07", b"\x09"
+MARCH15_HOUR = 484116  # 15 March 2025, 12:00 UTC
+H_FILE = hour_record(MARCH15_HOUR, 1000, 2000) + hour_record(MARCH15_HOUR + 1, 3, 4)
+write("fuzz_hour_log", "empty", hour_seed(MARCH15_HOUR, b"", [h_add(0, 5, 6), H_FLUSH]))
+write("fuzz_hour_log", "replaced_cut_deleted",
+      hour_seed(MARCH15_HOUR, H_FILE + b"torn", [
+          h_add(0, 1, 0), H_FLUSH, H_COPY_OVER, h_add(1, 1, 0), H_FLUSH,
+          h_bytes(4, hour_record(MARCH15_HOUR, 7, 7)), h_add(2, 1, 0), H_FLUSH,
+          struct.pack("<BH", 5, 30), h_add(3, 1, 0), H_FLUSH, H_DELETE, H_FLUSH, H_RESTART]))
+write("fuzz_hour_log", "rewrite", hour_seed(MARCH15_HOUR, H_FILE * 3, [
+    h_many(3000), H_FLUSH, h_many(3000), H_FLUSH, H_RESTART, h_many(100), H_FLUSH]))
+write("fuzz_hour_log", "largest_totals", hour_seed(
+    7, hour_record(7, 2**63, 1) + hour_record(7, 2**63, 2),
+    [h_add(0, 2**63, 2**31), h_add(0, 2**63, 2**31), H_FLUSH, H_RESTART]))
+write("fuzz_hour_log", "interrupted_rewrite", hour_seed(MARCH15_HOUR, H_FILE[:24], [
+    h_bytes(8, H_FILE), H_RESTART, H_FLUSH, h_bytes(8, H_FILE[:30]), H_RESTART]))
+write("fuzz_hour_log", "reset", hour_seed(MARCH15_HOUR, H_FILE, [
+    h_add(5, 9, 9), H_FLUSH, h_add(6, 1, 1), H_RESET, H_FLUSH, h_add(0, 2, 2), H_FLUSH]))
 
 # --- HTTP response: 16-bit seed for the cuts, padding count, then the response ----------------
 HTTP = {

@@ -6,6 +6,7 @@
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
 #include "history/hour_log.h"
+#include "history/hour_log_flusher.h"
 #include "log/calendar.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
@@ -40,6 +41,11 @@ Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
     CreateControls();
     CreateTrayIcon();
     networkWatch_ = std::make_unique<TNetworkChangeWatch>(Handle(), kMsgNetworkChanged);
+    if (THourLog* hours = ProcessHourLog()) {
+        HWND window = Handle();
+        hourLogFlusher_ = std::make_unique<THourLogFlusher>(
+            *hours, [window] { ::PostMessageA(window, kMsgHourLogFlushed, 0, 0); });
+    }
     if (!::SetTimer(Handle(), kTimerUpdate, 1000, nullptr))
         RaiseLastWin32Error("SetTimer");
     if (!::SetTimer(Handle(), kTimerAutoSave, 60000, nullptr))
@@ -133,17 +139,23 @@ void Tf_Main::timerUpdateTimer() {
     WriteStatistics();
 }
 
-// A daily log that cannot be written now does not hold up the hourly store, nor the reverse.
+// The hourly store is flushed beside the window, and asked first: a daily log that cannot be
+// written now does not hold it up.
 void Tf_Main::timerAutoSaveTimer() {
-    std::exception_ptr failure;
-    try {
-        SaveLogIfChanged();
-    } catch (const std::exception&) {
-        failure = std::current_exception();
-    }
-    FlushHourLog();
-    if (failure)
-        std::rethrow_exception(failure);
+    if (hourLogFlusher_)
+        hourLogFlusher_->Request();
+    SaveLogIfChanged();
+}
+
+// A message posted before the close took the flusher away finds none.
+void Tf_Main::HourLogFlushed() {
+    if (!hourLogFlusher_)
+        return;
+    hourLogErrors_.Run([this] {
+        if (const std::exception_ptr failure = hourLogFlusher_->Outcome())
+            std::rethrow_exception(failure);
+    });
+    ++hourLogFlushes_;
 }
 
 // The user travelled or set the clock: today is another day at once, not after a restart.
@@ -162,18 +174,21 @@ void Tf_Main::OnClose() {
         FormClose();
 }
 
-// The log first, then the configuration; a failure keeps the window open and running.
+// The log first, then the configuration; a failure keeps the window open and running. Once
+// the close is sure, the flusher ends (after a flush under way) and the hourly store is
+// written here.
 void Tf_Main::FormClose() {
     SaveLog();
-    FlushHourLogQuietly();
     config_.FlushToFile();
+    hourLogFlusher_.reset();
+    FlushHourLogQuietly();
     TrayIcon.reset();
     networkWatch_.reset();
     DestroyHandle();
 }
 
-// The autosave has reported a lasting fault of the hourly store every minute; at the end the
-// most it loses is the last minute, which a kill would lose as well.
+// A lasting fault of the hourly store has been told already; at the end the most it loses is
+// the last minute, which a kill would lose as well.
 void Tf_Main::FlushHourLogQuietly() {
     try {
         FlushHourLog();
@@ -248,6 +263,11 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return TRUE;
     case kMsgQuotaAlertCount:
         return quotaAlertsShown_;
+    case kMsgHourLogFlushed:
+        HourLogFlushed();
+        return 0;
+    case kMsgHourLogFlushCount:
+        return hourLogFlushes_;
     case WM_QUERYENDSESSION:
         return TRUE;
     case WM_ENDSESSION:

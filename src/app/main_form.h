@@ -13,6 +13,7 @@
 #include <string>
 
 class TAdapterMonitor;
+class THourLogFlusher;
 class TCoolTrayIcon;
 class TNetworkChangeWatch;
 class TMemIniFile;
@@ -26,6 +27,11 @@ class Tf_Main : public TWindow {
     static constexpr UINT kMsgNetworkChanged = WM_APP + 101;
     // Answered with the number of quota alerts shown since start: lets a test see each once.
     static constexpr UINT kMsgQuotaAlertCount = WM_APP + 102;
+    // Posted by the hourly store's flusher after each flush.
+    static constexpr UINT kMsgHourLogFlushed = WM_APP + 103;
+    // Answered with the number of the hourly store's flushes whose outcome was handled: lets a
+    // test wait for them.
+    static constexpr UINT kMsgHourLogFlushCount = WM_APP + 104;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -68,6 +74,7 @@ class Tf_Main : public TWindow {
     void timerAutoSaveTimer();
     void TimeChanged();
     void FormClose();
+    void HourLogFlushed();
     void FlushHourLogQuietly();
     void SaveOnEndSession();
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -146,6 +153,11 @@ class Tf_Main : public TWindow {
     // A lasting fault fails at every tick: one error box at a time per timer.
     TErrorBoxOnce updateErrors_;
     TErrorBoxOnce autoSaveErrors_;
+    // The hourly store is written beside the window, not by it; a secondary file's fault is
+    // told once, not every minute.
+    std::unique_ptr<THourLogFlusher> hourLogFlusher_;
+    TErrorBoxOnce hourLogErrors_{TErrorBoxOnce::kOncePerCause};
+    int hourLogFlushes_ = 0;
     // An interactive move in progress: where it started.
     bool dragging_ = false;
     POINT dragStartCursor_{};

@@ -9,8 +9,10 @@
 #include <string_view>
 
 // Reads the whole file without getting in anyone's way: other processes may read, write,
-// rename and delete it meanwhile. False when it does not exist; other failures throw TFileError.
-bool ReadSharedIfExists(const std::string& path, std::string& contents);
+// rename and delete it meanwhile. False when it does not exist; a file over maxSize throws
+// EFileTooLarge before anything is read; other failures throw TFileError.
+bool ReadSharedIfExists(const std::string& path, std::string& contents,
+                        size_t maxSize = kAnyFileSize);
 
 // Writes the whole file through a temporary file beside it, flushed and then moved over it.
 void WriteFileReplacing(const std::string& path, std::string_view data);
@@ -24,6 +26,9 @@ class TAppendFile {
     TAppendFile(const TAppendFile&) = delete;
     TAppendFile& operator=(const TAppendFile&) = delete;
 
+    // True while the path it was opened by still names this very file: not a copy that another
+    // program moved over it, nor nothing. Compares the file system's identity of the two.
+    bool StillAtItsPath() const;
     uint64_t Size() const;
     void Truncate(uint64_t size);
     // Writes data at the end and flushes it to the disk. On failure `written` tells how many

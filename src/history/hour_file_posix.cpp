@@ -33,8 +33,8 @@ size_t WriteSome(int fd, std::string_view data) {
 
 } // namespace
 
-bool ReadSharedIfExists(const std::string& path, std::string& contents) {
-    return ReadFileIfExists(path, contents);
+bool ReadSharedIfExists(const std::string& path, std::string& contents, size_t maxSize) {
+    return ReadFileIfExists(path, contents, maxSize);
 }
 
 void WriteFileReplacing(const std::string& path, std::string_view data) {
@@ -42,10 +42,12 @@ void WriteFileReplacing(const std::string& path, std::string_view data) {
 }
 
 struct TAppendFile::TImpl {
+    std::string path;
     int fd = -1;
 };
 
 TAppendFile::TAppendFile(const std::string& path) : impl_(std::make_unique<TImpl>()) {
+    impl_->path = path;
     impl_->fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (impl_->fd < 0)
         Fail(errno);
@@ -53,6 +55,14 @@ TAppendFile::TAppendFile(const std::string& path) : impl_(std::make_unique<TImpl
 
 TAppendFile::~TAppendFile() {
     ::close(impl_->fd);
+}
+
+bool TAppendFile::StillAtItsPath() const {
+    struct stat open = {};
+    struct stat named = {};
+    if (::fstat(impl_->fd, &open) != 0 || ::stat(impl_->path.c_str(), &named) != 0)
+        return false;
+    return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
 
 uint64_t TAppendFile::Size() const {

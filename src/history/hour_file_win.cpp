@@ -12,7 +12,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 
 } // namespace
 
-bool ReadSharedIfExists(const std::string& path, std::string& contents) {
+bool ReadSharedIfExists(const std::string& path, std::string& contents, size_t maxSize) {
     TFileHandle file(::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) {
@@ -21,7 +21,7 @@ bool ReadSharedIfExists(const std::string& path, std::string& contents) {
             return false;
         RaiseFileError(err);
     }
-    contents = ReadOpenFile(file.get(), path, kAnyFileSize);
+    contents = ReadOpenFile(file.get(), path, maxSize);
     return true;
 }
 
@@ -48,20 +48,34 @@ void WriteFileReplacing(const std::string& path, std::string_view data) {
 }
 
 struct TAppendFile::TImpl {
+    std::wstring path;
     TFileHandle file;
 };
 
 // Everyone is let in: a reader that holds the file with write access too (as the C runtime's
 // fopen does) must not keep the store from appending.
 TAppendFile::TAppendFile(const std::string& path) : impl_(std::make_unique<TImpl>()) {
-    impl_->file.reset(::CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                    nullptr));
+    impl_->path = WideFromUtf8(path);
+    impl_->file.reset(::CreateFileW(impl_->path.c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll,
+                                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!impl_->file)
         RaiseLastFileError();
 }
 
 TAppendFile::~TAppendFile() = default;
+
+// A handle without access to the data never meets a sharing violation: only a missing file, or
+// a folder in its place, fails to open.
+bool TAppendFile::StillAtItsPath() const {
+    TFileHandle named(::CreateFileW(impl_->path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION open{}, found{};
+    if (!named || !::GetFileInformationByHandle(impl_->file.get(), &open) ||
+        !::GetFileInformationByHandle(named.get(), &found))
+        return false;
+    return open.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
+           open.nFileIndexHigh == found.nFileIndexHigh && open.nFileIndexLow == found.nFileIndexLow;
+}
 
 uint64_t TAppendFile::Size() const {
     LARGE_INTEGER size{};

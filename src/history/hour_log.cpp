@@ -1,6 +1,8 @@
 // THourLog: the table of hour totals, its append-only file with checked records, and the
-// rewrite that keeps the file at about one record per hour.
+// rewrite that keeps the file at about one record per hour and puts back one that another
+// program replaced or cut.
 #include "history/hour_log.h"
+#include "config/number_text.h"
 #include "history/hour_file.h"
 
 #include <algorithm>
@@ -53,17 +55,37 @@ bool ByHour(const THourRecord& a, const THourRecord& b) {
     return a.Hour < b.Hour;
 }
 
+bool Checked(const char* record) {
+    return GetLE(record + 20, 4) == Crc32(record, 20);
+}
+
+// A total that cannot be told stays at the largest value rather than showing as a small one.
+void AddBytes(THourRecord& total, const THourRecord& add) {
+    total.In = SaturatingAdd(total.In, add.In);
+    total.Out = SaturatingAdd(total.Out, add.Out);
+}
+
 // Adds a record's bytes to its hour in a table sorted by hour; the usual case is the last hour.
 void MergeInto(std::vector<THourRecord>& table, const THourRecord& add) {
     auto at = table.end();
     if (!table.empty() && table.back().Hour >= add.Hour)
         at = std::lower_bound(table.begin(), table.end(), add, ByHour);
     if (at != table.end() && at->Hour == add.Hour) {
-        at->In += add.In;
-        at->Out += add.Out;
+        AddBytes(*at, add);
         return;
     }
     table.insert(at, add);
+}
+
+// What a finished rewrite leaves in its temporary file: whole records, each with its check.
+bool WholeValidRecords(std::string_view data) {
+    if (data.size() % kHourRecordSize != 0)
+        return false;
+    for (size_t at = 0; at < data.size(); at += kHourRecordSize) {
+        if (!Checked(data.data() + at))
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -93,43 +115,63 @@ std::vector<THourRecord> DecodeHourFile(std::string_view data) {
     records.reserve(data.size() / kHourRecordSize);
     for (size_t at = 0; at + kHourRecordSize <= data.size(); at += kHourRecordSize) {
         const char* in = data.data() + at;
-        if (GetLE(in + 20, 4) != Crc32(in, 20))
-            continue;
-        records.push_back(
-            {static_cast<uint32_t>(GetLE(in, 4)), GetLE(in + 4, 8), GetLE(in + 12, 8)});
+        if (Checked(in))
+            records.push_back(
+                {static_cast<uint32_t>(GetLE(in, 4)), GetLE(in + 4, 8), GetLE(in + 12, 8)});
     }
     if (!std::is_sorted(records.begin(), records.end(), ByHour))
         std::stable_sort(records.begin(), records.end(), ByHour);
-    // Several records of one hour (appended minute by minute) add up.
-    std::vector<THourRecord> totals;
-    totals.reserve(records.size());
-    for (const THourRecord& record : records)
-        MergeInto(totals, record);
-    return totals;
+    // Several records of one hour (appended minute by minute) add up, in place: a large file
+    // is not held twice.
+    size_t totals = 0;
+    for (const THourRecord& record : records) {
+        if (totals > 0 && records[totals - 1].Hour == record.Hour)
+            AddBytes(records[totals - 1], record);
+        else
+            records[totals++] = record;
+    }
+    records.resize(totals);
+    records.shrink_to_fit();
+    return records;
 }
 
 THourLog::THourLog(std::string path) : path_(std::move(path)) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<std::mutex> hold(fileLock_);
     try {
         LoadLocked();
-    } catch (const TFileError&) {
-        // Held by another program without sharing: tried again at the next flush.
+    } catch (const std::exception&) {
+        // Held by another program without sharing, or no hourly history at all: tried again,
+        // and told, at the next flush. The meter does not wait for it.
     }
 }
 
 THourLog::~THourLog() = default;
 
+// The file, or the complete temporary file of a rewrite that a crash cut short between its two
+// steps (on FAT and exFAT the move over the file is no single step). The file is then held
+// open, so that from here on another program's replacement of it is seen.
 void THourLog::LoadLocked() {
-    std::string data;
-    ReadSharedIfExists(path_, data);
+    std::string data, replacement;
+    ReadSharedIfExists(path_, data, kMaxHourLogSize);
+    if (ReadInterruptedReplacement(path_, data.size(), WholeValidRecords, replacement,
+                                   kMaxHourLogSize))
+        data.swap(replacement);
     std::vector<THourRecord> table = DecodeHourFile(data);
-    for (const THourRecord& add : pending_)
-        MergeInto(table, add);
-    table_.swap(table);
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        for (const THourRecord& add : pending_)
+            MergeInto(table, add);
+        table_.swap(table);
+        compactAt_ = CompactionThreshold(table_.size());
+    }
+    // What the file should hold: after a recovery it is shorter, and the first flush rewrites it.
     fileBytes_ = data.size() / kHourRecordSize * kHourRecordSize;
-    syncLength_ = true;
-    compactAt_ = CompactionThreshold(table_.size());
     loaded_ = true;
+    try {
+        OpenedLocked();
+    } catch (const TFileError&) {
+        // Opened at the flush, which tells why it cannot be.
+    }
 }
 
 void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {
@@ -142,85 +184,131 @@ void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {
 }
 
 void THourLog::Flush() {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (!loaded_)
-        LoadLocked();
-    if (pending_.empty() && !syncLength_)
-        return;
-    OpenSyncedLocked();
-    if (pending_.empty())
-        return;
-    if (fileBytes_ / kHourRecordSize + pending_.size() > compactAt_ && CompactLocked())
-        return;
-    AppendLocked();
+    std::lock_guard<std::mutex> hold(fileLock_);
+    if (!loaded_) {
+        try {
+            LoadLocked();
+        } catch (const std::exception& e) {
+            throw EHourLogError(Failure("read", e));
+        }
+    }
+    try {
+        WriteLocked();
+    } catch (const std::exception& e) {
+        throw EHourLogError(Failure("written", e));
+    }
 }
 
-// A torn record at the end (a kill during an append) is cut off before anything follows it.
-// A file shorter than it should be was cut by someone else: a rewrite puts every total back.
-void THourLog::OpenSyncedLocked() {
+std::string THourLog::Failure(const char* verb, const std::exception& e) const {
+    const std::string name = path_.substr(path_.find_last_of("/\\") + 1);
+    return "The hourly history " + name + " cannot be " + verb + ": " + e.what();
+}
+
+// The additions are taken out of pending_ and written without lock_, so that the sampling
+// thread and the readers never wait for the disk; what does not reach the file is given back.
+void THourLog::WriteLocked() {
+    const bool asLeft = FileAsLeftLocked();
+    std::vector<THourRecord> batch, whole;
+    bool rewrite = false;
+    {
+        std::lock_guard<std::mutex> hold(lock_);
+        if (asLeft && pending_.empty())
+            return;
+        batch.swap(pending_);
+        rewrite = !asLeft || fileBytes_ / kHourRecordSize + batch.size() > compactAt_;
+        if (rewrite)
+            whole = table_;
+    }
+    try {
+        if (rewrite) {
+            try {
+                RewriteLocked(whole);
+                return;
+            } catch (const std::exception&) {
+                if (!asLeft)
+                    throw;
+                // A reader that holds the file without letting it be replaced only delays the
+                // rewrite: the additions are appended instead, and a day later it is tried again.
+                compactAt_ = fileBytes_ / kHourRecordSize + kSlackRecords;
+            }
+        }
+        AppendLocked(batch);
+    } catch (...) {
+        GiveBack(batch);
+        throw;
+    }
+}
+
+// True when the path still names the file held open, at least as long as the store left it.
+// What is longer (a torn record of an append cut short, or bytes another program added) is cut
+// off here. A file replaced by another program, cut short or gone needs a rewrite.
+bool THourLog::FileAsLeftLocked() {
+    TAppendFile& file = OpenedLocked();
+    if (!file.StillAtItsPath())
+        return false;
+    const uint64_t size = file.Size();
+    if (size > fileBytes_)
+        file.Truncate(fileBytes_);
+    return size >= fileBytes_;
+}
+
+TAppendFile& THourLog::OpenedLocked() {
     if (!file_)
         file_ = std::make_unique<TAppendFile>(path_);
-    if (!syncLength_)
-        return;
-    const uint64_t size = file_->Size();
-    if (size > fileBytes_)
-        file_->Truncate(fileBytes_);
-    else if (size < fileBytes_)
-        compactAt_ = 0;
-    syncLength_ = false;
+    return *file_;
 }
 
-// One record per hour through a temporary file. A reader that holds the file without letting
-// it be replaced only delays this: the additions are appended instead, and a day later the
-// rewrite is tried again.
-bool THourLog::CompactLocked() {
+// One record per hour through a temporary file, which is then held open. Windows moves no file
+// over one that is open, not even one open for this.
+void THourLog::RewriteLocked(const std::vector<THourRecord>& table) {
     file_.reset();
+    WriteFileReplacing(path_, EncodeHourRecords(table));
+    fileBytes_ = table.size() * kHourRecordSize;
+    compactAt_ = CompactionThreshold(table.size());
     try {
-        WriteFileReplacing(path_, EncodeHourRecords(table_));
+        OpenedLocked();
     } catch (const TFileError&) {
-        compactAt_ = fileBytes_ / kHourRecordSize + kSlackRecords;
-        syncLength_ = true;
-        return false;
+        // Written all the same: the next flush opens it, or tells why it cannot.
     }
-    pending_.clear();
-    fileBytes_ = table_.size() * kHourRecordSize;
-    syncLength_ = false;
-    compactAt_ = CompactionThreshold(table_.size());
-    return true;
 }
 
-// Whole records that reached the file before a failure are not written again; a torn one is
-// cut off at the next flush.
-void THourLog::AppendLocked() {
-    if (!file_)
-        OpenSyncedLocked();
-    const std::string data = EncodeHourRecords(pending_);
+// Whole records that reached the file before a failure leave the batch; a torn one is cut off
+// at the next flush.
+void THourLog::AppendLocked(std::vector<THourRecord>& batch) {
+    const std::string data = EncodeHourRecords(batch);
     size_t written = 0;
     try {
-        file_->Append(data, written);
+        OpenedLocked().Append(data, written);
     } catch (...) {
         const size_t whole = written / kHourRecordSize;
-        pending_.erase(pending_.begin(), pending_.begin() + static_cast<std::ptrdiff_t>(whole));
+        batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(whole));
         fileBytes_ += whole * kHourRecordSize;
-        syncLength_ = true;
         throw;
     }
     fileBytes_ += data.size();
-    pending_.clear();
+}
+
+// Additions that did not reach the file wait for the next flush, beside those made meanwhile.
+void THourLog::GiveBack(const std::vector<THourRecord>& batch) {
+    std::lock_guard<std::mutex> hold(lock_);
+    for (const THourRecord& add : batch)
+        MergeInto(pending_, add);
 }
 
 void THourLog::Reset() {
-    std::lock_guard<std::mutex> hold(lock_);
-    std::vector<THourRecord>().swap(table_);
-    std::vector<THourRecord>().swap(pending_);
-    loaded_ = true;
+    std::lock_guard<std::mutex> hold(fileLock_);
+    {
+        std::lock_guard<std::mutex> tables(lock_);
+        std::vector<THourRecord>().swap(table_);
+        std::vector<THourRecord>().swap(pending_);
+    }
+    loaded_ = true; // what the file held is dropped, also when it could not be read
     fileBytes_ = 0;
-    syncLength_ = true;
     compactAt_ = CompactionThreshold(0);
     try {
-        OpenSyncedLocked();
-    } catch (const TFileError&) {
-        // syncLength_ stays set: the next flush empties the file or says why it cannot.
+        WriteLocked();
+    } catch (const std::exception&) {
+        // The next flush empties the file or says why it cannot.
     }
 }
 

@@ -6,10 +6,12 @@
 // The writer appends the minute's additions and now and then rewrites the file with one
 // record per hour (through a temporary file), so a kill loses at most the last minute's
 // additions and never earlier records; a torn or damaged record is skipped when reading.
+// A file that another program replaced or cut meanwhile is rewritten with every total.
 #pragma once
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,19 +26,31 @@ struct THourRecord {
 
 inline constexpr size_t kHourRecordSize = 24;
 inline constexpr char kHourLogName[] = "hourlog.dat";
+// 1 398 101 records: more than 150 years of hours, and 79 when the file is at its longest just
+// before a rewrite. A larger file is no hourly history, and reading it whole could exhaust memory.
+inline constexpr size_t kMaxHourLogSize = 32 << 20;
+
+// What keeps the store from its file, told with the file's name: "The hourly history
+// hourlog.dat cannot be written: <reason>".
+class EHourLogError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
 
 // The hour that a UTC time in seconds since 1970 falls in; false before 1970 or past 2^32 hours.
 bool HourOfUtc(int64_t utcSeconds, uint32_t& hour);
 
 std::string EncodeHourRecords(const std::vector<THourRecord>& records);
 // One total per hour, sorted by hour, from a file's bytes: records that fail their check and
-// a partial record at the end add nothing.
+// a partial record at the end add nothing; totals that would wrap stay at the largest value.
 std::vector<THourRecord> DecodeHourFile(std::string_view data);
 
 class THourLog {
   public:
-    // Reads the file when it can; a file that cannot be read now is read at the next Flush,
-    // and what was added meanwhile is kept.
+    // Reads the file when it can; a file that cannot be read now (also one over
+    // kMaxHourLogSize, which is left as it is) is read at the next Flush, and what was added
+    // meanwhile is kept. A complete temporary file left longer than the file by a rewrite cut
+    // short is read instead.
     explicit THourLog(std::string path);
     ~THourLog();
     THourLog(const THourLog&) = delete;
@@ -45,7 +59,9 @@ class THourLog {
     // Adds bytes to the hour of the given UTC time (also zero bytes: the hour then has a
     // record). Any thread.
     void Add(uint64_t in, uint64_t out, int64_t utcSeconds);
-    // Writes what was added since the last flush; throws TFileError, keeping it for the next.
+    // Writes what was added since the last flush, or the whole table when the file is no longer
+    // as the store left it; throws EHourLogError, keeping the additions for the next. Any
+    // thread: the file's work holds up neither Add nor the readers.
     void Flush();
     // Empties the store and its file; a file that cannot be emptied now is emptied at the next
     // Flush, which reports why it cannot.
@@ -59,19 +75,24 @@ class THourLog {
 
   private:
     void LoadLocked();
-    void OpenSyncedLocked();
-    bool CompactLocked();
-    void AppendLocked();
+    void WriteLocked();
+    bool FileAsLeftLocked();
+    TAppendFile& OpenedLocked();
+    void RewriteLocked(const std::vector<THourRecord>& table);
+    void AppendLocked(std::vector<THourRecord>& batch);
+    void GiveBack(const std::vector<THourRecord>& batch);
+    std::string Failure(const char* verb, const std::exception& e) const;
 
     const std::string path_;
-    mutable std::mutex lock_;          // guards everything below
-    std::vector<THourRecord> table_;   // totals, sorted by hour: the file's and pending_
-    std::vector<THourRecord> pending_; // additions not yet in the file, sorted by hour
+    // Taken first, and held through the file's work: only flushes and resets wait for it.
+    std::mutex fileLock_;
     bool loaded_ = false;
-    uint64_t fileBytes_ = 0; // how long the file is known to be: whole records only
-    bool syncLength_ = true; // the file's length must be checked before the next append
+    uint64_t fileBytes_ = 0; // how long the file should be: whole records only
     size_t compactAt_ = 0;   // records in the file beyond which it is rewritten
     std::unique_ptr<TAppendFile> file_;
+    mutable std::mutex lock_;          // guards the two tables, briefly
+    std::vector<THourRecord> table_;   // totals, sorted by hour: the file's and pending_
+    std::vector<THourRecord> pending_; // additions not yet in the file, sorted by hour
 };
 
 // The process's store, opened once at start-up beside the executable.

@@ -65,8 +65,10 @@ void TApplication::ShowException(const std::exception& error, HWND owner) {
 }
 
 void TErrorBoxOnce::Show(const std::exception& error) {
-    if (showing_)
+    if (showing_ || (repeat_ == kOncePerCause && shown_ == error.what()))
         return;
+    if (repeat_ == kOncePerCause)
+        shown_ = error.what();
     showing_ = true;
     struct TShowing {
         bool& flag;

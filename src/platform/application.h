@@ -12,11 +12,17 @@ class TUiDispatcher;
 
 // Shows the errors of one repeating operation (a timer's work) one box at a time: while the box
 // of one failure is open, further failures show nothing and the operation goes on trying.
+// Once per cause, a failure is shown once: again only after the operation succeeded, or when
+// it fails with another text.
 class TErrorBoxOnce {
   public:
+    enum TRepeat { kEachTime, kOncePerCause };
+    explicit TErrorBoxOnce(TRepeat repeat = kEachTime) : repeat_(repeat) {}
+
     template <typename Fn> void Run(Fn&& operation) {
         try {
             operation();
+            shown_.clear();
         } catch (const std::exception& error) {
             Show(error);
         }
@@ -24,7 +30,9 @@ class TErrorBoxOnce {
 
   private:
     void Show(const std::exception& error);
+    const TRepeat repeat_;
     bool showing_ = false;
+    std::string shown_; // once per cause: the text shown since the last success
 };
 
 class TApplication {

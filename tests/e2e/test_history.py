@@ -409,20 +409,58 @@ class ExportTest(CorvaneTestCase):
         self.assertEqual(folder_contents(app.dir), before)
 
 
+HOUR_LOG_FLUSHES = 0x8000 + 104  # answered with the hourly store's flushes handled
+
+
+def wait_counted(test, app, total_mb):
+    """Waits until the label (rates in and out, then a total of today) shows no traffic and at
+    least total_mb today. Under Wine nothing else talks over the loopback: then every byte sent
+    has been counted. (The rates alone can still show the zeros of a reading from before the
+    sending.)"""
+    label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)
+
+    def counted():
+        fields = label().split(b"|")
+        return fields[:2] == [b"0.00", b"0.00"] and float(fields[2]) >= total_mb
+    test.assertTrue(wait_until(counted, timeout=30), label())
+
+
 class HourlyStoreTest(CorvaneTestCase):
+    def test_replaced_or_cut_while_running_the_hours_still_add_up_to_the_days(self):
+        # What a sync or restore tool does while Corvane holds the file: moves a copy over it
+        # (cp hourlog.dat x; mv x hourlog.dat), or cuts it short.
+        app = self.launch(config=LOOPBACK_LOGGING + "[display]\nformat=%kBinpersec%|%kBoutpersec%|"
+                          "%MBinouttoday%\n")
+        path = app.path("hourlog.dat")
+
+        def copy_over():
+            shutil.copy(path, path + ".x")
+            os.rename(path + ".x", path)
+
+        flushes = lambda: app.send(HOUR_LOG_FLUSHES)
+        for rounds, meddle in enumerate((copy_over, lambda: os.truncate(path, 30)), 1):
+            self.assertEqual(send_over_loopback(8 << 20), 8 << 20)
+            wait_counted(self, app, 16.0 * rounds)
+            before = flushes()
+            app.post(WM_TIMER, TIMER_AUTOSAVE)
+            self.assertTrue(wait_until(lambda: flushes() > before, timeout=30))
+            self.assertTrue(read_hours(path))
+            meddle()
+        self.assertEqual(send_over_loopback(8 << 20), 8 << 20)
+        wait_counted(self, app, 48.0)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        days = read_log(app.path("bandlog.dat"))
+        hours = read_hours(path).values()
+        self.assertEqual((sum(i for i, _ in hours), sum(o for _, o in hours)),
+                         (sum(d[1] for d in days), sum(d[2] for d in days)))
+
     def test_fed_like_the_daily_log_and_emptied_by_reset_logs(self):
         # Incoming traffic is not logged: the hours get only the outgoing bytes, as the days do.
         app = self.launch(config=LOOPBACK_LOGGING + "[display]\nformat=%kBinpersec%|%kBoutpersec%|"
                           "%MBouttoday%\n[bandwidth]\ndologins=0\n")
         self.assertEqual(send_over_loopback(64 << 20), 64 << 20)
-        label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)
-        # Under Wine nothing else talks over the loopback: once today's figure holds what was sent
-        # and a reading shows no traffic, every byte sent has been counted. (The rates alone can
-        # still show the zeros of a reading from before the sending.)
-        def counted():
-            fields = label().split(b"|")
-            return fields[:2] == [b"0.00", b"0.00"] and float(fields[2]) >= 64.0
-        self.assertTrue(wait_until(counted, timeout=30), label())
+        wait_counted(self, app, 64.0)
         app.close()
         self.assertEqual(app.wait_exit(), 0)
         today = [r for r in read_log(app.path("bandlog.dat")) if r[0] == expected.day_number(TODAY)]

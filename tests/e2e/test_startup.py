@@ -6,8 +6,12 @@ import unittest
 from harness import (IDM_MINIMIZE, Corvane, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WINE, WM_COMMAND,
                      WM_ENDSESSION, WM_QUERYENDSESSION, WM_TIMER, WPROBE, log_record, read_log,
                      visible_windows, wait_until, wine_env)
+from test_metering import send_over_loopback
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
+# The loopback metered, and today's megabytes in and out shown.
+METERING = "[network]\nactiveadapter=1\n[display]\nformat=%MBinouttoday%\n"
+HOUR_LOG_FLUSHES = 0x8000 + 104  # answered with the hourly store's flushes handled
 
 
 def hold_locked(test, path, *mode):
@@ -98,6 +102,78 @@ class StartupTest(CorvaneTestCase):
         self.assertTrue(wait_until(lambda: app.stamp("bandlog.dat") != before, timeout=30))
         self.assertEqual(read_log(app.path("bandlog.dat")), [(45000.0, 1, 2)])
         self.assertIsNone(app.proc.poll())
+
+    def metered_mb(self, app):
+        return float(app.child_text(app.hwnd, "TCorvaneStatsLabel", 0) or 0)
+
+    def autosave(self, app, boxes=0):
+        """One autosave period, and waits until its hourly flush has been handled; then as many
+        error boxes as given are open."""
+        handled = app.send(HOUR_LOG_FLUSHES)
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        self.assertTrue(wait_until(lambda: app.send(HOUR_LOG_FLUSHES) > handled, timeout=30))
+        self.assertEqual(len(visible_windows("#32770", "Corvane")), boxes)
+
+    def test_hourly_store_that_cannot_be_written_is_told_once_per_cause(self):
+        app = Corvane(config=METERING)
+        self.addCleanup(app.cleanup)
+        path = app.path("hourlog.dat")
+        os.mkdir(path)
+        app.start()
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        box = app.wait_dialog("Corvane")
+        self.assertIsNotNone(box, "no error box after a failed flush")
+        self.assertTrue(app.message_box_text(box).startswith("The hourly history hourlog.dat cannot be "),
+                        app.message_box_text(box))
+        # Two more periods while the box shows: the meter and the daily log run on, no new box.
+        send_over_loopback(1 << 20)
+        self.assertTrue(wait_until(lambda: self.metered_mb(app) >= 2.0, timeout=30))
+        saved = app.stamp("bandlog.dat")
+        self.autosave(app, boxes=1)
+        self.autosave(app, boxes=1)
+        self.assertNotEqual(app.stamp("bandlog.dat"), saved)
+        handled = app.send(HOUR_LOG_FLUSHES)
+        app.post(WM_COMMAND, IDOK, 0, hwnd=box)
+        self.assertTrue(wait_until(lambda: app.send(HOUR_LOG_FLUSHES) > handled, timeout=30))
+        self.autosave(app, boxes=0)
+
+        # Told again only when the cause has cleared and come back.
+        os.rmdir(path)
+        self.autosave(app, boxes=0)
+        self.assertTrue(os.path.isfile(path))
+        os.remove(path)
+        os.mkdir(path)
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        box = app.wait_dialog("Corvane")
+        self.assertIsNotNone(box, "no error box when the fault came back")
+        self.assertTrue(app.message_box_text(box).startswith("The hourly history hourlog.dat cannot be "))
+        self.assertIsNone(app.proc.poll())
+
+    def test_hourly_history_too_large_is_told_once_and_left_as_it_is(self):
+        app = Corvane(config=METERING)
+        self.addCleanup(app.cleanup)
+        path = app.path("hourlog.dat")
+        with open(path, "wb") as f:
+            f.truncate(3 << 30)  # sparse: no disk space taken
+        before = os.stat(path)
+        app.start()
+        send_over_loopback(1 << 20)
+        self.assertTrue(wait_until(lambda: self.metered_mb(app) >= 2.0, timeout=30))
+        app.post(WM_TIMER, TIMER_AUTOSAVE)
+        box = app.wait_dialog("Corvane")
+        self.assertIsNotNone(box, "no word of the hourly history at all")
+        text = app.message_box_text(box)
+        self.assertTrue(text.startswith("The hourly history hourlog.dat cannot be read: "), text)
+        self.assertIn("too large", text)
+        app.post(WM_COMMAND, IDOK, 0, hwnd=box)
+        self.assertTrue(wait_until(lambda: not visible_windows("#32770", "Corvane"), timeout=30))
+        self.autosave(app, boxes=0)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        after = os.stat(path)
+        self.assertEqual((after.st_size, after.st_mtime_ns, after.st_blocks),
+                         (before.st_size, before.st_mtime_ns, before.st_blocks))
+        self.assertGreaterEqual(sum(d[1] + d[2] for d in read_log(app.path("bandlog.dat"))), 2 << 20)
 
     def test_folder_named_in_any_script(self):
         # No 8-bit code page spells all of these letters.

@@ -3,23 +3,11 @@
 #include "config/config_store.h"
 #include "history/hour_log.h"
 #include "log/usage_log.h"
-#include "platform/file_io.h"
-#include "product/constants.h"
 
 #include <cctype>
+#include <cstring>
 
 namespace {
-
-bool SameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 bool IsSeparator(char c) {
     return c == '\\' || c == '/';
@@ -34,19 +22,13 @@ bool IsPortNumber(std::string_view text) {
 
 } // namespace
 
-std::vector<TOwnFile> OwnFiles() {
-    const std::string own = std::string(kProductName) + "'s own ";
-    const std::string copy = std::string("the temporary copy of ") + kProductName + "'s ";
-    std::vector<TOwnFile> files;
-    for (const auto& [name, what] :
-         {std::pair<std::string, std::string>{kConfigFileName, "settings"},
-          {kUsageLogName, "usage history"},
-          {kHourLogName, "hourly history"}}) {
-        files.push_back({name, own + what});
-        files.push_back({TemporaryFileOf(name), copy + what});
-    }
-    return files;
-}
+const TOwnFile kOwnFiles[6] = {
+    {kConfigFileName, "Corvane's own settings"},
+    {"config.ini.tmp", "the temporary copy of Corvane's settings"},
+    {kUsageLogName, "Corvane's own usage history"},
+    {"bandlog.dat.tmp", "the temporary copy of Corvane's usage history"},
+    {kHourLogName, "Corvane's own hourly history"},
+    {"hourlog.dat.tmp", "the temporary copy of Corvane's hourly history"}};
 
 // The system takes the name before the first dot (or a colon), without trailing blanks.
 bool IsDevicePath(std::string_view path) {
@@ -64,21 +46,22 @@ bool IsDevicePath(std::string_view path) {
     std::string_view name = path.substr(0, path.find_first_of(".:"));
     while (!name.empty() && name.back() == ' ')
         name.remove_suffix(1);
-    for (const char* device : {"CON", "PRN", "AUX", "NUL"}) {
-        if (SameLetters(name, device))
-            return true;
+    if (name.size() < 3)
+        return false;
+    char head[3];
+    for (size_t i = 0; i < 3; ++i)
+        head[i] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[i])));
+    // Four names alone, then two that take a port number.
+    static const char kNames[6][3] = {{'C', 'O', 'N'}, {'P', 'R', 'N'}, {'A', 'U', 'X'},
+                                      {'N', 'U', 'L'}, {'C', 'O', 'M'}, {'L', 'P', 'T'}};
+    for (size_t i = 0; i < 6; ++i) {
+        if (std::memcmp(head, kNames[i], 3) == 0)
+            return i < 4 ? name.size() == 3 : IsPortNumber(name.substr(3));
     }
-    return name.size() > 3 &&
-           (SameLetters(name.substr(0, 3), "COM") || SameLetters(name.substr(0, 3), "LPT")) &&
-           IsPortNumber(name.substr(3));
+    return false;
 }
 
-ERefusedExportTarget OwnFileRefusal(const TOwnFile& file) {
-    return ERefusedExportTarget("\"" + file.Name + "\" is " + file.What +
+ERefusedExportTarget RefusedTarget(const std::string& name, const char* what) {
+    return ERefusedExportTarget("\"" + name + "\" is " + what +
                                 "; choose another file for the export");
-}
-
-ERefusedExportTarget DeviceRefusal(const std::string& path) {
-    return ERefusedExportTarget("\"" + path +
-                                "\" is a device, not a file; choose a file for the export");
 }

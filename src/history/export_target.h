@@ -4,16 +4,15 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <vector>
 
 // A file beside the executable that Corvane reads and writes itself.
 struct TOwnFile {
-    std::string Name; // "bandlog.dat"
-    std::string What; // "Corvane's own usage history"
+    const char* Name; // "bandlog.dat"
+    const char* What; // "Corvane's own usage history"
 };
 
-// config.ini, bandlog.dat and hourlog.dat, and the temporary files that replace them.
-std::vector<TOwnFile> OwnFiles();
+// config.ini, bandlog.dat and hourlog.dat, each followed by the temporary file that replaces it.
+extern const TOwnFile kOwnFiles[6];
 
 // A reserved DOS device name as the path's last part, with or without an extension (CON, PRN,
 // AUX, NUL, COM1-9, LPT1-9), or a path in the device namespace ("\\.\").
@@ -25,8 +24,9 @@ class ERefusedExportTarget : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-ERefusedExportTarget OwnFileRefusal(const TOwnFile& file);
-ERefusedExportTarget DeviceRefusal(const std::string& path);
+// "<name>" is <what>; choose another file for the export
+ERefusedExportTarget RefusedTarget(const std::string& name, const char* what);
+inline constexpr char kDeviceText[] = "a device, not a file";
 
 #ifdef _WIN32
 // Throws ERefusedExportTarget for a device or for one of the own files, however the path spells

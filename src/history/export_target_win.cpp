@@ -7,18 +7,18 @@
 
 void CheckExportTarget(const std::string& path) {
     if (IsDevicePath(path))
-        throw DeviceRefusal(path);
+        throw RefusedTarget(path, kDeviceText);
     const TFullPath target = FullPathOf(WideFromUtf8(path));
     if (IsDevicePath(Utf8FromWide(target.Folder + target.Name)))
-        throw DeviceRefusal(path); // what the system itself takes for a device
+        throw RefusedTarget(path, kDeviceText); // what the system itself takes for a device
     const std::wstring folder = WideFromUtf8(ExecutableDirectory());
     const auto targetFolder = FileIdentity(target.Folder);
     const bool ownFolder = targetFolder && targetFolder == FileIdentity(folder);
     const auto targetFile = FileIdentity(target.Folder + target.Name);
-    for (const TOwnFile& own : OwnFiles()) {
+    for (const TOwnFile& own : kOwnFiles) {
         const std::wstring name = WideFromUtf8(own.Name);
         if ((ownFolder && NamesFile(target.Name, name)) ||
             (targetFile && targetFile == FileIdentity(folder + name)))
-            throw OwnFileRefusal(own);
+            throw RefusedTarget(own.Name, own.What);
     }
 }

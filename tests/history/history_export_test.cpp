@@ -3,6 +3,7 @@
 #include "history/export_command_line.h"
 #include "history/export_target.h"
 #include "history_test_support.h"
+#include "platform/file_io.h"
 
 #include <cstring>
 
@@ -99,12 +100,14 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
 
 TEST(ExportTarget, OwnFilesAndTheirTemporaryFiles) {
     std::vector<std::string> names;
-    for (const TOwnFile& file : OwnFiles())
+    for (const TOwnFile& file : kOwnFiles)
         names.push_back(file.Name);
     EXPECT_EQ(names,
               (std::vector<std::string>{"config.ini", "config.ini.tmp", "bandlog.dat",
                                         "bandlog.dat.tmp", "hourlog.dat", "hourlog.dat.tmp"}));
-    EXPECT_STREQ(OwnFileRefusal(OwnFiles()[2]).what(),
+    for (size_t i = 0; i < names.size(); i += 2)
+        EXPECT_EQ(TemporaryFileOf(names[i]), names[i + 1]) << "the name its replacement writes";
+    EXPECT_STREQ(RefusedTarget(kOwnFiles[2].Name, kOwnFiles[2].What).what(),
                  "\"bandlog.dat\" is Corvane's own usage history; choose another file for the "
                  "export");
 }

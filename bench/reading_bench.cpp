@@ -102,7 +102,7 @@ int main() {
     std::string fields[3];
     TInterfaceEntry2 entry;
     ReadInterfaceEntry2(kIndex, entry);
-    const std::string luid = entry.Luid;
+    const uint64_t luid = entry.Luid;
 
     std::vector<TCase> cases;
     cases.push_back({"reading as it was", [&] { ReadingBefore(counters, fields); }, {}, {}});
@@ -142,7 +142,7 @@ int main() {
                 "thread CPU us", kBlocks, kCallsPerBlock);
     for (const TCase& c : cases)
         std::printf("%-34s %12.1f %12.1f\n", c.Name, Median(c.Wall), Median(c.Cpu));
-    std::printf("watched LUID %s, automatic mode chose index %u\n", luid.c_str(),
-                follower.Connected() ? follower.Index() : 0);
+    std::printf("watched LUID %016llX, automatic mode chose index %u\n",
+                static_cast<unsigned long long>(luid), follower.Connected() ? follower.Index() : 0);
     return 0;
 }

@@ -13,7 +13,7 @@ class TOneInterface : public TInterfaceLookup {
         if (index != 4)
             return false;
         state.Index = 4;
-        state.Identity = "0006000004000000";
+        state.Identity = 0x0006000004000000;
         step_ += 125000;
         state.Counters.InOctets = static_cast<uint32_t>(step_);
         state.Counters.OutOctets = static_cast<uint32_t>(step_ / 4);
@@ -23,7 +23,7 @@ class TOneInterface : public TInterfaceLookup {
         state.Counters.ElapsedMs = 1000;
         return true;
     }
-    bool ByIdentity(const std::string&, TInterfaceState&) override { return false; }
+    bool ByIdentity(uint64_t, TInterfaceState&) override { return false; }
     bool ActiveConnection(uint32_t& index) override {
         index = 4;
         return true;
@@ -52,7 +52,7 @@ void BM_TrackerReading(benchmark::State& state) {
     TAdapterTarget target;
     target.Automatic = state.range(0) != 0;
     target.Index = 4;
-    target.Identity = "0006000004000000";
+    target.Identity = 0x0006000004000000;
     TAdapterTracker tracker(target);
     TOneInterface lookup;
     for (auto _ : state)

@@ -215,6 +215,28 @@ TOK = [
 for i, args in enumerate(TOK):
     write("fuzz_tok_utils", "case_%02d" % i, tok_seed(*args))
 
+# --- export command line: the arguments, separated by NUL bytes --------------------------------
+EXPORT_ARGS = {
+    "all_options": ["--period", "hours", "--export", "json", "--from", "2024-02-29", "--to",
+                    "2025-03-01", "--out", "C:\\Data\\traffic.json"],
+    "help_among_mistakes": ["--export", "xml", "--help"],
+    "short_help": ["/?"],
+    "days_csv": ["--export", "csv", "--period", "days", "--out", "days.csv"],
+    "unknown_format": ["--export", "xml", "--period", "days", "--out", "f"],
+    "unknown_period": ["--export", "csv", "--period", "weeks", "--out", "f"],
+    "no_out": ["--export", "csv", "--period", "days"],
+    "out_without_value": ["--export", "csv", "--period", "days", "--out"],
+    "empty_out": ["--export", "csv", "--period", "days", "--out", ""],
+    "given_twice": ["--export", "csv", "--export", "csv", "--period", "days", "--out", "f"],
+    "no_such_date": ["--export", "csv", "--period", "days", "--out", "f", "--from", "2025-02-29"],
+    "short_month": ["--export", "csv", "--period", "days", "--out", "f", "--to", "2025-3-01"],
+    "from_after_to": ["--export", "csv", "--period", "days", "--out", "f", "--from", "2025-03-02",
+                      "--to", "2025-03-01"],
+    "unknown_option": ["--verbose"],
+}
+for name, args in EXPORT_ARGS.items():
+    write("fuzz_export_command_line", name, b"\0".join(a.encode() for a in args))
+
 # --- update descriptor: the file as saved --------------------------------------------------------
 def genuine_signature():
     return bytes((0xA5 ^ (i * 29)) & 0xFF for i in range(64)).hex().encode()

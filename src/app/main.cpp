@@ -38,7 +38,7 @@ int StartAndRun() {
     }
     TApplication& app = TApplication::Instance();
     app.Initialize();
-    OpenConfigStore(ExecutableDirectory() + "config.ini");
+    OpenConfigStore(ExecutableDirectory() + kConfigFileName);
     LoadLog();
     app.SetTitle(kProductName);
     OpenHourLog(ExecutableDirectory() + kHourLogName);

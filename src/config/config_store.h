@@ -4,6 +4,8 @@
 
 #include <string>
 
+inline constexpr char kConfigFileName[] = "config.ini";
+
 // Creates the store once, at start-up; it lives until the process ends.
 void OpenConfigStore(const std::string& path);
 // The store; OpenConfigStore must have run.

@@ -82,6 +82,8 @@ TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
             request.Range.ToDay = ParseDateOption(args[i - 1], value);
             break;
         default:
+            if (value.empty())
+                throw EUsageError(args[i - 1] + " needs a file name");
             request.OutPath = value;
             break;
         }

@@ -3,6 +3,7 @@
 #include "history/export_console.h"
 #include "product/constants.h"
 #include "history/export_command_line.h"
+#include "history/export_target.h"
 #include "history/hour_file.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
@@ -73,9 +74,10 @@ void Report(const std::string& text, bool error) {
 }
 
 int Export(const TExportRequest& request) {
+    CheckExportTarget(request.OutPath);
     const std::string folder = ExecutableDirectory();
     std::string daily, hourly;
-    ReadSharedIfExists(folder + "bandlog.dat", daily);
+    ReadSharedIfExists(folder + kUsageLogName, daily);
     ReadSharedIfExists(folder + kHourLogName, hourly);
     WriteFileReplacing(request.OutPath, ExportFromFiles(request, daily, hourly, &SystemUtcOffset));
     return kExitExported;
@@ -105,6 +107,9 @@ int RunCommandLine() {
     }
     try {
         return Export(request);
+    } catch (const ERefusedExportTarget& e) {
+        Report(std::string("corvane: ") + e.what() + "\r\n", true);
+        return kExitFailed;
     } catch (const std::exception& e) {
         Report("corvane: the export to \"" + request.OutPath + "\" failed: " + e.what() + "\r\n",
                true);

@@ -16,6 +16,9 @@ std::vector<TExportRow> HourRows(const std::vector<THourRecord>& hours, const TE
     std::vector<TExportRow> rows;
     for (const THourRecord& hour : hours) {
         const TLocalTime start = LocalTimeOf(int64_t{hour.Hour} * 3600, zone);
+        int year = 0, month = 0, day = 0;
+        if (!DecodeDate(start.DayNumber, year, month, day))
+            continue; // past 9999-12-31 there is no date to write, as for days
         if (start.DayNumber >= range.FromDay && start.DayNumber <= range.ToDay)
             rows.push_back({IsoLocalDateTime(start), hour.In, hour.Out});
     }

@@ -25,7 +25,8 @@ struct TExportRow {
 };
 
 std::vector<TExportRow> DayRows(const std::vector<TDayTotal>& days, const TExportRange& range);
-// An hour belongs to the local date its start falls on.
+// An hour belongs to the local date its start falls on; one that starts after 9999-12-31 has no
+// date and is left out, as such days are.
 std::vector<TExportRow> HourRows(const std::vector<THourRecord>& hours, const TExportRange& range,
                                  TUtcOffsetFunc zone);
 

@@ -1,5 +1,7 @@
 // The History window's Export: the system's Save As dialog, then the daily or hourly records
-// as CSV or JSON, written through a temporary file to the chosen (wide) path.
+// as CSV or JSON, written through a temporary file to the chosen (wide) path unless that is one
+// of Corvane's own files or a device.
+#include "history/export_target.h"
 #include "history/history_export.h"
 #include "history/history_window.h"
 #include "history/hour_file.h"
@@ -72,5 +74,12 @@ void ExportHistory(HWND owner, THistoryView view) {
     const TExportPeriod period =
         dialog.nFilterIndex % 2 == 0 ? TExportPeriod::Hours : TExportPeriod::Days;
     const TExportFormat format = FormatFor(name, dialog.nFilterIndex);
-    WriteFileReplacing(Utf8FromWide(name), WriteExport(format, period, RowsOf(period)));
+    const std::string path = Utf8FromWide(name);
+    try {
+        CheckExportTarget(path);
+    } catch (const ERefusedExportTarget& refusal) {
+        TApplication::Instance().ShowException(refusal, owner);
+        return;
+    }
+    WriteFileReplacing(path, WriteExport(format, period, RowsOf(period)));
 }

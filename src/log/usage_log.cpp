@@ -356,7 +356,7 @@ std::shared_ptr<TUsageLog> ProcessUsageLog() {
     UsedLog& used = Used();
     std::lock_guard<std::mutex> hold(used.lock);
     if (!used.log)
-        used.log = std::make_shared<TUsageLog>(ExecutableDirectory() + "bandlog.dat",
+        used.log = std::make_shared<TUsageLog>(ExecutableDirectory() + kUsageLogName,
                                                &CurrentLocalDateTime);
     return used.log;
 }

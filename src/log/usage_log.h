@@ -85,6 +85,8 @@ class TUsageLog {
     std::unique_ptr<TState> state_;
 };
 
+inline constexpr char kUsageLogName[] = "bandlog.dat";
+
 // The log that the functions below use: by default "bandlog.dat" beside the executable on the
 // local clock. Programs that keep their log elsewhere (tests, benchmarks) put theirs in its
 // place; nullptr puts a default one back.

@@ -57,11 +57,11 @@ void TApplication::Initialize() {
     dispatcher_ = new TUiDispatcher;
 }
 
-void TApplication::ShowException(const std::exception& error) {
+void TApplication::ShowException(const std::exception& error, HWND owner) {
     TModalRun box;
     // Error texts are UTF-8: they may name a file in a folder of any script.
-    ::MessageBoxW(nullptr, WideFromUtf8(ErrorBoxText(error.what())).c_str(),
-                  WideFromUtf8(title_).c_str(), MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    ::MessageBoxW(owner, WideFromUtf8(ErrorBoxText(error.what())).c_str(),
+                  WideFromUtf8(title_).c_str(), MB_OK | MB_ICONERROR | (owner ? 0 : MB_TASKMODAL));
 }
 
 void TErrorBoxOnce::Show(const std::exception& error) {

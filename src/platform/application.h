@@ -44,8 +44,9 @@ class TApplication {
     void SetTitle(const std::string& title) { title_ = title; }
     const std::string& Title() const { return title_; }
 
-    // The error box: error icon, OK, the title as caption, the text with its full stop.
-    void ShowException(const std::exception& error);
+    // The error box: error icon, OK, the title as caption, the text with its full stop; owned
+    // by owner when one is given, else modal to every window of the thread.
+    void ShowException(const std::exception& error, HWND owner = nullptr);
 
     // Keyboard shortcuts of the main window, translated while it has the focus.
     void SetAccelerators(HWND target, HACCEL table);

@@ -2,6 +2,7 @@
 #include "settings/network_keys.h"
 
 #include "config/config_keys.h"
+#include "config/number_text.h"
 
 bool FollowsActiveConnection(const TMemIniFile& store) {
     if (IsStored(store, cfg::kFollowActive))
@@ -13,14 +14,37 @@ TAdapterTarget StoredAdapterTarget(const TMemIniFile& store) {
     TAdapterTarget target;
     target.Automatic = FollowsActiveConnection(store);
     target.Index = static_cast<uint32_t>(ReadInt(store, cfg::kActiveAdapter));
-    target.Identity = ReadText(store, cfg::kAdapterLuid);
+    target.Identity = ParseLuidText(ReadText(store, cfg::kAdapterLuid));
     return target;
 }
 
-void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, const std::string& luid) {
+// Identities are compared as numbers: a stored text in lower case names the same adapter.
+void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, uint64_t luid) {
     const auto stored = static_cast<int32_t>(index);
     if (ReadInt(store, cfg::kActiveAdapter) != stored)
         WriteInt(store, cfg::kActiveAdapter, stored);
-    if (!luid.empty() && ReadText(store, cfg::kAdapterLuid) != luid)
-        WriteText(store, cfg::kAdapterLuid, luid);
+    if (luid != 0 && ParseLuidText(ReadText(store, cfg::kAdapterLuid)) != luid)
+        WriteText(store, cfg::kAdapterLuid, LuidText(luid));
+}
+
+std::string LuidText(uint64_t luid) {
+    if (luid == 0)
+        return "";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, luid >>= 4)
+        text[static_cast<size_t>(i)] = "0123456789ABCDEF"[luid & 0xF];
+    return text;
+}
+
+uint64_t ParseLuidText(std::string_view text) {
+    if (text.size() != 16)
+        return 0;
+    uint64_t luid = 0;
+    for (char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return 0;
+        luid = luid << 4 | static_cast<uint64_t>(digit);
+    }
+    return luid;
 }

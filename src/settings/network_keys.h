@@ -8,14 +8,21 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // "followactive" when stored; otherwise a store without "activeadapter" (a new installation)
 // follows the active connection, and one with it keeps its adapter.
 bool FollowsActiveConnection(const TMemIniFile& store);
 
-// What the main window's monitor watches; the index's default is 1.
+// What the main window's monitor watches; the index's default is 1. A stored identity that is no
+// LUID counts as none: the monitor learns it again from the adapter at the index.
 TAdapterTarget StoredAdapterTarget(const TMemIniFile& store);
 
 // After the monitor found its adapter under another index (or learned its identity): the
 // store follows. Nothing is written when nothing changed.
-void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, const std::string& luid);
+void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, uint64_t luid);
+
+// A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0 (none).
+std::string LuidText(uint64_t luid);
+// The LUID of a stored text, 16 hexadecimal digits of either case; 0 (none) for anything else.
+uint64_t ParseLuidText(std::string_view text);

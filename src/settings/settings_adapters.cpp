@@ -66,12 +66,12 @@ void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
     SetText(scActiveConnection, "Active connection now: " + active);
 }
 
-std::string Tf_Settings::SelectedAdapterLuid(const std::string& entry) const {
+uint64_t Tf_Settings::SelectedAdapterLuid(const std::string& entry) const {
     int32_t index = 0;
     TInterfaceEntry2 row;
     if (!ParseAdapterEntryIndex(entry, index) ||
         !ReadInterfaceEntry2(static_cast<uint32_t>(index), row))
-        return "";
+        return 0;
     return row.Luid;
 }
 
@@ -109,5 +109,6 @@ void Tf_Settings::b_AutoDetectClick() {
     if (found == kNoEntry)
         return;
     ::SendMessageA(list, CB_SETCURSEL, static_cast<WPARAM>(found), 0);
+    adapterChosen_ = true;
     cm_NetworkAdaptersSelect();
 }

@@ -88,6 +88,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
     v.SelectedAdapterEntry = SelectedComboText(Item(scNetworkAdapters));
     if (v.SelectedAdapterEntry)
         v.SelectedAdapterLuid = SelectedAdapterLuid(*v.SelectedAdapterEntry);
+    v.AdapterChosen = adapterChosen_;
     v.FollowActive = Checked(scFollowActive);
     v.Opacity = static_cast<int32_t>(::SendMessageA(Item(scOpacity), TBM_GETPOS, 0, 0));
     v.DropShadow = Checked(scDropShadow);
@@ -147,8 +148,10 @@ void Tf_Settings::OnCommand(int id, int code, HWND control) {
     }
     if (id == scNetworkAdapters) {
         // Only the user's choice arrives here: a selection set by code sends no notification.
-        if (code == CBN_SELCHANGE)
+        if (code == CBN_SELCHANGE) {
+            adapterChosen_ = true;
             cm_NetworkAdaptersSelect();
+        }
         return;
     }
     if (code != BN_CLICKED)

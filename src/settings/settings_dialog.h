@@ -108,7 +108,7 @@ class Tf_Settings : public TDialog {
     // The Adapters tab (settings_adapters.cpp).
     void RefreshNetworkAdapters();
     void ShowActiveConnection(const std::vector<MIB_IFROW>& rows);
-    std::string SelectedAdapterLuid(const std::string& entry) const;
+    uint64_t SelectedAdapterLuid(const std::string& entry) const;
     void SelectStoredAdapter(const std::string& stored);
     void cm_NetworkAdaptersSelect();
     void b_AutoDetectClick();
@@ -137,6 +137,7 @@ class Tf_Settings : public TDialog {
     TFontHandle italicFont_;
     // Per list entry: the interface is a software loopback (for Auto-Detect).
     std::vector<bool> loopbackEntries_;
+    bool adapterChosen_ = false; // by the user or Auto-Detect, not preselected
 };
 
 // The Settings command: creates the dialog, runs it modally over owner and returns.

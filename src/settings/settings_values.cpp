@@ -102,10 +102,10 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
         WriteInt(store, cfg::kActiveAdapter, adapter);
         // An unknown LUID still replaces the old adapter's: the monitor learns the new one.
-        const bool otherAdapter =
-            AdapterEntryIndexText(*v.SelectedAdapterEntry) != v.ActiveAdapterText;
-        if (otherAdapter && (!v.SelectedAdapterLuid.empty() || IsStored(store, cfg::kAdapterLuid)))
-            WriteText(store, cfg::kAdapterLuid, v.SelectedAdapterLuid);
+        const bool chosen = v.AdapterChosen ||
+                            AdapterEntryIndexText(*v.SelectedAdapterEntry) != v.ActiveAdapterText;
+        if (chosen && (v.SelectedAdapterLuid != 0 || IsStored(store, cfg::kAdapterLuid)))
+            WriteText(store, cfg::kAdapterLuid, LuidText(v.SelectedAdapterLuid));
     }
     // Written only where the keys would not already say it, so that an unchanged store stays
     // unchanged; a newly stored adapter means the opposite without it.

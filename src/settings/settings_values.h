@@ -11,10 +11,11 @@
 struct TSettingsValues {
     // Load: "activeadapter" as stored text, matched against the adapter entries' indexes.
     std::string ActiveAdapterText;
-    // Save: the selected adapter entry, if any ("2. Ethernet Controller"), and the LUID of
-    // its interface (empty when unknown).
+    // Save: the selected adapter entry, if any ("2. Ethernet Controller"), the LUID of its
+    // interface (0 when unknown), and whether the user chose it (or Auto-Detect did).
     std::optional<std::string> SelectedAdapterEntry;
-    std::string SelectedAdapterLuid;
+    uint64_t SelectedAdapterLuid = 0;
+    bool AdapterChosen = false;
     bool FollowActive = true; // "Follow the active connection"
     int32_t Opacity = 0;      // as stored; the slider limits it to 10..100
     bool DropShadow = true;
@@ -46,7 +47,8 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store);
 
 // Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
 // dialog's). The adapter is skipped when no entry is selected or its index is not a number;
-// its LUID is written only for another adapter than the stored one, whose LUID stays.
+// its LUID is written for an adapter chosen or another than the stored one; the stored adapter,
+// only preselected, keeps its LUID, wherever its index went.
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& values);
 
 // The template between store and edit field: "%nl%" <-> CR LF, every occurrence, exact case.

@@ -39,8 +39,8 @@ class TAdapterMonitor : public TThread {
     const std::string& MACAddress() const { return macAddress_; }
     const std::string& AdapterName() const { return adapterName_; }
     uint32_t AdapterIndex() const { return tracker_.Index(); }
-    // The watched adapter's LUID as stored ("adapterluid"); empty while unknown.
-    const std::string& AdapterLuid() const { return tracker_.Identity(); }
+    // The watched adapter's LUID; 0 while unknown.
+    uint64_t AdapterLuid() const { return tracker_.Identity(); }
     bool Automatic() const { return tracker_.Automatic(); }
     // The last reading found the watched adapter.
     bool Connected() const { return tracker_.Connected(); }

@@ -3,8 +3,7 @@
 
 TAdapterTracker::TAdapterTracker(const TAdapterTarget& target)
     : automatic_(target.Automatic), index_(target.Automatic ? 0 : target.Index),
-      identity_(target.Automatic ? std::string() : target.Identity), hasTarget_(!target.Automatic) {
-}
+      identity_(target.Automatic ? 0 : target.Identity), hasTarget_(!target.Automatic) {}
 
 void TAdapterTracker::Suspend() {
     suspended_ = true;
@@ -36,7 +35,7 @@ TTrackedReading TAdapterTracker::Read(TInterfaceLookup& lookup) {
 
 // Without identities on both sides only the index can tell.
 bool TAdapterTracker::IsTarget(const TInterfaceState& state) const {
-    if (identity_.empty() || state.Identity.empty())
+    if (identity_ == 0 || state.Identity == 0)
         return index_ != 0 && state.Index == index_;
     return state.Identity == identity_;
 }
@@ -46,7 +45,7 @@ bool TAdapterTracker::IsTarget(const TInterfaceState& state) const {
 bool TAdapterTracker::Locate(TInterfaceLookup& lookup, TInterfaceState& state) const {
     if (lookup.ByIndex(index_, state) && IsTarget(state))
         return true;
-    return !identity_.empty() && lookup.ByIdentity(identity_, state) && state.Identity == identity_;
+    return identity_ != 0 && lookup.ByIdentity(identity_, state) && state.Identity == identity_;
 }
 
 void TAdapterTracker::Follow(TInterfaceLookup& lookup, bool fresh, TTrackedReading& result) {
@@ -91,7 +90,7 @@ void TAdapterTracker::Measure(const TInterfaceState& state, bool fresh, TTracked
             counters_.DeltaIn = counters_.DeltaOut = 0;
     }
     index_ = state.Index;
-    if (identity_.empty())
+    if (identity_ == 0)
         identity_ = state.Identity;
     connected_ = true;
     missed_ = false;

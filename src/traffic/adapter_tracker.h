@@ -5,12 +5,11 @@
 #include "traffic/counters.h"
 
 #include <cstdint>
-#include <string>
 
 // One interface as a reading finds it.
 struct TInterfaceState {
     uint32_t Index = 0;
-    std::string Identity; // permanent identity as text; empty when the platform gives none
+    uint64_t Identity = 0; // permanent identity (the LUID); 0 when the platform gives none
     TCounterReading Counters;
 };
 
@@ -21,7 +20,7 @@ class TInterfaceLookup {
     // The interface that has this index now.
     virtual bool ByIndex(uint32_t index, TInterfaceState& state) = 0;
     // The interface with this identity, whatever its index is now.
-    virtual bool ByIdentity(const std::string& identity, TInterfaceState& state) = 0;
+    virtual bool ByIdentity(uint64_t identity, TInterfaceState& state) = 0;
     // The interface that a route look-up picks for the Internet; false when there is none.
     virtual bool ActiveConnection(uint32_t& index) = 0;
 };
@@ -30,7 +29,7 @@ class TInterfaceLookup {
 struct TAdapterTarget {
     bool Automatic = false;
     uint32_t Index = 0;
-    std::string Identity; // empty: learned from the row at Index at the first reading
+    uint64_t Identity = 0; // 0: learned from the row at Index at the first reading
 };
 
 // What one reading gives the usage log.
@@ -60,7 +59,7 @@ class TAdapterTracker {
     // The last reading found the watched adapter.
     bool Connected() const { return connected_; }
     uint32_t Index() const { return index_; }
-    const std::string& Identity() const { return identity_; }
+    uint64_t Identity() const { return identity_; }
     const TTrafficCounters& Counters() const { return counters_; }
 
   private:
@@ -73,7 +72,7 @@ class TAdapterTracker {
 
     const bool automatic_;
     uint32_t index_;
-    std::string identity_;
+    uint64_t identity_;
     bool hasTarget_;          // automatic mode: a route look-up found an adapter
     bool connected_ = false;  // the last reading found it
     bool missed_ = false;     // some reading since the last measurement did not find it

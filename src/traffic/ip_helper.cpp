@@ -2,8 +2,6 @@
 #include "traffic/ip_helper.h"
 #include "platform/system_library.h"
 
-#include "config/number_text.h"
-
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -43,21 +41,6 @@ void ReadTable(std::vector<Row>& list, TTableBuffer& buffer, Func getTable, BOOL
     }
 }
 
-// The LUID of its stored text (LuidText's); false for anything else, the LUID 0 included.
-bool ParseLuidText(const std::string& text, uint64_t& luid) {
-    if (text.size() != 16)
-        return false;
-    uint64_t value = 0;
-    for (char c : text) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        value = value << 4 | static_cast<uint64_t>(digit);
-    }
-    luid = value;
-    return value != 0;
-}
-
 } // namespace
 
 const TInterfaceSource& IpHelper() {
@@ -90,37 +73,28 @@ void ReadAddressTable(std::vector<MIB_IPADDRROW>& list, TGetIpAddrTableFunc getI
 }
 
 bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry, TGetIfEntry2Func getIfEntry2,
-                         const std::string& expectedLuid) {
+                         uint64_t expectedLuid) {
     MIB_IF_ROW2 row{};
-    if (!ParseLuidText(expectedLuid, row.InterfaceLuid.Value) || getIfEntry2(&row) != NO_ERROR ||
-        row.InterfaceIndex != index) {
+    row.InterfaceLuid.Value = expectedLuid;
+    if (expectedLuid == 0 || getIfEntry2(&row) != NO_ERROR || row.InterfaceIndex != index) {
         row = MIB_IF_ROW2{};
         row.InterfaceIndex = index;
         if (getIfEntry2(&row) != NO_ERROR)
             return false;
     }
-    entry.Luid = LuidText(row.InterfaceLuid.Value);
+    entry.Luid = row.InterfaceLuid.Value;
     entry.InOctets = row.InOctets;
     entry.OutOctets = row.OutOctets;
     return true;
 }
 
-std::string LuidText(uint64_t luid) {
+bool InterfaceIndexOfLuid(uint64_t luid, uint32_t& index, TConvertLuidToIndexFunc convert) {
     if (luid == 0)
-        return "";
-    std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, luid >>= 4)
-        text[static_cast<size_t>(i)] = "0123456789ABCDEF"[luid & 0xF];
-    return text;
-}
-
-bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
-                          TConvertLuidToIndexFunc convert) {
-    NET_LUID luid{};
-    if (!ParseLuidText(luidText, luid.Value))
         return false;
+    NET_LUID value{};
+    value.Value = luid;
     NET_IFINDEX found = 0;
-    if (convert(&luid, &found) != NO_ERROR || found == 0)
+    if (convert(&value, &found) != NO_ERROR || found == 0)
         return false;
     index = found;
     return true;

@@ -50,7 +50,7 @@ void ReadAddressTable(std::vector<MIB_IPADDRROW>& list,
 
 // What the newer interface row adds: the permanent identity and the 64-bit octet counters.
 struct TInterfaceEntry2 {
-    std::string Luid; // LuidText of the interface's LUID
+    uint64_t Luid = 0;
     uint64_t InOctets = 0;
     uint64_t OutOctets = 0;
 };
@@ -60,12 +60,10 @@ struct TInterfaceEntry2 {
 // the platform looking the index up; the answer stands only if it is still at the index.
 bool ReadInterfaceEntry2(uint32_t index, TInterfaceEntry2& entry,
                          TGetIfEntry2Func getIfEntry2 = IpHelper().GetIfEntry2,
-                         const std::string& expectedLuid = "");
+                         uint64_t expectedLuid = 0);
 
-// A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0.
-std::string LuidText(uint64_t luid);
-// The index that the interface with this stored LUID has now; false when it has none.
-bool InterfaceIndexOfLuid(const std::string& luidText, uint32_t& index,
+// The index that the interface with this LUID has now; false when it has none.
+bool InterfaceIndexOfLuid(uint64_t luid, uint32_t& index,
                           TConvertLuidToIndexFunc convert = IpHelper().ConvertInterfaceLuidToIndex);
 
 // The interface that the system would send Internet traffic through: a route look-up for a

@@ -29,7 +29,7 @@ bool TTableLookup::ByIndex(uint32_t index, TInterfaceState& state) {
     return true;
 }
 
-bool TTableLookup::ByIdentity(const std::string& identity, TInterfaceState& state) {
+bool TTableLookup::ByIdentity(uint64_t identity, TInterfaceState& state) {
     uint32_t index = 0;
     return InterfaceIndexOfLuid(identity, index, source_.ConvertInterfaceLuidToIndex) &&
            ByIndex(index, state);

@@ -10,19 +10,19 @@ class TTableLookup : public TInterfaceLookup {
     // Rows and source must outlive the lookup; elapsedMs goes into every reading it gives.
     // watchedLuid: the identity of the adapter watched so far, asked for first at any index.
     TTableLookup(const std::vector<MIB_IFROW>& rows, const TInterfaceSource& source,
-                 uint32_t elapsedMs, const std::string& watchedLuid = "")
+                 uint32_t elapsedMs, uint64_t watchedLuid = 0)
         : rows_(rows), source_(source), elapsedMs_(elapsedMs), watchedLuid_(watchedLuid) {}
 
     const MIB_IFROW* Row(uint32_t index) const;
     bool ByIndex(uint32_t index, TInterfaceState& state) override;
-    bool ByIdentity(const std::string& identity, TInterfaceState& state) override;
+    bool ByIdentity(uint64_t identity, TInterfaceState& state) override;
     bool ActiveConnection(uint32_t& index) override;
 
   private:
     const std::vector<MIB_IFROW>& rows_;
     const TInterfaceSource& source_;
     const uint32_t elapsedMs_;
-    const std::string watchedLuid_;
+    const uint64_t watchedLuid_;
 };
 
 // Which interfaces a table lists and whether each is up: a change means the route to the

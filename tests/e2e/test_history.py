@@ -14,8 +14,8 @@ import zlib
 
 import expected
 from test_metering import send_over_loopback
-from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE, Corvane,
-                     CorvaneTestCase, log_record, probe, read_log, visible_windows, wait_until,
+from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, IDOK, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE,
+                     Corvane, CorvaneTestCase, log_record, probe, read_log, visible_windows, wait_until,
                      wine_env, xdotool)
 
 MSG_GDI_OBJECT_COUNT = 0x8000 + 100
@@ -92,6 +92,14 @@ def expected_json(rows, when):
 
 def wine_path(path):
     return "Z:" + path.replace("/", "\\")
+
+
+def folder_contents(folder):
+    contents = {}
+    for name in os.listdir(folder):
+        with open(os.path.join(folder, name), "rb") as f:
+            contents[name] = f.read()
+    return contents
 
 
 class HistoryWindow:
@@ -332,6 +340,25 @@ class ExportTest(CorvaneTestCase):
         with open(os.path.join(folder, "\u03a9.csv"), "rb") as f:
             self.assertEqual(f.read(), expected_csv(day_rows(days), "date"))
 
+        # Corvane's own files, however spelled, and devices are refused; nothing changes. A
+        # complete bandlog.dat.tmp longer than the log would be loaded at the next start.
+        for name, data in (("config.ini", b"[bandwidth]\r\ndolog=0\r\n"),
+                           ("bandlog.dat.tmp", files["bandlog.dat"] + log_record(45000.0, 1, 2))):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(data)
+        before = folder_contents(folder)
+        # Wine gives hashed 8.3 names to the folder and to bandlog.dat.tmp, as Windows may.
+        short = [probe("short-path", wine_path(os.path.join(folder, name))).stdout.decode()
+                 for name in ("bandlog.dat", "bandlog.dat.tmp")]
+        spellings = ["bandlog.dat", "BANDLOG.DAT", f".\\..\\{os.path.basename(folder)}\\BANDLOG.DAT",
+                     "config.ini", "hourlog.dat", "bandlog.dat.tmp", "Config.Ini.TMP", "hourlog.dat.tmp",
+                     *short]
+        for out, status, message in ([(s, 1, "Corvane's") for s in spellings] +
+                                     [("NUL", 1, "device"), ("CON", 1, "device"), ("", 2, "--out")]):
+            code, _, err = self.run_cli(folder, "--export", "csv", "--period", "days", "--out", out)
+            self.assertEqual((code, folder_contents(folder) == before), (status, True), out)
+            self.assertIn(message, err, out)
+
     def test_hours_in_the_zone_windows_gives_whatever_tz_says(self):
         """Wine gives Windows the zone of the Unix TZ of the process: Berlin. The C runtime reads
         TZ itself, with rules of its own, and would show a 02:00 that never was the night the
@@ -368,6 +395,18 @@ class ExportTest(CorvaneTestCase):
             app.post(BM_CLICK, hwnd=child(dialog, "&Save"))
             self.assertTrue(wait_until(lambda: os.path.exists(app.path(name)), timeout=30))
             self.assertEqual(app.read(name), content)
+        # The temporary file of the settings is refused in a box of the History window's own.
+        before = folder_contents(app.dir)
+        window.click("&Export...")
+        dialog = app.wait_dialog("Export")
+        probe("set-text", dialog, "Edit", 0, wine_path(app.path("Config.Ini.TMP")))
+        app.post(BM_CLICK, hwnd=child(dialog, "&Save"))
+        box = app.wait_dialog("Corvane")
+        self.assertIsNotNone(box, "no refusal")
+        self.assertEqual(app.info(box)["owner"], int(window.hwnd, 0))
+        self.assertIn("temporary copy of Corvane's settings", app.message_box_text(box))
+        app.post(WM_COMMAND, IDOK, 0, hwnd=box)
+        self.assertEqual(folder_contents(app.dir), before)
 
 
 HOUR_LOG_FLUSHES = 0x8000 + 104  # answered with the hourly store's flushes handled

@@ -75,6 +75,21 @@ class LoopbackMeteringTest(CorvaneTestCase):
         self.assertAlmostEqual(ratio_in, 1.0, delta=0.01)
         self.assertAlmostEqual(ratio_out, 1.0, delta=0.01)
 
+    def test_a_damaged_adapter_identity_is_learned_again(self):
+        # Wine gives the loopback (index 1) a LUID of its own, as Windows does.
+        rows = [line.split("\t") for line in probe("interfaces").stdout.decode("latin-1").splitlines()]
+        luid = int(next(row[1] for row in rows if row[0] == "1"), 16)
+        for stored in ("zz", "0" * 16, "7" * 40):
+            with self.subTest(adapterluid=stored):
+                app = self.launch(config=f"[network]\nactiveadapter=1\nadapterluid={stored}\n"
+                                         "[display]\nformat=%MBintoday%\n")
+                self.assertEqual(send_over_loopback(8 << 20), 8 << 20)
+                today = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)
+                self.assertTrue(wait_until(lambda: float(today() or 0) >= 8.0, timeout=30), today())
+                app.close()
+                self.assertEqual(app.wait_exit(), 0)
+                self.assertIn(f"adapterluid={luid:016X}\r\n", app.read("config.ini").decode("latin-1"))
+
 
 TEMPLATE = ("Rates %kBinpersec%/%kBoutpersec% %Mbinpersec% %Kboutpersec%%nl%"
             "Y %MBinoutthisyear% %GBinthisyear% %TBoutthisyear%%nl%"

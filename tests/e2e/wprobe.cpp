@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <iphlpapi.h>
+#include <shellapi.h>
 #include <fcntl.h>
 #include <io.h>
 
@@ -65,7 +66,9 @@ int Info(HWND wnd) {
                 ::IsWindowVisible(wnd) ? 1 : 0, ::IsIconic(wnd) ? 1 : 0,
                 (exStyle & WS_EX_TOPMOST) ? 1 : 0, layered ? 1 : 0, layered ? alpha : 255,
                 (flags & LWA_ALPHA) ? 1 : 0);
-    std::printf("class=%s\ntext=%s\n", cls, text);
+    std::printf(
+        "class=%s\ntext=%s\nowner=0x%llx\n", cls, text,
+        static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(::GetWindow(wnd, GW_OWNER))));
     return 0;
 }
 
@@ -226,13 +229,31 @@ int Interfaces() {
     return 0;
 }
 
+// The short (8.3) form of the path that is the wide command line's third argument, in UTF-8.
+int ShortPath() {
+    int count = 0;
+    LPWSTR* args = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (!args || count != 3)
+        return 2;
+    wchar_t path[32768];
+    const DWORD n = ::GetShortPathNameW(args[2], path, 32768);
+    ::LocalFree(args);
+    if (n == 0 || n >= 32768)
+        return 1;
+    char text[32768 * 3];
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, path, static_cast<int>(n), text,
+                                            sizeof text, nullptr, nullptr);
+    std::fwrite(text, 1, static_cast<size_t>(bytes), stdout);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(
         stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                 "MSG WP LP | send HWND MSG WP LP\n"
                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
-                "       | children HWND | workarea | interfaces\n");
+                "       | children HWND | workarea | interfaces | short-path PATH\n");
     return 2;
 }
 
@@ -282,6 +303,8 @@ int Run(int argc, char** argv) {
         return WindowText(ParseHwnd(argv[2]));
     if (cmd == "children")
         return Children(ParseHwnd(argv[2]));
+    if (cmd == "short-path")
+        return ShortPath();
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();

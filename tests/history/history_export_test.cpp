@@ -1,7 +1,9 @@
 // Tests of the exports against hand-written files, RFC 4180 quoting and JSON strings, and the
 // command line that asks for them.
 #include "history/export_command_line.h"
+#include "history/export_target.h"
 #include "history_test_support.h"
+#include "platform/file_io.h"
 
 #include <cstring>
 
@@ -50,6 +52,15 @@ TEST(HistoryExport, HoursInLocalTimeWithTheirOffset) {
                           HourRows(kHours, {october26 + 1, october26 + 1}, &CentralEurope)));
 }
 
+TEST(HistoryExport, HoursPastTheLastDateAreLeftOut) {
+    const uint32_t last = static_cast<uint32_t>(UtcSeconds(9999, 12, 31, 22) / 3600);
+    const TUtcOffsetFunc plusOne = [](int64_t) { return 3600; };
+    EXPECT_EQ(
+        "hour,bytes_in,bytes_out\r\n9999-12-31T23:00+01:00,7,8\r\n",
+        WriteExport(TExportFormat::Csv, TExportPeriod::Hours,
+                    HourRows({{last, 7, 8}, {last + 1, 9, 9}, {UINT32_MAX, 1, 1}}, {}, plusOne)));
+}
+
 TEST(HistoryExport, CsvQuotingAndJsonEscapes) {
     EXPECT_EQ("\"a,b\",\"say \"\"hi\"\"\",\"two\r\nlines\",plain\r\n",
               CsvLine({"a,b", "say \"hi\"", "two\r\nlines", "plain"}));
@@ -75,6 +86,7 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
         {"--export", "csv", "--period", "weeks", "--out", "f"},
         {"--export", "csv", "--period", "days"},
         {"--export", "csv", "--period", "days", "--out"},
+        {"--export", "csv", "--period", "days", "--out", ""},
         {"--export", "csv", "--export", "csv", "--period", "days", "--out", "f"},
         {"--export", "csv", "--period", "days", "--out", "f", "--from", "2025-02-29"},
         {"--export", "csv", "--period", "days", "--out", "f", "--to", "2025-3-01"},
@@ -84,6 +96,30 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
     };
     for (const auto& args : wrong)
         EXPECT_THROW(ParseExportArguments(args), EUsageError) << args.size();
+}
+
+TEST(ExportTarget, OwnFilesAndTheirTemporaryFiles) {
+    std::vector<std::string> names;
+    for (const TOwnFile& file : kOwnFiles)
+        names.push_back(file.Name);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"config.ini", "config.ini.tmp", "bandlog.dat",
+                                        "bandlog.dat.tmp", "hourlog.dat", "hourlog.dat.tmp"}));
+    for (size_t i = 0; i < names.size(); i += 2)
+        EXPECT_EQ(TemporaryFileOf(names[i]), names[i + 1]) << "the name its replacement writes";
+    EXPECT_STREQ(RefusedTarget(kOwnFiles[2].Name, kOwnFiles[2].What).what(),
+                 "\"bandlog.dat\" is Corvane's own usage history; choose another file for the "
+                 "export");
+}
+
+TEST(ExportTarget, DeviceNamesInAnyFolderWithOrWithoutExtension) {
+    for (const char* path :
+         {"NUL", "con", "CON.csv", "nul.tar.gz", "Aux  ", "prn:", "C:NUL", "D:\\data\\com1.csv",
+          "out/LPT9", "COM\xC2\xB9.json", "\\\\server\\share\\nul.dat", "\\\\.\\COM3", "//./x.csv"})
+        EXPECT_TRUE(IsDevicePath(path)) << path;
+    for (const char* path : {"null", "console.csv", "COM", "COM10", "LPT0.txt", "nul\\x.csv",
+                             "C:\\CON\\days.csv", "\\\\?\\C:\\days.csv", ".nul", "a.con"})
+        EXPECT_FALSE(IsDevicePath(path)) << path;
 }
 
 TEST(ExportCommandLine, ExportsFromTheFilesContents) {

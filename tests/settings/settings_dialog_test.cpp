@@ -2,6 +2,7 @@
 // and Cancel store, and the Adapters tab, with the real controls and the machine's adapters.
 #include "settings_dialog_fixture.h"
 #include "settings/adapter_entries.h"
+#include "settings/network_keys.h"
 #include "traffic/ip_helper.h"
 
 #include <commctrl.h>
@@ -145,8 +146,22 @@ TEST_F(SettingsDialogTest, OkWithTheAdapterOfIndexTwoWritesTheExampleFile) {
     EXPECT_FALSE(::IsWindow(dialog->Handle())) << "OK closes the dialog";
     TInterfaceEntry2 row;
     ASSERT_TRUE(ReadInterfaceEntry2(static_cast<uint32_t>(std::stoul(index)), row));
-    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index, row.Luid));
+    EXPECT_EQ(ReadBytes(ConfigPath()), ExampleFile(index, LuidText(row.Luid)));
     EXPECT_FALSE(RunValueExists());
+}
+
+// A damaged identity is mended by choosing the same adapter again.
+TEST_F(SettingsDialogTest, ChoosingTheStoredAdapterAgainWritesItsLuid) {
+    TInterfaceEntry2 row;
+    ASSERT_TRUE(ReadInterfaceEntry2(1, row)) << "the loopback has a LUID";
+    dialogtest::WriteBytes(ConfigPath(), "[network]\r\nactiveadapter=1\r\nadapterluid=zz\r\n");
+    TMemIniFile store(ConfigPath());
+    auto dialog = Open(store);
+    const LRESULT stored = Selected(*dialog, scNetworkAdapters);
+    ASSERT_NE(stored, CB_ERR);
+    ChooseEntry(*dialog, scNetworkAdapters, static_cast<int>(stored));
+    Click(*dialog, scOK);
+    EXPECT_EQ(store.QueryText("network", "adapterluid", ""), LuidText(row.Luid));
 }
 
 TEST_F(SettingsDialogTest, OkWithoutAdapterLeavesTheStoredOneAlone) {

@@ -133,7 +133,7 @@ TEST(SettingsValuesSave, FirstOkWithoutAFileWritesTheExampleFileByteForByte) {
     TMemIniFile store(path);
     TSettingsValues v = AsTheControlsHoldThem(LoadSettingsValues(store));
     v.SelectedAdapterEntry = "2. Ethernet Controller";
-    v.SelectedAdapterLuid = "0006000002000000";
+    v.SelectedAdapterLuid = 0x0006000002000000;
     SaveSettingsValues(store, v);
     store.FlushToFile();
     EXPECT_EQ(ReadBytes(path), kExampleFile);
@@ -153,30 +153,37 @@ TEST(SettingsValuesSave, WithoutAUsableAdapterEntryTheStoredAdapterStays) {
     EXPECT_EQ(empty.ToText().rfind("[display]", 0), 0u) << "no network section is created";
 }
 
-// The stored LUID names the adapter already chosen, wherever its index went; a newly chosen
-// adapter brings its own, or clears the old one when its own is unknown.
-TEST(SettingsValuesSave, AdapterLuidFollowsOnlyANewChoice) {
+// The stored LUID names the adapter already chosen, wherever its index went, while its entry is
+// only preselected; an adapter chosen, the same again too, brings its own, or clears the old
+// one when its own is unknown.
+TEST(SettingsValuesSave, AdapterLuidFollowsEveryChoice) {
     const std::string stored = "activeadapter=7\nadapterluid=00060000AA000000\n";
+    const uint64_t luid7 = 0x0006000007000000, luid9 = 0x0006000009000000;
     struct Case {
         std::string Stored;
         const char* Entry;
-        const char* Luid;
+        uint64_t Luid;
+        bool Chosen;
         const char* Expected; // nullptr: no key
     } cases[] = {
-        {stored, "7. Same", "0006000007000000", "00060000AA000000"},
-        {stored, "9. Other", "0006000009000000", "0006000009000000"},
-        {stored, "9. Other", "", ""},
-        {"activeadapter=7\n", "9. Other", "", nullptr},
+        {stored, "7. Same", luid7, false, "00060000AA000000"},
+        {stored, "7. Same", luid7, true, "0006000007000000"},
+        {"activeadapter=7\nadapterluid=zz\n", "7. Same", luid7, true, "0006000007000000"},
+        {"activeadapter=7\n", "7. Same", luid7, true, "0006000007000000"},
+        {stored, "9. Other", luid9, false, "0006000009000000"},
+        {stored, "9. Other", 0, true, ""},
+        {"activeadapter=7\n", "9. Other", 0, true, nullptr},
     };
     for (const Case& c : cases) {
         TMemIniFile store("config.ini", "[network]\n" + c.Stored);
         TSettingsValues v = LoadSettingsValues(store);
         v.SelectedAdapterEntry = c.Entry;
         v.SelectedAdapterLuid = c.Luid;
+        v.AdapterChosen = c.Chosen;
         SaveSettingsValues(store, v);
         EXPECT_EQ(store.QueryText("network", "adapterluid", "(none)"),
                   c.Expected ? c.Expected : "(none)")
-            << c.Stored << c.Entry;
+            << c.Stored << c.Entry << c.Chosen;
     }
 }
 
@@ -225,19 +232,37 @@ TEST(NetworkKeys, AStoredAdapterMeansExplicitUnlessTheOptionSaysOtherwise) {
     TMemIniFile stored("config.ini", "[network]\nactiveadapter=4\nadapterluid=0006000004000000\n");
     const TAdapterTarget target = StoredAdapterTarget(stored);
     EXPECT_EQ(target.Index, 4u);
-    EXPECT_EQ(target.Identity, "0006000004000000");
+    EXPECT_EQ(target.Identity, 0x0006000004000000u);
     EXPECT_EQ(StoredAdapterTarget(TMemIniFile("config.ini", "[network]\nfollowactive=0\n")).Index,
               1u);
 }
 
 TEST(NetworkKeys, TheWatchedAdapterIsRememberedOnlyWhenItMoved) {
     TMemIniFile store("config.ini", "[network]\nactiveadapter=02\n");
-    RememberWatchedAdapter(store, 2, "");
+    RememberWatchedAdapter(store, 2, 0);
     EXPECT_EQ(store.ToText(), "[network]\r\nactiveadapter=02\r\n\r\n") << "nothing changed";
-    RememberWatchedAdapter(store, 2, "0006000002000000");
-    RememberWatchedAdapter(store, 9, "0006000002000000");
+    RememberWatchedAdapter(store, 2, 0x0006000002000000);
+    RememberWatchedAdapter(store, 9, 0x0006000002000000);
     EXPECT_EQ(store.ToText(),
               "[network]\r\nactiveadapter=9\r\nadapterluid=0006000002000000\r\n\r\n");
+}
+
+// An identity is a number: any case of its digits names it, and a text that is no LUID (nor
+// the LUID 0) names none, so the monitor learns it again from the adapter at the index.
+TEST(NetworkKeys, AStoredIdentityThatIsNoLuidCountsAsNone) {
+    for (const std::string& text : {std::string("zz"), std::string(16, '0'), std::string(40, '7'),
+                                    std::string("0x06000004000000")}) {
+        TMemIniFile store("config.ini", "[network]\nactiveadapter=4\nadapterluid=" + text + "\n");
+        EXPECT_EQ(StoredAdapterTarget(store).Identity, 0u) << text;
+        RememberWatchedAdapter(store, 4, 0x0006000004000000);
+        EXPECT_EQ(store.QueryText("network", "adapterluid", ""), "0006000004000000") << text;
+    }
+    TMemIniFile lower("config.ini", "[network]\nactiveadapter=4\nadapterluid=00060000aa00000f\n");
+    EXPECT_EQ(StoredAdapterTarget(lower).Identity, 0x00060000AA00000Fu);
+    RememberWatchedAdapter(lower, 4, 0x00060000AA00000F);
+    EXPECT_EQ(lower.QueryText("network", "adapterluid", ""), "00060000aa00000f") << "the same";
+    EXPECT_EQ(LuidText(0), "");
+    EXPECT_EQ(LuidText(0x0018000001000000), "0018000001000000");
 }
 
 TEST(SettingsValuesSave, EntryIndexIsStoredAsAnInteger) {

@@ -367,11 +367,11 @@ TEST_F(AdapterMonitorTest, RenumberedAdapterIsFollowedByItsLuid) {
     script.MovedFrom = 4; // and a stranger takes index 7
     TAdapterTarget target;
     target.Index = 7;
-    target.Identity = "0006000007000000";
+    target.Identity = 0x0006000007000000;
     TAdapterMonitor* monitor = Start(target);
     ASSERT_TRUE(PumpUntil([&] { return monitor->AdapterIndex() == 9 && script.Reads >= 6; }));
     EXPECT_TRUE(monitor->Connected());
-    EXPECT_EQ(monitor->AdapterLuid(), "0006000007000000");
+    EXPECT_EQ(monitor->AdapterLuid(), 0x0006000007000000u);
     // Every reading after the first logs one step: none lost to the move, none of the stranger.
     ASSERT_TRUE(PumpUntil([] {
         return LoggedIn() == 1000u * (script.Reads - 1) && LoggedOut() == 300u * (script.Reads - 1);
@@ -395,7 +395,7 @@ TEST_F(AdapterMonitorTest, AutomaticModeWatchesTheRoutesAdapterAndFollowsItsChan
     monitor->NetworkChanged();
     ASSERT_TRUE(PumpUntil([&] { return script.Reads >= switchAfter + 3; }));
     EXPECT_EQ(monitor->AdapterIndex(), 8u);
-    EXPECT_EQ(monitor->AdapterLuid(), "0006000008000000");
+    EXPECT_EQ(monitor->AdapterLuid(), 0x0006000008000000u);
     // The first adapter up to and with the switch's reading, then 50 bytes a reading of the
     // second: never its whole counter, never a gap.
     ASSERT_TRUE(PumpUntil([&] {

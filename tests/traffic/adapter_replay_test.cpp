@@ -2,9 +2,10 @@
 // each day's totals, written by hand: no phantom bytes, nothing lost that the counters show.
 //
 // A script is a list of readings separated by "|". Within a reading, in any order:
-//   A5=1000,100  the interface with identity A at index 5, 1000 bytes in, 100 out, with
-//                64-bit counters ("A5~..." without them: the values are cut to 32 bits;
-//                "_5=..." has no identity). K, M and G multiply by 1024, 1024^2 and 1024^3.
+//   A5=1000,100  the interface with identity A (the letter's code) at index 5, 1000 bytes in,
+//                100 out, with 64-bit counters ("A5~..." without them: the values are cut to
+//                32 bits; "_5=..." has no identity). K, M and G multiply by 1024, 1024^2 and
+//                1024^3.
 //   >A           the route look-up picks A's index (no ">": no route to the Internet)
 //   t=10h        time since the previous reading (s or h; 1 s otherwise)
 //   suspend, resume, net (routes or interfaces changed), midnight: events before the reading.
@@ -143,7 +144,7 @@ class TScriptedLookup : public TInterfaceLookup {
     bool ByIndex(uint32_t index, TInterfaceState& state) override {
         return Find([&](const TInterfaceState& row) { return row.Index == index; }, state);
     }
-    bool ByIdentity(const std::string& identity, TInterfaceState& state) override {
+    bool ByIdentity(uint64_t identity, TInterfaceState& state) override {
         return Find([&](const TInterfaceState& row) { return row.Identity == identity; }, state);
     }
     bool ActiveConnection(uint32_t& index) override {
@@ -166,7 +167,7 @@ TInterfaceState ParseRow(const std::string& token, uint32_t speed) {
     const size_t mark = token.find_first_of("=~");
     const size_t comma = token.find(',');
     TInterfaceState row;
-    row.Identity = token[0] == '_' ? "" : token.substr(0, 1);
+    row.Identity = token[0] == '_' ? 0 : static_cast<uint64_t>(token[0]);
     row.Index = static_cast<uint32_t>(std::stoul(token.substr(1, mark - 1)));
     const uint64_t in = Amount(token.substr(mark + 1, comma - mark - 1));
     const uint64_t out = Amount(token.substr(comma + 1));
@@ -217,7 +218,7 @@ class AdapterReplay : public logtest::LogFileTest {
             }
             for (TInterfaceState& row : lookup.Rows) {
                 row.Counters.ElapsedMs = elapsed;
-                if (route && row.Identity == std::string(1, route)) {
+                if (route && row.Identity == static_cast<uint64_t>(route)) {
                     lookup.HasRoute = true;
                     lookup.Route = row.Index;
                 }
@@ -243,7 +244,7 @@ TEST_F(AdapterReplay, DayTotalsAreWhatTheCountersShow) {
         TAdapterTarget target;
         target.Automatic = std::string(seq.Target) == "auto";
         if (!target.Automatic) {
-            target.Identity = seq.Target[0] == '_' ? "" : std::string(1, seq.Target[0]);
+            target.Identity = seq.Target[0] == '_' ? 0 : static_cast<uint64_t>(seq.Target[0]);
             target.Index = static_cast<uint32_t>(std::stoul(seq.Target + 1));
         }
         TAdapterTracker tracker(target);

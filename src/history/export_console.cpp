@@ -5,6 +5,8 @@
 #include "history/export_command_line.h"
 #include "history/export_target.h"
 #include "history/hour_file.h"
+#include "history/hour_log.h"
+#include "log/usage_log.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
 
@@ -77,8 +79,8 @@ int Export(const TExportRequest& request) {
     CheckExportTarget(request.OutPath);
     const std::string folder = ExecutableDirectory();
     std::string daily, hourly;
-    ReadSharedIfExists(folder + kUsageLogName, daily);
-    ReadSharedIfExists(folder + kHourLogName, hourly);
+    ReadSharedIfExists(folder + kUsageLogName, daily, kMaxUsageLogSize);
+    ReadSharedIfExists(folder + kHourLogName, hourly, kMaxHourLogSize);
     WriteFileReplacing(request.OutPath, ExportFromFiles(request, daily, hourly, &SystemUtcOffset));
     return kExitExported;
 }

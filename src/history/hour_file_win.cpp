@@ -2,6 +2,7 @@
 // exports and other readers in while the store is written.
 #include "history/hour_file.h"
 #include "platform/file_handle_io.h"
+#include "platform/file_identity.h"
 #include "platform/file_io.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
@@ -64,17 +65,10 @@ TAppendFile::TAppendFile(const std::string& path) : impl_(std::make_unique<TImpl
 
 TAppendFile::~TAppendFile() = default;
 
-// A handle without access to the data never meets a sharing violation: only a missing file, or
-// a folder in its place, fails to open.
+// Whatever stands at the path now (a copy moved over the file, a folder) has another identity.
 bool TAppendFile::StillAtItsPath() const {
-    TFileHandle named(::CreateFileW(impl_->path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION open{}, found{};
-    if (!named || !::GetFileInformationByHandle(impl_->file.get(), &open) ||
-        !::GetFileInformationByHandle(named.get(), &found))
-        return false;
-    return open.dwVolumeSerialNumber == found.dwVolumeSerialNumber &&
-           open.nFileIndexHigh == found.nFileIndexHigh && open.nFileIndexLow == found.nFileIndexLow;
+    const auto open = OpenFileIdentity(impl_->file.get());
+    return open && open == FileIdentity(impl_->path);
 }
 
 uint64_t TAppendFile::Size() const {

@@ -16,9 +16,6 @@
 namespace {
 
 constexpr size_t kRecordSize = 24;
-// 699 050 days, more than 1 900 years: anything larger is no usage log, and reading it whole
-// could exhaust memory.
-constexpr size_t kMaxLogSize = 16 << 20;
 
 // The days each period covers, worked out from the current date: "today" is the one whole
 // date, the others are spans [From, To) of day numbers (this ISO week, month and year, each
@@ -274,9 +271,9 @@ void TUsageLog::Load() {
     std::string data, pending;
     bool recovered = false;
     try {
-        data = ReadOrCreateFile(path_, kMaxLogSize);
+        data = ReadOrCreateFile(path_, kMaxUsageLogSize);
         recovered =
-            ReadInterruptedReplacement(path_, data.size(), WholeRecords, pending, kMaxLogSize);
+            ReadInterruptedReplacement(path_, data.size(), WholeRecords, pending, kMaxUsageLogSize);
     } catch (const TFileError& e) {
         throw EInOutError(LogErrorCode(e.Code()));
     }

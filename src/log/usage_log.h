@@ -86,6 +86,9 @@ class TUsageLog {
 };
 
 inline constexpr char kUsageLogName[] = "bandlog.dat";
+// 699 050 days, more than 1 900 years: anything larger is no usage log, and reading it whole
+// could exhaust memory.
+inline constexpr size_t kMaxUsageLogSize = 16 << 20;
 
 // The log that the functions below use: by default "bandlog.dat" beside the executable on the
 // local clock. Programs that keep their log elsewhere (tests, benchmarks) put theirs in its

@@ -18,6 +18,8 @@ struct TFileIdentity {
 
 // Opened for its attributes only, past any sharing; nullopt when nothing can be opened there.
 std::optional<TFileIdentity> FileIdentity(const std::wstring& path);
+// The identity of a file open under `file` (a HANDLE); nullopt when the system cannot tell it.
+std::optional<TFileIdentity> OpenFileIdentity(void* file);
 
 // GetFullPathNameW: the absolute path as its folder (with the trailing separator) and its last
 // part (empty when the path ends in a separator). Throws TFileError.

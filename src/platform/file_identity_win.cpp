@@ -8,8 +8,12 @@ std::optional<TFileIdentity> FileIdentity(const std::wstring& path) {
     TFileHandle file(::CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return file ? OpenFileIdentity(file.get()) : std::nullopt;
+}
+
+std::optional<TFileIdentity> OpenFileIdentity(void* file) {
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!file || !::GetFileInformationByHandle(file.get(), &info))
+    if (!::GetFileInformationByHandle(file, &info))
         return std::nullopt;
     return TFileIdentity{info.dwVolumeSerialNumber,
                          uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow};

@@ -262,6 +262,17 @@ class CorvaneTestCase(unittest.TestCase):
         return records[0][1], records[0][2]
 
 
+def run_cli(folder, *args, env=None):
+    """corvane.exe of the folder run with command-line options: exit code, output, errors."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        done = subprocess.run([WINE, os.path.join(folder, "corvane.exe"), *args], cwd=folder,
+                              env=dict(wine_env(), **(env or {})), stdout=out, stderr=err,
+                              timeout=120)
+        out.seek(0)
+        err.seek(0)
+        return done.returncode, out.read().decode(), err.read().decode()
+
+
 def xdotool(*args):
     subprocess.run(["xdotool", *map(str, args)], check=True, timeout=30)
 

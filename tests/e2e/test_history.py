@@ -15,8 +15,8 @@ import zlib
 import expected
 from test_metering import send_over_loopback
 from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, IDOK, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE,
-                     Corvane, CorvaneTestCase, log_record, probe, read_log, visible_windows, wait_until,
-                     wine_env, xdotool)
+                     Corvane, CorvaneTestCase, log_record, probe, read_log, run_cli, visible_windows,
+                     wait_until, wine_env, xdotool)
 
 MSG_GDI_OBJECT_COUNT = 0x8000 + 100
 WM_KEYDOWN, VK_HOME, VK_RIGHT = 0x0100, 0x24, 0x27
@@ -287,15 +287,6 @@ class HistoryWindowTest(CorvaneTestCase):
 
 
 class ExportTest(CorvaneTestCase):
-    def run_cli(self, folder, *args, env=None):
-        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-            done = subprocess.run([WINE, os.path.join(folder, "corvane.exe"), *args], cwd=folder,
-                                  env=dict(wine_env(), **(env or {})), stdout=out, stderr=err,
-                                  timeout=120)
-            out.seek(0)
-            err.seek(0)
-            return done.returncode, out.read().decode(), err.read().decode()
-
     def test_command_line_exports_beside_a_running_copy(self):
         days, hours, files = prepared()
         app = self.launch(config=LOOPBACK_LOGGING, files=files)
@@ -305,25 +296,25 @@ class ExportTest(CorvaneTestCase):
         self.assertTrue(wait_until(lambda: os.path.getsize(app.path("hourlog.dat")) > size))
         # Today changes while the program runs: the exports end yesterday.
         yesterday, week_ago = TODAY - datetime.timedelta(days=1), TODAY - datetime.timedelta(days=7)
-        code, out, err = self.run_cli(app.dir, "--export", "csv", "--period", "days", "--from",
+        code, out, err = run_cli(app.dir, "--export", "csv", "--period", "days", "--from",
                                       week_ago.isoformat(), "--to", yesterday.isoformat(),
                                       "--out", "days.csv")
         self.assertEqual((code, out, err), (0, "", ""))
         self.assertEqual(app.read("days.csv"), expected_csv(day_rows(days, week_ago, yesterday), "date"))
-        code, _, _ = self.run_cli(app.dir, "--export", "json", "--period", "hours", "--to",
+        code, _, _ = run_cli(app.dir, "--export", "json", "--period", "hours", "--to",
                                   yesterday.isoformat(), "--out", wine_path(app.path("hours.json")))
         self.assertEqual(code, 0)
         self.assertEqual(app.read("hours.json"), expected_json(hour_rows(hours, yesterday), "hour"))
         self.assertIsNone(app.proc.poll())
 
-        code, out, _ = self.run_cli(app.dir, "--help")
+        code, out, _ = run_cli(app.dir, "--help")
         self.assertEqual(code, 0)
         self.assertIn("--export csv|json", out)
         days_to = ("--export", "csv", "--period", "days", "--out")
         for args, status, message in ((days_to[:3] + ("weeks", "--out", "x"), 2, "weeks"),
                                       (days_to[:4], 2, "--out"),
                                       (days_to + ("no\\such\\x.csv",), 1, "failed")):
-            code, _, err = self.run_cli(app.dir, *args)
+            code, _, err = run_cli(app.dir, *args)
             self.assertEqual(code, status, args)
             self.assertIn(message, err)
 
@@ -335,7 +326,7 @@ class ExportTest(CorvaneTestCase):
         for name, data in files.items():
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(data)
-        code, _, err = self.run_cli(folder, "--export", "csv", "--period", "days", "--out", "\u03a9.csv")
+        code, _, err = run_cli(folder, "--export", "csv", "--period", "days", "--out", "\u03a9.csv")
         self.assertEqual((code, err), (0, ""))
         with open(os.path.join(folder, "\u03a9.csv"), "rb") as f:
             self.assertEqual(f.read(), expected_csv(day_rows(days), "date"))
@@ -355,7 +346,7 @@ class ExportTest(CorvaneTestCase):
                      *short]
         for out, status, message in ([(s, 1, "Corvane's") for s in spellings] +
                                      [("NUL", 1, "device"), ("CON", 1, "device"), ("", 2, "--out")]):
-            code, _, err = self.run_cli(folder, "--export", "csv", "--period", "days", "--out", out)
+            code, _, err = run_cli(folder, "--export", "csv", "--period", "days", "--out", out)
             self.assertEqual((code, folder_contents(folder) == before), (status, True), out)
             self.assertIn(message, err, out)
 
@@ -370,7 +361,7 @@ class ExportTest(CorvaneTestCase):
         shutil.copy(EXE, os.path.join(folder, "corvane.exe"))
         with open(os.path.join(folder, "hourlog.dat"), "wb") as f:
             f.write(b"".join(hour_record(h, k, 0) for k, h in enumerate(hours)))
-        code, _, err = self.run_cli(folder, "--export", "csv", "--period", "hours", "--out", "h.csv",
+        code, _, err = run_cli(folder, "--export", "csv", "--period", "hours", "--out", "h.csv",
                                     env={"TZ": "Europe/Berlin"})
         self.assertEqual((code, err), (0, ""))
         local = ["2025-03-30T00:00+01:00", "2025-03-30T01:00+01:00", "2025-03-30T03:00+02:00",

@@ -5,7 +5,7 @@ import unittest
 
 from harness import (IDM_MINIMIZE, Corvane, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WINE, WM_COMMAND,
                      WM_ENDSESSION, WM_QUERYENDSESSION, WM_TIMER, WPROBE, log_record, read_log,
-                     visible_windows, wait_until, wine_env)
+                     run_cli, visible_windows, wait_until, wine_env)
 from test_metering import send_over_loopback
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
@@ -170,6 +170,10 @@ class StartupTest(CorvaneTestCase):
         self.autosave(app, boxes=0)
         app.close()
         self.assertEqual(app.wait_exit(), 0)
+        # The export does not try to load it either.
+        code, _, err = run_cli(app.dir, "--export", "csv", "--period", "hours", "--out", "h.csv")
+        self.assertEqual(code, 1, err)
+        self.assertIn("too large", err)
         after = os.stat(path)
         self.assertEqual((after.st_size, after.st_mtime_ns, after.st_blocks),
                          (before.st_size, before.st_mtime_ns, before.st_blocks))

@@ -1,6 +1,6 @@
 // The History chart's value axis and layout: pure arithmetic on a page and a size.
 #include "history/history_chart.h"
-#include "display/number_format.h"
+#include "config/number_format.h"
 
 #include <algorithm>
 #include <cmath>

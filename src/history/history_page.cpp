@@ -2,7 +2,7 @@
 // labels in local time, the page's totals and daily average, and where Back and Forward lead.
 #include "history/history_page.h"
 #include "config/number_text.h"
-#include "display/number_format.h"
+#include "config/number_format.h"
 #include "log/calendar.h"
 
 #include <algorithm>

@@ -68,16 +68,18 @@ void TNoticeWindow::OnCommand(int id, int code, HWND) {
         DestroyHandle();
 }
 
+HBRUSH TNoticeWindow::OnControlColour(HDC dc, HWND, UINT kind) {
+    if (kind != WM_CTLCOLORSTATIC)
+        return nullptr;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(COLOR_INFOTEXT));
+    return ::GetSysColorBrush(COLOR_INFOBK);
+}
+
 LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_LBUTTONDOWN:
+    if (msg == WM_LBUTTONDOWN) {
         DestroyHandle();
         return 0;
-    case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_INFOTEXT));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
-    default:
-        return TWindow::HandleMessage(msg, wParam, lParam);
     }
+    return TWindow::HandleMessage(msg, wParam, lParam);
 }

@@ -17,6 +17,7 @@ class TNoticeWindow : public TWindow {
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id) override;
     void OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
 
   private:
     void Place(const std::string& text, int dpi);

@@ -169,7 +169,7 @@ void Tf_History::Cancel() {
 
 // Moved onto a monitor with another DPI: fonts and layout follow, the size is the system's.
 // The controls take the new font before the old one goes.
-void Tf_History::DpiChanged(int dpi, const RECT& suggested) {
+void Tf_History::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
     for (int id : kControls)
@@ -292,17 +292,8 @@ void Tf_History::OnTimer(UINT_PTR id) {
         refreshErrors_.Run([this] { timerRefreshTimer(); });
 }
 
-LRESULT Tf_History::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
-        return 0;
-    case WM_DPICHANGED:
-        DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
-        return 0;
-    default:
-        return TDialog::HandleMessage(msg, wParam, lParam);
-    }
+void Tf_History::OnMinimumSize(MINMAXINFO& info) {
+    info.ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
 }
 
 void ShowHistoryWindow(HWND owner, TMemIniFile& config) {

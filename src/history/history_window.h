@@ -38,7 +38,8 @@ class Tf_History : public TDialog {
     void OnClose() override { Cancel(); }
     void OnSize(UINT, int, int) override { Relayout(); }
     void OnTimer(UINT_PTR id) override;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
+    void OnMinimumSize(MINMAXINFO& info) override;
 
   private:
     void CreateControls();
@@ -46,7 +47,6 @@ class Tf_History : public TDialog {
     void SavePlacement();
     void Relayout();
     int Px(int pixels96) const;
-    void DpiChanged(int dpi, const RECT& suggested);
     void ShowView(THistoryView view);
     void Navigate(int pages);
     void b_TodayClick();

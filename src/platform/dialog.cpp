@@ -135,6 +135,15 @@ void TDialog::EnableOwner() {
 
 void TDialog::OnNotify(NMHDR&) {}
 
+// On white, labels and buttons stand on white; on the dialog colour they keep the system's.
+HBRUSH TDialog::OnControlColour(HDC dc, HWND, UINT kind) {
+    if (!whiteBackground_ ||
+        (kind != WM_CTLCOLORSTATIC && kind != WM_CTLCOLORBTN && kind != WM_CTLCOLORDLG))
+        return nullptr;
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    return white_.get();
+}
+
 LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const UINT cancel = TApplication::CancelModalMessage();
     if (cancel && msg == cancel) {
@@ -152,13 +161,6 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-        if (!whiteBackground_)
-            break;
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(white_.get());
     case WM_ERASEBKGND:
         if (!whiteBackground_)
             break;

@@ -90,6 +90,7 @@ class TDialog : public TWindow {
     void OnCommand(int, int, HWND) override {}
     virtual void OnNotify(NMHDR& header);
     void OnClose() override { Close(); }
+    HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:

@@ -2,6 +2,7 @@
 // when the tray icon is not there to show a balloon. It takes no focus and closes itself on a
 // click or after a while.
 #pragma once
+#include "platform/ui_theme.h"
 #include "platform/window.h"
 
 #include <string>
@@ -21,5 +22,7 @@ class TNoticeWindow : public TWindow {
 
   private:
     void Place(const std::string& text, int dpi);
+    TPalette palette_;
+    TBrushHandle ground_;
     TFontHandle font_;
 };

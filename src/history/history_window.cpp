@@ -50,7 +50,7 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     params.Resizable = true;
     CreateDialogWindow(params, owner);
     dpi_ = WindowDpi(Handle());
-    font_ = MakeFont("Tahoma", 8, fsRegular, dpi_);
+    font_ = MakeUiFont(TUiFont::Dialog, dpi_);
     separator_ = UserDecimalSeparator()[0];
     CreateControls();
     PlaceFromStore();
@@ -171,7 +171,7 @@ void Tf_History::Cancel() {
 // The controls take the new font before the old one goes.
 void Tf_History::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
+    TFontHandle font = MakeUiFont(TUiFont::Dialog, dpi);
     for (int id : kControls)
         ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     font_ = std::move(font);

@@ -1,5 +1,5 @@
-// Tf_History: the History window, reached from the popup and tray menus. Views of the last 48
-// hours, a month, two years and all years; Back, Today and Forward; the figures of the bar
+// Tf_History: the History window, reached from the popup and tray menus. Its views (the last
+// 48 hours, a month, two years, all years); Back, Today and Forward; the figures of the bar
 // under the pointer or chosen with the arrow keys; export through the Save As dialog. It is
 // resizable, remembers its place and size, follows the monitor's DPI and refreshes each second.
 #pragma once
@@ -13,17 +13,14 @@ class TMemIniFile;
 class THistoryChartView;
 
 enum THistoryControl : int {
-    hcHours = 100,
-    hcDays,
-    hcMonths,
-    hcYears,
-    hcBack,
+    hcBack = 100,
     hcToday,
     hcForward,
     hcChart,
     hcFigures,
     hcSummary,
     hcExport,
+    hcFirstView = 200, // a button per view, in the order of kHistoryViews
 };
 
 class Tf_History : public TDialog {
@@ -43,6 +40,7 @@ class Tf_History : public TDialog {
 
   private:
     void CreateControls();
+    void SetControlFonts(BOOL redraw);
     void PlaceFromStore();
     void SavePlacement();
     void Relayout();

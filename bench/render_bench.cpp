@@ -11,6 +11,7 @@
 #include "log/usage_log.h"
 #include "quota/billing_period.h"
 #include "quota/quota_alerts.h"
+#include "quota/quota_bar.h"
 
 #include <benchmark/benchmark.h>
 

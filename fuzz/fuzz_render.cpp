@@ -7,9 +7,10 @@
 // two ratios: its long double form).
 // Input: decimals (int32), separator, 4 counters (uint32), 12 sums (uint64), the billing
 // period's in, out, counted, quota and left (uint64) and days left (int64), then the template.
-#include "display/number_format.h"
+#include "config/number_format.h"
 #include "display/render.h"
 #include "display/tags.h"
+#include "quota/quota_bar.h"
 #include "fuzz_support.h"
 #include "legacy_render.h"
 #include "render_rules.h"

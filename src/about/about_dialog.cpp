@@ -29,18 +29,10 @@ Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
     params.Caption = "About";
     params.ClientWidth = 315;
     params.ClientHeight = 232;
-    params.White = true;
+    params.Page = true;
     CreateDialogWindow(params, owner);
 
-    LOGFONTA lf{};
-    lf.lfHeight = -Scale(15); // a character height in pixels, not a point size
-    lf.lfWeight = FW_BOLD;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynA(lf.lfFaceName, "Tahoma", LF_FACESIZE);
-    nameFont_.reset(::CreateFontIndirectA(&lf));
-    if (!nameFont_)
-        RaiseLastWin32Error("CreateFontIndirect");
+    nameFont_ = MakeUiFont(TUiFont::Heading, Scale(96));
 
     AddControl(TControlArgs(WC_STATICA, kProductName)
                    .SetStyle(SS_LEFT | SS_NOPREFIX)

@@ -238,9 +238,6 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     case WM_TIMECHANGE:
         TimeChanged();
         return 0;
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {5, 5};
-        return 0;
     case WM_WINDOWPOSCHANGING:
         SnapWindowPos(*reinterpret_cast<WINDOWPOS*>(lParam));
         return 0;
@@ -248,9 +245,6 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         if (LOWORD(wParam) != WA_INACTIVE)
             FormActivate();
         handled = false;
-        return 0;
-    case WM_DPICHANGED:
-        DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
         return 0;
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());

@@ -52,6 +52,8 @@ class Tf_Main : public TWindow {
     void OnClose() override;                                 // main_form.cpp
     void OnCommand(int id, int code, HWND control) override; // main_form_mouse.cpp
     void OnContextMenu(HWND window, POINT screen) override;  // main_form_mouse.cpp
+    void OnDpiChanged(int dpi, const RECT& suggested) override; // main_form_display.cpp
+    void OnMinimumSize(MINMAXINFO& info) override;              // main_form_display.cpp
 
   private:
     // The display settings as last applied; GDI objects are remade only when these change.
@@ -88,7 +90,6 @@ class Tf_Main : public TWindow {
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
     void SetQuotaHint(const std::string& hint);
-    void DpiChanged(int dpi, const RECT& suggested);
 
     // main_form_quota.cpp: the quota bar and the quota's alerts
     void ReadQuotaState();

@@ -201,7 +201,7 @@ void Tf_Main::SetQuotaHint(const std::string& hint) {
 }
 
 // Dragged onto a monitor with another DPI: every size follows, the place stays the system's.
-void Tf_Main::DpiChanged(int dpi, const RECT& suggested) {
+void Tf_Main::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -209,4 +209,9 @@ void Tf_Main::DpiChanged(int dpi, const RECT& suggested) {
     wanted.Dpi = dpi;
     ApplyColoursAndFont(wanted);
     ApplySize(look_.Width, look_.Height);
+}
+
+// The panel may be made as small as the user likes, down to a few pixels.
+void Tf_Main::OnMinimumSize(MINMAXINFO& info) {
+    info.ptMinTrackSize = {5, 5};
 }

@@ -64,8 +64,7 @@ class TTrayIconHandler : public TSharedHandlerWindow<TTrayIconHandler, TCoolTray
         }
         switch (msg) {
         case WM_DPICHANGED:
-            ForEachClient([wParam](TCoolTrayIcon& icon) { icon.ReloadIcon(LOWORD(wParam)); });
-            return 0;
+            return TWindow::HandleMessage(msg, wParam, lParam); // OnDpiChanged
         case WM_DESTROY:
         case WM_CLOSE:
         case WM_QUERYENDSESSION:
@@ -75,6 +74,10 @@ class TTrayIconHandler : public TSharedHandlerWindow<TTrayIconHandler, TCoolTray
         default:
             return DefaultHandling(msg, wParam, lParam);
         }
+    }
+
+    void OnDpiChanged(int dpi, const RECT&) override {
+        ForEachClient([dpi](TCoolTrayIcon& icon) { icon.ReloadIcon(static_cast<UINT>(dpi)); });
     }
 
   private:

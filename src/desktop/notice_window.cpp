@@ -1,6 +1,5 @@
 // TNoticeWindow: the caption, one text, and the corner of the primary work area.
 #include "desktop/notice_window.h"
-#include "platform/dialog.h"
 #include "platform/dpi.h"
 
 namespace {
@@ -10,18 +9,18 @@ constexpr int kWidth96 = 260;
 constexpr int kMargin96 = 10;
 } // namespace
 
-TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text) {
+TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text)
+    : palette_(UiPalette()), ground_(MakeBrush(palette_.NoticeGround)) {
     TWindowParams params;
     params.ClassName = kClassName;
     params.Caption = title.c_str();
     params.Style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     params.ExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
-    params.Background = reinterpret_cast<HBRUSH>(COLOR_INFOBK + 1);
     params.X = params.Y = 0;
     params.Width = params.Height = 100;
     CreateHandle(params);
     const int dpi = WindowDpi(Handle());
-    font_ = MakeFont("Segoe UI", 9, fsRegular, dpi);
+    font_ = MakeUiFont(TUiFont::Notice, dpi);
     HWND label = ::CreateWindowExA(
         0, "STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX | SS_NOTIFY, 0, 0,
         1, 1, Handle(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(ncText)),
@@ -68,15 +67,22 @@ void TNoticeWindow::OnCommand(int id, int code, HWND) {
         DestroyHandle();
 }
 
+HBRUSH TNoticeWindow::OnControlColour(HDC dc, HWND, UINT kind) {
+    if (kind != WM_CTLCOLORSTATIC)
+        return nullptr;
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, palette_.NoticeText);
+    return ground_.get();
+}
+
 LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN:
         DestroyHandle();
         return 0;
-    case WM_CTLCOLORSTATIC:
-        ::SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
-        ::SetTextColor(reinterpret_cast<HDC>(wParam), ::GetSysColor(COLOR_INFOTEXT));
-        return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_INFOBK));
+    case WM_ERASEBKGND:
+        FillClient(Handle(), reinterpret_cast<HDC>(wParam), ground_.get());
+        return 1;
     default:
         return TWindow::HandleMessage(msg, wParam, lParam);
     }

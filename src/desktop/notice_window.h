@@ -2,6 +2,7 @@
 // when the tray icon is not there to show a balloon. It takes no focus and closes itself on a
 // click or after a while.
 #pragma once
+#include "platform/ui_theme.h"
 #include "platform/window.h"
 
 #include <string>
@@ -17,8 +18,11 @@ class TNoticeWindow : public TWindow {
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void OnTimer(UINT_PTR id) override;
     void OnCommand(int id, int code, HWND control) override;
+    HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
 
   private:
     void Place(const std::string& text, int dpi);
+    TPalette palette_;
+    TBrushHandle ground_;
     TFontHandle font_;
 };

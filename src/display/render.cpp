@@ -3,9 +3,8 @@
 #include "display/render.h"
 
 #include <charconv>
-#include <limits>
 
-#include "display/number_format.h"
+#include "config/number_format.h"
 
 namespace {
 
@@ -238,19 +237,4 @@ void TStatisticsRenderer::SplitLiterals(std::string_view tag, int index) {
             scratch_.push_back({piece.Begin + from, text.size() - from, kLiteral});
     }
     pieces_.swap(scratch_);
-}
-
-void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
-               std::string& hint) {
-    const TStatText megabytes = FormatStatBinary(monthBytes, -20, decimals, decimalSeparator);
-    char quotaText[12];
-    const auto quotaEnd = std::to_chars(quotaText, quotaText + sizeof quotaText, quota).ptr;
-    hint.assign(megabytes.Chars, megabytes.Length);
-    hint.append("MB of ").append(quotaText, quotaEnd).append("MB used");
-}
-
-int32_t QuotaPosition(uint64_t monthBytes) {
-    const uint64_t megabytes = monthBytes / 1024 / 1024;
-    constexpr auto kMax = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-    return static_cast<int32_t>(megabytes > kMax ? kMax : megabytes);
 }

@@ -1,4 +1,4 @@
-// Expansion of the display template into the shown text, and the quota bar's figures.
+// Expansion of the display template into the shown text.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -52,11 +52,3 @@ class TStatisticsRenderer {
     std::vector<TPiece> scratch_;
     std::string text_;
 };
-
-// The quota bar's hint, "<month in MB>MB of <quota>MB used", written over `hint`.
-void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
-               std::string& hint);
-
-// The quota bar's position: whole megabytes, rounded down; saturates at INT32_MAX, which is
-// above any quota the bar can take, so the bar shows full either way.
-int32_t QuotaPosition(uint64_t monthBytes);

@@ -1,6 +1,6 @@
 // The History chart's value axis and layout: pure arithmetic on a page and a size.
 #include "history/history_chart.h"
-#include "display/number_format.h"
+#include "config/number_format.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,21 +19,22 @@ long double PowerOfTen(int exponent) {
     return std::pow(10.0L, static_cast<long double>(exponent));
 }
 
-// Labels every k-th bar, k from the view's round steps: hours and months by divisors of a day
+// Labels every k-th bar, k from the bars' round steps: hours and months by divisors of a day
 // or a year, days and years by the usual decimal steps.
-const std::vector<int>& LabelSteps(THistoryView view) {
+const std::vector<int>& LabelSteps(THistoryUnit bar) {
     static const std::vector<int> clock{1, 2, 3, 4, 6, 12, 24};
     static const std::vector<int> days{1, 2, 3, 5, 7, 10, 15, 31};
     static const std::vector<int> years{1, 2, 5, 10, 20, 50, 100, 1000};
-    switch (view) {
-    case THistoryView::Hours:
-    case THistoryView::Months:
+    switch (bar) {
+    case THistoryUnit::Hour:
+    case THistoryUnit::Month:
         return clock;
-    case THistoryView::Days:
+    case THistoryUnit::Day:
         return days;
-    default:
-        return years;
+    case THistoryUnit::Year:
+        break;
     }
+    return years;
 }
 
 int BarHeight(uint64_t value, long double top, int plotHeight) {
@@ -85,7 +86,7 @@ void PlaceXLabels(TChartLayout& layout, const THistoryPage& page, const TChartMe
         widest = std::max(widest, m.TextWidth(bar.AxisLabel));
     const long double slot = static_cast<long double>(layout.Plot.Width()) / page.Bars.size();
     int every = 1;
-    for (int k : LabelSteps(page.Cursor.View)) {
+    for (int k : LabelSteps(ViewInfo(page.Cursor.View).Bar)) {
         every = k;
         if (slot * k >= widest + 3 * gap / 2)
             break;
@@ -187,7 +188,7 @@ TChartLayout LayoutHistoryChart(const THistoryPage& page, int width, int height,
 // a little wider and the columns a pixel narrower, which they can spare.
 THistoryPage FitBarsToWidth(const THistoryPage& page, int width, int height,
                             const TChartMetrics& m) {
-    if (page.Cursor.View != THistoryView::Years || page.Bars.empty())
+    if (ViewInfo(page.Cursor.View).Bar != THistoryUnit::Year || page.Bars.empty())
         return page;
     TChartLayout frame;
     PlaceFrame(frame, page, width, height, m);

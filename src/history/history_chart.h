@@ -56,7 +56,7 @@ struct TChartLayout {
 TChartLayout LayoutHistoryChart(const THistoryPage& page, int width, int height,
                                 const TChartMetrics& metrics);
 
-// The page as the chart shows it at this size: a Years page whose years do not fit at the
+// The page as the chart shows it at this size: a page of years that do not fit at the
 // narrowest column has them grouped into bars of 2, 5, 10, 20, ... years (GroupYears).
 THistoryPage FitBarsToWidth(const THistoryPage& page, int width, int height,
                             const TChartMetrics& metrics);

@@ -1,16 +1,10 @@
 // THistoryChartView: double-buffered GDI drawing of a chart layout, hover and keyboard choice.
 #include "history/history_chart_view.h"
-#include "platform/dialog.h"
+#include "platform/ui_theme.h"
 
 #include <windowsx.h>
 
 namespace {
-
-constexpr COLORREF kInColour = RGB(30, 150, 54);
-constexpr COLORREF kOutColour = RGB(236, 116, 18);
-constexpr COLORREF kHighlight = RGB(220, 232, 250);
-constexpr COLORREF kGrid = RGB(226, 229, 236);
-constexpr COLORREF kAxis = RGB(128, 132, 140);
 
 RECT ToRect(const TRectI& r) {
     return {r.Left, r.Top, r.Right, r.Bottom};
@@ -31,11 +25,10 @@ void Text(HDC dc, const TChartText& text, UINT align) {
 } // namespace
 
 THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged barChanged)
-    : barChanged_(std::move(barChanged)), in_(::CreateSolidBrush(kInColour)),
-      out_(::CreateSolidBrush(kOutColour)), highlight_(::CreateSolidBrush(kHighlight)),
-      grid_(::CreatePen(PS_SOLID, 1, kGrid)), axis_(::CreatePen(PS_SOLID, 1, kAxis)) {
-    if (!in_ || !out_ || !highlight_ || !grid_ || !axis_)
-        RaiseLastWin32Error("CreateSolidBrush");
+    : barChanged_(std::move(barChanged)), palette_(UiPalette()),
+      window_(MakeBrush(palette_.Window)), in_(MakeBrush(palette_.ChartIn)),
+      out_(MakeBrush(palette_.ChartOut)), highlight_(MakeBrush(palette_.Hover)),
+      grid_(MakePen(palette_.Grid)), axis_(MakePen(palette_.Axis)) {
     TWindowParams params;
     params.ClassName = "TCorvaneHistoryChart";
     params.Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -63,7 +56,7 @@ void THistoryChartView::SetPage(const THistoryPage& page, char separator) {
 // The new font is selected before the old one goes: a selected font cannot be deleted.
 void THistoryChartView::SetDpi(int dpi) {
     dpi_ = dpi;
-    TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
+    TFontHandle font = MakeUiFont(TUiFont::Dialog, dpi);
     ::SelectObject(buffer_.Dc(), font.get());
     font_ = std::move(font);
     Layout();
@@ -110,9 +103,9 @@ void THistoryChartView::OnPaint() {
 
 void THistoryChartView::Draw(HDC dc, int width, int height) {
     const RECT all{0, 0, width, height};
-    ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
+    ::FillRect(dc, &all, window_.get());
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, ::GetSysColor(COLOR_WINDOWTEXT));
+    ::SetTextColor(dc, palette_.Text);
     RECT title = ToRect(layout_.Title);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP); // DrawText follows the alignment the DC was left with
     ::DrawTextA(dc, page_.Title.c_str(), static_cast<int>(page_.Title.size()), &title,

@@ -4,6 +4,7 @@
 #pragma once
 #include "history/history_chart.h"
 #include "platform/back_buffer.h"
+#include "platform/ui_theme.h"
 #include "platform/window.h"
 
 #include <functional>
@@ -50,7 +51,8 @@ class THistoryChartView : public TWindow {
     int selected_ = -1;
     bool tracking_ = false;
     TFontHandle font_;
-    TBrushHandle in_, out_, highlight_;
+    TPalette palette_;
+    TBrushHandle window_, in_, out_, highlight_;
     TPenHandle grid_, axis_;
     TBackBuffer buffer_; // keeps the font selected too
 };

@@ -2,14 +2,12 @@
 // labels in local time, the page's totals and daily average, and where Back and Forward lead.
 #include "history/history_page.h"
 #include "config/number_text.h"
-#include "display/number_format.h"
+#include "config/number_format.h"
 #include "log/calendar.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr int kHoursPerPage = 48;
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
@@ -17,12 +15,6 @@ int64_t FloorDiv(int64_t a, int64_t b) {
 
 int DayOf(int year, int month, int day) {
     return static_cast<int>(EncodeDate(year, month, day));
-}
-
-int YearOfDay(int dayNumber) {
-    int year = 0, month = 0, day = 0;
-    DecodeDate(dayNumber, year, month, day);
-    return year;
 }
 
 std::string TwoDigits(int value) {
@@ -53,6 +45,89 @@ void AddDays(const std::vector<TDayTotal>& days, int first, int last, THistoryBa
                                [](const TDayTotal& d, int day) { return d.Day < day; });
     for (; at != days.end() && at->Day <= last; ++at)
         AddTo(bar, at->In, at->Out);
+}
+
+const char* const kUnitNames[] = {"hours", "days", "months", "years"};
+
+// Days, months and years of local dates, each by its index: the day number,
+// year * 12 + month - 1, the year.
+struct TDate {
+    int Year = 0, Month = 1, Day = 1;
+};
+
+TDate DateOf(THistoryUnit unit, int64_t index) {
+    TDate date;
+    if (unit == THistoryUnit::Day) {
+        DecodeDate(static_cast<double>(index), date.Year, date.Month, date.Day);
+    } else if (unit == THistoryUnit::Month) {
+        date.Year = static_cast<int>(FloorDiv(index, 12));
+        date.Month = static_cast<int>(index - int64_t{date.Year} * 12) + 1;
+    } else {
+        date.Year = static_cast<int>(index);
+    }
+    return date;
+}
+
+int FirstDayOf(THistoryUnit unit, int64_t index) {
+    if (unit == THistoryUnit::Day)
+        return static_cast<int>(index);
+    const TDate date = DateOf(unit, index);
+    return DayOf(date.Year, date.Month, 1);
+}
+
+int LastDayOf(THistoryUnit unit, int64_t index) {
+    return FirstDayOf(unit, index + 1) - 1;
+}
+
+int64_t UnitOfDay(THistoryUnit unit, int day) {
+    TDate date;
+    DecodeDate(day, date.Year, date.Month, date.Day);
+    switch (unit) {
+    case THistoryUnit::Month:
+        return int64_t{date.Year} * 12 + date.Month - 1;
+    case THistoryUnit::Year:
+        return date.Year;
+    default:
+        return day;
+    }
+}
+
+// The first bar's index of a page's unit: a day's, a month's or a year's.
+int64_t FirstBarOf(THistoryUnit bar, THistoryUnit page, int64_t index) {
+    if (bar == page)
+        return index;
+    return bar == THistoryUnit::Day ? FirstDayOf(page, index) : index * 12; // a year's months
+}
+
+std::string DateName(THistoryUnit unit, int64_t index) {
+    const TDate d = DateOf(unit, index);
+    const std::string year = std::to_string(d.Year);
+    if (unit == THistoryUnit::Year)
+        return year;
+    const std::string month = std::string(MonthName(d.Month)) + " " + year;
+    if (unit == THistoryUnit::Month)
+        return month;
+    return std::string(WeekdayShortName(IsoDayOfWeek(static_cast<double>(index)))) + " " +
+           std::to_string(d.Day) + " " + month;
+}
+
+// A day's, month's or year's bar: its name in full, and a short label under it that names the
+// larger unit where one begins.
+THistoryBar DateBar(THistoryUnit unit, int64_t index) {
+    THistoryBar bar;
+    const TDate d = DateOf(unit, index);
+    bar.Name = DateName(unit, index);
+    if (unit == THistoryUnit::Day) {
+        bar.Ordinal = d.Day - 1;
+        bar.AxisLabel = std::to_string(d.Day);
+    } else if (unit == THistoryUnit::Month) {
+        bar.Ordinal = d.Month - 1;
+        bar.AxisLabel = d.Month == 1 ? std::to_string(d.Year) : MonthShortName(d.Month);
+    } else {
+        bar.Ordinal = d.Year;
+        bar.AxisLabel = bar.Name;
+    }
+    return bar;
 }
 
 // The units (hours or days) over which a page's total is spread for its daily average: from
@@ -129,63 +204,45 @@ TPageSpan BuildHours(THistoryPage& page, const THistoryData& data, const THistor
     return span;
 }
 
-TPageSpan BuildDays(THistoryPage& page, const THistoryData& data, int today) {
-    const int year = static_cast<int>(FloorDiv(page.Cursor.Anchor, 12));
-    const int month = static_cast<int>(page.Cursor.Anchor - int64_t{year} * 12) + 1;
-    const int first = DayOf(year, month, 1), last = DayOf(year, month + 1, 1) - 1;
-    for (int day = first; day <= last; ++day) {
-        THistoryBar bar;
-        AddDays(data.Days, day, day, bar);
-        bar.Ordinal = day - first;
-        bar.AxisLabel = std::to_string(day - first + 1);
-        bar.Name = std::string(WeekdayShortName(IsoDayOfWeek(day))) + " " +
-                   std::to_string(day - first + 1) + " " + MonthName(month) + " " +
-                   std::to_string(year);
-        page.Bars.push_back(std::move(bar));
-    }
-    page.Title = std::string(MonthName(month)) + " " + std::to_string(year);
-    page.CanGoBack = !data.Days.empty() && data.Days.front().Day < first;
-    page.CanGoForward = last < today;
-    return DaySpan(data, first, last, today);
-}
-
-TPageSpan BuildMonths(THistoryPage& page, const THistoryData& data, int today) {
-    const int later = static_cast<int>(page.Cursor.Anchor);
-    for (int year = later - 1; year <= later; ++year) {
-        for (int month = 1; month <= 12; ++month) {
-            THistoryBar bar;
-            AddDays(data.Days, DayOf(year, month, 1), DayOf(year, month + 1, 1) - 1, bar);
-            bar.Ordinal = month - 1;
-            bar.AxisLabel = month == 1 ? std::to_string(year) : MonthShortName(month);
-            bar.Name = std::string(MonthName(month)) + " " + std::to_string(year);
-            page.Bars.push_back(std::move(bar));
+// The page's bars of days, months or years. A page of every year runs from the first logged
+// one, or this one, to the last logged one, or this one.
+TPageSpan BuildDates(THistoryPage& page, const THistoryViewInfo& view, const THistoryData& data,
+                     int today) {
+    const int64_t anchor = page.Cursor.Anchor;
+    int64_t firstBar = 0, lastBar = 0;
+    if (view.PageLength == 0) {
+        firstBar = lastBar = UnitOfDay(view.Bar, today);
+        if (!data.Days.empty()) {
+            firstBar = std::min(firstBar, UnitOfDay(view.Bar, data.Days.front().Day));
+            lastBar = std::max(lastBar, UnitOfDay(view.Bar, data.Days.back().Day));
         }
+        page.Title = std::string("All ") + kUnitNames[static_cast<int>(view.Bar)];
+    } else {
+        const int64_t firstUnit = anchor - (view.PageLength - 1);
+        firstBar = FirstBarOf(view.Bar, view.PageUnit, firstUnit);
+        lastBar = FirstBarOf(view.Bar, view.PageUnit, anchor + 1) - 1;
+        page.Title = DateName(view.PageUnit, firstUnit);
+        if (firstUnit != anchor)
+            page.Title += " to " + DateName(view.PageUnit, anchor);
     }
-    page.Title = std::to_string(later - 1) + " to " + std::to_string(later);
-    const int first = DayOf(later - 1, 1, 1), last = DayOf(later, 12, 31);
-    page.CanGoBack = !data.Days.empty() && data.Days.front().Day < first;
-    page.CanGoForward = last < today;
-    return DaySpan(data, first, last, today);
-}
-
-TPageSpan BuildYears(THistoryPage& page, const THistoryData& data, int today) {
-    const int thisYear = YearOfDay(today);
-    const int firstYear =
-        data.Days.empty() ? thisYear : std::min(thisYear, YearOfDay(data.Days.front().Day));
-    const int lastYear =
-        data.Days.empty() ? thisYear : std::max(thisYear, YearOfDay(data.Days.back().Day));
-    for (int year = firstYear; year <= lastYear; ++year) {
-        THistoryBar bar;
-        AddDays(data.Days, DayOf(year, 1, 1), DayOf(year, 12, 31), bar);
-        bar.Ordinal = year;
-        bar.AxisLabel = bar.Name = std::to_string(year);
+    const int first = FirstDayOf(view.Bar, firstBar), last = LastDayOf(view.Bar, lastBar);
+    for (int64_t index = firstBar; index <= lastBar; ++index) {
+        THistoryBar bar = DateBar(view.Bar, index);
+        AddDays(data.Days, FirstDayOf(view.Bar, index), LastDayOf(view.Bar, index), bar);
         page.Bars.push_back(std::move(bar));
     }
-    page.Title = "All years";
-    return DaySpan(data, DayOf(firstYear, 1, 1), DayOf(lastYear, 12, 31), today);
+    if (view.Step != 0) {
+        page.CanGoBack = !data.Days.empty() && data.Days.front().Day < first;
+        page.CanGoForward = last < today;
+    }
+    return DaySpan(data, first, last, today);
 }
 
 } // namespace
+
+const THistoryViewInfo& ViewInfo(THistoryView view) {
+    return kHistoryViews[static_cast<int>(view)];
+}
 
 std::vector<TDayTotal> DayTotalsOf(const std::vector<TLogRecord>& records) {
     std::vector<TDayTotal> days;
@@ -208,72 +265,47 @@ std::vector<TDayTotal> DayTotalsOf(const std::vector<TLogRecord>& records) {
     return merged;
 }
 
+// Hours count in UTC; days, months and years in local time.
 THistoryCursor CurrentCursor(THistoryView view, const THistoryClock& clock) {
     THistoryCursor cursor;
     cursor.View = view;
-    const TLocalTime now = LocalTimeOf(clock.NowUtc, clock.Zone);
-    switch (view) {
-    case THistoryView::Hours: {
+    const THistoryViewInfo& info = ViewInfo(view);
+    if (info.PageLength == 0)
+        return cursor;
+    if (info.PageUnit == THistoryUnit::Hour) {
         uint32_t hour = 0;
         HourOfUtc(clock.NowUtc, hour);
         cursor.Anchor = hour;
-        break;
-    }
-    case THistoryView::Days:
-        cursor.Anchor = int64_t{now.Year} * 12 + now.Month - 1;
-        break;
-    case THistoryView::Months:
-        cursor.Anchor = now.Year;
-        break;
-    case THistoryView::Years:
-        break;
+    } else {
+        cursor.Anchor = UnitOfDay(info.PageUnit, LocalTimeOf(clock.NowUtc, clock.Zone).DayNumber);
     }
     return cursor;
 }
 
+// Hour keys start in 1970: the earliest page of hours begins there.
 THistoryCursor StepCursor(const THistoryCursor& cursor, int pages) {
+    const THistoryViewInfo& info = ViewInfo(cursor.View);
     THistoryCursor next = cursor;
-    switch (cursor.View) {
-    case THistoryView::Hours:
-        next.Anchor = std::max<int64_t>(kHoursPerPage - 1, cursor.Anchor + pages * kHoursPerPage);
-        break;
-    case THistoryView::Days:
-        next.Anchor += pages;
-        break;
-    case THistoryView::Months:
-        next.Anchor += 2 * pages;
-        break;
-    case THistoryView::Years:
-        break;
-    }
+    next.Anchor += int64_t{pages} * info.Step;
+    if (info.PageUnit == THistoryUnit::Hour)
+        next.Anchor = std::max<int64_t>(info.PageLength - 1, next.Anchor);
     return next;
 }
 
 void PageHourRange(const THistoryCursor& cursor, uint32_t& first, uint32_t& last) {
-    last = static_cast<uint32_t>(std::clamp<int64_t>(cursor.Anchor, kHoursPerPage - 1, UINT32_MAX));
-    first = last - (kHoursPerPage - 1);
+    const int64_t length = ViewInfo(cursor.View).PageLength;
+    last = static_cast<uint32_t>(std::clamp<int64_t>(cursor.Anchor, length - 1, UINT32_MAX));
+    first = static_cast<uint32_t>(last - (length - 1));
 }
 
 THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& data,
                               const THistoryClock& clock) {
     THistoryPage page;
     page.Cursor = cursor;
+    const THistoryViewInfo& view = ViewInfo(cursor.View);
     const int today = LocalTimeOf(clock.NowUtc, clock.Zone).DayNumber;
-    TPageSpan span;
-    switch (cursor.View) {
-    case THistoryView::Hours:
-        span = BuildHours(page, data, clock);
-        break;
-    case THistoryView::Days:
-        span = BuildDays(page, data, today);
-        break;
-    case THistoryView::Months:
-        span = BuildMonths(page, data, today);
-        break;
-    case THistoryView::Years:
-        span = BuildYears(page, data, today);
-        break;
-    }
+    const TPageSpan span = view.Bar == THistoryUnit::Hour ? BuildHours(page, data, clock)
+                                                          : BuildDates(page, view, data, today);
     THistoryBar total;
     for (const THistoryBar& bar : page.Bars)
         AddTo(total, bar.In, bar.Out);

@@ -1,15 +1,43 @@
-// The pages of the History window: the last 48 hours by hour, a month by day, two years by
-// month and all years, built from the daily log's days and the hourly store's hours.
+// The pages of the History window's views, which one table lists (the last 48 hours by hour,
+// a month by day, two years by month, all years), built from the daily log's days and the
+// hourly store's hours.
 #pragma once
 #include "history/hour_log.h"
 #include "history/local_time.h"
 #include "log/usage_log.h"
 
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <vector>
 
+// An index into kHistoryViews, with names for its rows.
 enum class THistoryView : int { Hours = 0, Days = 1, Months = 2, Years = 3 };
+
+// What a bar sums, and what a page spans.
+enum class THistoryUnit { Hour, Day, Month, Year };
+
+// One view. A page spans PageLength PageUnits, the last of them the cursor's anchor: an hour
+// (UTC, from 1970), a day number, year * 12 + month - 1 or a year. PageLength 0: one page of
+// every Bar from the first logged one to the present.
+struct THistoryViewInfo {
+    const char* Name; // its button's text
+    THistoryUnit Bar;
+    THistoryUnit PageUnit;
+    int PageLength;
+    int Step; // PageUnits that Back and Forward move by; 0: none
+};
+
+// The views in the order of their buttons; config.ini keeps the index ("view" of "history").
+inline constexpr THistoryViewInfo kHistoryViews[] = {
+    {"&Hours", THistoryUnit::Hour, THistoryUnit::Hour, 48, 48},
+    {"&Days", THistoryUnit::Day, THistoryUnit::Month, 1, 1},
+    {"&Months", THistoryUnit::Month, THistoryUnit::Year, 2, 2},
+    {"&Years", THistoryUnit::Year, THistoryUnit::Year, 0, 0},
+};
+inline constexpr int kHistoryViewCount = static_cast<int>(std::size(kHistoryViews));
+
+const THistoryViewInfo& ViewInfo(THistoryView view);
 
 // One local date's bytes (days since 30 December 1899).
 struct TDayTotal {
@@ -26,8 +54,7 @@ struct THistoryClock {
     TUtcOffsetFunc Zone = &SystemUtcOffset;
 };
 
-// Which page of a view: Hours, the hour (UTC key) of its last bar; Days, year * 12 + month - 1;
-// Months, the later of its two years; Years, nothing (one page).
+// Which page of a view: the anchor is the last PageUnit it spans (0 for a view of one page).
 struct THistoryCursor {
     THistoryView View = THistoryView::Hours;
     int64_t Anchor = 0;
@@ -38,7 +65,7 @@ struct THistoryCursor {
 THistoryCursor CurrentCursor(THistoryView view, const THistoryClock& clock);
 // `pages` pages later (negative: earlier).
 THistoryCursor StepCursor(const THistoryCursor& cursor, int pages);
-// The hour keys an Hours page shows, first and last.
+// The hour keys a page of hours shows, first and last.
 void PageHourRange(const THistoryCursor& cursor, uint32_t& first, uint32_t& last);
 
 struct THistoryBar {

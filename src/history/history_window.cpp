@@ -10,6 +10,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -18,8 +19,7 @@ constexpr int kDefaultWidth = 640, kDefaultHeight = 400; // client area at 96 DP
 constexpr int kMinWidth = 520, kMinHeight = 320;         // window at 96 DPI
 constexpr int kLargestSide = 32767;                      // no screen is larger
 const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
-const int kControls[] = {hcHours,   hcDays,    hcMonths,  hcYears,  hcBack,  hcToday,
-                         hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
+const int kControls[] = {hcBack, hcToday, hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
 
 THistoryClock ClockNow() {
     THistoryClock clock;
@@ -50,12 +50,12 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     params.Resizable = true;
     CreateDialogWindow(params, owner);
     dpi_ = WindowDpi(Handle());
-    font_ = MakeFont("Tahoma", 8, fsRegular, dpi_);
+    font_ = MakeUiFont(TUiFont::Dialog, dpi_);
     separator_ = UserDecimalSeparator()[0];
     CreateControls();
     PlaceFromStore();
     Relayout();
-    const int view = std::clamp(ReadInt(config_, cfg::kHistoryView), 0, 3);
+    const int view = std::clamp(ReadInt(config_, cfg::kHistoryView), 0, kHistoryViewCount - 1);
     ShowView(static_cast<THistoryView>(view));
     if (!::SetTimer(Handle(), kTimerRefresh, 1000, nullptr))
         RaiseLastWin32Error("SetTimer");
@@ -68,12 +68,12 @@ Tf_History::~Tf_History() {
 }
 
 void Tf_History::CreateControls() {
-    const DWORD view = BS_AUTORADIOBUTTON | BS_PUSHLIKE;
-    AddControl(
-        TControlArgs(WC_BUTTONA, "&Hours").SetStyle(view | WS_GROUP | WS_TABSTOP).SetId(hcHours));
-    AddControl(TControlArgs(WC_BUTTONA, "&Days").SetStyle(view).SetId(hcDays));
-    AddControl(TControlArgs(WC_BUTTONA, "&Months").SetStyle(view).SetId(hcMonths));
-    AddControl(TControlArgs(WC_BUTTONA, "&Years").SetStyle(view).SetId(hcYears));
+    for (int i = 0; i < kHistoryViewCount; ++i) {
+        const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+        AddControl(TControlArgs(WC_BUTTONA, kHistoryViews[i].Name)
+                       .SetStyle(BS_AUTORADIOBUTTON | BS_PUSHLIKE | first)
+                       .SetId(hcFirstView + i));
+    }
     AddControl(TControlArgs(WC_BUTTONA, "< &Back").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcBack));
     AddControl(TControlArgs(WC_BUTTONA, "&Today").SetStyle(WS_TABSTOP).SetId(hcToday));
     AddControl(TControlArgs(WC_BUTTONA, "&Forward >").SetStyle(WS_TABSTOP).SetId(hcForward));
@@ -87,8 +87,16 @@ void Tf_History::CreateControls() {
     AddControl(
         TControlArgs(WC_BUTTONA, "&Export...").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcExport));
     AddControl(TControlArgs(WC_BUTTONA, "&Close").SetStyle(WS_TABSTOP).SetId(IDCANCEL));
+    SetControlFonts(FALSE);
+}
+
+// The window's own font on every control; the chart has its own.
+void Tf_History::SetControlFonts(BOOL redraw) {
+    const auto font = reinterpret_cast<WPARAM>(font_.get());
     for (int id : kControls)
-        ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+        ::SendMessageA(Control(id), WM_SETFONT, font, redraw);
+    for (int i = 0; i < kHistoryViewCount; ++i)
+        ::SendMessageA(Control(hcFirstView + i), WM_SETFONT, font, redraw);
 }
 
 int Tf_History::Px(int pixels96) const {
@@ -104,14 +112,14 @@ void Tf_History::Relayout() {
     ::GetClientRect(Handle(), &client);
     const int w = client.right, h = client.bottom, m = Px(8), gap = Px(4), button = Px(25),
               line = Px(16);
-    HDWP batch = ::BeginDeferWindowPos(12);
+    HDWP batch = ::BeginDeferWindowPos(kHistoryViewCount + 8);
     auto place = [&batch, this](int id, int x, int y, int cx, int cy) {
         if (batch)
             batch = ::DeferWindowPos(batch, Control(id), nullptr, x, y, std::max(0, cx),
                                      std::max(0, cy), SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    for (int i = 0; i < 4; ++i)
-        place(hcHours + i, m + i * (Px(64) + gap), m, Px(64), button);
+    for (int i = 0; i < kHistoryViewCount; ++i)
+        place(hcFirstView + i, m + i * (Px(64) + gap), m, Px(64), button);
     place(hcForward, w - m - Px(80), m, Px(80), button);
     place(hcToday, w - m - Px(80) - gap - Px(64), m, Px(64), button);
     place(hcBack, w - m - Px(80) - 2 * gap - Px(64) - Px(80), m, Px(80), button);
@@ -169,12 +177,10 @@ void Tf_History::Cancel() {
 
 // Moved onto a monitor with another DPI: fonts and layout follow, the size is the system's.
 // The controls take the new font before the old one goes.
-void Tf_History::DpiChanged(int dpi, const RECT& suggested) {
+void Tf_History::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
-    TFontHandle font = MakeFont("Tahoma", 8, fsRegular, dpi);
-    for (int id : kControls)
-        ::SendMessageA(Control(id), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
-    font_ = std::move(font);
+    TFontHandle old = std::exchange(font_, MakeUiFont(TUiFont::Dialog, dpi));
+    SetControlFonts(TRUE);
     chart_->SetDpi(dpi);
     ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top,
                    suggested.right - suggested.left, suggested.bottom - suggested.top,
@@ -183,7 +189,8 @@ void Tf_History::DpiChanged(int dpi, const RECT& suggested) {
 }
 
 void Tf_History::ShowView(THistoryView view) {
-    ::CheckRadioButton(Handle(), hcHours, hcYears, hcHours + static_cast<int>(view));
+    ::CheckRadioButton(Handle(), hcFirstView, hcFirstView + kHistoryViewCount - 1,
+                       hcFirstView + static_cast<int>(view));
     cursor_ = CurrentCursor(view, ClockNow());
     followNow_ = true;
     Refresh();
@@ -209,14 +216,15 @@ void Tf_History::timerRefreshTimer() {
     Refresh();
 }
 
-// Only the view's own data is gathered: the hours of an Hours page, every day otherwise.
+// Only the view's own data is gathered: the page's hours for bars of hours, every day otherwise.
 THistoryData Tf_History::CollectData() const {
     THistoryData data;
-    if (cursor_.View != THistoryView::Hours)
+    const bool ofHours = ViewInfo(cursor_.View).Bar == THistoryUnit::Hour;
+    if (!ofHours)
         data.Days = DayTotalsOf(CopyLogTable());
     if (THourLog* hours = ProcessHourLog()) {
         data.HasHours = hours->HourBounds(data.FirstHour, data.LastHour);
-        if (cursor_.View == THistoryView::Hours) {
+        if (ofHours) {
             uint32_t first = 0, last = 0;
             PageHourRange(cursor_, first, last);
             data.Hours = hours->Range(first, last);
@@ -261,9 +269,10 @@ void Tf_History::SetText(int id, const std::string& text) {
 }
 
 void Tf_History::OnCommand(int id, int code, HWND) {
-    if (id >= hcHours && id <= hcYears && code == BN_CLICKED) {
-        if (static_cast<int>(cursor_.View) != id - hcHours)
-            ShowView(static_cast<THistoryView>(id - hcHours));
+    const int view = id - hcFirstView;
+    if (view >= 0 && view < kHistoryViewCount && code == BN_CLICKED) {
+        if (static_cast<int>(cursor_.View) != view)
+            ShowView(static_cast<THistoryView>(view));
         return;
     }
     switch (id) {
@@ -292,17 +301,8 @@ void Tf_History::OnTimer(UINT_PTR id) {
         refreshErrors_.Run([this] { timerRefreshTimer(); });
 }
 
-LRESULT Tf_History::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
-    case WM_GETMINMAXINFO:
-        reinterpret_cast<MINMAXINFO*>(lParam)->ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
-        return 0;
-    case WM_DPICHANGED:
-        DpiChanged(HIWORD(wParam), *reinterpret_cast<RECT*>(lParam));
-        return 0;
-    default:
-        return TDialog::HandleMessage(msg, wParam, lParam);
-    }
+void Tf_History::OnMinimumSize(MINMAXINFO& info) {
+    info.ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
 }
 
 void ShowHistoryWindow(HWND owner, TMemIniFile& config) {

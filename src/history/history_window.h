@@ -1,5 +1,5 @@
-// Tf_History: the History window, reached from the popup and tray menus. Views of the last 48
-// hours, a month, two years and all years; Back, Today and Forward; the figures of the bar
+// Tf_History: the History window, reached from the popup and tray menus. Its views (the last
+// 48 hours, a month, two years, all years); Back, Today and Forward; the figures of the bar
 // under the pointer or chosen with the arrow keys; export through the Save As dialog. It is
 // resizable, remembers its place and size, follows the monitor's DPI and refreshes each second.
 #pragma once
@@ -13,17 +13,14 @@ class TMemIniFile;
 class THistoryChartView;
 
 enum THistoryControl : int {
-    hcHours = 100,
-    hcDays,
-    hcMonths,
-    hcYears,
-    hcBack,
+    hcBack = 100,
     hcToday,
     hcForward,
     hcChart,
     hcFigures,
     hcSummary,
     hcExport,
+    hcFirstView = 200, // a button per view, in the order of kHistoryViews
 };
 
 class Tf_History : public TDialog {
@@ -38,15 +35,16 @@ class Tf_History : public TDialog {
     void OnClose() override { Cancel(); }
     void OnSize(UINT, int, int) override { Relayout(); }
     void OnTimer(UINT_PTR id) override;
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void OnDpiChanged(int dpi, const RECT& suggested) override;
+    void OnMinimumSize(MINMAXINFO& info) override;
 
   private:
     void CreateControls();
+    void SetControlFonts(BOOL redraw);
     void PlaceFromStore();
     void SavePlacement();
     void Relayout();
     int Px(int pixels96) const;
-    void DpiChanged(int dpi, const RECT& suggested);
     void ShowView(THistoryView view);
     void Navigate(int pages);
     void b_TodayClick();

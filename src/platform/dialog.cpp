@@ -17,20 +17,6 @@ BOOL CALLBACK SetChildFont(HWND child, LPARAM font) {
 
 } // namespace
 
-TFontHandle MakeFont(const std::string& face, int points, unsigned styles, int dpi) {
-    LOGFONTA lf{};
-    lf.lfHeight = -::MulDiv(points, dpi, 72);
-    lf.lfWeight = (styles & fsBold) ? FW_BOLD : FW_NORMAL;
-    lf.lfItalic = (styles & fsItalic) ? TRUE : FALSE;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynA(lf.lfFaceName, face.c_str(), LF_FACESIZE);
-    TFontHandle font(::CreateFontIndirectA(&lf));
-    if (!font)
-        RaiseLastWin32Error("CreateFontIndirect");
-    return font;
-}
-
 std::optional<std::string> ComboItemText(HWND combo, LRESULT index) {
     LRESULT length = ::SendMessageA(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
     if (length == CB_ERR)
@@ -56,7 +42,7 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0) |
                   (params.Resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
     DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
-    whiteBackground_ = params.White;
+    pageGround_ = params.Page;
     dpi_ = WindowDpi(owner);
     RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
     AdjustWindowRectForDpi(rc, style, exStyle, dpi_);
@@ -72,11 +58,11 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     windowParams.Width = width;
     windowParams.Height = height;
     windowParams.Parent = owner;
-    windowParams.Background = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    const TPalette palette = UiPalette();
+    groundColour_ = params.Page ? palette.Page : palette.Face;
+    ground_ = MakeBrush(groundColour_);
     CreateHandle(windowParams);
-    font_ = MakeFont("Tahoma", 8, fsRegular, dpi_);
-    if (params.White)
-        white_.reset(::CreateSolidBrush(RGB(255, 255, 255)));
+    font_ = MakeUiFont(TUiFont::Dialog, dpi_);
 }
 
 HWND TDialog::AddControl(const TControlArgs& args) {
@@ -135,6 +121,15 @@ void TDialog::EnableOwner() {
 
 void TDialog::OnNotify(NMHDR&) {}
 
+// On a page, labels and buttons stand on its colour; on the face they keep the system's.
+HBRUSH TDialog::OnControlColour(HDC dc, HWND, UINT kind) {
+    if (!pageGround_ ||
+        (kind != WM_CTLCOLORSTATIC && kind != WM_CTLCOLORBTN && kind != WM_CTLCOLORDLG))
+        return nullptr;
+    ::SetBkColor(dc, groundColour_);
+    return ground_.get();
+}
+
 LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     const UINT cancel = TApplication::CancelModalMessage();
     if (cancel && msg == cancel) {
@@ -152,22 +147,9 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-        if (!whiteBackground_)
-            break;
-        ::SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(white_.get());
     case WM_ERASEBKGND:
-        if (!whiteBackground_)
-            break;
-        {
-            RECT rc;
-            ::GetClientRect(Handle(), &rc);
-            ::FillRect(reinterpret_cast<HDC>(wParam), &rc, white_.get());
-            return 1;
-        }
+        FillClient(Handle(), reinterpret_cast<HDC>(wParam), ground_.get());
+        return 1;
     default:
         break;
     }

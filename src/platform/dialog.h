@@ -2,6 +2,7 @@
 // placed in pixels at 96 DPI and scaled to the monitor's DPI, run modally over its owner.
 #pragma once
 #include "platform/dpi.h"
+#include "platform/ui_theme.h"
 #include "platform/window.h"
 
 #include <optional>
@@ -13,7 +14,7 @@ struct TDialogParams {
     int ClientWidth = 0;    // at 96 DPI
     int ClientHeight = 0;   // at 96 DPI
     bool SystemMenu = true; // false: a title bar without system menu or close box
-    bool White = false;     // white background instead of the dialog colour
+    bool Page = false;      // the palette's page colour (white) instead of the dialog face
     bool Resizable = false; // a sizing border and a maximise box
 };
 
@@ -75,7 +76,7 @@ class TDialog : public TWindow {
 
   protected:
     TDialog() = default;
-    // Creates the window centred on the screen, with Tahoma 8 as its font.
+    // Creates the window centred on the screen, with the dialog font (TUiFont::Dialog).
     void CreateDialogWindow(const TDialogParams& params, HWND owner);
     // Adds a child control in the dialog's font, scaled to its DPI. Returns its handle.
     HWND AddControl(const TControlArgs& args);
@@ -90,6 +91,7 @@ class TDialog : public TWindow {
     void OnCommand(int, int, HWND) override {}
     virtual void OnNotify(NMHDR& header);
     void OnClose() override { Close(); }
+    HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
@@ -97,19 +99,14 @@ class TDialog : public TWindow {
 
     HWND disabledOwner_ = nullptr; // disabled by ShowModal, enabled again when the dialog ends
     TFontHandle font_;
-    TBrushHandle white_;
+    TColour groundColour_ = 0;
+    TBrushHandle ground_;
     int dpi_ = 96;
     int defaultId_ = 0;
-    bool whiteBackground_ = false;
+    bool pageGround_ = false;
 };
 
 // The text of a combo box's item; none for an index out of range (CB_ERR among them).
 std::optional<std::string> ComboItemText(HWND combo, LRESULT index);
 // The text of the selected item; none when nothing is selected.
 std::optional<std::string> SelectedComboText(HWND combo);
-
-// Styles of MakeFont, or'ed together.
-enum TFontStyle : unsigned { fsRegular = 0, fsBold = 1, fsItalic = 2 };
-
-// A font from a face, a size in points, and TFontStyle flags, for the given DPI.
-TFontHandle MakeFont(const std::string& face, int points, unsigned styles, int dpi);

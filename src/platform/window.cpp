@@ -74,6 +74,26 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
         OnClose();
         return 0;
+    case WM_SETTINGCHANGE:
+        OnSettingChange(reinterpret_cast<const char*>(lParam));
+        return DefaultHandling(msg, wParam, lParam);
+    case WM_DPICHANGED:
+        OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+        return 0;
+    case WM_CTLCOLORMSGBOX:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+        if (HBRUSH brush =
+                OnControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam), msg))
+            return reinterpret_cast<LRESULT>(brush);
+        return DefaultHandling(msg, wParam, lParam);
+    case WM_GETMINMAXINFO:
+        OnMinimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
+        return 0;
     default:
         return DefaultHandling(msg, wParam, lParam);
     }
@@ -102,6 +122,20 @@ void TWindow::OnContextMenu(HWND window, POINT screen) {
 
 void TWindow::OnClose() {
     DefaultHandling(WM_CLOSE, 0, 0);
+}
+
+void TWindow::OnSettingChange(const char*) {}
+
+void TWindow::OnDpiChanged(int dpi, const RECT& suggested) {
+    DefaultHandling(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+}
+
+HBRUSH TWindow::OnControlColour(HDC, HWND, UINT) {
+    return nullptr;
+}
+
+void TWindow::OnMinimumSize(MINMAXINFO& info) {
+    DefaultHandling(WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 LRESULT TWindow::DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam) {

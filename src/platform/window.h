@@ -34,8 +34,9 @@ class TWindow {
     void CreateHandle(const TWindowParams& params);
     // Destroys the window now (no-op when it is gone already).
     void DestroyHandle();
-    // Routes WM_PAINT (and WM_ERASEBKGND), WM_TIMER, WM_SIZE, WM_COMMAND, WM_CONTEXTMENU and
-    // WM_CLOSE to the named handlers below, everything else to DefaultHandling.
+    // Routes WM_PAINT (and WM_ERASEBKGND), WM_TIMER, WM_SIZE, WM_COMMAND, WM_CONTEXTMENU,
+    // WM_CLOSE, WM_SETTINGCHANGE, WM_DPICHANGED, WM_CTLCOLOR* and WM_GETMINMAXINFO to the named
+    // handlers below, everything else to DefaultHandling.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -49,6 +50,16 @@ class TWindow {
     virtual void OnContextMenu(HWND window, POINT screen);
     // The close box, Alt+F4 or a posted WM_CLOSE; the default destroys the window.
     virtual void OnClose();
+    // A system setting changed; area names it ("ImmersiveColorSet", "intl", ...) or is null.
+    // The system's default handling follows whatever this does.
+    virtual void OnSettingChange(const char* area);
+    // Moved to a monitor of another DPI (or its DPI changed); suggested: the window's new place.
+    virtual void OnDpiChanged(int dpi, const RECT& suggested);
+    // A child control (or a message box) is about to draw: kind is the WM_CTLCOLOR* message.
+    // A brush to paint its ground with, having set the DC's colours; null for the default.
+    virtual HBRUSH OnControlColour(HDC dc, HWND control, UINT kind);
+    // The smallest (and largest) size the user may drag the window to.
+    virtual void OnMinimumSize(MINMAXINFO& info);
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

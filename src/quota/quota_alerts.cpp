@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "display/number_format.h"
-#include "display/render.h"
+#include "config/number_format.h"
+#include "quota/quota_bar.h"
 #include "log/calendar.h"
 #include "config/tok_utils.h"
 

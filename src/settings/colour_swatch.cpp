@@ -1,6 +1,7 @@
 // The colour swatch window class; the colour lives in the window's extra bytes.
 #include "settings/colour_swatch.h"
 #include "platform/handle.h"
+#include "platform/ui_theme.h"
 #include "platform/window.h"
 
 namespace {
@@ -13,9 +14,10 @@ void Paint(HWND wnd) {
     RECT rc;
     ::GetClientRect(wnd, &rc);
     TBrushHandle fill(::CreateSolidBrush(static_cast<COLORREF>(::GetWindowLongPtrA(wnd, 0))));
-    if (fill) {
+    TBrushHandle frame(::CreateSolidBrush(UiPalette().Frame));
+    if (fill && frame) {
         ::FillRect(dc, &rc, fill.get());
-        ::FrameRect(dc, &rc, static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH)));
+        ::FrameRect(dc, &rc, frame.get());
     }
     ::EndPaint(wnd, &ps);
 }

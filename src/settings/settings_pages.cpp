@@ -205,7 +205,7 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
               TControlArgs::Button("Auto-Detect").SetBounds(352, 32, 75, 25).SetId(scAutoDetect));
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 62, 417, 2).SetParent(page));
-    boldFont_ = MakeFont("Tahoma", 8, fsBold, Scale(96));
+    boldFont_ = MakeUiFont(TUiFont::Dialog, Scale(96), fsBold);
     AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
     AddToPage(page, TControlArgs(WC_STATICA)
                         .SetStyle(SS_LEFT | SS_NOPREFIX)
@@ -352,7 +352,7 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
 
 void Tf_Settings::ApplyStyleFonts() {
     if (!italicFont_)
-        italicFont_ = MakeFont("Tahoma", 8, fsItalic, Scale(96));
+        italicFont_ = MakeUiFont(TUiFont::Dialog, Scale(96), fsItalic);
     ::SendMessageA(Item(scDetailsCaption), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()),
                    TRUE);
     ::SendMessageA(Item(scBold), WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), TRUE);

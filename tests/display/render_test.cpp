@@ -150,12 +150,6 @@ std::string RenderStatistics(const std::string& text, int decimals,
     return renderer.Render(text, decimals, counters, totals, separator, quota);
 }
 
-std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char separator) {
-    std::string hint = "a longer hint left from the tick before";
-    ::QuotaHint(monthBytes, quota, decimals, separator, hint);
-    return hint;
-}
-
 std::string Render(const std::string& text, int decimals = 2, char separator = '.') {
     return RenderStatistics(text, decimals, SampleCounters(), SampleTotals(), separator);
 }
@@ -330,17 +324,6 @@ TEST(RenderStatistics, BillingPeriodTags) {
     }
     // Beside every earlier tag and in one text, each keeps its own value.
     EXPECT_EQ(RenderStatistics(all, 2, {}, {}, '.', under), allExpected);
-}
-
-TEST(QuotaFigures, HintAndPosition) {
-    EXPECT_EQ(QuotaHint(1294598144, 10000, 2, '.'), "1234.63MB of 10000MB used");
-    EXPECT_EQ(QuotaHint(1294598144, 10000, 0, ','), "1235MB of 10000MB used");
-    EXPECT_EQ(QuotaHint(20000 * MB + MB / 2, 10000, 1, ','), "20000,5MB of 10000MB used");
-    EXPECT_EQ(QuotaHint(0, -5, 2, '.'), "0.00MB of -5MB used");
-    EXPECT_EQ(QuotaPosition(1294598144), 1234);
-    EXPECT_EQ(QuotaPosition(MB - 1), 0);
-    EXPECT_EQ(QuotaPosition(20000 * MB), 20000);
-    EXPECT_EQ(QuotaPosition(~uint64_t{0}), INT32_MAX);
 }
 
 } // namespace

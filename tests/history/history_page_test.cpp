@@ -146,6 +146,31 @@ TEST(HistoryPage, SumsPastTwoTo64SaturateInsteadOfWrapping) {
     EXPECT_EQ(UINT64_MAX, page.DailyAverage);
 }
 
+// Each view of the table, paged Back from the present until there is nothing further back,
+// counts every logged hour or day once: its pages neither overlap nor leave a gap.
+TEST(HistoryPage, PagesOfEveryViewTileTimeBackToTheFirstRecord) {
+    const int64_t now = UtcSeconds(2025, 3, 20, 11);
+    const THistoryClock clock = ClockAt(now);
+    THistoryData data = HoursBetween(now - 500 * 3600, now);
+    const int first = static_cast<int>(EncodeDate(2023, 2, 10)), today = first + 769;
+    for (int day = first; day <= today; ++day)
+        data.Days.push_back({day, 1, 0});
+    for (int i = 0; i < kHistoryViewCount; ++i) {
+        const THistoryView view = static_cast<THistoryView>(i);
+        THistoryCursor cursor = CurrentCursor(view, clock);
+        uint64_t counted = 0;
+        for (int pages = 0; pages < 100; ++pages) {
+            const THistoryPage page = BuildHistoryPage(cursor, data, clock);
+            counted += page.TotalIn;
+            if (!page.CanGoBack)
+                break;
+            cursor = StepCursor(cursor, -1);
+        }
+        const bool hours = kHistoryViews[i].Bar == THistoryUnit::Hour;
+        EXPECT_EQ(counted, hours ? 501u : 770u) << kHistoryViews[i].Name;
+    }
+}
+
 TEST(ValueAxis, RoundStepsInPowersOf1024) {
     struct Case {
         uint64_t largest;

@@ -1,6 +1,7 @@
-// Quota alerts: once each per billing period, remembered as text between runs, and the quota
-// settings they come from.
+// Quota alerts: once each per billing period, remembered as text between runs, the quota
+// settings they come from, and the quota bar's figures.
 #include "quota/quota_alerts.h"
+#include "quota/quota_bar.h"
 #include "quota/quota_settings.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +108,23 @@ TEST(QuotaSettings, OddValuesAndWhenTheHintStaysAsItWas) {
     EXPECT_TRUE(s.HintShowsForecast());
     EXPECT_FALSE(ReadQuotaSettings(TMemIniFile("unused.ini", "[display]\nquotaalerts=\n"))
                      .HintShowsForecast());
+}
+
+std::string QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char separator) {
+    std::string hint = "a longer hint left from the tick before";
+    ::QuotaHint(monthBytes, quota, decimals, separator, hint);
+    return hint;
+}
+
+TEST(QuotaFigures, HintAndPosition) {
+    EXPECT_EQ(QuotaHint(1294598144, 10000, 2, '.'), "1234.63MB of 10000MB used");
+    EXPECT_EQ(QuotaHint(1294598144, 10000, 0, ','), "1235MB of 10000MB used");
+    EXPECT_EQ(QuotaHint(20000 * MB + MB / 2, 10000, 1, ','), "20000,5MB of 10000MB used");
+    EXPECT_EQ(QuotaHint(0, -5, 2, '.'), "0.00MB of -5MB used");
+    EXPECT_EQ(QuotaPosition(1294598144), 1234);
+    EXPECT_EQ(QuotaPosition(MB - 1), 0);
+    EXPECT_EQ(QuotaPosition(20000 * MB), 20000);
+    EXPECT_EQ(QuotaPosition(~uint64_t{0}), INT32_MAX);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 // The statistics number format, worked on the exact decimal digits of the value so that
 // binary floating point never moves a half to the wrong side.
-#include "display/number_format.h"
+#include "config/number_format.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,5 +1,5 @@
 // Tests of the statistics number format.
-#include "display/number_format.h"
+#include "config/number_format.h"
 
 #include <gtest/gtest.h>
 

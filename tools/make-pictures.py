@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Draws Corvane's pictures as code and writes them into res/: the application icon, the
-16-pixel image list strip, the 32-pixel adapter icon, the about box's arrow and a review sheet.
+16-pixel image list strip (a PNG, straight alpha), the 32-pixel adapter icon, the about box's
+arrow and a review sheet.
 With `window`, photographs the README's picture of the window instead (docs/corvane-window.png).
 
 Standard library only, except that the JPEG is encoded by ImageMagick's convert. Shapes are
@@ -456,19 +457,6 @@ def write_ico(path, canvases):
     write_file(path, out + b"".join(images))
 
 
-def write_bmp(path, c):
-    """32-bit BI_RGB bitmap, bottom-up (positive height), straight (not premultiplied) alpha."""
-    rows = []
-    for y in reversed(range(c.h)):
-        for x in range(c.w):
-            r, g, b, a = c.pixel8(y * c.w + x)
-            rows.append(bytes((b, g, r, a)))
-    pixels = b"".join(rows)
-    info = struct.pack("<IiiHHIIiiII", 40, c.w, c.h, 1, 32, 0, len(pixels), 2835, 2835, 0, 0)
-    head = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
-    write_file(path, head + info + pixels)
-
-
 def png_filtered(rows, bpp):
     """Each row with the PNG filter that leaves the smallest sum of bytes (taken as signed),
     the usual guess at what deflate packs best."""
@@ -709,7 +697,7 @@ def main():
     strip = Canvas(16 * len(ICONS16), 16)
     for k, draw in enumerate(ICONS16):
         strip.paste(draw(), 16 * k, 0)
-    write_bmp(os.path.join(RES, "icons16.bmp"), strip)
+    write_file(os.path.join(RES, "icons16.png"), png_bytes(strip, alpha=True))
     adapter32 = icon_adapters(32)
     write_ico(os.path.join(RES, "adapter32.ico"), [adapter32])
     jpeg_path = os.path.join(RES, "about_arrow.jpg")

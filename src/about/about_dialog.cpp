@@ -2,26 +2,9 @@
 #include "about/about_dialog.h"
 #include "product/constants.h"
 #include "resource.h"
-#include "about/jpeg_picture.h"
+#include "platform/picture.h"
 
 #include <commctrl.h>
-
-namespace {
-
-// The picture as a 24-bit top-down DIB section: a static control shows it without copying.
-TBitmapHandle LoadAboutPicture() {
-    HMODULE module = ::GetModuleHandleA(nullptr);
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(IDR_ABOUT_JPEG), RT_RCDATA);
-    if (!resource)
-        RaiseLastWin32Error("FindResource");
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    const void* data = loaded ? ::LockResource(loaded) : nullptr;
-    if (!data)
-        RaiseLastWin32Error("LoadResource");
-    return DecodeJpeg(data, ::SizeofResource(module, resource));
-}
-
-} // namespace
 
 Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
     TDialogParams params;
@@ -40,7 +23,8 @@ Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
                    .SetId(acProductName));
     HWND image = AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_BITMAP).SetBounds(16, 40, 128, 129).SetId(acImage1));
-    picture_ = LoadAboutPicture();
+    // A 24-bit top-down DIB section: the static control shows it without copying.
+    picture_ = LoadPictureResource(IDR_ABOUT_JPEG, TPixelFormat::Bgr24);
     ::SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture_.get()));
     AddControl(TControlArgs(WC_STATICA)
                    .SetStyle(SS_LEFT | SS_NOPREFIX)

@@ -2,10 +2,11 @@
 #include "app/main_menu.h"
 #include "resource.h"
 #include "platform/dib.h"
+#include "platform/picture.h"
 #include "platform/window.h"
 
 #include <cstdint>
-#include <cstring>
+#include <exception>
 #include <iterator>
 
 namespace {
@@ -47,29 +48,21 @@ TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
     CreateAccelerators();
 }
 
+// The menu works without pictures: a strip that cannot be decoded leaves it plain.
 void TMainMenu::LoadPictures() {
-    TBitmapHandle strip(static_cast<HBITMAP>(
-        ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0, 0,
-                     LR_CREATEDIBSECTION)));
-    if (!strip)
-        return; // the menu works without pictures
+    TBitmapHandle strip;
+    try {
+        strip = LoadPictureResource(IDB_ICONS16, TPixelFormat::Bgra32);
+    } catch (const std::exception&) {
+        return;
+    }
     DIBSECTION dib{};
-    if (::GetObjectA(strip.get(), sizeof dib, &dib) != sizeof dib || dib.dsBm.bmBitsPixel != 32 ||
+    if (::GetObjectA(strip.get(), sizeof dib, &dib) != sizeof dib ||
         dib.dsBm.bmWidth < kPictureSize * kPictureCount || dib.dsBm.bmHeight < kPictureSize)
         return;
-    // Rows of a bottom-up DIB section start at the last line.
-    int width = dib.dsBm.bmWidth, height = dib.dsBm.bmHeight;
-    std::vector<uint32_t> topDown(static_cast<size_t>(width) * kPictureSize);
-    const auto* bits = static_cast<const uint8_t*>(dib.dsBm.bmBits);
-    bool bottomUp = dib.dsBmih.biHeight > 0;
-    for (int y = 0; y < kPictureSize; ++y) {
-        int row = bottomUp ? height - 1 - y : y;
-        std::memcpy(&topDown[static_cast<size_t>(y) * width],
-                    bits + static_cast<size_t>(row) * dib.dsBm.bmWidthBytes,
-                    static_cast<size_t>(width) * 4);
-    }
+    const auto* topDown = static_cast<const uint32_t*>(dib.dsBm.bmBits);
     for (int i = 0; i < kPictureCount; ++i)
-        pictures_.push_back(MakePicture(topDown.data(), width, i));
+        pictures_.push_back(MakePicture(topDown, dib.dsBm.bmWidth, i));
 }
 
 void TMainMenu::AddItem(UINT id, const char* caption, int picture) {

@@ -2,6 +2,7 @@
 #include "product/constants.h"
 #include "resource.h"
 #include "display/tags.h"
+#include "platform/picture.h"
 #include "platform/system_library.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
@@ -101,11 +102,7 @@ void Tf_Settings::CreateTabs() {
                                .SetStyle(WS_TABSTOP | WS_CLIPSIBLINGS)
                                .SetBounds(6, 6, 443, 243)
                                .SetId(scTabs));
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    TBitmapHandle strip(static_cast<HBITMAP>(::LoadImageA(
-        instance, MAKEINTRESOURCEA(IDB_ICONS16), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!strip)
-        RaiseLastWin32Error("LoadImage");
+    TBitmapHandle strip = LoadPictureResource(IDB_ICONS16, TPixelFormat::Bgra32);
     tabIcons_.reset(::ImageList_Create(16, 16, ILC_COLOR32, 10, 0));
     if (!tabIcons_)
         RaiseLastWin32Error("ImageList_Create");

@@ -3,13 +3,15 @@
 #include "resource.h"
 #include "../settings/dialog_test_support.h"
 #include "about/about_dialog.h"
-#include "about/jpeg_picture.h"
+#include "platform/picture.h"
 #include "product/constants.h"
 
 #include <gtest/gtest.h>
 
 #include <objbase.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <thread>
 
@@ -138,29 +140,51 @@ TEST_F(AboutDialogTest, ScreenshotOfTheAboutBox) {
     EXPECT_TRUE(::IsWindowVisible(::GetDlgItem(about.Handle(), acImage1)));
 }
 
-TEST(JpegPicture, LeavesComOnTheThreadAsItFoundIt) {
+TEST(Picture, LeavesComOnTheThreadAsItFoundIt) {
     const std::string_view jpeg = AboutJpeg();
     ASSERT_FALSE(jpeg.empty());
     std::thread([jpeg] {
-        EXPECT_TRUE(DecodeJpeg(jpeg.data(), jpeg.size()));
+        EXPECT_TRUE(DecodePicture(jpeg.data(), jpeg.size(), TPixelFormat::Bgr24));
         // COM was off and is off again: the thread can still choose the other model ...
         ASSERT_EQ(::CoInitializeEx(nullptr, COINIT_MULTITHREADED), S_OK);
         // ... and the codecs work in that one too.
         BITMAP bitmap{};
-        TBitmapHandle picture = DecodeJpeg(jpeg.data(), jpeg.size());
+        TBitmapHandle picture = DecodePicture(jpeg.data(), jpeg.size(), TPixelFormat::Bgr24);
         EXPECT_EQ(::GetObjectA(picture.get(), sizeof bitmap, &bitmap), int{sizeof bitmap});
         EXPECT_EQ(bitmap.bmWidth, 128);
         ::CoUninitialize();
     }).join();
 }
 
-TEST(JpegPicture, BrokenDataRaisesAnErrorInsteadOfEndingTheProcess) {
+// The strip of the menu and the tabs: eleven pictures whose soft edges keep their colour (alpha
+// not premultiplied, as the menu premultiplies it itself and the image list wants it straight).
+TEST(Picture, TheIconStripDecodesWithStraightAlpha) {
+    TBitmapHandle strip = LoadPictureResource(IDB_ICONS16, TPixelFormat::Bgra32);
+    DIBSECTION dib{};
+    ASSERT_EQ(::GetObjectA(strip.get(), sizeof dib, &dib), int{sizeof dib});
+    EXPECT_EQ(dib.dsBm.bmWidth, 11 * 16);
+    EXPECT_EQ(dib.dsBm.bmHeight, 16);
+    EXPECT_EQ(dib.dsBm.bmBitsPixel, 32);
+    const auto* pixels = static_cast<const uint8_t*>(dib.dsBm.bmBits);
+    int soft = 0, brighterThanAlpha = 0;
+    for (int i = 0; i < 11 * 16 * 16; ++i) {
+        const uint8_t* p = pixels + 4 * i;
+        if (p[3] == 0 || p[3] == 255)
+            continue;
+        ++soft;
+        brighterThanAlpha += std::max({p[0], p[1], p[2]}) > p[3];
+    }
+    EXPECT_GT(soft, 0);
+    EXPECT_GT(brighterThanAlpha, 0);
+}
+
+TEST(Picture, BrokenDataRaisesAnErrorInsteadOfEndingTheProcess) {
     const char garbage[] = "this is not a JPEG picture at all";
-    EXPECT_THROW(DecodeJpeg(garbage, sizeof garbage), std::runtime_error);
-    EXPECT_THROW(DecodeJpeg(nullptr, 0), std::runtime_error);
+    EXPECT_THROW(DecodePicture(garbage, sizeof garbage, TPixelFormat::Bgr24), std::runtime_error);
+    EXPECT_THROW(DecodePicture(nullptr, 0, TPixelFormat::Bgr24), std::runtime_error);
     const unsigned char header[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0};
     try {
-        DecodeJpeg(header, sizeof header);
+        DecodePicture(header, sizeof header, TPixelFormat::Bgr24);
         FAIL() << "a header alone decoded";
     } catch (const std::runtime_error& error) {
         EXPECT_NE(std::strstr(error.what(), "cannot be decoded"), nullptr) << error.what();

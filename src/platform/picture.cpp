@@ -1,9 +1,10 @@
-// The Windows Imaging Component decodes the picture: the codec comes with the system, so the
+// The Windows Imaging Component decodes the pictures: the codecs come with the system, so the
 // program carries none. Its factory is a COM object, found through the registry by ole32 in
 // the system folder; nothing is loaded from beside the executable.
-#include "about/jpeg_picture.h"
+#include "platform/picture.h"
 #include "platform/dib.h"
 #include "platform/file_io.h"
+#include "platform/window.h"
 
 #include <objbase.h>
 #include <wincodec.h>
@@ -42,9 +43,9 @@ void Check(HRESULT result) {
                                  SystemErrorMessage(static_cast<int>(result)));
 }
 
-// The first frame of the picture, converted to 24-bit BGR as a DIB section wants it.
-TComPtr<IWICFormatConverter> DecodeToBgr(IWICImagingFactory& factory, const void* data,
-                                         size_t size) {
+// The first frame of the picture, converted to the pixels a DIB section of the format holds.
+TComPtr<IWICFormatConverter> DecodeFrame(IWICImagingFactory& factory, const void* data,
+                                         size_t size, TPixelFormat format) {
     IWICStream* stream = nullptr;
     Check(factory.CreateStream(&stream));
     TComPtr<IWICStream> ownedStream(stream);
@@ -60,28 +61,43 @@ TComPtr<IWICFormatConverter> DecodeToBgr(IWICImagingFactory& factory, const void
     IWICFormatConverter* converter = nullptr;
     Check(factory.CreateFormatConverter(&converter));
     TComPtr<IWICFormatConverter> ownedConverter(converter);
-    Check(converter->Initialize(frame, GUID_WICPixelFormat24bppBGR, WICBitmapDitherTypeNone,
-                                nullptr, 0, WICBitmapPaletteTypeCustom));
+    const GUID& pixels = format == TPixelFormat::Bgr24 ? GUID_WICPixelFormat24bppBGR
+                                                       : GUID_WICPixelFormat32bppBGRA;
+    Check(converter->Initialize(frame, pixels, WICBitmapDitherTypeNone, nullptr, 0,
+                                WICBitmapPaletteTypeCustom));
     return ownedConverter;
 }
 
 } // namespace
 
-TBitmapHandle DecodeJpeg(const void* data, size_t size) {
+TBitmapHandle DecodePicture(const void* data, size_t size, TPixelFormat format) {
     if (!data || size == 0 || size > MAXDWORD)
-        throw std::runtime_error("The picture holds no JPEG data");
+        throw std::runtime_error("The picture holds no data");
     TComForThisThread com;
     IWICImagingFactory* factory = nullptr;
     Check(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                              __uuidof(IWICImagingFactory), reinterpret_cast<void**>(&factory)));
     TComPtr<IWICImagingFactory> ownedFactory(factory);
-    TComPtr<IWICFormatConverter> picture = DecodeToBgr(*factory, data, size);
+    TComPtr<IWICFormatConverter> picture = DecodeFrame(*factory, data, size, format);
     UINT width = 0, height = 0;
     Check(picture.get()->GetSize(&width, &height));
+    const int bitCount = format == TPixelFormat::Bgr24 ? 24 : 32;
     void* bits = nullptr;
     TBitmapHandle bitmap =
-        MakeTopDownDib(static_cast<int>(width), static_cast<int>(height), 24, bits);
-    const UINT stride = (width * 3 + 3) & ~3u;
+        MakeTopDownDib(static_cast<int>(width), static_cast<int>(height), bitCount, bits);
+    const UINT stride = (width * bitCount / 8 + 3) & ~3u;
     Check(picture.get()->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)));
     return bitmap;
+}
+
+TBitmapHandle LoadPictureResource(int id, TPixelFormat format) {
+    HMODULE module = ::GetModuleHandleA(nullptr);
+    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(id), RT_RCDATA);
+    if (!resource)
+        RaiseLastWin32Error("FindResource");
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    const void* data = loaded ? ::LockResource(loaded) : nullptr;
+    if (!data)
+        RaiseLastWin32Error("LoadResource");
+    return DecodePicture(data, ::SizeofResource(module, resource), format);
 }

@@ -6,17 +6,19 @@
 #include <cstdint>
 #include <cstdlib>
 
+// Distances are taken in 64 bits: a remembered place may hold any values.
 void SnapPosition(int& left, int& top, int width, int height, const TRectI& workArea,
                   int distance) {
     if (left == 0 && top == 0)
         return;
-    if (std::abs(left) < distance)
+    auto near = [distance](int64_t a, int64_t b) { return std::llabs(a - b) < distance; };
+    if (near(left, 0))
         left = 0;
-    if (std::abs(top) < distance)
+    if (near(top, 0))
         top = 0;
-    if (std::abs(workArea.Right - (left + width)) < distance)
+    if (near(workArea.Right, int64_t{left} + width))
         left = workArea.Right - width;
-    if (std::abs(workArea.Bottom - (top + height)) < distance)
+    if (near(workArea.Bottom, int64_t{top} + height))
         top = workArea.Bottom - height;
 }
 

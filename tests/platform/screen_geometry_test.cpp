@@ -43,6 +43,11 @@ TEST(SnapPositionTest, ZeroExemptionIsOnlyForBothCoordinatesZero) {
     left = 2, top = 300;
     SnapPosition(left, top, 1280, 228, kWorkArea);
     EXPECT_EQ(left, 0);
+    // The farthest places a stored value can give snap nowhere and overflow nothing.
+    left = INT_MIN, top = INT_MIN;
+    SnapPosition(left, top, 180, 228, kWorkArea);
+    EXPECT_EQ(left, INT_MIN);
+    EXPECT_EQ(top, INT_MIN);
 }
 
 TEST(MoveIntoWorkAreaTest, ComesBackAsLittleAsItTakes) {

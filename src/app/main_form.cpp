@@ -1,7 +1,6 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "product/constants.h"
-#include "resource.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
@@ -64,13 +63,7 @@ void Tf_Main::CreateNativeWindow() {
     params.Y = 0;
     params.Width = 170;
     params.Height = 194;
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    params.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
-                                                  IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                                  ::GetSystemMetrics(SM_CYICON), 0));
-    params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
-                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), 0));
+    params.ProgramIcon = true;
     params.PaintsWholeClient = true;
     if (ReadFlag(config_, cfg::kDropShadow))
         params.ClassStyle |= CS_DROPSHADOW;

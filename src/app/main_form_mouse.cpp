@@ -217,10 +217,7 @@ void Tf_Main::FormActivate() {
 
 void Tf_Main::CreateTrayIcon() {
     TrayIcon = std::make_unique<TCoolTrayIcon>(Handle());
-    TrayIcon->SetIconLoader([](int size) {
-        return static_cast<HICON>(::LoadImageA(
-            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0));
-    });
+    TrayIcon->SetIconLoader(LoadProgramIcon);
     TrayIcon->SetPopupMenu(PopupMenu->Menu(), Handle());
     TrayIcon->OnClick = [this] { TrayIconClick(); };
 }

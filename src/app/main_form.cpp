@@ -4,6 +4,7 @@
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "history/history_window.h"
 #include "history/hour_log.h"
 #include "history/hour_log_flusher.h"
 #include "log/calendar.h"
@@ -167,11 +168,13 @@ void Tf_Main::OnClose() {
         FormClose();
 }
 
-// The log first, then the configuration; a failure keeps the window open and running. Once
-// the close is sure, the flusher ends (after a flush under way) and the hourly store is
-// written here.
+// The log first, then the configuration with the History window's place, which closes; a
+// failure keeps the window open and running. Once the close is sure, the flusher ends (after a
+// flush under way) and the hourly store is written here.
 void Tf_Main::FormClose() {
     SaveLog();
+    if (history_)
+        history_->Cancel();
     config_.FlushToFile();
     hourLogFlusher_.reset();
     FlushHourLogQuietly();

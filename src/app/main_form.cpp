@@ -1,10 +1,10 @@
 // Tf_Main: creation, the update cycle, monitor replacement and shutdown.
 #include "app/main_form.h"
 #include "product/constants.h"
-#include "resource.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "history/history_window.h"
 #include "history/hour_log.h"
 #include "history/hour_log_flusher.h"
 #include "log/calendar.h"
@@ -64,13 +64,7 @@ void Tf_Main::CreateNativeWindow() {
     params.Y = 0;
     params.Width = 170;
     params.Height = 194;
-    HINSTANCE instance = ::GetModuleHandleA(nullptr);
-    params.Icon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
-                                                  IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
-                                                  ::GetSystemMetrics(SM_CYICON), 0));
-    params.SmallIcon = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(IDI_CORVANE),
-                                                       IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
-                                                       ::GetSystemMetrics(SM_CYSMICON), 0));
+    params.ProgramIcon = true;
     params.PaintsWholeClient = true;
     if (ReadFlag(config_, cfg::kDropShadow))
         params.ClassStyle |= CS_DROPSHADOW;
@@ -174,11 +168,13 @@ void Tf_Main::OnClose() {
         FormClose();
 }
 
-// The log first, then the configuration; a failure keeps the window open and running. Once
-// the close is sure, the flusher ends (after a flush under way) and the hourly store is
-// written here.
+// The log first, then the configuration with the History window's place, which closes; a
+// failure keeps the window open and running. Once the close is sure, the flusher ends (after a
+// flush under way) and the hourly store is written here.
 void Tf_Main::FormClose() {
     SaveLog();
+    if (history_)
+        history_->Cancel();
     config_.FlushToFile();
     hourLogFlusher_.reset();
     FlushHourLogQuietly();

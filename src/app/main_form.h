@@ -18,6 +18,7 @@ class TCoolTrayIcon;
 class TNetworkChangeWatch;
 class TMemIniFile;
 class TStatsLabel;
+class Tf_History;
 
 class Tf_Main : public TWindow {
   public:
@@ -149,6 +150,8 @@ class Tf_Main : public TWindow {
     std::string periodEndText_;
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
+    // The History window beside this one, kept (closed) until it is opened anew.
+    std::unique_ptr<Tf_History> history_;
     bool wasMinimized_ = false;
     int quotaAlertsShown_ = 0;
     // A lasting fault fails at every tick: one error box at a time per timer.

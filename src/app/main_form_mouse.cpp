@@ -131,7 +131,8 @@ void Tf_Main::OnContextMenu(HWND, POINT screen) {
 
 void Tf_Main::OnCommand(int id, int, HWND) {
     // One modal window at a time: asked again (the tray's double click, a shortcut), the open
-    // one comes forward instead of a second one opening inside it.
+    // one comes forward instead of a second one opening inside it. History, not modal itself,
+    // waits for an open one as well.
     bool opensDialog =
         id == IDM_SETTINGS || id == IDM_ABOUT || id == IDM_CHECKUPDATES || id == IDM_HISTORY;
     if (opensDialog && TApplication::Instance().BringModalToFront())
@@ -170,8 +171,14 @@ void Tf_Main::About1Click() {
     ShowAboutDialog(Handle());
 }
 
+// One History window: asked again, the open one comes to the front, restored if minimised.
 void Tf_Main::History1Click() {
-    ShowHistoryWindow(Handle(), config_);
+    if (history_ && history_->Handle()) {
+        BringToFront(history_->Handle());
+        return;
+    }
+    history_ = std::make_unique<Tf_History>(Handle(), config_);
+    history_->Show();
 }
 
 void Tf_Main::CheckforUpdates1Click() {
@@ -217,10 +224,7 @@ void Tf_Main::FormActivate() {
 
 void Tf_Main::CreateTrayIcon() {
     TrayIcon = std::make_unique<TCoolTrayIcon>(Handle());
-    TrayIcon->SetIconLoader([](int size) {
-        return static_cast<HICON>(::LoadImageA(
-            ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0));
-    });
+    TrayIcon->SetIconLoader(LoadProgramIcon);
     TrayIcon->SetPopupMenu(PopupMenu->Menu(), Handle());
     TrayIcon->OnClick = [this] { TrayIconClick(); };
 }

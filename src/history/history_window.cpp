@@ -48,6 +48,7 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     params.ClientWidth = kDefaultWidth;
     params.ClientHeight = kDefaultHeight;
     params.Resizable = true;
+    params.OwnWindow = true;
     CreateDialogWindow(params, owner);
     dpi_ = WindowDpi(Handle());
     font_ = MakeUiFont(TUiFont::Dialog, dpi_);
@@ -153,12 +154,14 @@ void Tf_History::PlaceFromStore() {
     ::SetWindowPos(Handle(), nullptr, left, top, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The size it has when not maximised; in memory until the configuration is next written.
+// The size it has when neither maximised nor minimised; in memory until the configuration is
+// next written.
 void Tf_History::SavePlacement() {
     WINDOWPLACEMENT placement{};
     placement.length = sizeof placement;
     RECT rc{};
-    if (::IsZoomed(Handle()) && ::GetWindowPlacement(Handle(), &placement))
+    if ((::IsZoomed(Handle()) || ::IsIconic(Handle())) &&
+        ::GetWindowPlacement(Handle(), &placement))
         rc = placement.rcNormalPosition;
     else if (!::GetWindowRect(Handle(), &rc))
         return;
@@ -169,10 +172,14 @@ void Tf_History::SavePlacement() {
     WriteInt(config_, cfg::kHistoryView, static_cast<int>(cursor_.View));
 }
 
+// Once closed it holds nothing large until it is opened anew: the chart's buffer goes too.
 void Tf_History::Cancel() {
+    if (!Handle())
+        return;
     SavePlacement();
     ::KillTimer(Handle(), kTimerRefresh);
     Close();
+    chart_.reset();
 }
 
 // Moved onto a monitor with another DPI: fonts and layout follow, the size is the system's.
@@ -303,9 +310,4 @@ void Tf_History::OnTimer(UINT_PTR id) {
 
 void Tf_History::OnMinimumSize(MINMAXINFO& info) {
     info.ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
-}
-
-void ShowHistoryWindow(HWND owner, TMemIniFile& config) {
-    Tf_History window(owner, config);
-    window.ShowModal(owner);
 }

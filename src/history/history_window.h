@@ -1,7 +1,8 @@
 // Tf_History: the History window, reached from the popup and tray menus. Its views (the last
 // 48 hours, a month, two years, all years); Back, Today and Forward; the figures of the bar
-// under the pointer or chosen with the arrow keys; export through the Save As dialog. It is
-// resizable, remembers its place and size, follows the monitor's DPI and refreshes each second.
+// under the pointer or chosen with the arrow keys; export through the Save As dialog. A window
+// of its own beside the meter (not modal), it is resizable, remembers its place and size,
+// follows the monitor's DPI and refreshes each second.
 #pragma once
 #include "history/history_page.h"
 #include "platform/application.h"
@@ -25,9 +26,12 @@ enum THistoryControl : int {
 
 class Tf_History : public TDialog {
   public:
+    // Created at owner's DPI, hidden until Show.
     Tf_History(HWND owner, TMemIniFile& config);
     ~Tf_History() override;
 
+    // Closes the window, its place, size and view kept in the configuration; a no-op once it
+    // has closed.
     void Cancel() override;
 
   protected:
@@ -65,9 +69,6 @@ class Tf_History : public TDialog {
     char separator_ = '.';
     TErrorBoxOnce refreshErrors_;
 };
-
-// The History command: creates the window, runs it modally over owner and returns.
-void ShowHistoryWindow(HWND owner, TMemIniFile& config);
 
 // Writes the daily or hourly records as CSV or JSON to a file the user picks.
 void ExportHistory(HWND owner, THistoryView view);

@@ -3,6 +3,7 @@
 #include "platform/error_text.h"
 #include "platform/wide_text.h"
 #include "platform/ui_dispatcher.h"
+#include "platform/window.h"
 
 #include <commctrl.h>
 
@@ -31,11 +32,13 @@ BOOL CALLBACK PressCancel(HWND window, LPARAM) {
 }
 
 // The window that takes input while modal windows run: visible, enabled, with a title bar (the
-// main window and tooltips have none). Windows come in Z order, the frontmost first.
+// main window and tooltips have none) and not a window of its own with a taskbar button.
+// Windows come in Z order, the frontmost first.
 BOOL CALLBACK FindInputWindow(HWND window, LPARAM found) {
     LONG style = ::GetWindowLongA(window, GWL_STYLE);
     if (!::IsWindowVisible(window) || !::IsWindowEnabled(window) ||
-        (style & WS_CAPTION) != WS_CAPTION)
+        (style & WS_CAPTION) != WS_CAPTION ||
+        (::GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW))
         return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
@@ -110,10 +113,8 @@ bool TApplication::BringModalToFront() const {
     ::EnumThreadWindows(uiThreadId_, FindInputWindow, reinterpret_cast<LPARAM>(&front));
     if (!front)
         front = modals_.back();
-    if (front) {
-        ::SetForegroundWindow(front);
-        ::BringWindowToTop(front);
-    }
+    if (front)
+        BringToFront(front);
     return true;
 }
 
@@ -134,9 +135,18 @@ int TApplication::Run() {
             ::GetForegroundWindow() == acceleratorTarget_ &&
             ::TranslateAcceleratorA(acceleratorTarget_, accelerators_, &msg))
             continue;
+        if (DialogMessage(msg))
+            continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
     }
+}
+
+// The program's dialogs are the windows with controls to step through (WS_EX_CONTROLPARENT).
+bool TApplication::DialogMessage(MSG& msg) {
+    HWND root = ::GetAncestor(msg.hwnd, GA_ROOT);
+    return root && (::GetWindowLongA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) &&
+           ::IsDialogMessageA(root, &msg);
 }
 
 bool TApplication::RunOnUiThread(const std::function<void()>& fn) {

@@ -53,6 +53,9 @@ class TApplication {
 
     // Runs the message loop until WM_QUIT; returns its exit code.
     int Run();
+    // Dialog keyboard handling (Tab, arrow keys, Enter, Escape, mnemonics) for a message to one
+    // of the program's dialogs or their controls, modal or not; true when it took the message.
+    static bool DialogMessage(MSG& msg);
 
     // Modal windows of the user-interface thread, counted while they run: dialogs by their
     // window, message boxes without one.
@@ -69,7 +72,8 @@ class TApplication {
     // Ends every open modal window as Cancel would, then posts WM_CLOSE to target once the
     // last of them has gone.
     void CloseAfterModals(HWND target);
-    // Brings the innermost open modal window forward; false when none is open.
+    // Brings the innermost open modal window forward; false when none is open. Windows of their
+    // own (History), which no modal window disables, are not among them.
     bool BringModalToFront() const;
 
     // Runs fn on the user-interface thread and waits for it, also while a modal dialog or

@@ -40,8 +40,10 @@ int TDialog::Scale(int pixels96) const {
 
 void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     DWORD style = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN | (params.SystemMenu ? WS_SYSMENU : 0) |
-                  (params.Resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0);
-    DWORD exStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+                  (params.Resizable ? WS_THICKFRAME | WS_MAXIMIZEBOX : 0) |
+                  (params.OwnWindow ? WS_MINIMIZEBOX : 0);
+    DWORD exStyle =
+        (params.OwnWindow ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME) | WS_EX_CONTROLPARENT;
     pageGround_ = params.Page;
     dpi_ = WindowDpi(owner);
     RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
@@ -57,7 +59,8 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     windowParams.Y = (::GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     windowParams.Width = width;
     windowParams.Height = height;
-    windowParams.Parent = owner;
+    windowParams.Parent = params.OwnWindow ? nullptr : owner;
+    windowParams.ProgramIcon = params.OwnWindow;
     const TPalette palette = UiPalette();
     groundColour_ = params.Page ? palette.Page : palette.Face;
     ground_ = MakeBrush(groundColour_);
@@ -84,9 +87,7 @@ void TDialog::ShowModal(HWND owner) {
         ::EnableWindow(owner, FALSE);
         disabledOwner_ = owner;
     }
-    ::EnumChildWindows(self, SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
-    ::ShowWindow(self, SW_SHOW);
-    ::SetForegroundWindow(self);
+    Show();
     MSG msg;
     bool quit = false;
     while (::IsWindow(self)) {
@@ -95,7 +96,7 @@ void TDialog::ShowModal(HWND owner) {
             quit = got == 0;
             break;
         }
-        if (::IsDialogMessageA(self, &msg))
+        if (TApplication::DialogMessage(msg))
             continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageA(&msg);
@@ -106,6 +107,12 @@ void TDialog::ShowModal(HWND owner) {
     if (quit)
         ::PostQuitMessage(static_cast<int>(msg.wParam));
     Close();
+}
+
+void TDialog::Show() {
+    ::EnumChildWindows(Handle(), SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
 }
 
 void TDialog::Close() {

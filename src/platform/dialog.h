@@ -1,5 +1,6 @@
-// Base of the modal windows (settings, about, update): a fixed-size window whose controls are
-// placed in pixels at 96 DPI and scaled to the monitor's DPI, run modally over its owner.
+// Base of the dialogs: a window whose controls are placed in pixels at 96 DPI and scaled to the
+// monitor's DPI, run modally over its owner (settings, about, update) or beside the program's
+// other windows as a window of its own (History).
 #pragma once
 #include "platform/dpi.h"
 #include "platform/ui_theme.h"
@@ -16,6 +17,9 @@ struct TDialogParams {
     bool SystemMenu = true; // false: a title bar without system menu or close box
     bool Page = false;      // the palette's page colour (white) instead of the dialog face
     bool Resizable = false; // a sizing border and a maximise box
+    // A window of its own, not modal: no owner, a minimise box, the program's icon and a
+    // button on the taskbar.
+    bool OwnWindow = false;
 };
 
 // A child control to create, named field by field:
@@ -69,7 +73,9 @@ class TDialog : public TWindow {
     // Runs the dialog modally over owner (which is disabled meanwhile) until it closes. An owner
     // that was disabled already (by another modal window) stays so.
     void ShowModal(HWND owner);
-    // Ends the modal run: the window is destroyed.
+    // Shows and activates the dialog and returns: a window of its own lives until it closes.
+    void Show();
+    // Destroys the window, which ends a modal run.
     void Close();
     // Ends the dialog as its Cancel button would, without asking: the application is closing.
     virtual void Cancel() { Close(); }

@@ -2,6 +2,7 @@
 #include "platform/window.h"
 #include "platform/application.h"
 #include "platform/file_io.h"
+#include "resource.h"
 
 #include <windowsx.h>
 
@@ -12,6 +13,18 @@ void RaiseLastWin32Error(const char* what) {
     DWORD code = ::GetLastError();
     throw std::runtime_error(std::string(what) +
                              " failed: " + SystemErrorMessage(static_cast<int>(code)));
+}
+
+void BringToFront(HWND window) {
+    if (::IsIconic(window))
+        ::ShowWindow(window, SW_RESTORE);
+    ::SetForegroundWindow(window);
+    ::BringWindowToTop(window);
+}
+
+HICON LoadProgramIcon(int size) {
+    return static_cast<HICON>(::LoadImageA(
+        ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_CORVANE), IMAGE_ICON, size, size, 0));
 }
 
 TWindow::~TWindow() {
@@ -37,8 +50,10 @@ void TWindow::CreateHandle(const TWindowParams& params) {
         wc.hInstance = instance;
         wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
         wc.hbrBackground = params.Background;
-        wc.hIcon = params.Icon;
-        wc.hIconSm = params.SmallIcon;
+        if (params.ProgramIcon) { // loaded once per class, which keeps them
+            wc.hIcon = LoadProgramIcon(::GetSystemMetrics(SM_CXICON));
+            wc.hIconSm = LoadProgramIcon(::GetSystemMetrics(SM_CXSMICON));
+        }
         wc.lpszClassName = params.ClassName;
         if (!::RegisterClassExA(&wc))
             RaiseLastWin32Error("RegisterClassEx");

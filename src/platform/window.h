@@ -13,8 +13,7 @@ struct TWindowParams {
     HWND Parent = nullptr;
     UINT ClassStyle = 0;
     HBRUSH Background = nullptr;
-    HICON Icon = nullptr;
-    HICON SmallIcon = nullptr;
+    bool ProgramIcon = false; // the program's icon in the title bar and on the taskbar
     // OnPaint covers every pixel: WM_ERASEBKGND erases nothing, so nothing flickers.
     bool PaintsWholeClient = false;
 };
@@ -76,3 +75,9 @@ class TMessageWindow : public TWindow {
 
 // Raises std::runtime_error with the system's text for GetLastError(), naming the call.
 [[noreturn]] void RaiseLastWin32Error(const char* what);
+
+// Makes a top-level window the active one, in front of the others; restored when minimised.
+void BringToFront(HWND window);
+
+// The program's icon at a size in pixels, as its windows and tray icon show it.
+HICON LoadProgramIcon(int size);

@@ -1,6 +1,7 @@
 """The History window, its exports and the hourly store, driven under Wine: opened by the
-shortcut and from both menus, its figures read back and compared with values computed here,
-the Save As export and the command line beside a running copy, and the store's file."""
+shortcut and from both menus as a window of its own beside the meter, its figures read back and
+compared with values computed here, the Save As export and the command line beside a running
+copy, and the store's file."""
 import calendar
 import datetime
 import os
@@ -15,15 +16,18 @@ import zlib
 import expected
 from test_metering import send_over_loopback
 from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, IDOK, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE,
-                     Corvane, CorvaneTestCase, log_record, probe, read_log, run_cli, visible_windows,
+                     Corvane, CorvaneTestCase, drag, log_record, probe, read_log, run_cli, visible_windows,
                      wait_until, wine_env, xdotool)
 
 MSG_GDI_OBJECT_COUNT = 0x8000 + 100
 WM_KEYDOWN, VK_HOME, VK_RIGHT = 0x0100, 0x24, 0x27
+WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
+WS_DISABLED, WS_EX_APPWINDOW = 0x08000000, 0x00040000
 BM_CLICK, BM_GETCHECK, IDYES = 0x00F5, 0x00F0, 6
 TIMER_REFRESH = 1  # the History window's own timer
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 LOOPBACK_LOGGING = "[network]\nactiveadapter=1\n"
+METER_AT_100 = "[display]\nleft=100\ntop=100\n"  # clear of Wine's tray window and of History
 TODAY = datetime.date.today()
 
 
@@ -135,6 +139,17 @@ class HistoryWindow:
         self.app.post(WM_CLOSE, hwnd=self.hwnd)
         return wait_until(lambda: not visible_windows("Tf_History"), timeout=30)
 
+    def minimise(self):
+        self.app.post(WM_SYSCOMMAND, SC_MINIMIZE, hwnd=self.hwnd)
+        return wait_until(lambda: self.app.info(self.hwnd)["iconic"] == 1, timeout=15)
+
+
+def in_front_of(window, other):
+    """Whether a window stands in front of another one (top-level windows are listed frontmost
+    first)."""
+    order = [line.split("\t")[0] for line in probe("list").stdout.decode("latin-1").splitlines()]
+    return window in order and order.index(window) < order.index(other)
+
 
 class Pages:
     """The pages the window should show, computed from the prepared records."""
@@ -204,6 +219,64 @@ class HistoryWindowTest(CorvaneTestCase):
                 window = HistoryWindow(app)
                 self.assertTrue(window.close(), f"the History window opened from {name} stayed open")
 
+    def test_beside_the_window_the_meter_drags_and_its_menu_opens_settings(self):
+        app = self.launch(config=METER_AT_100 + NO_LOGGING)
+        app.post(WM_COMMAND, IDM_HISTORY)
+        window = HistoryWindow(app)
+        info = app.info(window.hwnd)  # a window of its own, with a button on the taskbar
+        self.assertEqual((info["owner"], info["exstyle"] & WS_EX_APPWINDOW), (0, WS_EX_APPWINDOW))
+        drag((140, 160), (290, 260))
+        self.assertTrue(wait_until(lambda: (app.info()["left"], app.info()["top"]) == (250, 200), timeout=15),
+                        "the meter did not move")
+        xdotool("mousemove", 290, 260)
+        xdotool("click", 3)
+        self.assertTrue(wait_until(lambda: visible_windows("#32768"), timeout=15), "no menu")
+        xdotool("key", "Down", "Return")  # the first item: Settings
+        settings = wait_until(lambda: visible_windows("Tf_Settings"), timeout=30)
+        self.assertTrue(settings, "Settings did not open")
+        # Settings is modal over the meter, its owner; History stays usable beside it.
+        self.assertTrue(app.info()["style"] & WS_DISABLED)
+        self.assertFalse(app.info(window.hwnd)["style"] & WS_DISABLED)
+        app.post(WM_CLOSE, hwnd=settings[0])
+        self.assertTrue(wait_until(lambda: not app.info()["style"] & WS_DISABLED, timeout=30))
+        self.assertEqual(visible_windows("Tf_History"), [window.hwnd])
+
+    def test_f5_brings_the_one_window_to_the_front_and_escape_closes_it(self):
+        # Right of Notepad, which opens at the top left: without a window manager its X window
+        # would cover the topmost meter and take the click.
+        app = self.launch(config="[display]\nleft=1000\ntop=100\n" + NO_LOGGING)
+        app.post(WM_COMMAND, IDM_HISTORY)
+        window = HistoryWindow(app)
+        # Another program's window (Wine's Notepad) comes up in front of it.
+        notepad = subprocess.Popen([WINE, "notepad"], env=wine_env(), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: notepad.kill() or notepad.wait(timeout=30))
+        other = wait_until(lambda: visible_windows("Notepad"), timeout=60)
+        self.assertTrue(other, "Notepad did not start")
+
+        def behind():
+            probe("foreground", other[0])
+            return wait_until(lambda: not in_front_of(window.hwnd, other[0]), timeout=15)
+        for name, hide in (("behind another window", behind), ("minimised", window.minimise)):
+            with self.subTest(name):
+                self.assertTrue(hide())
+                xdotool("mousemove", 1040, 160)  # a click gives the meter the keyboard
+                xdotool("click", 1)
+                xdotool("key", "F5")
+                self.assertTrue(wait_until(lambda: in_front_of(window.hwnd, other[0]), timeout=15),
+                                "History stayed behind")
+                self.assertEqual(app.info(window.hwnd)["iconic"], 0)
+                self.assertEqual(visible_windows("Tf_History"), [window.hwnd])
+        # Its keys are a dialog's: Escape in the chart closes it. (Without a window manager,
+        # Wine leaves Notepad's X window over it, whatever the order of the windows says.)
+        notepad.kill()
+        self.assertTrue(wait_until(lambda: not visible_windows("Notepad"), timeout=30))
+        left, top, right, bottom = window.children["TCorvaneHistoryChart"][1]
+        xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+        xdotool("click", 1)
+        xdotool("key", "Escape")
+        self.assertTrue(wait_until(lambda: not visible_windows("Tf_History"), timeout=30))
+
     def test_views_show_the_prepared_figures(self):
         days, hours, files = prepared()
         app = self.launch(config=NO_LOGGING, files=files)
@@ -248,20 +321,28 @@ class HistoryWindowTest(CorvaneTestCase):
                 info["client_width"], info["client_height"])
 
     def test_place_size_and_view_are_remembered_also_when_the_program_closes(self):
+        # The window minimised (its place is the one it comes back to), or its Save As open
+        # (which ends as Cancel would, then the window, then the program).
+        def save_as(window):
+            window.click("&Export...")
+            return window.app.wait_dialog("Export")
         place = "[history]\nleft=100\ntop=120\nwidth=700\nheight=450\nview=2\n"
-        app = self.launch(config=place + NO_LOGGING)
-        app.post(WM_COMMAND, IDM_HISTORY)
-        window = HistoryWindow(app)
-        info = app.info(window.hwnd)
-        self.assertEqual((info["left"], info["top"], info["width"], info["height"]), (100, 120, 700, 450))
-        self.assertEqual(app.send(BM_GETCHECK, hwnd=window.children["&Months"][0]), 1)
-        window.click("&Years")
-        self.assertTrue(wait_until(lambda: app.send(BM_GETCHECK, hwnd=window.children["&Years"][0]) == 1))
-        app.close()  # with the window open: it ends as its Close button would, then the program
-        self.assertEqual(app.wait_exit(), 0)
-        config = app.read("config.ini").decode("latin-1")
-        for line in ("left=100", "top=120", "width=700", "height=450", "view=3"):
-            self.assertIn(line + "\r\n", config.partition("[history]")[2])
+        for name, leave in (("minimised", HistoryWindow.minimise), ("its Save As open", save_as)):
+            with self.subTest(name):
+                app = self.launch(config=place + NO_LOGGING)
+                app.post(WM_COMMAND, IDM_HISTORY)
+                window = HistoryWindow(app)
+                info = app.info(window.hwnd)
+                self.assertEqual((info["left"], info["top"], info["width"], info["height"]), (100, 120, 700, 450))
+                self.assertEqual(app.send(BM_GETCHECK, hwnd=window.children["&Months"][0]), 1)
+                window.click("&Years")
+                self.assertTrue(wait_until(lambda: app.send(BM_GETCHECK, hwnd=window.children["&Years"][0]) == 1))
+                self.assertTrue(leave(window))
+                app.close()  # with the window open: it ends as its Close button would, then the program
+                self.assertEqual(app.wait_exit(), 0)
+                config = app.read("config.ini").decode("latin-1")
+                for line in ("left=100", "top=120", "width=700", "height=450", "view=3"):
+                    self.assertIn(line + "\r\n", config.partition("[history]")[2])
 
     def test_a_place_no_window_can_have_opens_inside_the_work_area(self):
         hostile = "[history]\nleft=2147483600\ntop=2147483600\nwidth=2147483600\nheight=2147483600\n"

@@ -78,6 +78,7 @@ class Tf_Settings : public TDialog {
   protected:
     void OnCommand(int id, int code, HWND control) override;
     void OnNotify(NMHDR& header) override;
+    void OnThemeChanged() override;
 
   private:
     // Building the window (settings_pages.cpp).

@@ -29,14 +29,27 @@ constexpr TTabInfo kTabs[Tf_Settings::kPageCount] = {{"Adapters", ICON16_ADAPTER
                                                      {"Logs", ICON16_LOGS},
                                                      {"General", ICON16_GENERAL}};
 
-// Pages are plain dialog windows: they draw the themed tab background and hand every
-// command and notification of their controls to the settings dialog.
+// Pages are plain dialog windows: they draw the themed tab background in light mode and hand
+// every command and notification of their controls to the settings dialog, and in the other
+// modes their colours too.
 INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC &&
+        TUiTheme::Instance().Mode() != TThemeMode::Light)
+        return ::SendMessageA(::GetParent(page), msg, wParam, lParam);
     if (msg != WM_COMMAND && msg != WM_NOTIFY)
         return FALSE;
     LRESULT result = ::SendMessageA(::GetParent(page), msg, wParam, lParam);
     ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// The tab pages' texture is light: off in the other modes.
+void SetPageTexture(HWND page) {
+    static const TSystemLibrary uxtheme("uxtheme.dll");
+    static const auto enableTexture =
+        uxtheme.Proc<decltype(&::EnableThemeDialogTexture)>("EnableThemeDialogTexture");
+    enableTexture(page,
+                  TUiTheme::Instance().Mode() == TThemeMode::Light ? ETDT_ENABLETAB : ETDT_DISABLE);
 }
 
 SIZE TextSize(HFONT font, const char* text) {
@@ -140,10 +153,7 @@ HWND Tf_Settings::CreatePage(int index) {
     if (!page)
         RaiseLastWin32Error("CreateWindowEx");
     ::SetWindowLongPtrA(page, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&PageProc));
-    static const TSystemLibrary uxtheme("uxtheme.dll");
-    static const auto enableTexture =
-        uxtheme.Proc<decltype(&::EnableThemeDialogTexture)>("EnableThemeDialogTexture");
-    enableTexture(page, ETDT_ENABLETAB);
+    SetPageTexture(page);
     return page;
 }
 
@@ -359,6 +369,11 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
                     static_cast<int>(std::size(kThemeEntries)));
 }
 
+void Tf_Settings::OnThemeChanged() {
+    for (HWND page : pages_)
+        SetPageTexture(page);
+    TDialog::OnThemeChanged();
+}
 
 void Tf_Settings::ApplyStyleFonts() {
     if (!italicFont_)

@@ -179,9 +179,12 @@ void TDarkMode::ThemeControl(HWND control, bool dark) {
         else
             SetTheme(control, dark, IsPushButton(control) ? L"DarkMode_Explorer" : L"");
     } else if (IsClass(control, WC_EDITA)) {
-        SetTheme(control, dark, L"DarkMode_CFD");
+        // A field of many lines has a scroll bar: Explorer's dark style has one.
+        const bool scrolls = ::GetWindowLongA(control, GWL_STYLE) & ES_MULTILINE;
+        SetTheme(control, dark, scrolls ? L"DarkMode_Explorer" : L"DarkMode_CFD");
     } else if (IsClass(control, WC_COMBOBOXA)) {
-        SetTheme(control, dark, L"DarkMode_CFD");
+        // Without a dark style, the classic list takes the dialog's colours.
+        SetTheme(control, dark, HasDarkStyles() ? L"DarkMode_CFD" : L"");
         COMBOBOXINFO info{};
         info.cbSize = sizeof info;
         if (::GetComboBoxInfo(control, &info))

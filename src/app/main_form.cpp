@@ -12,6 +12,7 @@
 #include "platform/application.h"
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
+#include "platform/ui_theme.h"
 #include "config/config_keys.h"
 #include "config/mem_ini_file.h"
 #include "settings/network_keys.h"
@@ -100,6 +101,13 @@ void Tf_Main::Initialize() {
     ReadQuotaState();
     ReplaceMonitor();
     ApplyDisplaySettings();
+    TUiTheme::Instance().SetSetting(ParseThemeSetting(ReadText(config_, cfg::kTheme).c_str()));
+}
+
+// The windows follow Windows' app mode ("ImmersiveColorSet") and high contrast live; the
+// theme reads both again whatever changed, and tells the windows only of a new mode.
+void Tf_Main::OnSettingChange(const char*) {
+    TUiTheme::Instance().SystemChanged(false);
 }
 
 // The old monitor is told to stop and frees itself; nobody waits for it.
@@ -244,6 +252,11 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return 0;
     case kMsgGdiObjectCount:
         return static_cast<LRESULT>(CountGdiObjects());
+    case WM_SYSCOLORCHANGE:
+        TUiTheme::Instance().SystemChanged(true);
+        return 0;
+    case kMsgThemeReport:
+        return static_cast<LRESULT>(TUiTheme::Instance().Report());
     case kMsgNetworkChanged:
         if (monitor_)
             monitor_->NetworkChanged();

@@ -33,6 +33,9 @@ class Tf_Main : public TWindow {
     // Answered with the number of the hourly store's flushes whose outcome was handled: lets a
     // test wait for them.
     static constexpr UINT kMsgHourLogFlushCount = WM_APP + 104;
+    // Answered with TUiTheme's report (the mode, the entry points found and called): lets a
+    // test see which parts a platform could make dark.
+    static constexpr UINT kMsgThemeReport = WM_APP + 110;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -55,6 +58,7 @@ class Tf_Main : public TWindow {
     void OnContextMenu(HWND window, POINT screen) override;  // main_form_mouse.cpp
     void OnDpiChanged(int dpi, const RECT& suggested) override; // main_form_display.cpp
     void OnMinimumSize(MINMAXINFO& info) override;              // main_form_display.cpp
+    void OnSettingChange(const char* area) override;            // main_form.cpp
 
   private:
     // The display settings as last applied; GDI objects are remade only when these change.

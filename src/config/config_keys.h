@@ -83,6 +83,8 @@ inline constexpr TConfigKey kStayOnTop      {"display",   "stayontop",       T::
 inline constexpr TConfigKey kGoToTray       {"display",   "gototray",        T::Flag,    Number(true)};
 inline constexpr TConfigKey kTop            {"display",   "top",             T::Integer, Number(5)};
 inline constexpr TConfigKey kLeft           {"display",   "left",            T::Integer, Number(5)};
+// The program's own windows: "system" (as Windows' app mode), "light" or "dark".
+inline constexpr TConfigKey kTheme          {"display",   "theme",           T::Text,    Text("system")};
 inline constexpr TConfigKey kDoLog          {"bandwidth", "dolog",           T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogIns       {"bandwidth", "dologins",        T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogOuts      {"bandwidth", "dologouts",       T::Flag,    Number(true)};

@@ -9,8 +9,7 @@ constexpr int kWidth96 = 260;
 constexpr int kMargin96 = 10;
 } // namespace
 
-TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text)
-    : palette_(UiPalette()), ground_(MakeBrush(palette_.NoticeGround)) {
+TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text) {
     TWindowParams params;
     params.ClassName = kClassName;
     params.Caption = title.c_str();
@@ -29,6 +28,8 @@ TNoticeWindow::TNoticeWindow(const std::string& title, const std::string& text)
         RaiseLastWin32Error("CreateWindowEx");
     ::SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
     Place(text, dpi);
+    if (TUiTheme::Instance().Mode() == TThemeMode::Dark)
+        OnThemeChanged();
     if (!::SetTimer(Handle(), kCloseTimer, kShowMs, nullptr))
         RaiseLastWin32Error("SetTimer");
     ::ShowWindow(Handle(), SW_SHOWNOACTIVATE);
@@ -67,12 +68,19 @@ void TNoticeWindow::OnCommand(int id, int code, HWND) {
         DestroyHandle();
 }
 
+// The colours of the mode in force, through the DC's brush: the text draws on the DC it is given.
 HBRUSH TNoticeWindow::OnControlColour(HDC dc, HWND, UINT kind) {
     if (kind != WM_CTLCOLORSTATIC)
         return nullptr;
+    const TPalette palette = UiPalette();
     ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, palette_.NoticeText);
-    return ground_.get();
+    ::SetTextColor(dc, palette.NoticeText);
+    ::SetDCBrushColor(dc, palette.NoticeGround);
+    return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+}
+
+void TNoticeWindow::OnThemeChanged() {
+    TUiTheme::Instance().ApplyTo(Handle());
 }
 
 LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -81,7 +89,7 @@ LRESULT TNoticeWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         DestroyHandle();
         return 0;
     case WM_ERASEBKGND:
-        FillClient(Handle(), reinterpret_cast<HDC>(wParam), ground_.get());
+        FillClient(Handle(), reinterpret_cast<HDC>(wParam), UiPalette().NoticeGround);
         return 1;
     default:
         return TWindow::HandleMessage(msg, wParam, lParam);

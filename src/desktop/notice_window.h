@@ -19,10 +19,9 @@ class TNoticeWindow : public TWindow {
     void OnTimer(UINT_PTR id) override;
     void OnCommand(int id, int code, HWND control) override;
     HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
+    void OnThemeChanged() override;
 
   private:
     void Place(const std::string& text, int dpi);
-    TPalette palette_;
-    TBrushHandle ground_;
     TFontHandle font_;
 };

@@ -10,11 +10,9 @@ RECT ToRect(const TRectI& r) {
     return {r.Left, r.Top, r.Right, r.Bottom};
 }
 
-void Fill(HDC dc, const TRectI& r, HBRUSH brush) {
-    if (r.Width() > 0 && r.Height() > 0) {
-        const RECT rc = ToRect(r);
-        ::FillRect(dc, &rc, brush);
-    }
+void Fill(HDC dc, const TRectI& r, TColour colour) {
+    if (r.Width() > 0 && r.Height() > 0)
+        FillSolid(dc, ToRect(r), colour);
 }
 
 void Text(HDC dc, const TChartText& text, UINT align) {
@@ -25,10 +23,7 @@ void Text(HDC dc, const TChartText& text, UINT align) {
 } // namespace
 
 THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged barChanged)
-    : barChanged_(std::move(barChanged)), palette_(UiPalette()),
-      window_(MakeBrush(palette_.Window)), in_(MakeBrush(palette_.ChartIn)),
-      out_(MakeBrush(palette_.ChartOut)), highlight_(MakeBrush(palette_.Hover)),
-      grid_(MakePen(palette_.Grid)), axis_(MakePen(palette_.Axis)) {
+    : barChanged_(std::move(barChanged)) {
     TWindowParams params;
     params.ClassName = "TCorvaneHistoryChart";
     params.Style = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
@@ -101,22 +96,23 @@ void THistoryChartView::OnPaint() {
     ::EndPaint(Handle(), &ps);
 }
 
+// In the palette of the mode in force: the window repaints when it changes.
 void THistoryChartView::Draw(HDC dc, int width, int height) {
-    const RECT all{0, 0, width, height};
-    ::FillRect(dc, &all, window_.get());
+    palette_ = UiPalette();
+    FillSolid(dc, {0, 0, width, height}, palette_.Window);
     ::SetBkMode(dc, TRANSPARENT);
     ::SetTextColor(dc, palette_.Text);
     RECT title = ToRect(layout_.Title);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP); // DrawText follows the alignment the DC was left with
     ::DrawTextA(dc, page_.Title.c_str(), static_cast<int>(page_.Title.size()), &title,
                 DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    Fill(dc, layout_.InSwatch, in_.get());
-    Fill(dc, layout_.OutSwatch, out_.get());
+    Fill(dc, layout_.InSwatch, palette_.ChartIn);
+    Fill(dc, layout_.OutSwatch, palette_.ChartOut);
     Text(dc, layout_.InLegend, TA_LEFT | TA_TOP);
     Text(dc, layout_.OutLegend, TA_LEFT | TA_TOP);
     const int shown = ShownBar();
     if (shown >= 0 && shown < static_cast<int>(layout_.Bars.size()))
-        Fill(dc, layout_.Bars[shown].Slot, highlight_.get());
+        Fill(dc, layout_.Bars[shown].Slot, palette_.Hover);
     DrawAxes(dc);
     DrawBars(dc);
     if (::GetFocus() == Handle()) {
@@ -130,7 +126,8 @@ void THistoryChartView::Draw(HDC dc, int width, int height) {
 void THistoryChartView::DrawAxes(HDC dc) {
     if (layout_.Ticks.empty())
         return;
-    TSelectObject pen(dc, grid_.get());
+    TSelectObject pen(dc, ::GetStockObject(DC_PEN));
+    ::SetDCPenColor(dc, palette_.Grid);
     TEXTMETRICA tm{};
     ::GetTextMetricsA(dc, &tm);
     for (const TChartText& tick : layout_.Ticks) {
@@ -138,7 +135,7 @@ void THistoryChartView::DrawAxes(HDC dc) {
         ::LineTo(dc, layout_.Plot.Right, tick.Y);
         Text(dc, {tick.X, tick.Y - tm.tmHeight / 2, tick.Text}, TA_RIGHT | TA_TOP);
     }
-    TSelectObject axisPen(dc, axis_.get());
+    ::SetDCPenColor(dc, palette_.Axis);
     ::MoveToEx(dc, layout_.Plot.Left, layout_.Plot.Top, nullptr);
     ::LineTo(dc, layout_.Plot.Left, layout_.Plot.Bottom);
     ::LineTo(dc, layout_.Plot.Right, layout_.Plot.Bottom);
@@ -148,8 +145,8 @@ void THistoryChartView::DrawAxes(HDC dc) {
 
 void THistoryChartView::DrawBars(HDC dc) {
     for (const TChartBarBox& bar : layout_.Bars) {
-        Fill(dc, bar.In, in_.get());
-        Fill(dc, bar.Out, out_.get());
+        Fill(dc, bar.In, palette_.ChartIn);
+        Fill(dc, bar.Out, palette_.ChartOut);
     }
 }
 

@@ -1,6 +1,7 @@
 // The History window's chart: draws a page's bars, axis, labels and legend into a back buffer
 // kept between paints, and reports the bar under the pointer or chosen with the arrow keys.
-// Fonts, brushes, pens and the buffer are made when the DPI or the size changes, never per tick.
+// Its font and buffer are made when the DPI or the size changes, never per tick; colours come
+// through the DC's brush and pen.
 #pragma once
 #include "history/history_chart.h"
 #include "platform/back_buffer.h"
@@ -51,8 +52,6 @@ class THistoryChartView : public TWindow {
     int selected_ = -1;
     bool tracking_ = false;
     TFontHandle font_;
-    TPalette palette_;
-    TBrushHandle window_, in_, out_, highlight_;
-    TPenHandle grid_, axis_;
+    TPalette palette_;   // as last drawn
     TBackBuffer buffer_; // keeps the font selected too
 };

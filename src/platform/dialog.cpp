@@ -1,6 +1,7 @@
 // TDialog: creation at the monitor's DPI, the modal loop and dialog keyboard handling.
 #include "platform/dialog.h"
 #include "platform/application.h"
+#include "platform/dark_mode.h"
 
 #include <commctrl.h>
 
@@ -61,9 +62,6 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     windowParams.Height = height;
     windowParams.Parent = params.OwnWindow ? nullptr : owner;
     windowParams.ProgramIcon = params.OwnWindow;
-    const TPalette palette = UiPalette();
-    groundColour_ = params.Page ? palette.Page : palette.Face;
-    ground_ = MakeBrush(groundColour_);
     CreateHandle(windowParams);
     font_ = MakeUiFont(TUiFont::Dialog, dpi_);
 }
@@ -128,13 +126,41 @@ void TDialog::EnableOwner() {
 
 void TDialog::OnNotify(NMHDR&) {}
 
-// On a page, labels and buttons stand on its colour; on the face they keep the system's.
+TColour TDialog::Ground() const {
+    const TPalette palette = UiPalette();
+    return pageGround_ ? palette.Page : palette.Face;
+}
+
+// In light mode, on a page, labels and buttons stand on its colour and on the face they keep
+// the system's; in the other modes every control takes the palette's. Through the DC's brush:
+// a control paints with the brush on the DC it was given.
 HBRUSH TDialog::OnControlColour(HDC dc, HWND, UINT kind) {
-    if (!pageGround_ ||
-        (kind != WM_CTLCOLORSTATIC && kind != WM_CTLCOLORBTN && kind != WM_CTLCOLORDLG))
+    const bool field = kind == WM_CTLCOLOREDIT || kind == WM_CTLCOLORLISTBOX;
+    TColour ground = Ground();
+    if (TUiTheme::Instance().Mode() != TThemeMode::Light && kind != WM_CTLCOLORSCROLLBAR) {
+        const TPalette palette = UiPalette();
+        ::SetTextColor(dc, palette.Text);
+        if (field)
+            ground = palette.EditField;
+    } else if (!pageGround_ || field || kind == WM_CTLCOLORSCROLLBAR || kind == WM_CTLCOLORMSGBOX) {
         return nullptr;
-    ::SetBkColor(dc, groundColour_);
-    return ground_.get();
+    }
+    ::SetBkColor(dc, ground);
+    ::SetDCBrushColor(dc, ground);
+    return static_cast<HBRUSH>(::GetStockObject(DC_BRUSH));
+}
+
+void TDialog::OnThemeChanged() {
+    TUiTheme::Instance().ApplyTo(Handle());
+}
+
+// Push buttons that Windows cannot draw dark are drawn in the palette's colours.
+LRESULT TDialog::Notified(NMHDR& header) {
+    if (header.code == NM_CUSTOMDRAW && TUiTheme::Instance().DrawsButtons() &&
+        IsPushButton(header.hwndFrom))
+        return DrawPushButton(reinterpret_cast<NMCUSTOMDRAW&>(header), UiPalette());
+    OnNotify(header);
+    return 0;
 }
 
 LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -150,12 +176,16 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         break;
     case WM_NOTIFY:
-        OnNotify(*reinterpret_cast<NMHDR*>(lParam));
-        return 0;
+        return Notified(*reinterpret_cast<NMHDR*>(lParam));
+    case WM_SHOWWINDOW:
+        // Its controls are all there now: dark from the first paint.
+        if (wParam && TUiTheme::Instance().Mode() == TThemeMode::Dark)
+            OnThemeChanged();
+        break;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
     case WM_ERASEBKGND:
-        FillClient(Handle(), reinterpret_cast<HDC>(wParam), ground_.get());
+        FillClient(Handle(), reinterpret_cast<HDC>(wParam), Ground());
         return 1;
     default:
         break;

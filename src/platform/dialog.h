@@ -98,15 +98,17 @@ class TDialog : public TWindow {
     virtual void OnNotify(NMHDR& header);
     void OnClose() override { Close(); }
     HBRUSH OnControlColour(HDC dc, HWND control, UINT kind) override;
+    // The title bar and every control in the mode in force, all repainted.
+    void OnThemeChanged() override;
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
   private:
     void EnableOwner();
+    LRESULT Notified(NMHDR& header);
+    TColour Ground() const;
 
     HWND disabledOwner_ = nullptr; // disabled by ShowModal, enabled again when the dialog ends
     TFontHandle font_;
-    TColour groundColour_ = 0;
-    TBrushHandle ground_;
     int dpi_ = 96;
     int defaultId_ = 0;
     bool pageGround_ = false;

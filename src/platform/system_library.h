@@ -19,6 +19,11 @@ class TSystemLibrary {
         return reinterpret_cast<Fn>(Address(name, false));
     }
 
+    // A function exported by number only, or nullptr where this build has none by that number.
+    template <typename Fn> Fn FindProc(WORD ordinal) const {
+        return reinterpret_cast<Fn>(Address(MAKEINTRESOURCEA(ordinal), false));
+    }
+
   private:
     void* Address(const char* name, bool required) const;
 

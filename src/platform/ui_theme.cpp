@@ -1,6 +1,66 @@
-// The palette and fonts made into GDI objects; failures are raised.
+// The mode in force and its palette and fonts made into GDI objects; failures are raised.
 #include "platform/ui_theme.h"
+#include "platform/dark_mode.h"
 #include "platform/window.h"
+
+namespace {
+
+// Windows' app mode: light where it says nothing.
+bool AppsUseLightTheme() {
+    DWORD value = 1, size = sizeof value;
+    return ::RegGetValueA(HKEY_CURRENT_USER,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                          "AppsUseLightTheme", RRF_RT_REG_DWORD, nullptr, &value,
+                          &size) != ERROR_SUCCESS ||
+           value != 0;
+}
+
+bool HighContrastOn() {
+    HIGHCONTRASTA contrast{};
+    contrast.cbSize = sizeof contrast;
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// As Windows tells every window of a new visual style.
+BOOL CALLBACK TellThemeChanged(HWND window, LPARAM) {
+    ::SendMessageA(window, WM_THEMECHANGED, 0, 0);
+    return TRUE;
+}
+
+} // namespace
+
+TUiTheme& TUiTheme::Instance() {
+    static TUiTheme* instance = new TUiTheme; // never destroyed, as the application
+    return *instance;
+}
+
+TUiTheme::TUiTheme() : dark_(std::make_unique<TDarkMode>()) {}
+
+void TUiTheme::SystemChanged(bool notify) {
+    const TThemeMode mode = ThemeModeFor(setting_, AppsUseLightTheme(), HighContrastOn());
+    if (mode != mode_) {
+        mode_ = mode;
+        dark_->SetMenusDark(mode == TThemeMode::Dark);
+        notify = true;
+    }
+    if (notify)
+        ::EnumThreadWindows(::GetCurrentThreadId(), TellThemeChanged, 0);
+}
+
+void TUiTheme::ApplyTo(HWND window) {
+    dark_->ThemeWindow(window, mode_ == TThemeMode::Dark);
+    ::RedrawWindow(window, nullptr, nullptr,
+                   RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+}
+
+bool TUiTheme::DrawsButtons() const {
+    return mode_ == TThemeMode::Dark && !dark_->HasDarkStyles();
+}
+
+uint32_t TUiTheme::Report() const {
+    return static_cast<uint32_t>(mode_) | dark_->Found() << 4 | dark_->Called() << 12;
+}
 
 TSystemColours SystemColours() {
     TSystemColours s;
@@ -17,7 +77,7 @@ TSystemColours SystemColours() {
 }
 
 TPalette UiPalette() {
-    return PaletteOf(TThemeMode::Light, SystemColours());
+    return PaletteOf(TUiTheme::Instance().Mode(), SystemColours());
 }
 
 TFontHandle MakeFont(const TFontSpec& spec) {
@@ -42,22 +102,18 @@ TFontHandle MakeUiFont(TUiFont font, int dpi, unsigned styles) {
     return MakeFont(UiFontSpec(font, dpi, styles));
 }
 
-TBrushHandle MakeBrush(TColour colour) {
-    TBrushHandle brush(::CreateSolidBrush(colour));
-    if (!brush)
-        RaiseLastWin32Error("CreateSolidBrush");
-    return brush;
-}
-
-TPenHandle MakePen(TColour colour) {
-    TPenHandle pen(::CreatePen(PS_SOLID, 1, colour));
-    if (!pen)
-        RaiseLastWin32Error("CreatePen");
-    return pen;
-}
-
-void FillClient(HWND window, HDC dc, HBRUSH brush) {
+void FillClient(HWND window, HDC dc, TColour colour) {
     RECT rc;
     ::GetClientRect(window, &rc);
-    ::FillRect(dc, &rc, brush);
+    FillSolid(dc, rc, colour);
+}
+
+void FillSolid(HDC dc, const RECT& rc, TColour colour) {
+    ::SetDCBrushColor(dc, colour);
+    ::FillRect(dc, &rc, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+}
+
+void FrameSolid(HDC dc, const RECT& rc, TColour colour) {
+    ::SetDCBrushColor(dc, colour);
+    ::FrameRect(dc, &rc, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
 }

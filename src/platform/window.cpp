@@ -109,6 +109,9 @@ LRESULT TWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_GETMINMAXINFO:
         OnMinimumSize(*reinterpret_cast<MINMAXINFO*>(lParam));
         return 0;
+    case WM_THEMECHANGED:
+        OnThemeChanged();
+        return DefaultHandling(msg, wParam, lParam);
     default:
         return DefaultHandling(msg, wParam, lParam);
     }

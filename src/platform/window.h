@@ -34,8 +34,8 @@ class TWindow {
     // Destroys the window now (no-op when it is gone already).
     void DestroyHandle();
     // Routes WM_PAINT (and WM_ERASEBKGND), WM_TIMER, WM_SIZE, WM_COMMAND, WM_CONTEXTMENU,
-    // WM_CLOSE, WM_SETTINGCHANGE, WM_DPICHANGED, WM_CTLCOLOR* and WM_GETMINMAXINFO to the named
-    // handlers below, everything else to DefaultHandling.
+    // WM_CLOSE, WM_SETTINGCHANGE, WM_DPICHANGED, WM_CTLCOLOR*, WM_GETMINMAXINFO and
+    // WM_THEMECHANGED to the named handlers below, everything else to DefaultHandling.
     virtual LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT DefaultHandling(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -59,6 +59,10 @@ class TWindow {
     virtual HBRUSH OnControlColour(HDC dc, HWND control, UINT kind);
     // The smallest (and largest) size the user may drag the window to.
     virtual void OnMinimumSize(MINMAXINFO& info);
+    // Windows' visual style changed, or the program's windows changed between light, dark and
+    // high contrast (TUiTheme sends WM_THEMECHANGED to its top-level windows then). The
+    // system's default handling follows.
+    virtual void OnThemeChanged() {}
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

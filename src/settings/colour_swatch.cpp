@@ -1,6 +1,5 @@
 // The colour swatch window class; the colour lives in the window's extra bytes.
 #include "settings/colour_swatch.h"
-#include "platform/handle.h"
 #include "platform/ui_theme.h"
 #include "platform/window.h"
 
@@ -13,12 +12,8 @@ void Paint(HWND wnd) {
     HDC dc = ::BeginPaint(wnd, &ps);
     RECT rc;
     ::GetClientRect(wnd, &rc);
-    TBrushHandle fill(::CreateSolidBrush(static_cast<COLORREF>(::GetWindowLongPtrA(wnd, 0))));
-    TBrushHandle frame(::CreateSolidBrush(UiPalette().Frame));
-    if (fill && frame) {
-        ::FillRect(dc, &rc, fill.get());
-        ::FrameRect(dc, &rc, frame.get());
-    }
+    FillSolid(dc, rc, static_cast<TColour>(::GetWindowLongPtrA(wnd, 0)));
+    FrameSolid(dc, rc, UiPalette().Frame);
     ::EndPaint(wnd, &ps);
 }
 

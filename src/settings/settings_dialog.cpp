@@ -81,6 +81,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scQuotaCounts), CB_SETCURSEL,
                    counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
     SetText(scQuotaAlerts, v.QuotaAlerts);
+    ::SendMessageA(Item(scTheme), CB_SETCURSEL, static_cast<WPARAM>(v.Theme), 0);
 }
 
 TSettingsValues Tf_Settings::ReadValues() const {
@@ -123,6 +124,8 @@ TSettingsValues Tf_Settings::ReadValues() const {
     const LRESULT counts = ::SendMessageA(Item(scQuotaCounts), CB_GETCURSEL, 0, 0);
     v.QuotaCounts = kQuotaCountsValues[counts > 0 && counts < 3 ? counts : 0];
     v.QuotaAlerts = Text(scQuotaAlerts);
+    const LRESULT theme = ::SendMessageA(Item(scTheme), CB_GETCURSEL, 0, 0);
+    v.Theme = theme > 0 && theme < 3 ? static_cast<TThemeSetting>(theme) : TThemeSetting::System;
     return v;
 }
 

@@ -51,12 +51,15 @@ enum TSettingsControl : int {
     scOK,
     scFollowActive,
     scActiveConnection,
+    scTheme,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
 // The quota's "counting" list: its entries, and the "quotacounts" value of each.
 inline constexpr const char* kQuotaCountsEntries[] = {"in and out", "in only", "out only"};
 inline constexpr const char* kQuotaCountsValues[] = {"inout", "in", "out"};
+// The "Appearance" list, in the order of TThemeSetting.
+inline constexpr const char* kThemeEntries[] = {"As Windows", "Light", "Dark"};
 
 class Tf_Settings : public TDialog {
   public:
@@ -75,6 +78,7 @@ class Tf_Settings : public TDialog {
   protected:
     void OnCommand(int id, int code, HWND control) override;
     void OnNotify(NMHDR& header) override;
+    void OnThemeChanged() override;
 
   private:
     // Building the window (settings_pages.cpp).
@@ -93,6 +97,8 @@ class Tf_Settings : public TDialog {
     HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,
                    int max);
     void CreateQuotaControls(HWND page);
+    HWND AddDropDownList(HWND page, int id, int x, int y, int width, const char* const* entries,
+                         int count);
     HWND AddCheckBox(HWND page, int id, const char* text, int x, int y, int width = 0);
     void ApplyStyleFonts();
 

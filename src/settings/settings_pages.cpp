@@ -10,6 +10,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <iterator>
+
 namespace {
 
 constexpr int kLabelHeight = 13;
@@ -27,14 +29,27 @@ constexpr TTabInfo kTabs[Tf_Settings::kPageCount] = {{"Adapters", ICON16_ADAPTER
                                                      {"Logs", ICON16_LOGS},
                                                      {"General", ICON16_GENERAL}};
 
-// Pages are plain dialog windows: they draw the themed tab background and hand every
-// command and notification of their controls to the settings dialog.
+// Pages are plain dialog windows: they draw the themed tab background in light mode and hand
+// every command and notification of their controls to the settings dialog, and in the other
+// modes their colours too.
 INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg >= WM_CTLCOLORMSGBOX && msg <= WM_CTLCOLORSTATIC &&
+        TUiTheme::Instance().Mode() != TThemeMode::Light)
+        return ::SendMessageA(::GetParent(page), msg, wParam, lParam);
     if (msg != WM_COMMAND && msg != WM_NOTIFY)
         return FALSE;
     LRESULT result = ::SendMessageA(::GetParent(page), msg, wParam, lParam);
     ::SetWindowLongPtrA(page, DWLP_MSGRESULT, result);
     return TRUE;
+}
+
+// The tab pages' texture is light: off in the other modes.
+void SetPageTexture(HWND page) {
+    static const TSystemLibrary uxtheme("uxtheme.dll");
+    static const auto enableTexture =
+        uxtheme.Proc<decltype(&::EnableThemeDialogTexture)>("EnableThemeDialogTexture");
+    enableTexture(page,
+                  TUiTheme::Instance().Mode() == TThemeMode::Light ? ETDT_ENABLETAB : ETDT_DISABLE);
 }
 
 SIZE TextSize(HFONT font, const char* text) {
@@ -138,10 +153,7 @@ HWND Tf_Settings::CreatePage(int index) {
     if (!page)
         RaiseLastWin32Error("CreateWindowEx");
     ::SetWindowLongPtrA(page, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&PageProc));
-    static const TSystemLibrary uxtheme("uxtheme.dll");
-    static const auto enableTexture =
-        uxtheme.Proc<decltype(&::EnableThemeDialogTexture)>("EnableThemeDialogTexture");
-    enableTexture(page, ETDT_ENABLETAB);
+    SetPageTexture(page);
     return page;
 }
 
@@ -297,14 +309,8 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x += 26 + 17 + 3 * kGap;
     AddLabel(page, "counting", x, 162);
     x += LabelWidth("counting") + kGap;
-    HWND counts = AddToPage(page, TControlArgs(WC_COMBOBOXA)
-                                      .SetStyle(WS_TABSTOP | CBS_DROPDOWNLIST)
-                                      .SetBounds(x, 158, 90, 100)
-                                      .SetId(scQuotaCounts));
-    for (const char* entry : kQuotaCountsEntries) {
-        if (::SendMessageA(counts, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry)) < 0)
-            RaiseLastWin32Error("CB_ADDSTRING");
-    }
+    AddDropDownList(page, scQuotaCounts, x, 158, 90, kQuotaCountsEntries,
+                    static_cast<int>(std::size(kQuotaCountsEntries)));
 
     AddLabel(page, "Display data to", 8, 186);
     AddUpDown(page, scDecimalPlaces, scDecimalPlacesUpDown, 91, 182, 30, 0, kMaxDecimalPlaces);
@@ -315,6 +321,19 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x += LabelWidth("Alerts at") + kGap;
     AddToPage(page, TControlArgs::Edit().SetBounds(x, 182, 60, kEditHeight).SetId(scQuotaAlerts));
     AddLabel(page, "% used", x + 60 + kGap, 186);
+}
+
+HWND Tf_Settings::AddDropDownList(HWND page, int id, int x, int y, int width,
+                                  const char* const* entries, int count) {
+    HWND list = AddToPage(page, TControlArgs(WC_COMBOBOXA)
+                                    .SetStyle(WS_TABSTOP | CBS_DROPDOWNLIST)
+                                    .SetBounds(x, y, width, 100)
+                                    .SetId(id));
+    for (int i = 0; i < count; ++i) {
+        if (::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i])) < 0)
+            RaiseLastWin32Error("CB_ADDSTRING");
+    }
+    return list;
 }
 
 void Tf_Settings::CreateLogsPage(HWND page) {
@@ -345,6 +364,15 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddCheckBox(page, scStayOnTop, "Always stay on top", 8, 112);
     AddCheckBox(page, scMinimizeToTray, "Minimize to system tray", 8, 136);
     AddCheckBox(page, scRunOnStartup, "Run on Windows startup", 8, 160);
+    AddLabel(page, "Appearance:", 8, 188);
+    AddDropDownList(page, scTheme, 8 + LabelWidth("Appearance:") + 4, 184, 100, kThemeEntries,
+                    static_cast<int>(std::size(kThemeEntries)));
+}
+
+void Tf_Settings::OnThemeChanged() {
+    for (HWND page : pages_)
+        SetPageTexture(page);
+    TDialog::OnThemeChanged();
 }
 
 void Tf_Settings::ApplyStyleFonts() {

@@ -94,6 +94,7 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
         QuotaCountsText(ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts, TReader::Dialog)));
     v.QuotaAlerts =
         FormatAlertLevels(ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts, TReader::Dialog)));
+    v.Theme = ParseThemeSetting(ReadText(store, cfg::kTheme, TReader::Dialog).c_str());
     return v;
 }
 
@@ -134,4 +135,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     WriteInt(store, cfg::kQuotaStartDay, v.QuotaStartDay);
     WriteText(store, cfg::kQuotaCounts, QuotaCountsText(ParseQuotaCounts(v.QuotaCounts)));
     WriteText(store, cfg::kQuotaAlerts, FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
+    if (IsStored(store, cfg::kTheme) || v.Theme != TThemeSetting::System)
+        WriteText(store, cfg::kTheme, ThemeSettingText(v.Theme));
 }

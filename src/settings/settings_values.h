@@ -3,6 +3,7 @@
 #pragma once
 #include "config/mem_ini_file.h"
 #include "product/constants.h"
+#include "theme/palette.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,6 +41,8 @@ struct TSettingsValues {
     int32_t QuotaStartDay = 1;          // as stored; the up-down limits it to 1..31
     std::string QuotaCounts = "inout";  // "inout", "in" or "out"
     std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated
+    // "Appearance"
+    TThemeSetting Theme = TThemeSetting::System;
 };
 
 // Reads every value the dialog shows, with the dialog's defaults.
@@ -48,7 +51,8 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store);
 // Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
 // dialog's). The adapter is skipped when no entry is selected or its index is not a number;
 // its LUID is written for an adapter chosen or another than the stored one; the stored adapter,
-// only preselected, keeps its LUID, wherever its index went.
+// only preselected, keeps its LUID, wherever its index went. The appearance is written where
+// it is stored already or not "system", so that a file without it stays without it.
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& values);
 
 // The template between store and edit field: "%nl%" <-> CR LF, every occurrence, exact case.

@@ -1,6 +1,8 @@
-// The three palettes: light as the windows have always looked, dark after the system's own
-// dark surfaces, high contrast from the user's scheme.
+// The mode in force, and the three palettes: light as the windows have always looked, dark after
+// the system's own dark surfaces, high contrast from the user's scheme.
 #include "theme/palette.h"
+
+#include <cstring>
 
 namespace {
 
@@ -60,7 +62,29 @@ TPalette HighContrastPalette(const TSystemColours& s) {
     return p;
 }
 
+constexpr const char* kSettingTexts[] = {"system", "light", "dark"};
+
 } // namespace
+
+TThemeMode ThemeModeFor(TThemeSetting setting, bool appsUseLightTheme, bool highContrast) {
+    if (highContrast)
+        return TThemeMode::HighContrast;
+    const bool dark =
+        setting == TThemeSetting::System ? !appsUseLightTheme : setting == TThemeSetting::Dark;
+    return dark ? TThemeMode::Dark : TThemeMode::Light;
+}
+
+TThemeSetting ParseThemeSetting(const char* text) {
+    for (int i = 1; i < 3; ++i) {
+        if (std::strcmp(text, kSettingTexts[i]) == 0)
+            return static_cast<TThemeSetting>(i);
+    }
+    return TThemeSetting::System;
+}
+
+const char* ThemeSettingText(TThemeSetting setting) {
+    return kSettingTexts[static_cast<int>(setting)];
+}
 
 TPalette PaletteOf(TThemeMode mode, const TSystemColours& system) {
     switch (mode) {

@@ -12,6 +12,15 @@ constexpr TColour Rgb(uint32_t red, uint32_t green, uint32_t blue) {
 
 enum class TThemeMode { Light, Dark, HighContrast };
 
+// The user's "Appearance": as Windows' app mode, or always light or dark.
+enum class TThemeSetting { System, Light, Dark };
+
+// High contrast wins over the setting; "as Windows" follows Windows' app mode.
+TThemeMode ThemeModeFor(TThemeSetting setting, bool appsUseLightTheme, bool highContrast);
+// "system", "light", "dark" as stored; any other text is "system".
+TThemeSetting ParseThemeSetting(const char* text);
+const char* ThemeSettingText(TThemeSetting setting);
+
 // The system's colours (GetSysColor) that light mode and high contrast take.
 struct TSystemColours {
     TColour Window = 0, WindowText = 0, GrayText = 0;

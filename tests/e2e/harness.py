@@ -1,6 +1,7 @@
 """Runs corvane.exe under Wine in a temporary folder and drives it as a user would:
 window messages through wprobe.exe (a Windows program in the same prefix), real mouse input
-through xdotool, screenshots through ImageMagick."""
+through xdotool, screenshots and their pixels through ImageMagick."""
+import collections
 import datetime
 import os
 import shutil
@@ -28,6 +29,18 @@ TIMER_AUTOSAVE = 2  # the main window's autosave timer
 WM_QUERYENDSESSION = 0x0011
 WM_ENDSESSION = 0x0016
 IDOK = 1
+MSG_GDI_OBJECT_COUNT = 0x8000 + 100
+MSG_THEME_REPORT = 0x8000 + 110
+
+# The theme's report: its mode, and Windows' entry points it found and called (TDarkMode).
+LIGHT_MODE, DARK_MODE, HIGH_CONTRAST_MODE = 0, 1, 2
+SET_PREFERRED_APP_MODE, ALLOW_DARK_MODE_FOR_WINDOW, FLUSH_MENU_THEMES = 1, 2, 4
+REFRESH_COLOR_POLICY, DWM_SET_WINDOW_ATTRIBUTE, SET_WINDOW_THEME, LOOKED_UP_BY_NUMBER = 8, 16, 32, 64
+UNNAMED_ENTRIES = SET_PREFERRED_APP_MODE | ALLOW_DARK_MODE_FOR_WINDOW | FLUSH_MENU_THEMES | REFRESH_COLOR_POLICY
+# Dark mode's colours (theme/palette.cpp) and light mode's chart, as the screen shows them.
+DARK = {"face": (32, 32, 32), "page": (43, 43, 43), "field": (43, 43, 43), "chart": (43, 43, 43),
+        "button": (51, 51, 51), "in": (76, 194, 100), "out": (255, 146, 56)}
+LIGHT_CHART = {"in": (30, 150, 54), "out": (236, 116, 18)}
 
 
 def wait_until(predicate, timeout=30.0, interval=0.1):
@@ -99,6 +112,25 @@ def visible_windows(cls, title=None):
         if len(fields) > 3 and fields[1] == cls and fields[3] == "1" and title in (None, fields[2]):
             found.append(fields[0])
     return found
+
+
+def screen_colours(rect):
+    """How often each colour (r, g, b) shows in the screen's (left, top, width, height)."""
+    left, top, width, height = rect
+    ppm = subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{left}+{top}",
+                          "-depth", "8", "ppm:-"], check=True, capture_output=True, timeout=60).stdout
+    fields = ppm.split(maxsplit=4)  # P6, width, height, maximum, pixels
+    pixels = fields[4]
+    return collections.Counter(tuple(pixels[i:i + 3]) for i in range(0, len(pixels) - 2, 3))
+
+
+def dominant(rect):
+    return screen_colours(rect).most_common(1)[0][0]
+
+
+def bright(colours):
+    """Pixels of light text on a dark ground: grey, brighter than 200."""
+    return sum(n for (r, g, b), n in colours.items() if min(r, g, b) > 200 and max(r, g, b) - min(r, g, b) < 8)
 
 
 def parse_info(text):
@@ -218,6 +250,27 @@ class Corvane:
 
     def close(self):
         self.post(WM_CLOSE)
+
+    def client_area(self, hwnd):
+        """A window's client area on the screen: without a window manager the frame stays
+        undrawn."""
+        info = self.info(hwnd)
+        border = (info["width"] - info["client_width"]) // 2
+        return (info["left"] + border, info["top"] + info["height"] - info["client_height"] - border,
+                info["client_width"], info["client_height"])
+
+    def theme(self):
+        """The theme's report: (mode, entry points found, entry points called)."""
+        report = self.send(MSG_THEME_REPORT)
+        return report & 3, (report >> 4) & 0x7F, (report >> 12) & 0x3F
+
+    def window_count(self):
+        """USER objects of the program, counted as its windows (GetGuiResources is a stub under
+        Wine): its top-level windows and all their children."""
+        rows = [line.split("\t") for line in probe("list").stdout.decode("latin-1").splitlines()]
+        pid = next(row[5] for row in rows if row[0] == self.hwnd)
+        own = [row[0] for row in rows if len(row) > 5 and row[5] == pid]
+        return len(own) + sum(len(probe("children", hwnd).stdout.splitlines()) for hwnd in own)
 
     def stamp(self, name):
         """Changes whenever the file is written or replaced."""

@@ -1,15 +1,22 @@
 """The dialogs reached from the running program: settings by its shortcut, and the update
 check against a local server."""
 import os
+import socket
+import subprocess
 import time
 import unittest
 
-from harness import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_SETTINGS, CorvaneTestCase, IDOK,
-                     TIMER_AUTOSAVE, WM_COMMAND, WM_TIMER, log_record, probe, serve_folder, stop_server,
-                     visible_windows, wait_until, xdotool)
+from harness import (ALLOW_DARK_MODE_FOR_WINDOW, DARK, DARK_MODE, DWM_SET_WINDOW_ATTRIBUTE, FLUSH_MENU_THEMES,
+                     HIGH_CONTRAST_MODE, IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_SETTINGS, LIGHT_MODE,
+                     LOOKED_UP_BY_NUMBER, MSG_GDI_OBJECT_COUNT, SET_PREFERRED_APP_MODE, SET_WINDOW_THEME,
+                     UNNAMED_ENTRIES, WINE, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WM_CLOSE, WM_COMMAND,
+                     WM_TIMER, bright, dominant, log_record, probe, screen_colours, serve_folder,
+                     stop_server, visible_windows, wait_until, wine_env, xdotool)
 
 WS_DISABLED = 0x08000000
 BM_CLICK = 0x00F5
+WM_KEYDOWN, VK_RIGHT = 0x0100, 0x27
+NO_LOGGING = "[bandwidth]\ndolog=0\n"
 
 
 class SettingsShortcutTest(CorvaneTestCase):
@@ -110,6 +117,119 @@ class UpdateCheckTest(CorvaneTestCase):
                           "version.tmp"])
         for name, data in others.items():
             self.assertEqual(app.read(name), data)
+
+
+APP_DEFAULTS = r"HKCU\Software\Wine\AppDefaults\corvane.exe"
+
+
+def wine_reg(*args):
+    subprocess.run([WINE, "reg", *args], env=wine_env(), check=True, stdin=subprocess.DEVNULL,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
+
+
+def children(hwnd):
+    """A window's children: {class or text: (handle, screen rectangle as left, top, width, height)}."""
+    found = {}
+    for line in probe("children", hwnd).stdout.decode("latin-1").splitlines():
+        fields = line.split("\t")
+        if len(fields) > 5:
+            left, top, right, bottom = (int(v) for v in fields[4].split(","))
+            found.setdefault(fields[2] or fields[1], (fields[0], (left, top, right - left, bottom - top)))
+    return found
+
+
+class AppearanceTest(CorvaneTestCase):
+    """The program's windows in dark mode and back, live. wprobe app-mode sets Windows' app mode
+    (AppsUseLightTheme) and tells every window "ImmersiveColorSet", as Windows does."""
+
+    def setUp(self):
+        probe("app-mode", 1)
+        self.addCleanup(probe, "app-mode", 1)
+        # Wine 8 says Windows 7 unless told otherwise: as Windows 10 for corvane.exe, the
+        # program looks for uxtheme's unnamed entry points.
+        wine_reg("add", APP_DEFAULTS, "/v", "Version", "/d", "win10", "/f")
+        self.addCleanup(wine_reg, "delete", APP_DEFAULTS, "/f")
+
+    def open(self, app, command, cls):
+        app.post(WM_COMMAND, command)
+        self.assertTrue(wait_until(lambda: visible_windows(cls), timeout=30), cls)
+        return visible_windows(cls)[0]
+
+    def dark_colours(self, app, hwnd, name, ground=DARK["face"]):
+        """A window's colours once it is drawn dark (its ground, and white text), photographed."""
+        area = app.client_area(hwnd)
+
+        def dark():
+            colours = screen_colours(area)
+            return colours if colours.most_common(1)[0][0] == ground and bright(colours) > 500 else None
+        colours = wait_until(dark, timeout=15)
+        self.assertTrue(colours, f"{name}: {screen_colours(area).most_common(3)}")
+        app.screenshot(name + ".png", crop=area)
+        return colours
+
+    def test_settings_follow_the_app_mode_live_and_leak_nothing(self):
+        app = self.launch(config=NO_LOGGING)
+        xdotool("mousemove", 1279, 1023)  # over nothing of the program: no tooltip comes and goes
+        area = app.client_area(self.open(app, IDM_SETTINGS, "Tf_Settings"))
+        light = dominant(area)
+        self.assertNotEqual(light, DARK["face"])
+        self.assertEqual(app.theme()[0], LIGHT_MODE)
+        objects = app.send(MSG_GDI_OBJECT_COUNT), app.window_count()
+        probe("app-mode", 0)
+        self.assertTrue(wait_until(lambda: dominant(area) == DARK["face"], timeout=15), dominant(area))
+        mode, found, called = app.theme()
+        self.assertEqual(mode, DARK_MODE)
+        # The title bar's call is made (Wine accepts it, and draws no frame without a window
+        # manager) and the controls' styles are set. Wine 8 has none of uxtheme's unnamed entry
+        # points for the menus (its ordinal 104 is another function): looked for, not found and
+        # nothing of them called; the menus stay light, the program draws the push buttons.
+        for entry in (DWM_SET_WINDOW_ATTRIBUTE, SET_WINDOW_THEME):
+            self.assertTrue(found & called & entry, (found, called))
+        menus = SET_PREFERRED_APP_MODE | ALLOW_DARK_MODE_FOR_WINDOW | FLUSH_MENU_THEMES
+        self.assertEqual((found & (LOOKED_UP_BY_NUMBER | menus), called & UNNAMED_ENTRIES),
+                         (LOOKED_UP_BY_NUMBER, 0))
+        ok = children(visible_windows("Tf_Settings")[0])["&OK"][1]
+        self.assertGreater(screen_colours(ok)[DARK["button"]], ok[2] * ok[3] // 2)
+        probe("app-mode", *[1, 0] * 15)
+        self.assertEqual((app.send(MSG_GDI_OBJECT_COUNT), app.window_count()), objects)
+        probe("app-mode", 1)
+        self.assertTrue(wait_until(lambda: dominant(area) == light, timeout=15), dominant(area))
+        self.assertEqual(app.theme()[0], LIGHT_MODE)
+
+    def test_dark_setting_darkens_every_tab_the_about_box_and_the_update_dialog(self):
+        # Dark chosen while Windows' app mode is light; the meter's own colours stay the user's.
+        closed = socket.create_server(("127.0.0.1", 0))
+        port = closed.getsockname()[1]
+        closed.close()  # the update check finds nobody there, and its dialog stays open
+        app = self.launch(config="[display]\ntheme=dark\n" + NO_LOGGING,
+                          env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": str(port)})
+        user_blue = (49, 106, 197)  # the default "bgcolour"
+        self.assertGreater(screen_colours(app.client_area(app.hwnd))[user_blue], 10000)
+        settings = self.open(app, IDM_SETTINGS, "Tf_Settings")
+        tabs = children(settings)["SysTabControl32"][0]
+        fields = {0: 3000, 2: 20000, 4: 3000}  # the lists and fields of a tab, in pixels
+        for tab in range(5):
+            if tab:
+                app.post(WM_KEYDOWN, VK_RIGHT, hwnd=tabs)
+            colours = self.dark_colours(app, settings, f"settings_dark_{tab}")
+            self.assertGreater(colours[DARK["button"]], 4000, f"tab {tab}: the tabs and buttons")
+            self.assertGreaterEqual(colours[DARK["field"]], fields.get(tab, 0), f"tab {tab}")
+        app.post(WM_CLOSE, hwnd=settings)
+        about = self.open(app, IDM_ABOUT, "Tf_AboutDialog")
+        self.assertGreater(bright(self.dark_colours(app, about, "about_dark", DARK["page"])), 5000)
+        app.post(WM_CLOSE, hwnd=about)
+        update = self.open(app, IDM_CHECKUPDATES, "CorvaneAutoUpdate")
+        self.assertTrue(wait_until(lambda: b"not reached" in app.child_text(update, "Static", 0)))
+        # Wine 8 keeps a control's visual style when SetWindowTheme is given empty names, which
+        # Windows takes for "none": under Wine the progress bar's trough stays light.
+        self.assertGreater(self.dark_colours(app, update, "update_dark")[DARK["button"]], 1000)
+
+    def test_high_contrast_wins_over_dark(self):
+        if probe("high-contrast", "on", check=False).returncode != 0:
+            self.skipTest("Wine 8 does not take SPI_SETHIGHCONTRAST: high contrast stays off")
+        self.addCleanup(probe, "high-contrast", "off")
+        app = self.launch(config="[display]\ntheme=dark\n" + NO_LOGGING)
+        self.assertTrue(wait_until(lambda: app.theme()[0] == HIGH_CONTRAST_MODE, timeout=15))
 
 
 if __name__ == "__main__":

@@ -16,10 +16,9 @@ import zlib
 import expected
 from test_metering import send_over_loopback
 from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, IDOK, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE,
-                     Corvane, CorvaneTestCase, drag, log_record, probe, read_log, run_cli, visible_windows,
-                     wait_until, wine_env, xdotool)
-
-MSG_GDI_OBJECT_COUNT = 0x8000 + 100
+                     DARK, LIGHT_CHART, MSG_GDI_OBJECT_COUNT, Corvane, CorvaneTestCase, dominant, drag,
+                     log_record, probe, read_log, run_cli, screen_colours, visible_windows, wait_until,
+                     wine_env, xdotool)
 WM_KEYDOWN, VK_HOME, VK_RIGHT = 0x0100, 0x24, 0x27
 WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 WS_DISABLED, WS_EX_APPWINDOW = 0x08000000, 0x00040000
@@ -294,7 +293,7 @@ class HistoryWindowTest(CorvaneTestCase):
                 self.assertTrue(wait_until(lambda: window.figures() == bar(), timeout=15),
                                 f"{view} bar {index}: {window.figures()!r} is not {bar()!r}")
             self.assertTrue(wait_until(lambda: window.summary() == page()[1], timeout=15))
-            app.screenshot(f"history_{view[1:].lower()}.png", crop=self.window_rect(app, window))
+            app.screenshot(f"history_{view[1:].lower()}.png", crop=app.client_area(window.hwnd))
             # Pointing at the chart shows the figures of the bar under the pointer, not of the
             # chosen one. (Wine drops a move back to where the pointer last was in a window.)
             chosen = name()
@@ -310,15 +309,7 @@ class HistoryWindowTest(CorvaneTestCase):
         for view, summary in (("&Months", months), ("&Years", years)):
             window.click(view)
             self.assertTrue(wait_until(lambda: window.summary() == summary, timeout=15), window.summary())
-            app.screenshot(f"history_{view[1:].lower()}.png", crop=self.window_rect(app, window))
-
-    @staticmethod
-    def window_rect(app, window):
-        """The client area: without a window manager the frame stays undrawn."""
-        info = app.info(window.hwnd)
-        border = (info["width"] - info["client_width"]) // 2
-        return (info["left"] + border, info["top"] + info["height"] - info["client_height"] - border,
-                info["client_width"], info["client_height"])
+            app.screenshot(f"history_{view[1:].lower()}.png", crop=app.client_area(window.hwnd))
 
     def test_place_size_and_view_are_remembered_also_when_the_program_closes(self):
         # The window minimised (its place is the one it comes back to), or its Save As open
@@ -365,6 +356,33 @@ class HistoryWindowTest(CorvaneTestCase):
         after = app.send(MSG_GDI_OBJECT_COUNT)
         self.assertGreater(before, 0)
         self.assertEqual(after, before)
+
+    def test_chart_follows_the_app_mode_live(self):
+        probe("app-mode", 1)  # Windows' app mode, told to the windows as Windows does
+        self.addCleanup(probe, "app-mode", 1)
+        app = self.launch(config=NO_LOGGING, files=prepared()[2])
+        app.post(WM_COMMAND, IDM_HISTORY)
+        window = HistoryWindow(app)
+        self.assertTrue(wait_until(lambda: window.summary().startswith("Total"), timeout=15))
+        xdotool("mousemove", 1279, 1023)  # no bar hovered
+        left, top, right, bottom = window.children["TCorvaneHistoryChart"][1]
+        chart = (left, top, right - left, bottom - top)
+
+        def drawn(ground, bars):
+            colours = screen_colours(chart)
+            return colours.most_common(1)[0][0] == ground and all(colours[bar] > 100 for bar in bars)
+        light = dominant(chart)
+        self.assertTrue(drawn(light, LIGHT_CHART.values()))
+        probe("app-mode", 0)
+        self.assertTrue(wait_until(lambda: drawn(DARK["chart"], (DARK["in"], DARK["out"])), timeout=15),
+                        screen_colours(chart).most_common(4))
+        self.assertEqual(dominant(app.client_area(app.hwnd)), (49, 106, 197), "the meter stays the user's")
+        around = screen_colours(app.client_area(window.hwnd))
+        self.assertGreater(around[DARK["face"]], 10000)
+        self.assertGreater(around[DARK["button"]], 2000)
+        app.screenshot("history_dark.png", crop=app.client_area(window.hwnd))
+        probe("app-mode", 1)
+        self.assertTrue(wait_until(lambda: drawn(light, LIGHT_CHART.values()), timeout=15))
 
 
 class ExportTest(CorvaneTestCase):

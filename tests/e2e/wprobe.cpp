@@ -247,13 +247,43 @@ int ShortPath() {
     return 0;
 }
 
+// Sets Windows' app mode (AppsUseLightTheme) to each value in turn, telling every window as
+// Windows does ("ImmersiveColorSet"); the windows have handled it when this returns.
+int AppMode(int count, char** values) {
+    for (int i = 0; i < count; ++i) {
+        const DWORD light = static_cast<DWORD>(ParseNumber(values[i]));
+        if (::RegSetKeyValueA(HKEY_CURRENT_USER,
+                              "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                              "AppsUseLightTheme", REG_DWORD, &light,
+                              sizeof light) != ERROR_SUCCESS)
+            return 1;
+        DWORD_PTR result = 0;
+        ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
+                              reinterpret_cast<LPARAM>("ImmersiveColorSet"), SMTO_ABORTIFHUNG,
+                              10000, &result);
+    }
+    return 0;
+}
+
+// Turns high contrast on or off; 3 when the system does not take it.
+int HighContrast(bool on) {
+    HIGHCONTRASTA contrast{sizeof contrast, on ? static_cast<DWORD>(HCF_HIGHCONTRASTON) : 0,
+                           nullptr};
+    ::SystemParametersInfoA(SPI_SETHIGHCONTRAST, sizeof contrast, &contrast, SPIF_SENDCHANGE);
+    HIGHCONTRASTA now{sizeof now, 0, nullptr};
+    if (!::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof now, &now, 0))
+        return 3;
+    return ((now.dwFlags & HCF_HIGHCONTRASTON) != 0) == on ? 0 : 3;
+}
+
 int Usage() {
     std::fprintf(
         stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
                 "MSG WP LP | send HWND MSG WP LP\n"
                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
-                "       | children HWND | workarea | interfaces | short-path PATH\n");
+                "       | children HWND | workarea | interfaces | short-path PATH\n"
+                "       | app-mode LIGHT... | high-contrast on|off\n");
     return 2;
 }
 
@@ -305,6 +335,10 @@ int Run(int argc, char** argv) {
         return Children(ParseHwnd(argv[2]));
     if (cmd == "short-path")
         return ShortPath();
+    if (cmd == "app-mode")
+        return AppMode(argc - 2, argv + 2);
+    if (cmd == "high-contrast")
+        return HighContrast(std::strcmp(argv[2], "on") == 0);
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();

@@ -71,7 +71,31 @@ TEST_F(SettingsDialogTest, WithoutConfigEveryControlShowsItsDefault) {
     EXPECT_EQ(Selected(d, scQuotaCounts), 0);
     EXPECT_EQ(Text(d, scQuotaAlerts), "80,100");
     EXPECT_FALSE(Checked(d, scRunOnStartup)); // no value in the key
+    EXPECT_EQ(Entries(d, scTheme), (std::vector<std::string>{"As Windows", "Light", "Dark"}));
+    EXPECT_EQ(Selected(d, scTheme), 0);
     EXPECT_FALSE(dialogtest::FileExists(ConfigPath())) << "opening writes nothing";
+}
+
+// "Appearance" is a row of its own on the General tab, under its other controls and inside the
+// page; the stored choice is shown and the one chosen stored.
+TEST_F(SettingsDialogTest, AppearanceRowIsBelowTheGeneralTabsControlsAndStoresTheChoice) {
+    dialogtest::WriteBytes(ConfigPath(), "[display]\r\ntheme=dark\r\n");
+    TMemIniFile store(ConfigPath());
+    auto dialog = Open(store);
+    Tf_Settings& d = *dialog;
+    HWND theme = d.Item(scTheme);
+    HWND page = ::GetParent(theme);
+    EXPECT_EQ(page, ::GetParent(d.Item(scRunOnStartup)));
+    RECT list, above, area;
+    ::GetWindowRect(theme, &list);
+    ::GetWindowRect(d.Item(scRunOnStartup), &above);
+    ::GetWindowRect(page, &area);
+    EXPECT_GE(list.top, above.bottom);
+    EXPECT_LE(list.bottom, area.bottom);
+    EXPECT_EQ(Selected(d, scTheme), 2);
+    ChooseEntry(d, scTheme, 1);
+    Click(d, scOK);
+    EXPECT_EQ(store.QueryText("display", "theme", ""), "light");
 }
 
 TEST_F(SettingsDialogTest, WindowTabsAndButtonsAreAsDesigned) {

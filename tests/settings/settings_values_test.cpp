@@ -187,6 +187,28 @@ TEST(SettingsValuesSave, AdapterLuidFollowsEveryChoice) {
     }
 }
 
+// The appearance as stored, anything else as "As Windows"; written once it is chosen or stored.
+TEST(SettingsValuesSave, AppearanceIsReadAndWrittenOnceChosen) {
+    struct Case {
+        const char* Stored;
+        TThemeSetting Shown, Chosen;
+        const char* Expected; // nullptr: no key
+    } cases[] = {{"", TThemeSetting::System, TThemeSetting::System, nullptr},
+                 {"", TThemeSetting::System, TThemeSetting::Dark, "dark"},
+                 {"theme=light\n", TThemeSetting::Light, TThemeSetting::System, "system"},
+                 {"theme=dark\n", TThemeSetting::Dark, TThemeSetting::Dark, "dark"},
+                 {"theme=Dark\n", TThemeSetting::System, TThemeSetting::Light, "light"}};
+    for (const Case& c : cases) {
+        TMemIniFile store("config.ini", std::string("[display]\n") + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        EXPECT_EQ(v.Theme, c.Shown) << c.Stored;
+        v.Theme = c.Chosen;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("display", "theme", "(none)"), c.Expected ? c.Expected : "(none)")
+            << c.Stored << static_cast<int>(c.Chosen);
+    }
+}
+
 TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
     struct Case {
         const char* Stored;

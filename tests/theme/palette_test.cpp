@@ -101,6 +101,28 @@ TEST(Palette, HighContrastTakesEveryColourFromTheScheme) {
     EXPECT_NE(p.ChartOut, p.Window);
 }
 
+// Every setting against Windows' app mode and high contrast, which wins over all of them.
+TEST(ThemeMode, SettingAppModeAndHighContrast) {
+    using S = TThemeSetting;
+    using M = TThemeMode;
+    struct Case {
+        S setting;
+        bool appsLight, highContrast;
+        M mode;
+    } cases[] = {{S::System, true, false, M::Light},        {S::System, false, false, M::Dark},
+                 {S::Light, false, false, M::Light},        {S::Light, true, false, M::Light},
+                 {S::Dark, true, false, M::Dark},           {S::Dark, false, false, M::Dark},
+                 {S::System, false, true, M::HighContrast}, {S::Light, true, true, M::HighContrast},
+                 {S::Dark, false, true, M::HighContrast}};
+    for (const Case& c : cases)
+        EXPECT_EQ(ThemeModeFor(c.setting, c.appsLight, c.highContrast), c.mode)
+            << ThemeSettingText(c.setting) << " light " << c.appsLight << " hc " << c.highContrast;
+    for (S s : {S::System, S::Light, S::Dark})
+        EXPECT_EQ(ParseThemeSetting(ThemeSettingText(s)), s);
+    for (const char* other : {"", "Dark", "dark ", "auto", "1"})
+        EXPECT_EQ(ParseThemeSetting(other), S::System) << other;
+}
+
 // Sizes as Windows' MulDiv rounds them: 8 pt at 96 DPI is 10.67 pixels, drawn 11 high.
 TEST(UiFont, FacesAndSizesAtEachDpi) {
     struct Case {

@@ -1,8 +1,10 @@
 // The History window's chart: draws a page's bars, axis, labels and legend into a back buffer
 // kept between paints, and reports the bar under the pointer or chosen with the arrow keys.
 // Fonts, brushes, pens and the buffer are made when the DPI or the size changes, never per tick.
+// For screen readers the bars are the items of a list, the chosen one the focused item.
 #pragma once
 #include "history/history_chart.h"
+#include "platform/accessible.h"
 #include "platform/back_buffer.h"
 #include "platform/ui_theme.h"
 #include "platform/window.h"
@@ -31,6 +33,22 @@ class THistoryChartView : public TWindow {
     void OnSize(UINT, int, int) override { Layout(); }
 
   private:
+    // What a screen reader is told: the page's title, the shown bars with their figures.
+    class TBars : public TAccessibleItems {
+      public:
+        explicit TBars(const THistoryChartView& view) : view_(view) {}
+        std::string AccessibleName() const override { return view_.page_.Title; }
+        int ItemCount() const override { return static_cast<int>(view_.shown_.Bars.size()); }
+        std::string ItemName(int item) const override;
+        TRectI ItemRect(int item) const override;
+        int FocusedItem() const override;
+
+      private:
+        const THistoryChartView& view_;
+    };
+
+    void NotifyFocusedBar() const;
+
     void Layout();
     void Draw(HDC dc, int width, int height);
     void DrawAxes(HDC dc);
@@ -55,4 +73,6 @@ class THistoryChartView : public TWindow {
     TBrushHandle window_, in_, out_, highlight_;
     TPenHandle grid_, axis_;
     TBackBuffer buffer_; // keeps the font selected too
+    TBars bars_{*this};
+    TAccessibleHandle accessible_;
 };

@@ -121,6 +121,20 @@ void TDialog::EnableOwner() {
 
 void TDialog::OnNotify(NMHDR&) {}
 
+// As the system's dialogs do: the keyboard focus leaves with the window and comes back to the
+// control that had it, at first to the first one that the Tab key reaches.
+void TDialog::Activated(bool active) {
+    if (!active) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus))
+            focused_ = focus;
+        return;
+    }
+    if (!focused_ || !::IsChild(Handle(), focused_))
+        focused_ = ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    ::SetFocus(focused_ ? focused_ : Handle());
+}
+
 // On a page, labels and buttons stand on its colour; on the face they keep the system's.
 HBRUSH TDialog::OnControlColour(HDC dc, HWND, UINT kind) {
     if (!pageGround_ ||
@@ -147,6 +161,9 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
+    case WM_ACTIVATE:
+        Activated(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
     case WM_ERASEBKGND:
         FillClient(Handle(), reinterpret_cast<HDC>(wParam), ground_.get());
         return 1;

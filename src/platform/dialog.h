@@ -96,6 +96,7 @@ class TDialog : public TWindow {
 
   private:
     void EnableOwner();
+    void Activated(bool active);
 
     HWND disabledOwner_ = nullptr; // disabled by ShowModal, enabled again when the dialog ends
     TFontHandle font_;
@@ -103,6 +104,7 @@ class TDialog : public TWindow {
     TBrushHandle ground_;
     int dpi_ = 96;
     int defaultId_ = 0;
+    HWND focused_ = nullptr; // the control that had the focus when the window last lost it
     bool pageGround_ = false;
 };
 

@@ -1,11 +1,11 @@
-"""The dialogs reached from the running program: settings by its shortcut, and the update
-check against a local server."""
+"""The dialogs reached from the running program: settings by its shortcut, the update check
+against a local server, and every dialog driven from the keyboard as a screen reader reads it."""
 import os
 import time
 import unittest
 
-from harness import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_SETTINGS, CorvaneTestCase, IDOK,
-                     TIMER_AUTOSAVE, WM_COMMAND, WM_TIMER, log_record, probe, serve_folder, stop_server,
+from harness import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_HISTORY, IDM_SETTINGS, CorvaneTestCase, IDOK,
+                     TIMER_AUTOSAVE, WM_CLOSE, WM_COMMAND, WM_TIMER, log_record, probe, serve_folder, stop_server,
                      visible_windows, wait_until, xdotool)
 
 WS_DISABLED = 0x08000000
@@ -110,6 +110,66 @@ class UpdateCheckTest(CorvaneTestCase):
                           "version.tmp"])
         for name, data in others.items():
             self.assertEqual(app.read(name), data)
+
+
+WS_TABSTOP, BS_GROUPBOX, RADIO_BUTTONS = 0x00010000, 7, (4, 9)
+WM_KEYDOWN, VK_ESCAPE, VK_RIGHT = 0x0100, 0x1B, 0x27
+# The classes of the controls a user works with (static texts, frames and up-down arrows are not).
+CONTROLS = {"Button", "Edit", "ComboBox", "msctls_trackbar32", "SysTabControl32", "CorvaneColourSwatch",
+            "TCorvaneHistoryChart"}
+
+
+class KeyboardTest(CorvaneTestCase):
+    def reached_by_tab(self, dialog, first_look):
+        """Tab pressed round the dialog: every control a user works with is reached, each has a
+        name a screen reader can say, and a dialog just opened has the focus on one of them."""
+        walk = [line.split("\t") for line in probe("tab-walk", dialog).stdout.decode("latin-1").splitlines()]
+        stops = {f[1]: f[3] for f in walk if f[0] == "tab"}
+        self.assertNotIn(["stuck"], walk)
+        if first_look:
+            self.assertIn(walk[0][1], stops, "the focus is on no control")
+        for _, hwnd, cls, style in (f for f in walk if f[0] == "control"):
+            style = int(style, 16)
+            arrow_reached = style & 0xF in RADIO_BUTTONS and not style & WS_TABSTOP  # in a group
+            if cls in CONTROLS and not (cls == "Button" and (style & 0xF == BS_GROUPBOX or arrow_reached)):
+                self.assertIn(hwnd, stops, f"{cls} {hwnd} is not reached by Tab")
+        for hwnd, name in stops.items():
+            self.assertRegex(name, "[A-Za-z]{2}", f"{hwnd} has no name")
+
+    def test_every_dialog_is_usable_from_the_keyboard_and_names_its_controls(self):
+        # The update check finds no server at a closed port and waits for Cancel.
+        app = self.launch(config="[bandwidth]\ndolog=0\n",
+                          env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": "9"})
+        # The Settings pages follow one another by the arrow key on the tabs; Escape closes the
+        # History window, and no dialog of the others.
+        for command, cls, pages in ((IDM_SETTINGS, "Tf_Settings", 5), (IDM_HISTORY, "Tf_History", 1),
+                                    (IDM_ABOUT, "Tf_AboutDialog", 1), (IDM_CHECKUPDATES, "CorvaneAutoUpdate", 1)):
+            with self.subTest(cls):
+                app.post(WM_COMMAND, command)
+                dialog = wait_until(lambda: visible_windows(cls), timeout=30)[0]
+                try:
+                    for page in range(pages):
+                        self.reached_by_tab(dialog, page == 0)
+                        if pages > 1:
+                            app.post(WM_KEYDOWN, VK_RIGHT, hwnd=child(dialog, "SysTabControl32"))
+                finally:
+                    self.close(app, dialog, cls)
+
+    def close(self, app, dialog, cls):
+        if cls == "CorvaneAutoUpdate":  # closes at once once nothing runs
+            status = lambda: app.child_text(dialog, "Static", 0).startswith(b"Update site not reached")
+            self.assertTrue(wait_until(status, timeout=30))
+        if cls == "Tf_History":
+            app.post(WM_KEYDOWN, VK_ESCAPE, hwnd=dialog)
+        else:
+            app.post(WM_CLOSE, hwnd=dialog)
+        self.assertTrue(wait_until(lambda: not visible_windows(cls), timeout=30), f"{cls} stays open")
+
+
+def child(dialog, cls):
+    """The first child window of a class."""
+    return next(line.split("\t")[0] for line in probe("children", dialog).stdout.decode("latin-1").splitlines()
+                if line.split("\t")[1:2] == [cls])
 
 
 if __name__ == "__main__":

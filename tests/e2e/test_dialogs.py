@@ -7,6 +7,7 @@ import unittest
 from harness import (IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_HISTORY, IDM_SETTINGS, CorvaneTestCase, IDOK,
                      TIMER_AUTOSAVE, WM_CLOSE, WM_COMMAND, WM_TIMER, log_record, probe, serve_folder, stop_server,
                      visible_windows, wait_until, xdotool)
+from test_main_window import child_window
 
 WS_DISABLED = 0x08000000
 BM_CLICK = 0x00F5
@@ -141,7 +142,7 @@ class KeyboardTest(CorvaneTestCase):
         app = self.launch(config="[bandwidth]\ndolog=0\n",
                           env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": "9"})
         # The Settings pages follow one another by the arrow key on the tabs; Escape closes the
-        # History window, and no dialog of the others.
+        # History window (no button of the others answers it).
         for command, cls, pages in ((IDM_SETTINGS, "Tf_Settings", 5), (IDM_HISTORY, "Tf_History", 1),
                                     (IDM_ABOUT, "Tf_AboutDialog", 1), (IDM_CHECKUPDATES, "CorvaneAutoUpdate", 1)):
             with self.subTest(cls):
@@ -151,7 +152,7 @@ class KeyboardTest(CorvaneTestCase):
                     for page in range(pages):
                         self.reached_by_tab(dialog, page == 0)
                         if pages > 1:
-                            app.post(WM_KEYDOWN, VK_RIGHT, hwnd=child(dialog, "SysTabControl32"))
+                            app.post(WM_KEYDOWN, VK_RIGHT, hwnd=child_window(dialog, "SysTabControl32"))
                 finally:
                     self.close(app, dialog, cls)
 
@@ -164,12 +165,6 @@ class KeyboardTest(CorvaneTestCase):
         else:
             app.post(WM_CLOSE, hwnd=dialog)
         self.assertTrue(wait_until(lambda: not visible_windows(cls), timeout=30), f"{cls} stays open")
-
-
-def child(dialog, cls):
-    """The first child window of a class."""
-    return next(line.split("\t")[0] for line in probe("children", dialog).stdout.decode("latin-1").splitlines()
-                if line.split("\t")[1:2] == [cls])
 
 
 if __name__ == "__main__":

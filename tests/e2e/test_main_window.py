@@ -126,7 +126,7 @@ class TrayTest(CorvaneTestCase):
         self.assertEqual(app.tray_icons(), 1)
 
 
-EVENT_OBJECT_NAMECHANGE, OBJID_CLIENT = 0x800C, -4
+EVENT_OBJECT_NAMECHANGE = 0x800C
 
 
 def accessible(hwnd):
@@ -135,8 +135,9 @@ def accessible(hwnd):
     return {int(f[0]): (int(f[1]), f[2], f[3]) for f in (line.split("\t") for line in lines)}
 
 
-def child_window(app, cls):
-    return next(line.split("\t")[0] for line in probe("children", app.hwnd).stdout.decode().splitlines()
+def child_window(parent, cls):
+    """The first child window of a class."""
+    return next(line.split("\t")[0] for line in probe("children", parent).stdout.decode("latin-1").splitlines()
                 if line.split("\t")[1:2] == [cls])
 
 
@@ -147,9 +148,8 @@ class ScreenReaderTest(CorvaneTestCase):
                   "monthquota=100\nquotaalerts=\n[bandwidth]\ndolog=0\n")
         app = self.launch(config=config,
                           files={"bandlog.dat": log_record(expected.day_number(today), 79 << 20, 0)})
-        label = child_window(app, "TCorvaneStatsLabel")
-        self.assertEqual(accessible(label)[0][1], "79.00 MB today")
-        self.assertEqual(accessible(child_window(app, "msctls_progress32"))[0][1], "79.00MB of 100MB used")
+        self.assertEqual(accessible(child_window(app.hwnd, "TCorvaneStatsLabel"))[0][1], "79.00 MB today")
+        self.assertEqual(accessible(child_window(app.hwnd, "msctls_progress32"))[0][1], "79.00MB of 100MB used")
 
     def name_changes(self, screen_reader):
         """The meter's announcements of a new text while the figures change: two of them, or
@@ -162,14 +162,14 @@ class ScreenReaderTest(CorvaneTestCase):
         sender = threading.Thread(target=steady_traffic, args=(stop,))
         sender.start()
         try:
-            events = probe("events", child_window(app, "TCorvaneStatsLabel"), EVENT_OBJECT_NAMECHANGE,
+            events = probe("events", child_window(app.hwnd, "TCorvaneStatsLabel"), EVENT_OBJECT_NAMECHANGE,
                            30000 if screen_reader else 5000, 2).stdout.decode().splitlines()[1:]
         finally:
             stop.set()
             sender.join()
         app.close()
         self.assertEqual(app.wait_exit(), 0)
-        return [int(line.split("\t")[4]) for line in events if int(line.split("\t")[2]) == OBJID_CLIENT]
+        return [int(line.split("\t")[4]) for line in events]  # when, in milliseconds
 
     def test_a_change_is_announced_only_to_a_running_screen_reader(self):
         self.addCleanup(probe, "screen-reader", 0)

@@ -11,7 +11,6 @@
 #include <io.h>
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -419,7 +418,7 @@ int Usage() {
                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
                 "       | children HWND | workarea | interfaces | short-path PATH\n"
-                "       | accessible HWND | tab-walk HWND | events HWND EVENT MS [COUNT]\n"
+                "       | accessible HWND | tab-walk HWND | events HWND EVENT MS COUNT\n"
                 "       | screen-reader 0|1\n");
     return 2;
 }
@@ -476,10 +475,9 @@ int Run(int argc, char** argv) {
         return Accessible(ParseHwnd(argv[2]));
     if (cmd == "tab-walk")
         return TabWalk(ParseHwnd(argv[2]));
-    if (cmd == "events" && (argc == 5 || argc == 6))
+    if (cmd == "events" && argc == 6)
         return Events(ParseHwnd(argv[2]), static_cast<DWORD>(ParseNumber(argv[3])),
-                      static_cast<DWORD>(ParseNumber(argv[4])),
-                      argc == 6 ? std::strtoul(argv[5], nullptr, 0) : ULONG_MAX);
+                      static_cast<DWORD>(ParseNumber(argv[4])), std::strtoul(argv[5], nullptr, 0));
     // Whether a screen reader runs, for the whole session (Wine: for programs started later).
     if (cmd == "screen-reader")
         return ::SystemParametersInfoA(SPI_SETSCREENREADER, std::atoi(argv[2]) != 0, nullptr,

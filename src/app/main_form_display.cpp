@@ -7,6 +7,7 @@
 #include "desktop/cool_tray_icon.h"
 #include "display/render.h"
 #include "log/usage_log.h"
+#include "platform/accessible.h"
 #include "platform/dialog.h"
 #include "platform/user_locale.h"
 #include "quota/quota_settings.h"
@@ -35,6 +36,8 @@ void Tf_Main::CreateControls() {
                                  1, 1, Handle(), nullptr, ::GetModuleHandleA(nullptr), nullptr);
     if (!QuotaBar)
         RaiseLastWin32Error("CreateWindowEx");
+    // Its hint, kept as its window text, names it: no label stands before it.
+    SetAccessibleName(QuotaBar, nullptr);
     // Unowned: Wine does not make a window topmost while it owns another window.
     tooltip_.reset(::CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                      WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, nullptr, nullptr,
@@ -189,9 +192,12 @@ void Tf_Main::WriteStatistics() {
 }
 
 void Tf_Main::SetQuotaHint(const std::string& hint) {
-    if (hint == quotaHint_ || !tooltip_)
+    if (hint == quotaHint_)
         return;
     quotaHint_ = hint;
+    ::SetWindowTextA(QuotaBar, quotaHint_.c_str());
+    if (!tooltip_)
+        return;
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.hwnd = Handle();

@@ -16,12 +16,28 @@ TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandl
 }
 
 void TStatsLabel::SetText(const std::string& text) {
-    if (text == text_)
+    if (text != text_) {
+        text_ = text;
+        // Kept as the window text too, so that it can be read like any label's caption: the
+        // system's accessible object names the label with it.
+        ::SetWindowTextA(Handle(), text_.c_str());
+        ::InvalidateRect(Handle(), nullptr, FALSE);
+        unannounced_ = true;
+    }
+    Announce();
+}
+
+// A screen reader hears of a new text at most once a second, the pace of the figures; without
+// one nobody listens.
+void TStatsLabel::Announce() {
+    const DWORD now = ::GetTickCount();
+    BOOL screenReader = FALSE;
+    if (!unannounced_ || now - announced_ < 1000 ||
+        !::SystemParametersInfoA(SPI_GETSCREENREADER, 0, &screenReader, 0) || !screenReader)
         return;
-    text_ = text;
-    // Kept as the window text too, so that it can be read like any label's caption.
-    ::SetWindowTextA(Handle(), text_.c_str());
-    ::InvalidateRect(Handle(), nullptr, FALSE);
+    ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, Handle(), OBJID_CLIENT, CHILDID_SELF);
+    announced_ = now;
+    unannounced_ = false;
 }
 
 void TStatsLabel::SetFont(HFONT font) {

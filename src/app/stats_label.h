@@ -1,5 +1,6 @@
 // `l_Stats`: the statistics text, drawn transparently over the main window's backdrop,
-// word-wrapped and cut off at its edges; an ampersand underlines the next character.
+// word-wrapped and cut off at its edges; an ampersand underlines the next character. Its window
+// text is the text, and a change is announced to a running screen reader.
 #pragma once
 #include "platform/back_buffer.h"
 #include "platform/window.h"
@@ -26,10 +27,14 @@ class TStatsLabel : public TWindow {
     void OnPaint() override;
 
   private:
+    void Announce();
+
     TBackdropPainter backdrop_;
     TMouseDownHandler mouseDown_;
     std::string text_;
     HFONT font_ = nullptr;
     COLORREF colour_ = RGB(255, 255, 255);
     TBackBuffer buffer_;
+    bool unannounced_ = false;
+    DWORD announced_ = 0; // GetTickCount of the last announcement
 };

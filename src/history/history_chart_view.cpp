@@ -37,6 +37,7 @@ THistoryChartView::THistoryChartView(HWND parent, int id, int dpi, TBarChanged b
 }
 
 THistoryChartView::~THistoryChartView() {
+    accessible_.reset();
     DestroyHandle();
 }
 
@@ -177,7 +178,29 @@ void THistoryChartView::Select(int bar) {
         return;
     selected_ = bar < 0 ? 0 : bar >= count ? count - 1 : bar;
     ::InvalidateRect(Handle(), nullptr, FALSE);
+    NotifyFocusedBar();
     barChanged_();
+}
+
+std::string THistoryChartView::TBars::ItemName(int item) const {
+    return BarSpokenFigures(view_.shown_.Bars[item], view_.separator_);
+}
+
+// A chart too small to draw has no places for its bars.
+TRectI THistoryChartView::TBars::ItemRect(int item) const {
+    const auto& bars = view_.layout_.Bars;
+    return item < static_cast<int>(bars.size()) ? bars[item].Slot : TRectI{};
+}
+
+// The chosen bar while the chart has the keyboard focus.
+int THistoryChartView::TBars::FocusedItem() const {
+    return ::GetFocus() == view_.Handle() ? view_.selected_ : -1;
+}
+
+// A screen reader follows the chosen bar.
+void THistoryChartView::NotifyFocusedBar() const {
+    if (bars_.FocusedItem() >= 0)
+        ::NotifyWinEvent(EVENT_OBJECT_FOCUS, Handle(), OBJID_CLIENT, selected_ + 1);
 }
 
 void THistoryChartView::KeyPressed(WPARAM key) {
@@ -208,9 +231,15 @@ LRESULT THistoryChartView::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam)
         KeyPressed(wParam);
         return 0;
     case WM_SETFOCUS:
+        NotifyFocusedBar();
+        [[fallthrough]];
     case WM_KILLFOCUS:
         ::InvalidateRect(Handle(), nullptr, FALSE);
         return 0;
+    case WM_GETOBJECT:
+        if (LRESULT answer = AnswerAccessibleObject(accessible_, Handle(), bars_, wParam, lParam))
+            return answer;
+        return TWindow::HandleMessage(msg, wParam, lParam);
     case WM_LBUTTONDOWN: {
         ::SetFocus(Handle());
         const int bar = BarAtPoint(layout_, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));

@@ -1,9 +1,11 @@
 // The History window's chart: draws a page's bars, axis, labels and legend into a back buffer
 // kept between paints, and reports the bar under the pointer or chosen with the arrow keys.
 // Its font and buffer are made when the DPI or the size changes, never per tick; colours come
-// through the DC's brush and pen.
+// through the DC's brush and pen. For screen readers the bars are the items of a list, the
+// chosen one the focused item.
 #pragma once
 #include "history/history_chart.h"
+#include "platform/accessible.h"
 #include "platform/back_buffer.h"
 #include "platform/ui_theme.h"
 #include "platform/window.h"
@@ -32,6 +34,22 @@ class THistoryChartView : public TWindow {
     void OnSize(UINT, int, int) override { Layout(); }
 
   private:
+    // What a screen reader is told: the page's title, the shown bars with their figures.
+    class TBars : public TAccessibleItems {
+      public:
+        explicit TBars(const THistoryChartView& view) : view_(view) {}
+        std::string AccessibleName() const override { return view_.page_.Title; }
+        int ItemCount() const override { return static_cast<int>(view_.shown_.Bars.size()); }
+        std::string ItemName(int item) const override;
+        TRectI ItemRect(int item) const override;
+        int FocusedItem() const override;
+
+      private:
+        const THistoryChartView& view_;
+    };
+
+    void NotifyFocusedBar() const;
+
     void Layout();
     void Draw(HDC dc, int width, int height);
     void DrawAxes(HDC dc);
@@ -54,4 +72,6 @@ class THistoryChartView : public TWindow {
     TFontHandle font_;
     TPalette palette_;   // as last drawn
     TBackBuffer buffer_; // keeps the font selected too
+    TBars bars_{*this};
+    TAccessibleHandle accessible_;
 };

@@ -350,6 +350,12 @@ std::string BarFigures(const THistoryBar& bar, char separator) {
            figure(bar.In) + ", out " + figure(bar.Out);
 }
 
+std::string BarSpokenFigures(const THistoryBar& bar, char separator) {
+    std::string text = bar.Name;
+    text.append(": in ").append(FormatBytes(bar.In, separator));
+    return text.append(", out ").append(FormatBytes(bar.Out, separator));
+}
+
 std::string PageSummary(const THistoryPage& page, char separator) {
     return "Total " + FormatBytes(SaturatingAdd(page.TotalIn, page.TotalOut), separator) + " (in " +
            FormatBytes(page.TotalIn, separator) + ", out " + FormatBytes(page.TotalOut, separator) +

@@ -109,5 +109,7 @@ std::string FormatBytes(uint64_t bytes, char separator);
 // Two lines: "Sat 15 March 2025: total 1.18 MB (1235079 bytes)" and
 // "In 1.18 MB (1234567 bytes), out 512 bytes (512 bytes)".
 std::string BarFigures(const THistoryBar& bar, char separator);
+// One line, as a screen reader reads the bar: "Sat 15 March 2025: in 1.18 MB, out 512 bytes".
+std::string BarSpokenFigures(const THistoryBar& bar, char separator);
 // "Total 1.23 GB (in 1.00 GB, out 234.00 MB), daily average 400.00 MB".
 std::string PageSummary(const THistoryPage& page, char separator);

@@ -6,7 +6,9 @@
 #include "platform/window.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
+#include <stdexcept>
 #include <utility>
 
 namespace {
@@ -57,6 +59,10 @@ void TApplication::Initialize() {
                                              ICC_BAR_CLASSES | ICC_PROGRESS_CLASS |
                                              ICC_TAB_CLASSES | ICC_UPDOWN_CLASS};
     ::InitCommonControlsEx(&icc);
+    // An apartment of its own: what a screen reader asks of the windows' accessible objects is
+    // then answered on this thread, between its messages.
+    if (FAILED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+        throw std::runtime_error("COM cannot start on the user-interface thread");
     dispatcher_ = new TUiDispatcher;
 }
 

@@ -131,6 +131,20 @@ TColour TDialog::Ground() const {
     return pageGround_ ? palette.Page : palette.Face;
 }
 
+// As the system's dialogs do: the keyboard focus leaves with the window and comes back to the
+// control that had it, at first to the first one that the Tab key reaches.
+void TDialog::Activated(bool active) {
+    if (!active) {
+        HWND focus = ::GetFocus();
+        if (focus && ::IsChild(Handle(), focus))
+            focused_ = focus;
+        return;
+    }
+    if (!focused_ || !::IsChild(Handle(), focused_))
+        focused_ = ::GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    ::SetFocus(focused_ ? focused_ : Handle());
+}
+
 // In light mode, on a page, labels and buttons stand on its colour and on the face they keep
 // the system's; in the other modes every control takes the palette's. Through the DC's brush:
 // a control paints with the brush on the DC it was given.
@@ -184,6 +198,9 @@ LRESULT TDialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case DM_GETDEFID:
         return defaultId_ ? MAKELRESULT(defaultId_, DC_HASDEFID) : 0;
+    case WM_ACTIVATE:
+        Activated(LOWORD(wParam) != WA_INACTIVE);
+        return 0;
     case WM_ERASEBKGND:
         FillClient(Handle(), reinterpret_cast<HDC>(wParam), Ground());
         return 1;

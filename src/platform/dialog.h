@@ -106,11 +106,13 @@ class TDialog : public TWindow {
     void EnableOwner();
     LRESULT Notified(NMHDR& header);
     TColour Ground() const;
+    void Activated(bool active);
 
     HWND disabledOwner_ = nullptr; // disabled by ShowModal, enabled again when the dialog ends
     TFontHandle font_;
     int dpi_ = 96;
     int defaultId_ = 0;
+    HWND focused_ = nullptr; // the control that had the focus when the window last lost it
     bool pageGround_ = false;
 };
 

@@ -14,6 +14,10 @@ void Paint(HWND wnd) {
     ::GetClientRect(wnd, &rc);
     FillSolid(dc, rc, static_cast<TColour>(::GetWindowLongPtrA(wnd, 0)));
     FrameSolid(dc, rc, UiPalette().Frame);
+    if (::GetFocus() == wnd) {
+        ::InflateRect(&rc, -3, -3);
+        ::DrawFocusRect(dc, &rc);
+    }
     ::EndPaint(wnd, &ps);
 }
 
@@ -34,6 +38,15 @@ LRESULT CALLBACK SwatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_XBUTTONDOWN:
         NotifyParent(wnd);
         return msg == WM_XBUTTONDOWN ? TRUE : 0;
+    case WM_KEYDOWN: // the Space bar, as on a button
+        if (wParam != VK_SPACE)
+            break;
+        NotifyParent(wnd);
+        return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+        ::InvalidateRect(wnd, nullptr, FALSE);
+        return 0;
     case kSwatchSetColour:
         ::SetWindowLongPtrA(wnd, 0, static_cast<LONG_PTR>(wParam & 0xFFFFFF));
         ::InvalidateRect(wnd, nullptr, FALSE);
@@ -41,8 +54,9 @@ LRESULT CALLBACK SwatchProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kSwatchGetColour:
         return ::GetWindowLongPtrA(wnd, 0);
     default:
-        return ::DefWindowProcA(wnd, msg, wParam, lParam);
+        break;
     }
+    return ::DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
 } // namespace

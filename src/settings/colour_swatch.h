@@ -1,5 +1,5 @@
 // A colour swatch: a small framed rectangle filled with one colour that reports any mouse
-// button pressed on it to its parent.
+// button pressed on it, and the Space bar while it has the focus, to its parent.
 #pragma once
 #include <windows.h>
 

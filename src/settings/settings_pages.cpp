@@ -2,6 +2,7 @@
 #include "product/constants.h"
 #include "resource.h"
 #include "display/tags.h"
+#include "platform/accessible.h"
 #include "platform/picture.h"
 #include "platform/system_library.h"
 #include "settings/colour_swatch.h"
@@ -93,9 +94,16 @@ HWND Tf_Settings::Item(int id) const {
 void Tf_Settings::SelectTab(int index) {
     if (index < 0 || index >= kPageCount)
         return;
-    ::SendMessageA(Control(scTabs), TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
-    for (int i = 0; i < kPageCount; ++i)
+    HWND tabs = Control(scTabs);
+    ::SendMessageA(tabs, TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    // The focus leaves a page that goes (a click on a tab leaves it there) for the tabs, from
+    // where the Tab key reaches the new page.
+    HWND focus = ::GetFocus();
+    for (int i = 0; i < kPageCount; ++i) {
+        if (i != index && ::IsChild(pages_[i], focus))
+            ::SetFocus(tabs);
         ::ShowWindow(pages_[i], i == index ? SW_SHOW : SW_HIDE);
+    }
 }
 
 void Tf_Settings::CreateControls() {
@@ -133,6 +141,7 @@ void Tf_Settings::CreateTabs() {
                            reinterpret_cast<LPARAM>(&item)) < 0)
             RaiseLastWin32Error("TCM_INSERTITEM");
     }
+    SetAccessibleName(tabs, "Settings pages");
     for (int i = 0; i < kPageCount; ++i)
         pages_[i] = CreatePage(i);
     ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -206,10 +215,12 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
         RaiseLastWin32Error("LoadImage");
     ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(adapterIcon_.get()), 0);
     AddLabel(page, "Available network adapters to use", 8, 13);
-    AddToPage(page, TControlArgs(WC_COMBOBOXA)
-                        .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
-                        .SetBounds(40, 34, 305, 200)
-                        .SetId(scNetworkAdapters));
+    // Named like its label: a list takes its selected entry for a name under Wine.
+    SetAccessibleName(AddToPage(page, TControlArgs(WC_COMBOBOXA)
+                                          .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
+                                          .SetBounds(40, 34, 305, 200)
+                                          .SetId(scNetworkAdapters)),
+                      "Available network adapters to use");
     AddToPage(page,
               TControlArgs::Button("Auto-Detect").SetBounds(352, 32, 75, 25).SetId(scAutoDetect));
     AddControl(
@@ -235,6 +246,7 @@ void Tf_Settings::CreateDisplayPage(HWND page) {
                                        .SetId(scOpacity));
     ::SendMessageA(opacity, TBM_SETRANGE, FALSE, MAKELPARAM(kMinOpacity, kMaxOpacity));
     ::SendMessageA(opacity, TBM_SETPOS, TRUE, kMaxOpacity);
+    SetAccessibleName(opacity, "Alpha Blending Transparency");
     AddLabel(page, "Most Transparent", 8, 56);
     AddLabel(page, "Most Opaque", 280, 56);
     AddCheckBox(page, scDropShadow, "Show drop shadow behind application (Requires restart)", 8, 88,
@@ -252,11 +264,16 @@ void Tf_Settings::CreateDisplayPage(HWND page) {
         {"Font Colour:", 176, 136, 248, 128, scFontColour, kWhiteColour}};
     for (const TSwatch& s : swatches) {
         AddLabel(page, s.Caption, s.LabelX, s.LabelY);
-        HWND swatch = AddToPage(
-            page, TControlArgs(ColourSwatchClass()).SetBounds(s.X, s.Y, 41, 33).SetId(s.Id));
+        // Its window text, which it does not draw, names it.
+        HWND swatch = AddToPage(page, TControlArgs(ColourSwatchClass(), s.Caption)
+                                          .SetStyle(WS_TABSTOP)
+                                          .SetBounds(s.X, s.Y, 41, 33)
+                                          .SetId(s.Id));
         ::SendMessageA(swatch, kSwatchSetColour, s.Colour, 0);
     }
-    AddToPage(page, TControlArgs::Button("..").SetBounds(296, 132, 25, 25).SetId(scSelectFont));
+    SetAccessibleName(
+        AddToPage(page, TControlArgs::Button("..").SetBounds(296, 132, 25, 25).SetId(scSelectFont)),
+        "Choose font");
     AddCheckBox(page, scBold, "Bold", 176, 165);
     AddCheckBox(page, scItalic, "Italic", 176, 186);
 }
@@ -277,6 +294,7 @@ void Tf_Settings::CreateInformationPage(HWND page) {
                                     .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
                                     .SetBounds(80, 102, 345, 300)
                                     .SetId(scTags));
+    SetAccessibleName(tags, "Tag to insert");
     for (const TTagEntry& entry : TagEntries()) {
         std::string text = TagEntryText(entry);
         if (::SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
@@ -300,7 +318,10 @@ void Tf_Settings::CreateInformationPage(HWND page) {
 void Tf_Settings::CreateQuotaControls(HWND page) {
     constexpr int kGap = 4;
     AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 134);
-    AddToPage(page, TControlArgs::Edit().SetBounds(155, 132, 46, kEditHeight).SetId(scMonthQuota));
+    SetAccessibleName(
+        AddToPage(page,
+                  TControlArgs::Edit().SetBounds(155, 132, 46, kEditHeight).SetId(scMonthQuota)),
+        "Megabytes allowed per month");
     AddLabel(page, " allowed per month", 208, 136);
 
     AddLabel(page, "Billing period starts on day", 8, 162);

@@ -12,7 +12,7 @@ import sys
 # KnownDLL as well).
 ALLOWED_DLLS = {
     "kernel32.dll", "user32.dll", "gdi32.dll", "advapi32.dll", "shell32.dll", "ole32.dll",
-    "comdlg32.dll", "ws2_32.dll", "comctl32.dll", "msvcrt.dll",
+    "oleaut32.dll", "comdlg32.dll", "ws2_32.dll", "comctl32.dll", "msvcrt.dll",
 }
 
 # user32 functions newer than the first Windows 10 (1507): they are looked up at run time.

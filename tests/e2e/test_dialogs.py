@@ -1,5 +1,5 @@
-"""The dialogs reached from the running program: settings by its shortcut, and the update
-check against a local server."""
+"""The dialogs reached from the running program: settings by its shortcut, the update check
+against a local server, and every dialog driven from the keyboard as a screen reader reads it."""
 import os
 import socket
 import subprocess
@@ -7,15 +7,16 @@ import time
 import unittest
 
 from harness import (ALLOW_DARK_MODE_FOR_WINDOW, DARK, DARK_MODE, DWM_SET_WINDOW_ATTRIBUTE, FLUSH_MENU_THEMES,
-                     HIGH_CONTRAST_MODE, IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_SETTINGS, LIGHT_MODE,
-                     LOOKED_UP_BY_NUMBER, MSG_GDI_OBJECT_COUNT, SET_PREFERRED_APP_MODE, SET_WINDOW_THEME,
-                     UNNAMED_ENTRIES, WINE, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WM_CLOSE, WM_COMMAND,
-                     WM_TIMER, bright, dominant, log_record, probe, screen_colours, serve_folder,
+                     HIGH_CONTRAST_MODE, IDM_ABOUT, IDM_CHECKUPDATES, IDM_CLOSE, IDM_HISTORY, IDM_SETTINGS,
+                     LIGHT_MODE, LOOKED_UP_BY_NUMBER, MSG_GDI_OBJECT_COUNT, SET_PREFERRED_APP_MODE,
+                     SET_WINDOW_THEME, UNNAMED_ENTRIES, WINE, CorvaneTestCase, IDOK, TIMER_AUTOSAVE, WM_CLOSE,
+                     WM_COMMAND, WM_TIMER, bright, dominant, log_record, probe, screen_colours, serve_folder,
                      stop_server, visible_windows, wait_until, wine_env, xdotool)
+from test_main_window import child_window
 
 WS_DISABLED = 0x08000000
 BM_CLICK = 0x00F5
-WM_KEYDOWN, VK_RIGHT = 0x0100, 0x27
+WM_KEYDOWN, VK_ESCAPE, VK_RIGHT = 0x0100, 0x1B, 0x27
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 
 
@@ -230,6 +231,59 @@ class AppearanceTest(CorvaneTestCase):
         self.addCleanup(probe, "high-contrast", "off")
         app = self.launch(config="[display]\ntheme=dark\n" + NO_LOGGING)
         self.assertTrue(wait_until(lambda: app.theme()[0] == HIGH_CONTRAST_MODE, timeout=15))
+
+
+WS_TABSTOP, BS_GROUPBOX, RADIO_BUTTONS = 0x00010000, 7, (4, 9)
+# The classes of the controls a user works with (static texts, frames and up-down arrows are not).
+CONTROLS = {"Button", "Edit", "ComboBox", "msctls_trackbar32", "SysTabControl32", "CorvaneColourSwatch",
+            "TCorvaneHistoryChart"}
+
+
+class KeyboardTest(CorvaneTestCase):
+    def reached_by_tab(self, dialog, first_look):
+        """Tab pressed round the dialog: every control a user works with is reached, each has a
+        name a screen reader can say, and a dialog just opened has the focus on one of them."""
+        walk = [line.split("\t") for line in probe("tab-walk", dialog).stdout.decode("latin-1").splitlines()]
+        stops = {f[1]: f[3] for f in walk if f[0] == "tab"}
+        self.assertNotIn(["stuck"], walk)
+        if first_look:
+            self.assertIn(walk[0][1], stops, "the focus is on no control")
+        for _, hwnd, cls, style in (f for f in walk if f[0] == "control"):
+            style = int(style, 16)
+            arrow_reached = style & 0xF in RADIO_BUTTONS and not style & WS_TABSTOP  # in a group
+            if cls in CONTROLS and not (cls == "Button" and (style & 0xF == BS_GROUPBOX or arrow_reached)):
+                self.assertIn(hwnd, stops, f"{cls} {hwnd} is not reached by Tab")
+        for hwnd, name in stops.items():
+            self.assertRegex(name, "[A-Za-z]{2}", f"{hwnd} has no name")
+
+    def test_every_dialog_is_usable_from_the_keyboard_and_names_its_controls(self):
+        # The update check finds no server at a closed port and waits for Cancel.
+        app = self.launch(config="[bandwidth]\ndolog=0\n",
+                          env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": "9"})
+        # The Settings pages follow one another by the arrow key on the tabs; Escape closes the
+        # History window (no button of the others answers it).
+        for command, cls, pages in ((IDM_SETTINGS, "Tf_Settings", 5), (IDM_HISTORY, "Tf_History", 1),
+                                    (IDM_ABOUT, "Tf_AboutDialog", 1), (IDM_CHECKUPDATES, "CorvaneAutoUpdate", 1)):
+            with self.subTest(cls):
+                app.post(WM_COMMAND, command)
+                dialog = wait_until(lambda: visible_windows(cls), timeout=30)[0]
+                try:
+                    for page in range(pages):
+                        self.reached_by_tab(dialog, page == 0)
+                        if pages > 1:
+                            app.post(WM_KEYDOWN, VK_RIGHT, hwnd=child_window(dialog, "SysTabControl32"))
+                finally:
+                    self.close(app, dialog, cls)
+
+    def close(self, app, dialog, cls):
+        if cls == "CorvaneAutoUpdate":  # closes at once once nothing runs
+            status = lambda: app.child_text(dialog, "Static", 0).startswith(b"Update site not reached")
+            self.assertTrue(wait_until(status, timeout=30))
+        if cls == "Tf_History":
+            app.post(WM_KEYDOWN, VK_ESCAPE, hwnd=dialog)
+        else:
+            app.post(WM_CLOSE, hwnd=dialog)
+        self.assertTrue(wait_until(lambda: not visible_windows(cls), timeout=30), f"{cls} stays open")
 
 
 if __name__ == "__main__":

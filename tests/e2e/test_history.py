@@ -14,11 +14,13 @@ import unittest
 import zlib
 
 import expected
+from test_main_window import accessible
 from test_metering import send_over_loopback
 from harness import (IDM_HISTORY, IDM_SETTINGS, EXE, IDOK, WINE, WM_CLOSE, WM_COMMAND, WM_TIMER, TIMER_AUTOSAVE, WPROBE,
                      DARK, LIGHT_CHART, MSG_GDI_OBJECT_COUNT, Corvane, CorvaneTestCase, dominant, drag,
                      log_record, probe, read_log, run_cli, screen_colours, visible_windows, wait_until,
                      wine_env, xdotool)
+EVENT_OBJECT_FOCUS, ROLE_LIST_ITEM = 0x8005, 34
 WM_KEYDOWN, VK_HOME, VK_RIGHT = 0x0100, 0x24, 0x27
 WM_SYSCOMMAND, SC_MINIMIZE = 0x0112, 0xF020
 WS_DISABLED, WS_EX_APPWINDOW = 0x08000000, 0x00040000
@@ -344,6 +346,29 @@ class HistoryWindowTest(CorvaneTestCase):
         self.assertTrue(left <= info["left"] and info["left"] + info["width"] <= right and
                         top <= info["top"] and info["top"] + info["height"] <= bottom,
                         (info, (left, top, right, bottom)))
+
+    def test_a_screen_reader_reads_every_bar_and_follows_the_chosen_one(self):
+        days, hours, files = prepared()
+        app = self.launch(config=NO_LOGGING, files=files)
+        app.post(WM_COMMAND, IDM_HISTORY)
+        window = HistoryWindow(app)
+        chart, (left, top, right, bottom) = window.children["TCorvaneHistoryChart"]
+        items = lambda: [(role, name) for _, (role, name, _) in sorted(accessible(chart).items())[1:]]
+        bars = lambda: [(ROLE_LIST_ITEM, f"{name}: in {expected.format_bytes(i)}, out {expected.format_bytes(o)}")
+                        for name, i, o in Pages(days, hours).hour_page()[0]]
+        self.assertTrue(wait_until(lambda: items() == bars(), timeout=15), items())
+        # A click gives the chart the keyboard focus; each bar chosen by a key is announced.
+        xdotool("mousemove", (left + right) // 2, (top + bottom) // 2)
+        xdotool("click", 1)
+        xdotool("mousemove", 1279, 1023)
+        watch = subprocess.Popen([WINE, WPROBE, "events", chart, str(EVENT_OBJECT_FOCUS), "60000", "3"],
+                                 env=wine_env(), stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.addCleanup(lambda: watch.poll() is None and watch.kill())
+        self.assertEqual(watch.stdout.readline().strip(), b"ready")
+        window.choose_bar(2)
+        focused = [line.split(b"\t")[3] for line in watch.communicate(timeout=60)[0].splitlines()]
+        self.assertEqual(focused, [b"1", b"2", b"3"])
+        self.assertEqual(probe("accessible", chart).stdout.decode("latin-1").splitlines()[0], "focus=3")
 
     def test_gdi_objects_stay_flat_while_the_window_refreshes(self):
         app = self.launch(config=NO_LOGGING, files=prepared()[2])

@@ -1,7 +1,9 @@
 """The main window's look and behaviour, driven as a user would: real mouse drags, the tray
-icon, its menu commands and the display settings."""
+icon, its menu commands and the display settings; what a screen reader reads of it."""
 import datetime
 import os
+import socket
+import threading
 import time
 import unittest
 
@@ -155,6 +157,78 @@ class TrayTest(CorvaneTestCase):
         app.post(WM_COMMAND, IDM_MINIMIZE, 0)
         self.assertTrue(wait_until(lambda: app.info()["visible"] == 0, timeout=15))
         self.assertEqual(app.tray_icons(), 1)
+
+
+EVENT_OBJECT_NAMECHANGE = 0x800C
+
+
+def accessible(hwnd):
+    """The probe's reading of a window's accessible object: {child id: (role, name, value)}."""
+    lines = probe("accessible", hwnd).stdout.decode("latin-1").splitlines()[1:]
+    return {int(f[0]): (int(f[1]), f[2], f[3]) for f in (line.split("\t") for line in lines)}
+
+
+def child_window(parent, cls):
+    """The first child window of a class."""
+    return next(line.split("\t")[0] for line in probe("children", parent).stdout.decode("latin-1").splitlines()
+                if line.split("\t")[1:2] == [cls])
+
+
+class ScreenReaderTest(CorvaneTestCase):
+    def test_the_figures_and_the_quota_bar_are_read_as_shown(self):
+        today = datetime.date.today()
+        config = ("[network]\nactiveadapter=999999\n[display]\nformat=%MBintoday% MB today\n"
+                  "monthquota=100\nquotaalerts=\n[bandwidth]\ndolog=0\n")
+        app = self.launch(config=config,
+                          files={"bandlog.dat": log_record(expected.day_number(today), 79 << 20, 0)})
+        self.assertEqual(accessible(child_window(app.hwnd, "TCorvaneStatsLabel"))[0][1], "79.00 MB today")
+        self.assertEqual(accessible(child_window(app.hwnd, "msctls_progress32"))[0][1], "79.00MB of 100MB used")
+
+    def name_changes(self, screen_reader):
+        """The meter's announcements of a new text while the figures change: two of them, or
+        none in five seconds, with a screen reader running or not. Wine reads the flag once per
+        program (Windows at every call): it is set before the start."""
+        probe("screen-reader", int(screen_reader))
+        app = self.launch(config="[network]\nactiveadapter=1\n[display]\nformat=%kBinpersec%\n"
+                                 "[bandwidth]\ndolog=0\n")
+        stop = threading.Event()
+        sender = threading.Thread(target=steady_traffic, args=(stop,))
+        sender.start()
+        try:
+            events = probe("events", child_window(app.hwnd, "TCorvaneStatsLabel"), EVENT_OBJECT_NAMECHANGE,
+                           30000 if screen_reader else 5000, 2).stdout.decode().splitlines()[1:]
+        finally:
+            stop.set()
+            sender.join()
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        return [int(line.split("\t")[4]) for line in events]  # when, in milliseconds
+
+    def test_a_change_is_announced_only_to_a_running_screen_reader(self):
+        self.addCleanup(probe, "screen-reader", 0)
+        announced = self.name_changes(True)
+        self.assertEqual(len(announced), 2)
+        self.assertGreaterEqual(announced[1] - announced[0], 1000, "at most one a second")
+        self.assertEqual(self.name_changes(False), [])
+
+
+def steady_traffic(stop):
+    """Loopback traffic, a little every tenth of a second, until stop is set: the rates change."""
+    server = socket.socket()
+    server.bind(("127.0.0.1", 0))
+    server.listen(1)
+    client = socket.create_connection(server.getsockname())
+    peer, _ = server.accept()
+    drain = threading.Thread(target=lambda: [None for _ in iter(lambda: peer.recv(1 << 16), b"")])
+    drain.start()
+    step = 0
+    while not stop.wait(0.1):
+        step += 1
+        client.sendall(b"x" * (1 << 14) * (1 + step % 7))
+    client.close()
+    drain.join(timeout=30)
+    peer.close()
+    server.close()
 
 
 if __name__ == "__main__":

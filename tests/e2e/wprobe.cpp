@@ -6,13 +6,16 @@
 #include <commctrl.h>
 #include <iphlpapi.h>
 #include <shellapi.h>
+#include <oleacc.h>
 #include <fcntl.h>
 #include <io.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -276,6 +279,167 @@ int HighContrast(bool on) {
     return ((now.dwFlags & HCF_HIGHCONTRASTON) != 0) == on ? 0 : 3;
 }
 
+// Spelled out: with a static link MinGW's import library resolves IID_IAccessible to a thunk.
+const IID kAccessibleIid = {
+    0x618736e0, 0x3c3d, 0x11cf, {0x81, 0x0c, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
+
+// A BSTR in the 8-bit code page, as the program's window texts are; frees it.
+std::string Narrow(BSTR text) {
+    std::string narrow;
+    if (text) {
+        const int length = ::SysStringLen(text);
+        narrow.resize(static_cast<size_t>(length) * 2);
+        narrow.resize(static_cast<size_t>(
+            ::WideCharToMultiByte(CP_ACP, 0, text, length, narrow.data(),
+                                  static_cast<int>(narrow.size()), nullptr, nullptr)));
+        ::SysFreeString(text);
+    }
+    return narrow;
+}
+
+VARIANT ChildId(long id) {
+    VARIANT child;
+    child.vt = VT_I4;
+    child.lVal = id;
+    return child;
+}
+
+// The name and role of an object's child (CHILDID_SELF: the object itself), as the window's
+// accessible object gives them to a screen reader.
+void PrintAccessible(IAccessible& object, long id) {
+    BSTR name = nullptr, value = nullptr;
+    VARIANT role;
+    role.vt = VT_EMPTY;
+    object.get_accName(ChildId(id), &name);
+    object.get_accValue(ChildId(id), &value);
+    object.get_accRole(ChildId(id), &role);
+    std::printf("%ld\t%ld\t%s\t%s\n", id, role.vt == VT_I4 ? role.lVal : 0L, Narrow(name).c_str(),
+                Narrow(value).c_str());
+}
+
+IAccessible* ClientObject(HWND wnd) {
+    IAccessible* object = nullptr;
+    if (FAILED(::AccessibleObjectFromWindow(wnd, OBJID_CLIENT, kAccessibleIid,
+                                            reinterpret_cast<void**>(&object))))
+        return nullptr;
+    return object;
+}
+
+std::string AccessibleName(HWND wnd) {
+    IAccessible* object = ClientObject(wnd);
+    if (!object)
+        return "";
+    BSTR name = nullptr;
+    object->get_accName(ChildId(CHILDID_SELF), &name);
+    object->Release();
+    return Narrow(name);
+}
+
+// A window's accessible object (its client area): "focus=" the child that has the focus, then
+// one line per object, itself (child 0) and its children: child id, role, name, value.
+int Accessible(HWND wnd) {
+    IAccessible* object = ClientObject(wnd);
+    if (!object)
+        return 1;
+    VARIANT focus;
+    focus.vt = VT_EMPTY;
+    object->get_accFocus(&focus);
+    std::printf("focus=%ld\n", focus.vt == VT_I4 ? focus.lVal : -1L);
+    long count = 0;
+    object->get_accChildCount(&count);
+    for (long id = 0; id <= count; ++id)
+        PrintAccessible(*object, id);
+    object->Release();
+    return 0;
+}
+
+HWND FocusOf(HWND wnd) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return ::GetGUIThreadInfo(::GetWindowThreadProcessId(wnd, nullptr), &info) ? info.hwndFocus
+                                                                               : nullptr;
+}
+
+BOOL CALLBACK PrintControl(HWND wnd, LPARAM) {
+    char cls[64] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    if (::IsWindowVisible(wnd) && ::IsWindowEnabled(wnd))
+        std::printf("control\t0x%llx\t%s\t0x%08lx\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(wnd)), cls,
+                    static_cast<unsigned long>(::GetWindowLongA(wnd, GWL_STYLE)));
+    return TRUE;
+}
+
+// Presses Tab in a dialog, as a user would, until the focus comes to a control it had already
+// reached: "tab", the focused control, its class and accessible name, one line per stop; then
+// "control" and the visible, enabled controls of the dialog. "stuck" where a Tab moves nothing.
+int TabWalk(HWND dialog) {
+    std::printf("start\t0x%llx\n",
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(FocusOf(dialog))));
+    std::vector<HWND> reached;
+    for (int step = 0; step < 100; ++step) {
+        HWND from = FocusOf(dialog);
+        ::PostMessageA(from ? from : dialog, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        ::PostMessageA(from ? from : dialog, WM_KEYUP, VK_TAB, 0xC00F0001);
+        HWND to = from;
+        for (int wait = 0; wait < 200 && to == from; ++wait) {
+            ::Sleep(20);
+            to = FocusOf(dialog);
+        }
+        // Where Tab leaves the focus, the control is the only stop, or it keeps the key.
+        if (to == from && ::GetNextDlgTabItem(dialog, from, FALSE) != from) {
+            std::printf("stuck\n");
+            break;
+        }
+        if (std::find(reached.begin(), reached.end(), to) != reached.end())
+            break;
+        reached.push_back(to);
+        char cls[64] = "";
+        ::GetClassNameA(to, cls, sizeof cls);
+        std::printf("tab\t0x%llx\t%s\t%s\n",
+                    static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(to)), cls,
+                    AccessibleName(to).c_str());
+    }
+    ::EnumChildWindows(dialog, PrintControl, 0);
+    return 0;
+}
+
+struct TEventWatch {
+    HWND Window;
+    DWORD Start;
+    unsigned long Seen;
+} watch;
+
+void CALLBACK WinEvent(HWINEVENTHOOK, DWORD event, HWND wnd, LONG object, LONG child, DWORD,
+                       DWORD time) {
+    if (wnd != watch.Window || object != OBJID_CLIENT)
+        return;
+    std::printf("event\t0x%lx\t%ld\t%ld\t%lu\n", event, object, child, time - watch.Start);
+    ++watch.Seen;
+}
+
+// Watches the events of one kind that a window raises for its client area (a hook outside its
+// process, as screen readers use) for some milliseconds, or until it has seen `count`: "ready"
+// once the hook is set, then one line per event: event, object id, child id, milliseconds since
+// the hook was set.
+int Events(HWND wnd, DWORD event, DWORD milliseconds, unsigned long count) {
+    HWINEVENTHOOK hook =
+        ::SetWinEventHook(event, event, nullptr, WinEvent, 0, 0, WINEVENT_OUTOFCONTEXT);
+    if (!hook)
+        return 1;
+    watch = {wnd, ::GetTickCount(), 0};
+    std::printf("ready\n");
+    std::fflush(stdout);
+    while (::GetTickCount() - watch.Start < milliseconds && watch.Seen < count) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            ::DispatchMessageA(&msg);
+    }
+    ::UnhookWinEvent(hook);
+    return 0;
+}
+
 int Usage() {
     std::fprintf(
         stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
@@ -283,7 +447,9 @@ int Usage() {
                 "       | child-text HWND CLASS N | set-text HWND CLASS N TEXT | text HWND\n"
                 "       | first-text TITLE CLASS MS | lock FILE [shared] | foreground HWND | list\n"
                 "       | children HWND | workarea | interfaces | short-path PATH\n"
-                "       | app-mode LIGHT... | high-contrast on|off\n");
+                "       | app-mode LIGHT... | high-contrast on|off\n"
+                "       | accessible HWND | tab-walk HWND | events HWND EVENT MS COUNT\n"
+                "       | screen-reader 0|1\n");
     return 2;
 }
 
@@ -339,6 +505,19 @@ int Run(int argc, char** argv) {
         return AppMode(argc - 2, argv + 2);
     if (cmd == "high-contrast")
         return HighContrast(std::strcmp(argv[2], "on") == 0);
+    if (cmd == "accessible")
+        return Accessible(ParseHwnd(argv[2]));
+    if (cmd == "tab-walk")
+        return TabWalk(ParseHwnd(argv[2]));
+    if (cmd == "events" && argc == 6)
+        return Events(ParseHwnd(argv[2]), static_cast<DWORD>(ParseNumber(argv[3])),
+                      static_cast<DWORD>(ParseNumber(argv[4])), std::strtoul(argv[5], nullptr, 0));
+    // Whether a screen reader runs, for the whole session (Wine: for programs started later).
+    if (cmd == "screen-reader")
+        return ::SystemParametersInfoA(SPI_SETSCREENREADER, std::atoi(argv[2]) != 0, nullptr,
+                                       SPIF_SENDCHANGE)
+                   ? 0
+                   : 1;
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
     return Usage();
@@ -348,6 +527,7 @@ int Run(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY); // texts are printed byte for byte
+    ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int result = Run(argc, argv);
     std::fflush(stdout);
     // The last line on standard error tells the tests that the probe ran to its end and that

@@ -207,14 +207,21 @@ class AppearanceTest(CorvaneTestCase):
         user_blue = (49, 106, 197)  # the default "bgcolour"
         self.assertGreater(screen_colours(app.client_area(app.hwnd))[user_blue], 10000)
         settings = self.open(app, IDM_SETTINGS, "Tf_Settings")
-        tabs = children(settings)["SysTabControl32"][0]
+        tabs, (left, top, _, _) = children(settings)["SysTabControl32"]
         fields = {0: 3000, 2: 20000, 4: 3000}  # the lists and fields of a tab, in pixels
+        # A click on the first tab takes the focus there: the list that has it at first shows
+        # its choice highlighted.
+        xdotool("mousemove", left + 30, top + 10)
+        xdotool("click", 1)
+        xdotool("mousemove", 1279, 1023)
         for tab in range(5):
             if tab:
                 app.post(WM_KEYDOWN, VK_RIGHT, hwnd=tabs)
             colours = self.dark_colours(app, settings, f"settings_dark_{tab}")
             self.assertGreater(colours[DARK["button"]], 4000, f"tab {tab}: the tabs and buttons")
-            self.assertGreaterEqual(colours[DARK["field"]], fields.get(tab, 0), f"tab {tab}")
+            area = app.client_area(settings)
+            field = lambda: screen_colours(area)[DARK["field"]] >= fields.get(tab, 0)
+            self.assertTrue(wait_until(field, timeout=15), f"tab {tab}: {screen_colours(area)[DARK['field']]}")
         app.post(WM_CLOSE, hwnd=settings)
         about = self.open(app, IDM_ABOUT, "Tf_AboutDialog")
         self.assertGreater(bright(self.dark_colours(app, about, "about_dark", DARK["page"])), 5000)

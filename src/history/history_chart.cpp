@@ -15,8 +15,12 @@ int Scaled(const TChartMetrics& m, int pixels96) {
     return (pixels96 * m.Dpi + 48) / 96;
 }
 
+// Exact up to 10^27, and the quotient of exact values below 1: no power function linked for it.
 long double PowerOfTen(int exponent) {
-    return std::pow(10.0L, static_cast<long double>(exponent));
+    long double power = 1;
+    for (int i = 0; i < std::abs(exponent); ++i)
+        power *= 10;
+    return exponent < 0 ? 1 / power : power;
 }
 
 // Labels every k-th bar, k from the bars' round steps: hours and months by divisors of a day

@@ -141,21 +141,21 @@ void TMemIniFile::Store(const std::string& section, const std::string& key, std:
 
 std::string TMemIniFile::QueryText(const std::string& section, const std::string& key,
                                    const std::string& def) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     const std::string* value = FindValue(section, key);
     return value ? *value : def;
 }
 
 void TMemIniFile::QueryText(const std::string& section, const std::string& key,
                             std::string_view def, std::string& value) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     const std::string* found = FindValue(section, key);
     value.assign(found ? std::string_view(*found) : def);
 }
 
 int32_t TMemIniFile::QueryInt(const std::string& section, const std::string& key,
                               int32_t def) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     const std::string* text = FindValue(section, key);
     int32_t value = 0;
     return (text && TryParseIniInt(*text, value)) ? value : def;
@@ -166,29 +166,29 @@ bool TMemIniFile::QueryFlag(const std::string& section, const std::string& key, 
 }
 
 bool TMemIniFile::HasKey(const std::string& section, const std::string& key) const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     return FindValue(section, key) != nullptr;
 }
 
 void TMemIniFile::StoreText(const std::string& section, const std::string& key,
                             const std::string& value) {
     std::string stored = WithoutLineBreaks(value);
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     Store(section, key, std::move(stored));
 }
 
 void TMemIniFile::StoreInt(const std::string& section, const std::string& key, int32_t value) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     Store(section, key, std::to_string(value));
 }
 
 void TMemIniFile::StoreFlag(const std::string& section, const std::string& key, bool value) {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     Store(section, key, value ? "1" : "0");
 }
 
 std::string TMemIniFile::ToText() const {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::lock_guard<TMutex> lock(mutex_);
     return ToTextLocked();
 }
 
@@ -217,7 +217,7 @@ std::string TMemIniFile::ToTextLocked() const {
 
 void TMemIniFile::FlushToFile() {
     // Flushes stay in order; readers wait only for the snapshot, not for the disk.
-    std::lock_guard<std::mutex> flushLock(flushMutex_);
+    std::lock_guard<TMutex> flushLock(flushMutex_);
     std::string text = ToText();
     try {
         ReplaceFileContents(path_, text);

@@ -2,9 +2,9 @@
 // Safe for concurrent use: every operation is serialised by the store's lock.
 #pragma once
 #include "config/number_text.h"
+#include "platform/sync.h"
 
 #include <cstdint>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +61,6 @@ class TMemIniFile {
 
     const std::string path_;
     std::vector<TSection> sections_;
-    mutable std::mutex mutex_;
-    std::mutex flushMutex_; // keeps concurrent flushes in order without blocking readers on I/O
+    mutable TMutex mutex_;
+    TMutex flushMutex_; // keeps concurrent flushes in order without blocking readers on I/O
 };

@@ -136,7 +136,7 @@ std::vector<THourRecord> DecodeHourFile(std::string_view data) {
 }
 
 THourLog::THourLog(std::string path) : path_(std::move(path)) {
-    std::lock_guard<std::mutex> hold(fileLock_);
+    std::lock_guard<TMutex> hold(fileLock_);
     try {
         LoadLocked();
     } catch (const std::exception&) {
@@ -158,7 +158,7 @@ void THourLog::LoadLocked() {
         data.swap(replacement);
     std::vector<THourRecord> table = DecodeHourFile(data);
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<TMutex> hold(lock_);
         for (const THourRecord& add : pending_)
             MergeInto(table, add);
         table_.swap(table);
@@ -178,13 +178,13 @@ void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {
     THourRecord add{0, in, out};
     if (!HourOfUtc(utcSeconds, add.Hour))
         return;
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     MergeInto(table_, add);
     MergeInto(pending_, add);
 }
 
 void THourLog::Flush() {
-    std::lock_guard<std::mutex> hold(fileLock_);
+    std::lock_guard<TMutex> hold(fileLock_);
     if (!loaded_) {
         try {
             LoadLocked();
@@ -211,7 +211,7 @@ void THourLog::WriteLocked() {
     std::vector<THourRecord> batch, whole;
     bool rewrite = false;
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<TMutex> hold(lock_);
         if (asLeft && pending_.empty())
             return;
         batch.swap(pending_);
@@ -290,15 +290,15 @@ void THourLog::AppendLocked(std::vector<THourRecord>& batch) {
 
 // Additions that did not reach the file wait for the next flush, beside those made meanwhile.
 void THourLog::GiveBack(const std::vector<THourRecord>& batch) {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     for (const THourRecord& add : batch)
         MergeInto(pending_, add);
 }
 
 void THourLog::Reset() {
-    std::lock_guard<std::mutex> hold(fileLock_);
+    std::lock_guard<TMutex> hold(fileLock_);
     {
-        std::lock_guard<std::mutex> tables(lock_);
+        std::lock_guard<TMutex> tables(lock_);
         std::vector<THourRecord>().swap(table_);
         std::vector<THourRecord>().swap(pending_);
     }
@@ -313,19 +313,19 @@ void THourLog::Reset() {
 }
 
 std::vector<THourRecord> THourLog::Range(uint32_t first, uint32_t last) const {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     auto from = std::lower_bound(table_.begin(), table_.end(), THourRecord{first, 0, 0}, ByHour);
     auto to = std::upper_bound(from, table_.end(), THourRecord{last, 0, 0}, ByHour);
     return std::vector<THourRecord>(from, to);
 }
 
 std::vector<THourRecord> THourLog::All() const {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     return table_;
 }
 
 bool THourLog::HourBounds(uint32_t& first, uint32_t& last) const {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     if (table_.empty())
         return false;
     first = table_.front().Hour;

@@ -8,9 +8,10 @@
 // additions and never earlier records; a torn or damaged record is skipped when reading.
 // A file that another program replaced or cut meanwhile is rewritten with every total.
 #pragma once
+#include "platform/sync.h"
+
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -85,12 +86,12 @@ class THourLog {
 
     const std::string path_;
     // Taken first, and held through the file's work: only flushes and resets wait for it.
-    std::mutex fileLock_;
+    TMutex fileLock_;
     bool loaded_ = false;
     uint64_t fileBytes_ = 0; // how long the file should be: whole records only
     size_t compactAt_ = 0;   // records in the file beyond which it is rewritten
     std::unique_ptr<TAppendFile> file_;
-    mutable std::mutex lock_;          // guards the two tables, briefly
+    mutable TMutex lock_;              // guards the two tables, briefly
     std::vector<THourRecord> table_;   // totals, sorted by hour: the file's and pending_
     std::vector<THourRecord> pending_; // additions not yet in the file, sorted by hour
 };

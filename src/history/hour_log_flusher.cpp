@@ -7,46 +7,47 @@
 THourLogFlusher::THourLogFlusher(THourLog& log, std::function<void()> flushed)
     : log_(log), flushed_(std::move(flushed)), thread_([this] { Run(); }) {}
 
+// Then thread_, the first member destroyed, waits for the thread to end.
 THourLogFlusher::~THourLogFlusher() {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<TMutex> hold(lock_);
         stopping_ = true;
     }
-    wake_.notify_one();
-    thread_.join();
+    wake_.NotifyOne();
 }
 
 void THourLogFlusher::Request() {
     {
-        std::lock_guard<std::mutex> hold(lock_);
+        std::lock_guard<TMutex> hold(lock_);
         requested_ = true;
     }
-    wake_.notify_one();
+    wake_.NotifyOne();
 }
 
 std::exception_ptr THourLogFlusher::Outcome() const {
-    std::lock_guard<std::mutex> hold(lock_);
+    std::lock_guard<TMutex> hold(lock_);
     return outcome_;
 }
 
 void THourLogFlusher::Run() {
-    std::unique_lock<std::mutex> hold(lock_);
     for (;;) {
-        wake_.wait(hold, [this] { return requested_ || stopping_; });
-        if (stopping_)
-            return;
-        requested_ = false;
-        hold.unlock();
+        {
+            std::lock_guard<TMutex> hold(lock_);
+            wake_.Wait(lock_, [this] { return requested_ || stopping_; });
+            if (stopping_)
+                return;
+            requested_ = false;
+        }
         std::exception_ptr outcome;
         try {
             log_.Flush();
         } catch (const std::exception&) {
             outcome = std::current_exception();
         }
-        hold.lock();
-        outcome_ = outcome;
-        hold.unlock();
+        {
+            std::lock_guard<TMutex> hold(lock_);
+            outcome_ = outcome;
+        }
         flushed_();
-        hold.lock();
     }
 }

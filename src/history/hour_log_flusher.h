@@ -2,11 +2,10 @@
 // to the disk, which a USB stick can take a good part of a second over (a rewrite of years of
 // hours longer): the window must not wait for it.
 #pragma once
-#include <condition_variable>
+#include "platform/sync.h"
+
 #include <exception>
 #include <functional>
-#include <mutex>
-#include <thread>
 
 class THourLog;
 
@@ -29,10 +28,10 @@ class THourLogFlusher {
 
     THourLog& log_;
     const std::function<void()> flushed_;
-    mutable std::mutex lock_; // guards the three below
-    std::condition_variable wake_;
+    mutable TMutex lock_; // guards the three below
+    TConditionVariable wake_;
     bool requested_ = false;
     bool stopping_ = false;
     std::exception_ptr outcome_;
-    std::thread thread_; // last: started once the rest is in place
+    TSystemThread thread_; // last: started once the rest is in place, and joined first
 };

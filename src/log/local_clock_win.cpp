@@ -2,11 +2,11 @@
 // functions with each year's rules: the C runtime would take a TZ variable instead. (What
 // SystemTimeToTzSpecificLocalTimeEx does, which Wine 8's kernel32 lacks.)
 #include "log/calendar.h"
+#include "platform/sync.h"
 
 #include <windows.h>
 
 #include <cstring>
-#include <mutex>
 
 namespace {
 
@@ -32,8 +32,8 @@ bool RulesOf(const DYNAMIC_TIME_ZONE_INFORMATION& zone, WORD year, TIME_ZONE_INF
         TIME_ZONE_INFORMATION Rules;
     };
     static TKept kept{};
-    static std::mutex lock;
-    std::lock_guard<std::mutex> hold(lock);
+    static TMutex lock;
+    std::lock_guard<TMutex> hold(lock);
     if (kept.Year != year || std::memcmp(&kept.Zone, &zone, sizeof zone) != 0) {
         kept.Zone = zone;
         kept.Year = ::GetTimeZoneInformationForYear(year, &kept.Zone, &kept.Rules) ? year : 0;

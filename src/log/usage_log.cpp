@@ -4,12 +4,12 @@
 
 #include "log/calendar.h"
 #include "platform/file_io.h"
+#include "platform/sync.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <mutex>
 #include <utility>
 #include <vector>
 
@@ -163,7 +163,7 @@ std::string InOutErrorText(int code) {
 EInOutError::EInOutError(int code) : std::runtime_error(InOutErrorText(code)), code_(code) {}
 
 struct TUsageLog::TState {
-    std::mutex lock; // guards everything below
+    TMutex lock; // guards everything below
     std::vector<TLogRecord> table;
     // Every date is later than the one before it, as a table built day by day is: each date
     // has one record, and it is found from the end.
@@ -267,7 +267,7 @@ TUsageLog::TUsageLog(std::string path, TClockFunc clock)
 TUsageLog::~TUsageLog() = default;
 
 void TUsageLog::Load() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     std::string data, pending;
     bool recovered = false;
     try {
@@ -287,12 +287,12 @@ void TUsageLog::Load() {
 }
 
 void TUsageLog::Save() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     state_->SaveTo(path_);
 }
 
 void TUsageLog::SaveIfChanged() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     if (state_->changed)
         state_->SaveTo(path_);
 }
@@ -301,42 +301,42 @@ void TUsageLog::Add(uint64_t bytesIn, uint64_t bytesOut, double date) {
     // No record can ever equal a NaN date, so each call would append one more.
     if (!std::isfinite(date))
         return;
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     state_->Add(TLogRecord{date, bytesIn, bytesOut});
 }
 
 TLogTotals TUsageLog::Totals() {
     const double now = Now();
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     return state_->Totals(now);
 }
 
 TLogAmounts TUsageLog::TotalBetween(double firstDay, double lastDay) {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     return state_->Between(firstDay, lastDay);
 }
 
 void TUsageLog::Reset() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     std::vector<TLogRecord> empty;
     state_->Replace(empty); // the old storage goes with `empty`
     state_->SaveTo(path_);
 }
 
 size_t TUsageLog::RecordCount() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     return state_->table.size();
 }
 
 std::vector<TLogRecord> TUsageLog::CopyTable() {
-    std::lock_guard<std::mutex> hold(state_->lock);
+    std::lock_guard<TMutex> hold(state_->lock);
     return state_->table;
 }
 
 namespace {
 
 struct UsedLog {
-    std::mutex lock; // guards log
+    TMutex lock; // guards log
     std::shared_ptr<TUsageLog> log;
 };
 
@@ -351,7 +351,7 @@ UsedLog& Used() {
 // Shared, so that a log put out of place stays alive until a call still using it returns.
 std::shared_ptr<TUsageLog> ProcessUsageLog() {
     UsedLog& used = Used();
-    std::lock_guard<std::mutex> hold(used.lock);
+    std::lock_guard<TMutex> hold(used.lock);
     if (!used.log)
         used.log = std::make_shared<TUsageLog>(ExecutableDirectory() + kUsageLogName,
                                                &CurrentLocalDateTime);
@@ -360,7 +360,7 @@ std::shared_ptr<TUsageLog> ProcessUsageLog() {
 
 void UseProcessUsageLog(std::shared_ptr<TUsageLog> log) {
     UsedLog& used = Used();
-    std::lock_guard<std::mutex> hold(used.lock);
+    std::lock_guard<TMutex> hold(used.lock);
     used.log.swap(log);
 }
 

@@ -1,14 +1,14 @@
-// TThread on std::thread: detached, since nothing ever waits for a worker. The stop request
+// TThread on a system thread: detached, since nothing ever waits for a worker. The stop request
 // is an event as well as a flag, so that a waiting thread wakes only when its time has come
 // or it is told to stop.
 #include "platform/thread.h"
 #include "platform/application.h"
 #include "platform/handle.h"
+#include "platform/sync.h"
 #include "platform/window.h"
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 
 struct TThread::TStopSignal {
     std::atomic<bool> Requested{false};
@@ -42,11 +42,11 @@ bool TThread::WaitForStop(std::chrono::milliseconds timeout) const {
 }
 
 void TThread::Start() {
-    std::thread([this] {
+    TSystemThread([this] {
         ThreadBody();
         if (freeWhenDone_)
             delete this;
-    }).detach();
+    }).Detach();
 }
 
 bool TThread::RunOnUiThread(const std::function<void()>& fn) {

@@ -1,10 +1,10 @@
 // TAsyncClientSocket: lookup thread, WSAAsyncSelect notifications and the send queue.
 #include "update/async_socket.h"
+#include "platform/sync.h"
 
 #include <ws2tcpip.h>
 
-#include <mutex>
-#include <thread>
+#include <stdexcept>
 
 namespace {
 constexpr UINT kLookupMessage = WM_APP + 1;
@@ -19,7 +19,7 @@ constexpr UINT_PTR kResumeTimer = 2;
 // Target is set, under the lock; Close clears Target under the same lock, so after it no
 // notice of that lookup is posted any more.
 struct TAsyncClientSocket::TLookup {
-    std::mutex Mutex;
+    TMutex Mutex;
     HWND Target = nullptr;
     bool Done = false;
     int Error = 0;
@@ -28,7 +28,8 @@ struct TAsyncClientSocket::TLookup {
 
 namespace {
 
-void RunLookup(std::shared_ptr<TAsyncClientSocket::TLookup> lookup, std::string host) {
+void RunLookup(const std::shared_ptr<TAsyncClientSocket::TLookup>& lookup,
+               const std::string& host) {
     WSADATA data;
     bool started = ::WSAStartup(MAKEWORD(2, 2), &data) == 0;
     addrinfo hints{};
@@ -49,7 +50,7 @@ void RunLookup(std::shared_ptr<TAsyncClientSocket::TLookup> lookup, std::string 
     if (error == 0 && addresses.empty())
         error = WSAHOST_NOT_FOUND;
     {
-        std::lock_guard<std::mutex> lock(lookup->Mutex);
+        std::lock_guard<TMutex> lock(lookup->Mutex);
         if (lookup->Target) {
             lookup->Error = error;
             lookup->Addresses = std::move(addresses);
@@ -98,8 +99,8 @@ bool TAsyncClientSocket::Open(const std::string& host, int32_t port, uint32_t id
     lookup_ = std::make_shared<TLookup>();
     lookup_->Target = Handle();
     try {
-        std::thread(RunLookup, lookup_, host).detach();
-    } catch (const std::system_error&) {
+        TSystemThread([lookup = lookup_, host] { RunLookup(lookup, host); }).Detach();
+    } catch (const std::runtime_error&) {
         Close();
         return false;
     }
@@ -108,7 +109,7 @@ bool TAsyncClientSocket::Open(const std::string& host, int32_t port, uint32_t id
 
 void TAsyncClientSocket::Close() {
     if (lookup_) {
-        std::lock_guard<std::mutex> lock(lookup_->Mutex);
+        std::lock_guard<TMutex> lock(lookup_->Mutex);
         lookup_->Target = nullptr;
     }
     lookup_.reset();
@@ -131,7 +132,7 @@ void TAsyncClientSocket::LookupDone() {
         return; // cancelled; a notice that was already queued
     std::shared_ptr<TLookup> lookup = lookup_;
     {
-        std::lock_guard<std::mutex> lock(lookup->Mutex);
+        std::lock_guard<TMutex> lock(lookup->Mutex);
         if (!lookup->Done)
             return; // a notice of an earlier lookup
         addresses_ = std::move(lookup->Addresses);

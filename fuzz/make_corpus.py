@@ -258,3 +258,14 @@ DESCRIPTORS = {
 }
 for name, text in DESCRIPTORS.items():
     write("fuzz_update_descriptor", name, text)
+
+# --- language files: the file's bytes -----------------------------------------------------------
+with open(os.path.join(HERE, "..", "res", "lang", "en.txt"), "rb") as f:
+    write("fuzz_text_file", "english", f.read())
+TEXT_FILES = {
+    "escapes_and_bom": b"\xef\xbb\xbfplural = one-for-0-and-1\r\na.b = \\sx\\ty\\nz\\\\\\s\r\n",
+    "faults": b"# ok\n\nmenu.settings = R\xc3\xa9glages\nMenu.x = y\n",
+    "placeholders": b"quota.hint = {quota} MB: {used} {{x}} {used\nplural = none\n",
+}
+for name, text in TEXT_FILES.items():
+    write("fuzz_text_file", name, text)

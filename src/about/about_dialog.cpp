@@ -3,13 +3,14 @@
 #include "product/constants.h"
 #include "resource.h"
 #include "platform/picture.h"
+#include "text/texts.h"
 
 #include <commctrl.h>
 
 Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
     TDialogParams params;
     params.ClassName = "Tf_AboutDialog";
-    params.Caption = "About";
+    params.Caption = Text(TTextId::AboutCaption).c_str();
     params.ClientWidth = 315;
     params.ClientHeight = 232;
     params.Page = true;
@@ -30,7 +31,7 @@ Tf_AboutDialog::Tf_AboutDialog(HWND owner) {
                    .SetStyle(SS_LEFT | SS_NOPREFIX)
                    .SetBounds(16, 200, 179, 13)
                    .SetId(acVersion));
-    AddControl(TControlArgs::Button("&Close", BS_DEFPUSHBUTTON)
+    AddControl(TControlArgs::Button(Text(TTextId::AboutClose).c_str(), BS_DEFPUSHBUTTON)
                    .SetBounds(240, 192, 67, 25)
                    .SetId(acClose));
     SetDefaultButton(acClose);

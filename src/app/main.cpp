@@ -11,6 +11,7 @@
 #include "platform/file_io.h"
 #include "platform/system_library.h"
 #include "platform/wide_text.h"
+#include "text/texts.h"
 #include "config/config_store.h"
 
 #include <windows.h>
@@ -19,8 +20,10 @@ namespace {
 
 // Whatever escapes start-up or the message loop ends the process with this box and code 1.
 int ReportFatalError(const std::string& kind, const std::string& message) {
-    const std::wstring text = WideFromUtf8(kind + ": " + ErrorBoxText(message));
-    ::MessageBoxW(nullptr, text.c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+    const std::wstring text = WideFromUtf8(
+        FormatText(Text(TTextId::ErrorText), {{"kind", kind}, {"message", ErrorBoxText(message)}}));
+    ::MessageBoxW(nullptr, text.c_str(), WideFromUtf8(Text(TTextId::ErrorCaption)).c_str(),
+                  MB_OK | MB_ICONERROR | MB_TASKMODAL);
     return 1;
 }
 
@@ -63,6 +66,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     } catch (const std::exception& e) {
         return ReportFatalError("Exception", e.what());
     } catch (...) {
-        return ReportFatalError("Exception", "Unknown error");
+        return ReportFatalError("Exception", Text(TTextId::ErrorUnknown));
     }
 }

@@ -10,6 +10,7 @@
 #include "platform/accessible.h"
 #include "platform/dialog.h"
 #include "platform/user_locale.h"
+#include "text/texts.h"
 #include "quota/quota_settings.h"
 #include "config/config_keys.h"
 #include "traffic/adapter_monitor.h"
@@ -23,7 +24,9 @@ namespace {
 
 // The tray's hint while the watched adapter is away: its last figures would look current.
 std::string NotConnectedHint(const std::string& adapterName) {
-    return adapterName.empty() ? "Adapter not connected" : "Adapter not connected: " + adapterName;
+    return adapterName.empty()
+               ? Text(TTextId::TrayHintNotConnected)
+               : FormatText(Text(TTextId::TrayHintNotConnectedNamed), {{"adapter", adapterName}});
 }
 
 } // namespace

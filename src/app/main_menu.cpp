@@ -4,6 +4,7 @@
 #include "platform/dib.h"
 #include "platform/picture.h"
 #include "platform/window.h"
+#include "text/texts.h"
 
 #include <cstdint>
 #include <exception>
@@ -37,13 +38,13 @@ TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
     if (!menu_)
         RaiseLastWin32Error("CreatePopupMenu");
     LoadPictures();
-    AddItem(IDM_SETTINGS, "Settings\tF4", ICON16_SETTINGS);
-    AddItem(IDM_HISTORY, "&History\tF5", ICON16_HISTORY);
-    AddItem(IDM_ABOUT, "&About\tF12", ICON16_ABOUT);
+    AddItem(IDM_SETTINGS, Text(TTextId::MenuSettings), ICON16_SETTINGS);
+    AddItem(IDM_HISTORY, Text(TTextId::MenuHistory), ICON16_HISTORY);
+    AddItem(IDM_ABOUT, Text(TTextId::MenuAbout), ICON16_ABOUT);
     AddSeparator();
-    AddItem(IDM_CHECKUPDATES, "Check for Updates", ICON16_UPDATE);
-    AddItem(IDM_MINIMIZE, "Minimize\tCtrl+M", ICON16_MINIMIZE);
-    AddItem(IDM_CLOSE, "&Close\tCtrl+X", ICON16_CLOSE);
+    AddItem(IDM_CHECKUPDATES, Text(TTextId::MenuCheckUpdates), ICON16_UPDATE);
+    AddItem(IDM_MINIMIZE, Text(TTextId::MenuMinimize), ICON16_MINIMIZE);
+    AddItem(IDM_CLOSE, Text(TTextId::MenuClose), ICON16_CLOSE);
     ::SetMenuDefaultItem(menu_.get(), IDM_SETTINGS, FALSE);
     CreateAccelerators();
 }
@@ -65,13 +66,13 @@ void TMainMenu::LoadPictures() {
         pictures_.push_back(MakePicture(topDown, dib.dsBm.bmWidth, i));
 }
 
-void TMainMenu::AddItem(UINT id, const char* caption, int picture) {
+void TMainMenu::AddItem(UINT id, const std::string& caption, int picture) {
     MENUITEMINFOA item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_ID | MIIM_STRING | MIIM_FTYPE;
     item.fType = MFT_STRING;
     item.wID = id;
-    item.dwTypeData = const_cast<char*>(caption);
+    item.dwTypeData = const_cast<char*>(caption.c_str());
     if (picture < static_cast<int>(pictures_.size())) {
         item.fMask |= MIIM_BITMAP;
         item.hbmpItem = pictures_[static_cast<size_t>(picture)].get();

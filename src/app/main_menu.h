@@ -2,6 +2,7 @@
 #pragma once
 #include "platform/handle.h"
 
+#include <string>
 #include <vector>
 
 namespace handle_detail {
@@ -20,7 +21,7 @@ class TMainMenu {
 
   private:
     void LoadPictures();
-    void AddItem(UINT id, const char* caption, int picture);
+    void AddItem(UINT id, const std::string& caption, int picture);
     void AddSeparator();
     void CreateAccelerators();
 

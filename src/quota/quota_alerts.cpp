@@ -7,6 +7,7 @@
 #include "quota/quota_bar.h"
 #include "log/calendar.h"
 #include "config/tok_utils.h"
+#include "text/texts.h"
 
 namespace {
 
@@ -111,17 +112,16 @@ std::optional<TQuotaAlert> NextQuotaAlert(const std::vector<int>& levels,
 std::string QuotaAlertText(const TQuotaAlert& alert, const TQuotaFigures& figures, int32_t quotaMB,
                            const std::string& runOutDate, int decimals, char decimalSeparator) {
     if (alert.Kind == TQuotaAlert::Pace)
-        return "At this rate the quota runs out on " + runOutDate;
+        return FormatText(Text(TTextId::QuotaAlertPace), {{"date", runOutDate}});
     std::string hint;
     QuotaHint(figures.Counted, quotaMB, decimals, decimalSeparator, hint);
-    return std::to_string(alert.Percent) + "% of the quota reached: " + hint;
+    return FormatText(Text(TTextId::QuotaAlertLevel),
+                      {{"percent", std::to_string(alert.Percent)}, {"hint", hint}});
 }
 
 void AppendQuotaForecastText(const TQuotaFigures& figures, std::string_view periodEnd, int decimals,
                              char decimalSeparator, std::string& out) {
     const TStatText forecast = FormatStatBinary(figures.Forecast, -20, decimals, decimalSeparator);
-    out += ", ";
-    out += forecast.View();
-    out += "MB expected by ";
-    out += periodEnd;
+    AppendText(out, Text(TTextId::QuotaHintForecast),
+               {{"forecast", forecast.View()}, {"date", periodEnd}});
 }

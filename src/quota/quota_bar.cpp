@@ -5,14 +5,17 @@
 #include <limits>
 
 #include "config/number_format.h"
+#include "text/texts.h"
 
 void QuotaHint(uint64_t monthBytes, int32_t quota, int decimals, char decimalSeparator,
                std::string& hint) {
     const TStatText megabytes = FormatStatBinary(monthBytes, -20, decimals, decimalSeparator);
     char quotaText[12];
     const auto quotaEnd = std::to_chars(quotaText, quotaText + sizeof quotaText, quota).ptr;
-    hint.assign(megabytes.Chars, megabytes.Length);
-    hint.append("MB of ").append(quotaText, quotaEnd).append("MB used");
+    hint.clear();
+    AppendText(hint, Text(TTextId::QuotaHint),
+               {{"used", megabytes.View()},
+                {"quota", std::string_view(quotaText, static_cast<size_t>(quotaEnd - quotaText))}});
 }
 
 int32_t QuotaPosition(uint64_t monthBytes) {

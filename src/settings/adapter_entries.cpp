@@ -2,6 +2,7 @@
 #include "settings/adapter_entries.h"
 #include "config/mem_ini_file.h"
 #include "config/tok_utils.h"
+#include "text/texts.h"
 
 #include <algorithm>
 #include <cctype>
@@ -75,12 +76,21 @@ std::string PortSpeedText(uint32_t bitsPerSecond, const std::string& decimalSepa
     std::string fraction = std::to_string(hundredths % 100);
     if (fraction.size() < 2)
         fraction.insert(0, 1, '0');
-    return std::to_string(hundredths / 100) + decimalSeparator + fraction + "MBit/sec";
+    return FormatText(
+        Text(TTextId::SettingsAdaptersMegabits),
+        {{"megabits", std::to_string(hundredths / 100) + decimalSeparator + fraction}});
 }
 
 std::string AdapterDetailsText(const std::string& name, const std::string& ipAddress,
                                const std::string& macAddress, uint32_t portSpeed,
                                const std::string& decimalSeparator) {
-    return "Name:  " + name + "\r\nIP Address:  " + ipAddress + "\r\nMAC Address:  " + macAddress +
-           "\r\nPort Speed:  " + PortSpeedText(portSpeed, decimalSeparator);
+    std::string text = FormatText(Text(TTextId::SettingsAdaptersName), {{"name", name}});
+    text += "\r\n";
+    AppendText(text, Text(TTextId::SettingsAdaptersIpAddress), {{"address", ipAddress}});
+    text += "\r\n";
+    AppendText(text, Text(TTextId::SettingsAdaptersMacAddress), {{"address", macAddress}});
+    text += "\r\n";
+    AppendText(text, Text(TTextId::SettingsAdaptersPortSpeed),
+               {{"speed", PortSpeedText(portSpeed, decimalSeparator)}});
+    return text;
 }

@@ -4,6 +4,7 @@
 #include "platform/application.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
+#include "text/texts.h"
 #include "config/tok_utils.h"
 
 #include <commdlg.h>
@@ -20,9 +21,6 @@ void CheckPickerFailure(const char* what) {
     if (code != 0)
         throw std::runtime_error(std::string(what) + " failed: error " + std::to_string(code));
 }
-
-const char kResetQuestion[] = "Resetting your bandwidth log will clear all collected bandwidth "
-                              "information.  Are you sure you wish to continue?";
 
 } // namespace
 
@@ -73,7 +71,9 @@ void Tf_Settings::cb_LogBandwidthClick() {
 
 // Takes effect at once, whichever button closes the dialog afterwards.
 void Tf_Settings::b_ResetLogsClick() {
-    if (::MessageBoxA(Handle(), kResetQuestion, "Reset", MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (::MessageBoxA(Handle(), ::Text(TTextId::SettingsLogsResetQuestion).c_str(),
+                      ::Text(TTextId::SettingsLogsResetCaption).c_str(),
+                      MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
     try {
         ResetHourLog();

@@ -2,6 +2,7 @@
 #include "platform/user_locale.h"
 #include "settings/adapter_entries.h"
 #include "settings/settings_dialog.h"
+#include "text/texts.h"
 #include "traffic/adapter_monitor.h"
 #include "traffic/ip_helper.h"
 
@@ -53,7 +54,7 @@ void Tf_Settings::RefreshNetworkAdapters() {
 
 // The adapter that "Follow the active connection" watches at this moment.
 void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
-    std::string active = "none";
+    std::string active = ::Text(TTextId::SettingsAdaptersActiveNone);
     uint32_t index = 0;
     if (ActiveConnectionIndex(index)) {
         for (const MIB_IFROW& row : rows) {
@@ -63,7 +64,8 @@ void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
                     std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
         }
     }
-    SetText(scActiveConnection, "Active connection now: " + active);
+    SetText(scActiveConnection,
+            FormatText(::Text(TTextId::SettingsAdaptersActiveNow), {{"adapter", active}}));
 }
 
 uint64_t Tf_Settings::SelectedAdapterLuid(const std::string& entry) const {

@@ -5,6 +5,7 @@
 #include "config/mem_ini_file.h"
 #include "settings/run_at_startup.h"
 #include "settings/settings_values.h"
+#include "text/text_ids.h"
 #include "traffic/ip_helper.h"
 
 #include <array>
@@ -56,10 +57,14 @@ enum TSettingsControl : int {
 };
 
 // The quota's "counting" list: its entries, and the "quotacounts" value of each.
-inline constexpr const char* kQuotaCountsEntries[] = {"in and out", "in only", "out only"};
+inline constexpr TTextId kQuotaCountsEntries[] = {TTextId::SettingsQuotaCountsInOut,
+                                                  TTextId::SettingsQuotaCountsIn,
+                                                  TTextId::SettingsQuotaCountsOut};
 inline constexpr const char* kQuotaCountsValues[] = {"inout", "in", "out"};
 // The "Appearance" list, in the order of TThemeSetting.
-inline constexpr const char* kThemeEntries[] = {"As Windows", "Light", "Dark"};
+inline constexpr TTextId kThemeEntries[] = {TTextId::SettingsGeneralThemeSystem,
+                                            TTextId::SettingsGeneralThemeLight,
+                                            TTextId::SettingsGeneralThemeDark};
 
 class Tf_Settings : public TDialog {
   public:
@@ -92,14 +97,14 @@ class Tf_Settings : public TDialog {
     void CreateGeneralPage(HWND page);
     // A control on one of the tab pages.
     HWND AddToPage(HWND page, TControlArgs args) { return AddControl(args.SetParent(page)); }
-    HWND AddLabel(HWND page, const char* text, int x, int y, HFONT font = nullptr);
-    int LabelWidth(const char* text, HFONT font = nullptr) const;
+    HWND AddLabel(HWND page, TTextId text, int x, int y, HFONT font = nullptr);
+    int LabelWidth(TTextId text, HFONT font = nullptr) const;
     HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,
                    int max);
     void CreateQuotaControls(HWND page);
-    HWND AddDropDownList(HWND page, int id, int x, int y, int width, const char* const* entries,
+    HWND AddDropDownList(HWND page, int id, int x, int y, int width, const TTextId* entries,
                          int count);
-    HWND AddCheckBox(HWND page, int id, const char* text, int x, int y, int width = 0);
+    HWND AddCheckBox(HWND page, int id, TTextId text, int x, int y, int width = 0);
     void ApplyStyleFonts();
 
     // Loading and saving (settings_dialog.cpp).

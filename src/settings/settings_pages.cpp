@@ -7,6 +7,7 @@
 #include "platform/system_library.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
+#include "text/texts.h"
 
 #include <commctrl.h>
 #include <uxtheme.h>
@@ -21,14 +22,15 @@ constexpr int kEditHeight = 21;
 constexpr int kVisibleTags = 20;
 
 struct TTabInfo {
-    const char* Caption;
+    TTextId Caption;
     int Icon;
 };
-constexpr TTabInfo kTabs[Tf_Settings::kPageCount] = {{"Adapters", ICON16_ADAPTERS},
-                                                     {"Display", ICON16_DISPLAY},
-                                                     {"Information", ICON16_INFORMATION},
-                                                     {"Logs", ICON16_LOGS},
-                                                     {"General", ICON16_GENERAL}};
+constexpr TTabInfo kTabs[Tf_Settings::kPageCount] = {
+    {TTextId::SettingsTabAdapters, ICON16_ADAPTERS},
+    {TTextId::SettingsTabDisplay, ICON16_DISPLAY},
+    {TTextId::SettingsTabInformation, ICON16_INFORMATION},
+    {TTextId::SettingsTabLogs, ICON16_LOGS},
+    {TTextId::SettingsTabGeneral, ICON16_GENERAL}};
 
 // Pages are plain dialog windows: they draw the themed tab background in light mode and hand
 // every command and notification of their controls to the settings dialog, and in the other
@@ -53,11 +55,11 @@ void SetPageTexture(HWND page) {
                   TUiTheme::Instance().Mode() == TThemeMode::Light ? ETDT_ENABLETAB : ETDT_DISABLE);
 }
 
-SIZE TextSize(HFONT font, const char* text) {
+SIZE TextSize(HFONT font, const std::string& text) {
     TWindowDc screen(nullptr);
     TSelectObject select(screen.get(), font);
     SIZE size{};
-    if (!::GetTextExtentPoint32A(screen.get(), text, lstrlenA(text), &size))
+    if (!::GetTextExtentPoint32A(screen.get(), text.data(), static_cast<int>(text.size()), &size))
         RaiseLastWin32Error("GetTextExtentPoint32");
     return size;
 }
@@ -68,7 +70,7 @@ Tf_Settings::Tf_Settings(HWND owner, TMemIniFile& store, std::string runKeyPath)
     : store_(store), runKeyPath_(std::move(runKeyPath)) {
     TDialogParams params;
     params.ClassName = "Tf_Settings";
-    params.Caption = "Settings";
+    params.Caption = ::Text(TTextId::SettingsCaption).c_str();
     params.ClientWidth = 454;
     params.ClientHeight = 299;
     CreateDialogWindow(params, owner);
@@ -113,9 +115,12 @@ void Tf_Settings::CreateControls() {
     CreateInformationPage(pages_[2]);
     CreateLogsPage(pages_[3]);
     CreateGeneralPage(pages_[4]);
-    AddControl(TControlArgs::Button("&Cancel").SetBounds(8, 264, 73, 25).SetId(scCancel));
-    AddControl(
-        TControlArgs::Button("&OK", BS_DEFPUSHBUTTON).SetBounds(380, 264, 67, 25).SetId(scOK));
+    AddControl(TControlArgs::Button(::Text(TTextId::SettingsCancel).c_str())
+                   .SetBounds(8, 264, 73, 25)
+                   .SetId(scCancel));
+    AddControl(TControlArgs::Button(::Text(TTextId::SettingsOk).c_str(), BS_DEFPUSHBUTTON)
+                   .SetBounds(380, 264, 67, 25)
+                   .SetId(scOK));
     SetDefaultButton(scOK);
     ApplyStyleFonts();
 }
@@ -135,13 +140,13 @@ void Tf_Settings::CreateTabs() {
     for (int i = 0; i < kPageCount; ++i) {
         TCITEMA item{};
         item.mask = TCIF_TEXT | TCIF_IMAGE;
-        item.pszText = const_cast<char*>(kTabs[i].Caption);
+        item.pszText = const_cast<char*>(::Text(kTabs[i].Caption).c_str());
         item.iImage = kTabs[i].Icon;
         if (::SendMessageA(tabs, TCM_INSERTITEMA, static_cast<WPARAM>(i),
                            reinterpret_cast<LPARAM>(&item)) < 0)
             RaiseLastWin32Error("TCM_INSERTITEM");
     }
-    SetAccessibleName(tabs, "Settings pages");
+    SetAccessibleName(tabs, ::Text(TTextId::SettingsTabsName).c_str());
     for (int i = 0; i < kPageCount; ++i)
         pages_[i] = CreatePage(i);
     ::SetWindowPos(tabs, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -155,10 +160,10 @@ HWND Tf_Settings::CreatePage(int index) {
     ::SendMessageA(tabs, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
     ::MapWindowPoints(tabs, Handle(), reinterpret_cast<POINT*>(&area), 2);
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | DS_CONTROL | (index == 0 ? WS_VISIBLE : 0);
-    HWND page =
-        ::CreateWindowExA(WS_EX_CONTROLPARENT, "#32770", kTabs[index].Caption, style, area.left,
-                          area.top, area.right - area.left, area.bottom - area.top, Handle(),
-                          nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND page = ::CreateWindowExA(WS_EX_CONTROLPARENT, "#32770",
+                                  ::Text(kTabs[index].Caption).c_str(), style, area.left, area.top,
+                                  area.right - area.left, area.bottom - area.top, Handle(), nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
     if (!page)
         RaiseLastWin32Error("CreateWindowEx");
     ::SetWindowLongPtrA(page, DWLP_DLGPROC, reinterpret_cast<LONG_PTR>(&PageProc));
@@ -166,8 +171,8 @@ HWND Tf_Settings::CreatePage(int index) {
     return page;
 }
 
-HWND Tf_Settings::AddLabel(HWND page, const char* text, int x, int y, HFONT font) {
-    HWND label = AddToPage(page, TControlArgs(WC_STATICA, text)
+HWND Tf_Settings::AddLabel(HWND page, TTextId text, int x, int y, HFONT font) {
+    HWND label = AddToPage(page, TControlArgs(WC_STATICA, ::Text(text).c_str())
                                      .SetStyle(SS_LEFT | SS_NOPREFIX)
                                      .SetBounds(x, y, LabelWidth(text, font), kLabelHeight)
                                      .SetId(font ? scDetailsCaption : 0));
@@ -175,8 +180,8 @@ HWND Tf_Settings::AddLabel(HWND page, const char* text, int x, int y, HFONT font
 }
 
 // In pixels at 96 DPI, as every place and size of the dialog.
-int Tf_Settings::LabelWidth(const char* text, HFONT font) const {
-    return ::MulDiv(TextSize(font ? font : DialogFont(), text).cx, 96, Scale(96)) + 2;
+int Tf_Settings::LabelWidth(TTextId text, HFONT font) const {
+    return ::MulDiv(TextSize(font ? font : DialogFont(), ::Text(text)).cx, 96, Scale(96)) + 2;
 }
 
 // A number field with its up-down control on its right; returns the up-down.
@@ -194,10 +199,10 @@ HWND Tf_Settings::AddUpDown(HWND page, int editId, int upDownId, int x, int y, i
     return upDown;
 }
 
-HWND Tf_Settings::AddCheckBox(HWND page, int id, const char* text, int x, int y, int width) {
+HWND Tf_Settings::AddCheckBox(HWND page, int id, TTextId text, int x, int y, int width) {
     if (width == 0)
-        width = ::MulDiv(TextSize(DialogFont(), text).cx, 96, Scale(96)) + 24;
-    return AddToPage(page, TControlArgs(WC_BUTTONA, text)
+        width = ::MulDiv(TextSize(DialogFont(), ::Text(text)).cx, 96, Scale(96)) + 24;
+    return AddToPage(page, TControlArgs(WC_BUTTONA, ::Text(text).c_str())
                                .SetStyle(WS_TABSTOP | BS_AUTOCHECKBOX)
                                .SetBounds(x, y, width, kCheckBoxHeight)
                                .SetId(id));
@@ -214,24 +219,25 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
     if (!adapterIcon_)
         RaiseLastWin32Error("LoadImage");
     ::SendMessageA(icon, STM_SETICON, reinterpret_cast<WPARAM>(adapterIcon_.get()), 0);
-    AddLabel(page, "Available network adapters to use", 8, 13);
+    AddLabel(page, TTextId::SettingsAdaptersList, 8, 13);
     // Named like its label: a list takes its selected entry for a name under Wine.
     SetAccessibleName(AddToPage(page, TControlArgs(WC_COMBOBOXA)
                                           .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
                                           .SetBounds(40, 34, 305, 200)
                                           .SetId(scNetworkAdapters)),
-                      "Available network adapters to use");
-    AddToPage(page,
-              TControlArgs::Button("Auto-Detect").SetBounds(352, 32, 75, 25).SetId(scAutoDetect));
+                      ::Text(TTextId::SettingsAdaptersList).c_str());
+    AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsAdaptersAutoDetect).c_str())
+                        .SetBounds(352, 32, 75, 25)
+                        .SetId(scAutoDetect));
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 62, 417, 2).SetParent(page));
     boldFont_ = MakeUiFont(TUiFont::Dialog, Scale(96), fsBold);
-    AddLabel(page, "Adapter details:", 8, 80, boldFont_.get());
+    AddLabel(page, TTextId::SettingsAdaptersDetails, 8, 80, boldFont_.get());
     AddToPage(page, TControlArgs(WC_STATICA)
                         .SetStyle(SS_LEFT | SS_NOPREFIX)
                         .SetBounds(8, 104, 417, 60)
                         .SetId(scAdapterDetails));
-    AddCheckBox(page, scFollowActive, "Follow the active connection", 8, 170);
+    AddCheckBox(page, scFollowActive, TTextId::SettingsAdaptersFollowActive, 8, 170);
     AddToPage(page, TControlArgs(WC_STATICA)
                         .SetStyle(SS_LEFT | SS_NOPREFIX)
                         .SetBounds(26, 190, 399, kLabelHeight)
@@ -239,33 +245,33 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
 }
 
 void Tf_Settings::CreateDisplayPage(HWND page) {
-    AddLabel(page, "Alpha Blending Transparency", 8, 10);
+    AddLabel(page, TTextId::SettingsDisplayOpacity, 8, 10);
     HWND opacity = AddToPage(page, TControlArgs(TRACKBAR_CLASSA)
                                        .SetStyle(WS_TABSTOP | TBS_HORZ | TBS_NOTICKS)
                                        .SetBounds(0, 32, 425, 25)
                                        .SetId(scOpacity));
     ::SendMessageA(opacity, TBM_SETRANGE, FALSE, MAKELPARAM(kMinOpacity, kMaxOpacity));
     ::SendMessageA(opacity, TBM_SETPOS, TRUE, kMaxOpacity);
-    SetAccessibleName(opacity, "Alpha Blending Transparency");
-    AddLabel(page, "Most Transparent", 8, 56);
-    AddLabel(page, "Most Opaque", 280, 56);
-    AddCheckBox(page, scDropShadow, "Show drop shadow behind application (Requires restart)", 8, 88,
-                337);
+    SetAccessibleName(opacity, ::Text(TTextId::SettingsDisplayOpacity).c_str());
+    AddLabel(page, TTextId::SettingsDisplayMostTransparent, 8, 56);
+    AddLabel(page, TTextId::SettingsDisplayMostOpaque, 280, 56);
+    AddCheckBox(page, scDropShadow, TTextId::SettingsDisplayDropShadow, 8, 88, 337);
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 105, 417, 2).SetParent(page));
     struct TSwatch {
-        const char* Caption;
+        TTextId Caption;
         int LabelX, LabelY, X, Y, Id;
         COLORREF Colour;
     };
     const TSwatch swatches[] = {
-        {"Background colour:", 8, 136, 112, 128, scBackgroundColour, kDefaultBackgroundColour},
-        {"Border colour:", 8, 178, 112, 168, scBorderColour, kWhiteColour},
-        {"Font Colour:", 176, 136, 248, 128, scFontColour, kWhiteColour}};
+        {TTextId::SettingsDisplayBackgroundColour, 8, 136, 112, 128, scBackgroundColour,
+         kDefaultBackgroundColour},
+        {TTextId::SettingsDisplayBorderColour, 8, 178, 112, 168, scBorderColour, kWhiteColour},
+        {TTextId::SettingsDisplayFontColour, 176, 136, 248, 128, scFontColour, kWhiteColour}};
     for (const TSwatch& s : swatches) {
         AddLabel(page, s.Caption, s.LabelX, s.LabelY);
         // Its window text, which it does not draw, names it.
-        HWND swatch = AddToPage(page, TControlArgs(ColourSwatchClass(), s.Caption)
+        HWND swatch = AddToPage(page, TControlArgs(ColourSwatchClass(), ::Text(s.Caption).c_str())
                                           .SetStyle(WS_TABSTOP)
                                           .SetBounds(s.X, s.Y, 41, 33)
                                           .SetId(s.Id));
@@ -273,15 +279,15 @@ void Tf_Settings::CreateDisplayPage(HWND page) {
     }
     SetAccessibleName(
         AddToPage(page, TControlArgs::Button("..").SetBounds(296, 132, 25, 25).SetId(scSelectFont)),
-        "Choose font");
-    AddCheckBox(page, scBold, "Bold", 176, 165);
-    AddCheckBox(page, scItalic, "Italic", 176, 186);
+        ::Text(TTextId::SettingsDisplayChooseFont).c_str());
+    AddCheckBox(page, scBold, TTextId::SettingsDisplayBold, 176, 165);
+    AddCheckBox(page, scItalic, TTextId::SettingsDisplayItalic, 176, 186);
 }
 
 // The template field is four lines high, which leaves a row for the billing period between
 // the quota and the decimal places.
 void Tf_Settings::CreateInformationPage(HWND page) {
-    AddLabel(page, "Information shown should adopt the following format:", 8, 8);
+    AddLabel(page, TTextId::SettingsInformationTemplate, 8, 8);
     AddControl(
         TControlArgs(WC_EDITA)
             .SetStyle(WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN)
@@ -289,12 +295,14 @@ void Tf_Settings::CreateInformationPage(HWND page) {
             .SetId(scDisplayFormat)
             .SetExStyle(WS_EX_CLIENTEDGE)
             .SetParent(page));
-    AddToPage(page, TControlArgs::Button("Insert >").SetBounds(8, 100, 65, 25).SetId(scInsertTag));
+    AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsInformationInsert).c_str())
+                        .SetBounds(8, 100, 65, 25)
+                        .SetId(scInsertTag));
     HWND tags = AddToPage(page, TControlArgs(WC_COMBOBOXA)
                                     .SetStyle(WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST)
                                     .SetBounds(80, 102, 345, 300)
                                     .SetId(scTags));
-    SetAccessibleName(tags, "Tag to insert");
+    SetAccessibleName(tags, ::Text(TTextId::SettingsInformationTagName).c_str());
     for (const TTagEntry& entry : TagEntries()) {
         std::string text = TagEntryText(entry);
         if (::SendMessageA(tags, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str())) < 0)
@@ -317,77 +325,79 @@ void Tf_Settings::CreateInformationPage(HWND page) {
 // control after a label starts where the label's text ends.
 void Tf_Settings::CreateQuotaControls(HWND page) {
     constexpr int kGap = 4;
-    AddCheckBox(page, scShowQuota, "Show used megabytes of", 8, 134);
+    AddCheckBox(page, scShowQuota, TTextId::SettingsQuotaShow, 8, 134);
     SetAccessibleName(
         AddToPage(page,
                   TControlArgs::Edit().SetBounds(155, 132, 46, kEditHeight).SetId(scMonthQuota)),
-        "Megabytes allowed per month");
-    AddLabel(page, " allowed per month", 208, 136);
+        ::Text(TTextId::SettingsQuotaMegabytesName).c_str());
+    AddLabel(page, TTextId::SettingsQuotaPerMonth, 208, 136);
 
-    AddLabel(page, "Billing period starts on day", 8, 162);
-    int x = 8 + LabelWidth("Billing period starts on day") + kGap;
+    AddLabel(page, TTextId::SettingsQuotaPeriodStart, 8, 162);
+    int x = 8 + LabelWidth(TTextId::SettingsQuotaPeriodStart) + kGap;
     AddUpDown(page, scQuotaStartDay, scQuotaStartDayUpDown, x, 158, 26, 1, kMaxStartDay);
     x += 26 + 17 + 3 * kGap;
-    AddLabel(page, "counting", x, 162);
-    x += LabelWidth("counting") + kGap;
+    AddLabel(page, TTextId::SettingsQuotaCounting, x, 162);
+    x += LabelWidth(TTextId::SettingsQuotaCounting) + kGap;
     AddDropDownList(page, scQuotaCounts, x, 158, 90, kQuotaCountsEntries,
                     static_cast<int>(std::size(kQuotaCountsEntries)));
 
-    AddLabel(page, "Display data to", 8, 186);
+    AddLabel(page, TTextId::SettingsQuotaDecimals, 8, 186);
     AddUpDown(page, scDecimalPlaces, scDecimalPlacesUpDown, 91, 182, 30, 0, kMaxDecimalPlaces);
     ::SendMessageA(Item(scDecimalPlacesUpDown), UDM_SETPOS32, 0, 2);
-    AddLabel(page, "decimal places", 144, 186);
-    x = 144 + LabelWidth("decimal places") + 4 * kGap;
-    AddLabel(page, "Alerts at", x, 186);
-    x += LabelWidth("Alerts at") + kGap;
+    AddLabel(page, TTextId::SettingsQuotaDecimalPlaces, 144, 186);
+    x = 144 + LabelWidth(TTextId::SettingsQuotaDecimalPlaces) + 4 * kGap;
+    AddLabel(page, TTextId::SettingsQuotaAlerts, x, 186);
+    x += LabelWidth(TTextId::SettingsQuotaAlerts) + kGap;
     AddToPage(page, TControlArgs::Edit().SetBounds(x, 182, 60, kEditHeight).SetId(scQuotaAlerts));
-    AddLabel(page, "% used", x + 60 + kGap, 186);
+    AddLabel(page, TTextId::SettingsQuotaAlertsUsed, x + 60 + kGap, 186);
 }
 
 HWND Tf_Settings::AddDropDownList(HWND page, int id, int x, int y, int width,
-                                  const char* const* entries, int count) {
+                                  const TTextId* entries, int count) {
     HWND list = AddToPage(page, TControlArgs(WC_COMBOBOXA)
                                     .SetStyle(WS_TABSTOP | CBS_DROPDOWNLIST)
                                     .SetBounds(x, y, width, 100)
                                     .SetId(id));
     for (int i = 0; i < count; ++i) {
-        if (::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entries[i])) < 0)
+        if (::SendMessageA(list, CB_ADDSTRING, 0,
+                           reinterpret_cast<LPARAM>(::Text(entries[i]).c_str())) < 0)
             RaiseLastWin32Error("CB_ADDSTRING");
     }
     return list;
 }
 
 void Tf_Settings::CreateLogsPage(HWND page) {
-    AddCheckBox(page, scLogBandwidth, "Log bandwidth usage", 8, 8);
-    ::EnableWindow(AddCheckBox(page, scInbound, "Inbound", 16, 28), FALSE);
-    ::EnableWindow(AddCheckBox(page, scOutbound, "Outbound", 16, 46), FALSE);
-    AddToPage(page,
-              TControlArgs::Button("&Reset Logs").SetBounds(8, 72, 81, 25).SetId(scResetLogs));
+    AddCheckBox(page, scLogBandwidth, TTextId::SettingsLogsLog, 8, 8);
+    ::EnableWindow(AddCheckBox(page, scInbound, TTextId::SettingsLogsInbound, 16, 28), FALSE);
+    ::EnableWindow(AddCheckBox(page, scOutbound, TTextId::SettingsLogsOutbound, 16, 46), FALSE);
+    AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsLogsReset).c_str())
+                        .SetBounds(8, 72, 81, 25)
+                        .SetId(scResetLogs));
 }
 
 void Tf_Settings::CreateGeneralPage(HWND page) {
     // The frame's contents are placed relative to the frame at (8, 8).
     constexpr int fx = 8, fy = 8;
-    AddToPage(
-        page,
-        TControlArgs(WC_BUTTONA, "Dimensions").SetStyle(BS_GROUPBOX).SetBounds(fx, fy, 417, 89));
-    AddLabel(page, "Width:", fx + 8, fy + 27);
+    AddToPage(page, TControlArgs(WC_BUTTONA, ::Text(TTextId::SettingsGeneralDimensions).c_str())
+                        .SetStyle(BS_GROUPBOX)
+                        .SetBounds(fx, fy, 417, 89));
+    AddLabel(page, TTextId::SettingsGeneralWidth, fx + 8, fy + 27);
     AddToPage(
         page,
         TControlArgs::Edit("180").SetBounds(fx + 48, fy + 24, 97, kEditHeight).SetId(scWidth));
-    AddLabel(page, "Height:", fx + 8, fy + 52);
+    AddLabel(page, TTextId::SettingsGeneralHeight, fx + 8, fy + 52);
     AddToPage(
         page,
         TControlArgs::Edit("228").SetBounds(fx + 48, fy + 48, 97, kEditHeight).SetId(scHeight));
-    AddToPage(page, TControlArgs::Button("Defaults")
+    AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsGeneralDefaults).c_str())
                         .SetBounds(fx + 336, fy + 48, 67, 25)
                         .SetId(scDefaultDimensions));
-    AddCheckBox(page, scStayOnTop, "Always stay on top", 8, 112);
-    AddCheckBox(page, scMinimizeToTray, "Minimize to system tray", 8, 136);
-    AddCheckBox(page, scRunOnStartup, "Run on Windows startup", 8, 160);
-    AddLabel(page, "Appearance:", 8, 188);
-    AddDropDownList(page, scTheme, 8 + LabelWidth("Appearance:") + 4, 184, 100, kThemeEntries,
-                    static_cast<int>(std::size(kThemeEntries)));
+    AddCheckBox(page, scStayOnTop, TTextId::SettingsGeneralStayOnTop, 8, 112);
+    AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 136);
+    AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 160);
+    AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
+    AddDropDownList(page, scTheme, 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4, 184, 100,
+                    kThemeEntries, static_cast<int>(std::size(kThemeEntries)));
 }
 
 void Tf_Settings::OnThemeChanged() {

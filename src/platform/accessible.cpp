@@ -172,8 +172,8 @@ HRESULT TAccessible::get_accName(VARIANT child, BSTR* name) {
     if (name_)
         return SetText(name, std::string_view(name_));
     wchar_t text[1024];
-    return SetText(name, std::wstring_view(text, static_cast<size_t>(::GetWindowTextW(
-                                                     window_, text, std::size(text)))));
+    const int length = ::GetWindowTextW(window_, text, static_cast<int>(std::size(text)));
+    return SetText(name, std::wstring_view(text, static_cast<size_t>(length)));
 }
 
 HRESULT TAccessible::get_accValue(VARIANT child, BSTR* value) {

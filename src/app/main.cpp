@@ -41,7 +41,7 @@ int StartAndRun() {
     }
     TApplication& app = TApplication::Instance();
     app.Initialize();
-    OpenConfigStore(ExecutableDirectory() + kConfigFileName);
+    OpenConfigStore(ExecutableDirectory() + kConfigFileName, &Utf8FromAnsi);
     LoadLog();
     app.SetTitle(kProductName);
     OpenHourLog(ExecutableDirectory() + kHourLogName);

@@ -8,10 +8,10 @@ namespace {
 TMemIniFile* store = nullptr;
 } // namespace
 
-void OpenConfigStore(const std::string& path) {
+void OpenConfigStore(const std::string& path, TLegacyTextDecoder legacy) {
     if (store)
         throw std::logic_error("configuration store opened twice");
-    store = new TMemIniFile(path);
+    store = new TMemIniFile(path, legacy);
 }
 
 TMemIniFile& ConfigStore() {

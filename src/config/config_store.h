@@ -6,7 +6,8 @@
 
 inline constexpr char kConfigFileName[] = "config.ini";
 
-// Creates the store once, at start-up; it lives until the process ends.
-void OpenConfigStore(const std::string& path);
+// Creates the store once, at start-up; it lives until the process ends. legacy reads a file
+// that is not UTF-8 (see TMemIniFile).
+void OpenConfigStore(const std::string& path, TLegacyTextDecoder legacy = nullptr);
 // The store; OpenConfigStore must have run.
 TMemIniFile& ConfigStore();

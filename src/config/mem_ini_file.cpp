@@ -1,13 +1,14 @@
 // The configuration store: parsing the INI text, lookups, writes and the text written back.
 #include "config/mem_ini_file.h"
 
+#include "config/utf8_text.h"
 #include "platform/file_io.h"
 
 #include <utility>
 
 namespace {
 
-// Blanks and control characters; bytes from 0x80 up are text of the 8-bit code page.
+// Blanks and control characters; bytes from 0x80 up are parts of UTF-8 characters.
 bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
@@ -57,14 +58,23 @@ bool EndsWithSection(std::string_view text) {
            text.substr(text.size() - kSectionEnd.size()) == kSectionEnd;
 }
 
+// A byte order mark (Notepad's "UTF-8 with BOM") would otherwise hide the first section.
+std::string_view WithoutByteOrderMark(std::string_view text) {
+    constexpr std::string_view kMark = "\xEF\xBB\xBF";
+    return text.substr(0, kMark.size()) == kMark ? text.substr(kMark.size()) : text;
+}
+
 } // namespace
 
-TMemIniFile::TMemIniFile(std::string path) : path_(std::move(path)) {
+TMemIniFile::TMemIniFile(std::string path, TLegacyTextDecoder legacy) : path_(std::move(path)) {
     std::string text, pending;
     ReadFileIfExists(path_, text, kMaxIniSize);
     const bool recovered =
         ReadInterruptedReplacement(path_, text.size(), EndsWithSection, pending, kMaxIniSize);
-    Parse(recovered ? pending : text);
+    std::string& read = recovered ? pending : text;
+    if (legacy && !IsUtf8(read))
+        read = legacy(read);
+    Parse(WithoutByteOrderMark(read));
     if (recovered)
         FlushToFile();
 }

@@ -9,12 +9,16 @@
 #include <string_view>
 #include <vector>
 
+// Makes UTF-8 of a file's text that is not UTF-8 (earlier versions wrote the 8-bit code page).
+using TLegacyTextDecoder = std::string (*)(std::string_view text);
+
 class TMemIniFile {
   public:
     // Reads the file when it exists; a file that exists but cannot be read throws TFileError,
     // one too large throws EFileTooLarge. A complete temporary file left longer than the file
-    // by an interrupted write is read instead and written back.
-    explicit TMemIniFile(std::string path);
+    // by an interrupted write is read instead and written back. Text that is not UTF-8 goes
+    // through legacy when one is given; the store holds and writes UTF-8 from then on.
+    explicit TMemIniFile(std::string path, TLegacyTextDecoder legacy = nullptr);
     // Builds the store from text already in memory; the file is not touched.
     TMemIniFile(std::string path, std::string_view text);
     TMemIniFile(const TMemIniFile&) = delete;

@@ -1,11 +1,11 @@
 // TCoolTrayIcon and TTrayIconHandler, the hidden window that receives the shell's callbacks
 // for every tray icon of the process.
 #include "desktop/cool_tray_icon.h"
+#include "config/utf8_text.h"
 #include "platform/application.h"
 #include "platform/dpi.h"
 #include "desktop/shared_handler_window.h"
 
-#include <algorithm>
 #include <cstring>
 #include <stdexcept>
 #include <utility>
@@ -16,6 +16,13 @@ bool FireEvent(std::function<void()> event, std::shared_ptr<bool> alive) {
     if (event)
         event();
     return *alive;
+}
+
+// Cut on a character boundary: half a UTF-8 character would show as garbage.
+template <size_t N> void CopyText(char (&field)[N], std::string_view text) {
+    const std::string_view fits = Utf8Prefix(text, N - 1);
+    std::memcpy(field, fits.data(), fits.size());
+    field[fits.size()] = '\0';
 }
 } // namespace
 
@@ -183,8 +190,8 @@ bool TCoolTrayIcon::ShowBalloon(const std::string& title, const std::string& tex
     if (!IconVisible_)
         return false;
     NotifyData_.uFlags |= NIF_INFO;
-    lstrcpynA(NotifyData_.szInfoTitle, title.c_str(), sizeof NotifyData_.szInfoTitle);
-    lstrcpynA(NotifyData_.szInfo, text.c_str(), sizeof NotifyData_.szInfo);
+    CopyText(NotifyData_.szInfoTitle, title);
+    CopyText(NotifyData_.szInfo, text);
     NotifyData_.dwInfoFlags = NIIF_INFO;
     NotifyData_.uTimeout = TNoticeWindow::kShowMs; // ignored by Windows Vista on
     const bool shown = Notify(NIM_MODIFY);
@@ -198,10 +205,8 @@ bool TCoolTrayIcon::ShowBalloon(const std::string& title, const std::string& tex
 void TCoolTrayIcon::PrepareNotifyData() {
     NotifyData_.hIcon = Icon_.get();
     std::memset(NotifyData_.szTip, 0, sizeof NotifyData_.szTip);
-    if (!ShowHint_ || Hint_.empty())
-        return;
-    size_t length = std::min(Hint_.size(), sizeof NotifyData_.szTip - 1);
-    std::memcpy(NotifyData_.szTip, Hint_.data(), length);
+    if (ShowHint_)
+        CopyText(NotifyData_.szTip, Hint_);
 }
 
 void TCoolTrayIcon::HideToTray() {

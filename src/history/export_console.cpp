@@ -34,17 +34,6 @@ std::vector<std::string> Arguments() {
     return args;
 }
 
-// Messages mix UTF-8 paths with the system's texts in its code page: shown as well as they go.
-std::wstring Displayable(const std::string& text) {
-    const int n =
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-    if (n > 0)
-        ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                              n);
-    return wide;
-}
-
 bool WriteToConsole(HANDLE console, const std::wstring& text) {
     DWORD written = 0;
     return ::WriteConsoleW(console, text.data(), static_cast<DWORD>(text.size()), &written,
@@ -54,7 +43,7 @@ bool WriteToConsole(HANDLE console, const std::wstring& text) {
 // Output sent to a file or a pipe gets UTF-8; a console gets wide characters. A program of the
 // windows subsystem has a console only when it attaches to its parent's.
 void Report(const std::string& text, bool error) {
-    const std::wstring wide = Displayable(text);
+    const std::wstring wide = WideFromUtf8(text);
     HANDLE out = ::GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     if (out && out != INVALID_HANDLE_VALUE) {
         DWORD mode = 0, written = 0;
@@ -71,7 +60,7 @@ void Report(const std::string& text, bool error) {
         if (console && WriteToConsole(console.get(), L"\r\n" + wide))
             return;
     }
-    ::MessageBoxW(nullptr, wide.c_str(), Displayable(kProductName).c_str(),
+    ::MessageBoxW(nullptr, wide.c_str(), WideFromUtf8(kProductName).c_str(),
                   MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 

@@ -2,10 +2,11 @@
 // from the system folder; controls named by a subclass that answers WM_GETOBJECT.
 #include "platform/accessible.h"
 #include "platform/system_library.h"
+#include "platform/wide_text.h"
 #include "platform/window.h"
 
-#include <cstring>
 #include <exception>
+#include <iterator>
 
 namespace {
 
@@ -40,19 +41,16 @@ HRESULT SetVariant(VARIANT* out, long value) {
     return S_OK;
 }
 
-HRESULT SetText(BSTR* out, const char* text, int length) {
+HRESULT SetText(BSTR* out, std::wstring_view text) {
     if (!out)
         return E_POINTER;
-    const int wide = ::MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
-    *out = ::SysAllocStringLen(nullptr, static_cast<UINT>(wide));
-    if (!*out)
-        return E_OUTOFMEMORY;
-    ::MultiByteToWideChar(CP_ACP, 0, text, length, *out, wide);
-    return S_OK;
+    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-HRESULT SetText(BSTR* out, const std::string& text) {
-    return SetText(out, text.data(), static_cast<int>(text.size()));
+// Names are UTF-8 like every text of the program.
+HRESULT SetText(BSTR* out, std::string_view text) {
+    return SetText(out, WideFromUtf8(text));
 }
 
 // A fresh object per request: it holds nothing that could go before it.
@@ -172,9 +170,10 @@ HRESULT TAccessible::get_accName(VARIANT child, BSTR* name) {
     if (items_)
         return SetText(name, items_->AccessibleName());
     if (name_)
-        return SetText(name, name_, static_cast<int>(std::strlen(name_)));
-    char text[1024];
-    return SetText(name, text, ::GetWindowTextA(window_, text, sizeof text));
+        return SetText(name, std::string_view(name_));
+    wchar_t text[1024];
+    const int length = ::GetWindowTextW(window_, text, static_cast<int>(std::size(text)));
+    return SetText(name, std::wstring_view(text, static_cast<size_t>(length)));
 }
 
 HRESULT TAccessible::get_accValue(VARIANT child, BSTR* value) {

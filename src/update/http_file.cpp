@@ -2,6 +2,7 @@
 #include "update/http_file.h"
 
 #include "platform/file_io.h"
+#include "platform/wide_text.h"
 #include "update/async_socket.h"
 #include "update/update_files.h"
 
@@ -67,7 +68,7 @@ void dHTTPFile::startDownload() {
     if (file == INVALID_HANDLE_VALUE) {
         int error = static_cast<int>(::GetLastError());
         busy_ = false;
-        throw EFCreateError(PathForMessage(localPath), SystemErrorMessage(error));
+        throw EFCreateError(Utf8FromWide(localPath), SystemErrorMessage(error));
     }
     file_.reset(file);
     filePath_ = localPath;

@@ -60,17 +60,3 @@ void DeleteUpdateLeftovers(const std::wstring& folder) {
             DeleteFileQuietly(folder + found.cFileName);
     } while (::FindNextFileW(search.get(), &found));
 }
-
-std::string PathForMessage(const std::wstring& path) {
-    if (path.empty())
-        return {};
-    int size = ::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr,
-                                     0, nullptr, nullptr);
-    if (size <= 0)
-        return {};
-    std::string text(static_cast<size_t>(size), '\0');
-    if (::WideCharToMultiByte(CP_ACP, 0, path.data(), static_cast<int>(path.size()), text.data(),
-                              size, nullptr, nullptr) != size)
-        return {};
-    return text;
-}

@@ -17,6 +17,3 @@ std::wstring SetupFileName(int32_t build);
 // Deletes, in folder, the descriptor and every setup program named as SetupFileName names
 // them; nothing else. Failures are ignored: a setup program still running keeps its file.
 void DeleteUpdateLeftovers(const std::wstring& folder);
-
-// A path as message boxes of the ANSI code page show it.
-std::string PathForMessage(const std::wstring& path);

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <string_view>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -91,6 +92,39 @@ TEST(MemIniFile, InterruptedWriteIsRecoveredFromACompleteTemporaryFile) {
     WriteBytes(path + ".tmp", complete + "[bandwidth]\r\ndolog=0\r\n");
     EXPECT_TRUE(TMemIniFile(path).QueryFlag("bandwidth", "dolog", true)) << "torn: not read";
     EXPECT_EQ(ReadBytes(path), complete);
+}
+
+// Stands in for the system's ANSI code page: Latin-1 spells "°" and "é" as Windows-1252 does.
+std::string Utf8FromLatin1(std::string_view text) {
+    std::string utf8;
+    for (unsigned char c : text) {
+        if (c < 0x80) {
+            utf8 += static_cast<char>(c);
+        } else {
+            utf8 += static_cast<char>(0xC0 | c >> 6);
+            utf8 += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    return utf8;
+}
+
+// Earlier versions wrote the 8-bit code page: such a file is read through the decoder once and
+// written in UTF-8; UTF-8 (with or without Notepad's byte order mark) is read as it is.
+TEST(MemIniFile, LegacyCodePageIsReadOnceAndWrittenAsUtf8) {
+    TempFolder dir;
+    const std::string path = dir.File("config.ini");
+    WriteBytes(path, "[display]\r\nformat=22\xB0, Caf\xE9\r\n");
+    TMemIniFile legacy(path, Utf8FromLatin1);
+    EXPECT_EQ(legacy.QueryText("display", "format", ""), "22\xC2\xB0, Caf\xC3\xA9");
+    legacy.FlushToFile();
+    EXPECT_EQ(ReadBytes(path), "[display]\r\nformat=22\xC2\xB0, Caf\xC3\xA9\r\n\r\n");
+
+    for (const std::string mark : {"", "\xEF\xBB\xBF"}) {
+        WriteBytes(path, mark + "[display]\r\nformat=\xD0\xB6 \xE4\xB8\xAD\r\n");
+        EXPECT_EQ(TMemIniFile(path, Utf8FromLatin1).QueryText("display", "format", ""),
+                  "\xD0\xB6 \xE4\xB8\xAD")
+            << "byte order mark: " << !mark.empty();
+    }
 }
 
 TEST(MemIniFile, FlushWritesExactlyTheText) {

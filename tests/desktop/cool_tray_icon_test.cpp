@@ -54,6 +54,21 @@ TEST(TrayIconTooltip, LongHintIsCutToItsFirst127Characters) {
     EXPECT_EQ(hint.substr(0, 127), shell.Last().Tip());
 }
 
+// Texts are UTF-8: a cut inside a character would leave half of it, shown as garbage.
+TEST(TrayIconTooltip, CutsNeverSplitACharacter) {
+    TShellRecorder shell;
+    TCoolTrayIcon icon(nullptr, shell.Function());
+    std::string zhe;
+    for (int i = 0; i < 100; ++i)
+        zhe += "\xD0\xB6"; // two bytes each: 127 bytes would end inside the 64th
+    icon.SetHint(zhe);
+    EXPECT_EQ(zhe.substr(0, 126), shell.Last().Tip());
+    icon.SetIconVisible(true);
+    icon.ShowNotice(zhe, zhe);
+    EXPECT_EQ(zhe.substr(0, 62), shell.Last().Data.szInfoTitle);
+    EXPECT_EQ(zhe.substr(0, 254), shell.Last().Data.szInfo);
+}
+
 TEST(TrayIconTooltip, MultiLineHintKeepsItsLineBreaks) {
     TShellRecorder shell;
     TCoolTrayIcon icon(nullptr, shell.Function());

@@ -44,6 +44,26 @@ class SettingsShortcutTest(CorvaneTestCase):
         label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0)
         self.assertTrue(wait_until(lambda: label() == b"", timeout=15))
 
+    def test_template_in_any_script_survives_ok_and_a_restart(self):
+        # Earlier versions wrote config.ini in the ANSI code page, Windows-1252 in the tests'
+        # locale (a Wine fact): it is read so once and written in UTF-8 from then on.
+        app = self.launch(config="[display]\nformat=22\u00b0C\n" + NO_LOGGING)
+        label = lambda: app.child_text(app.hwnd, "TCorvaneStatsLabel", 0).decode("utf-8", "replace")
+        self.assertTrue(wait_until(lambda: label() == "22\u00b0C", timeout=15), label())
+        app.post(WM_COMMAND, IDM_SETTINGS)
+        self.assertTrue(wait_until(lambda: visible_windows("Tf_Settings"), timeout=30))
+        settings = visible_windows("Tf_Settings")[0]
+        template = next(i for i in range(20) if app.child_text(settings, "Edit", i) == "22\u00b0C".encode())
+        typed = "\u0436 \u4e2d 22\u00b0C"
+        probe("set-text", settings, "Edit", template, typed)
+        app.post(BM_CLICK, hwnd=children(settings)["&OK"][0])
+        self.assertTrue(wait_until(lambda: not visible_windows("Tf_Settings"), timeout=30))
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertIn(f"\r\nformat={typed}\r\n", app.read("config.ini").decode("utf-8"))
+        app.start()
+        self.assertTrue(wait_until(lambda: label() == typed, timeout=15), label())
+
 
 class ModalTest(CorvaneTestCase):
     def open_settings_twice(self, app):

@@ -2,6 +2,7 @@
 // cannot be created, and sites that cannot be reached or never stop sending; the update site is
 // the scripted server.
 #include "update_dialog_fixture.h"
+#include "platform/wide_text.h"
 
 TEST_F(AutoUpdateDialogTest, ShowsItsLayoutAndCancelAsksWhileConnecting) {
     TScriptedServer server({{HoldOpen()}}); // the site never answers
@@ -102,7 +103,7 @@ TEST_F(AutoUpdateDialogTest, AVersionFileThatCannotBeCreatedIsReportedAndNothing
         HWND box = d.WaitForBox("Corvane");
         ASSERT_NE(box, nullptr);
         TBoxView view = d.Describe(box);
-        const std::string prefix = "Cannot create file \"" + PathForMessage(versionFile) + "\". ";
+        const std::string prefix = "Cannot create file \"" + Utf8FromWide(versionFile) + "\". ";
         EXPECT_EQ(view.Text.substr(0, prefix.size()), prefix);
         EXPECT_EQ(view.Text.back(), '.');
         EXPECT_EQ(view.Icon, IDI_ERROR);

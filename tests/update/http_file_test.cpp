@@ -2,6 +2,7 @@
 #include "update/http_file.h"
 
 #include "platform/file_io.h"
+#include "platform/wide_text.h"
 #include "update/update_files.h"
 #include "update_test_support.h"
 
@@ -286,7 +287,7 @@ TEST_F(HttpFileTest, AFileThatCannotBeCreatedRaisesAndStaysIdle) {
         file.startDownload();
         FAIL() << "no error raised";
     } catch (const EFCreateError& error) {
-        std::string prefix = "Cannot create file \"" + PathForMessage(file.localPath) + "\". ";
+        std::string prefix = "Cannot create file \"" + Utf8FromWide(file.localPath) + "\". ";
         EXPECT_EQ(std::string(error.what()).substr(0, prefix.size()), prefix);
         EXPECT_GT(std::string(error.what()).size(), prefix.size()); // the system's reason
     }

@@ -8,8 +8,9 @@
 
 namespace {
 
-[[noreturn]] void Corrupt(const char* what) {
-    throw std::runtime_error(std::string("damaged deflate data: ") + what);
+// One text for every fault: the data is the program's own, and a fault means it was damaged.
+[[noreturn]] void Corrupt() {
+    throw std::runtime_error("damaged deflate data");
 }
 
 constexpr int kMaxBits = 15;
@@ -64,11 +65,11 @@ class TInflater {
                 Dynamic();
                 break;
             default:
-                Corrupt("unknown block type");
+                Corrupt(); // unknown block type
             }
         }
         if (out_.size() != size_)
-            Corrupt("fewer bytes than expected");
+            Corrupt(); // fewer bytes than expected
         return std::move(out_);
     }
 
@@ -78,7 +79,7 @@ class TInflater {
         uint32_t value = bits_;
         while (bitCount_ < count) {
             if (at_ == in_.size())
-                Corrupt("the data ends early");
+                Corrupt(); // the data ends early
             value |= static_cast<uint32_t>(static_cast<uint8_t>(in_[at_++])) << bitCount_;
             bitCount_ += 8;
         }
@@ -89,7 +90,7 @@ class TInflater {
 
     void Put(char c) {
         if (out_.size() == size_)
-            Corrupt("more bytes than expected");
+            Corrupt(); // more bytes than expected
         out_.push_back(c);
     }
 
@@ -98,9 +99,9 @@ class TInflater {
         bitCount_ = 0;
         const unsigned length = Bits(16);
         if ((Bits(16) ^ 0xFFFFu) != length)
-            Corrupt("a stored block's length and its complement differ");
+            Corrupt(); // a stored block's length and its complement differ
         if (in_.size() - at_ < length)
-            Corrupt("the data ends early");
+            Corrupt(); // the data ends early
         for (unsigned i = 0; i < length; ++i)
             Put(in_[at_++]);
     }
@@ -116,7 +117,7 @@ class TInflater {
             first = (first + count) << 1;
             code <<= 1;
         }
-        Corrupt("a code that no symbol has");
+        Corrupt(); // a code that no symbol has
     }
 
     void Codes(const THuffman& literals, const THuffman& distances) {
@@ -137,14 +138,14 @@ class TInflater {
             }
             symbol -= 257;
             if (symbol >= 29)
-                Corrupt("an unknown length code");
+                Corrupt(); // an unknown length code
             const size_t length = kLengthBase[symbol] + Bits(kLengthExtra[symbol]);
             const int code = Decode(distances);
             if (code >= kDistanceCodes)
-                Corrupt("an unknown distance code");
+                Corrupt(); // an unknown distance code
             const size_t distance = kDistanceBase[code] + Bits(kDistanceExtra[code]);
             if (distance > out_.size())
-                Corrupt("a distance back past the start");
+                Corrupt(); // a distance back past the start
             for (size_t i = 0; i < length; ++i)
                 Put(out_[out_.size() - distance]);
         }
@@ -168,7 +169,7 @@ class TInflater {
         const int nDistances = static_cast<int>(Bits(5)) + 1;
         const int nLengthCodes = static_cast<int>(Bits(4)) + 4;
         if (nLiterals > 286 || nDistances > kDistanceCodes)
-            Corrupt("too many codes");
+            Corrupt(); // too many codes
         static constexpr uint8_t kOrder[19] = {16, 17, 18, 0, 8,  7, 9,  6, 10, 5,
                                                11, 4,  12, 3, 13, 2, 14, 1, 15};
         uint8_t lengths[286 + kDistanceCodes] = {};
@@ -176,7 +177,7 @@ class TInflater {
             lengths[kOrder[i]] = static_cast<uint8_t>(Bits(3));
         THuffman lengthCode;
         if (Build(lengthCode, lengths, 19) != 0)
-            Corrupt("an incomplete code of code lengths");
+            Corrupt(); // an incomplete code of code lengths
         for (int i = 0; i < nLiterals + nDistances;) {
             const int symbol = Decode(lengthCode);
             if (symbol < 16) {
@@ -187,27 +188,27 @@ class TInflater {
             unsigned repeat = 0;
             if (symbol == 16) {
                 if (i == 0)
-                    Corrupt("a repeat with nothing before it");
+                    Corrupt(); // a repeat with nothing before it
                 length = lengths[i - 1];
                 repeat = 3 + Bits(2);
             } else {
                 repeat = symbol == 17 ? 3 + Bits(3) : 11 + Bits(7);
             }
             if (i + static_cast<int>(repeat) > nLiterals + nDistances)
-                Corrupt("code lengths past their count");
+                Corrupt(); // code lengths past their count
             std::fill(lengths + i, lengths + i + repeat, length);
             i += static_cast<int>(repeat);
         }
         if (lengths[256] == 0)
-            Corrupt("no end-of-block code");
+            Corrupt(); // no end-of-block code
         THuffman literals, distances;
         // An incomplete code is allowed only when it holds a single symbol.
         const int left = Build(literals, lengths, nLiterals);
         if (left < 0 || (left > 0 && nLiterals - literals.Count[0] != 1))
-            Corrupt("a wrong code of literals and lengths");
+            Corrupt(); // a wrong code of literals and lengths
         const int leftD = Build(distances, lengths + nLiterals, nDistances);
         if (leftD < 0 || (leftD > 0 && nDistances - distances.Count[0] != 1))
-            Corrupt("a wrong code of distances");
+            Corrupt(); // a wrong code of distances
         Codes(literals, distances);
     }
 

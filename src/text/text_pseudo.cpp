@@ -4,18 +4,18 @@
 
 namespace {
 
-// The twins of the plain letters, in UTF-8; the rest stay.
-const char* Accented(char c) {
-    static constexpr const char* kTwins[][2] = {
-        {"a", "\xC3\xA1"}, {"e", "\xC3\xAB"}, {"i", "\xC3\xAF"}, {"o", "\xC3\xB6"},
-        {"u", "\xC3\xBC"}, {"c", "\xC3\xA7"}, {"n", "\xC3\xB1"}, {"y", "\xC3\xBD"},
-        {"A", "\xC3\x85"}, {"E", "\xC3\x89"}, {"I", "\xC3\x8E"}, {"O", "\xC3\x96"},
-        {"U", "\xC3\x9C"}, {"C", "\xC3\x87"}, {"N", "\xC3\x91"}};
-    for (const auto& twin : kTwins) {
-        if (twin[0][0] == c)
-            return twin[1];
+// Each plain letter followed by its accented twin, two bytes of UTF-8.
+constexpr std::string_view kTwins = "a\xC3\xA1" "e\xC3\xAB" "i\xC3\xAF" "o\xC3\xB6" "u\xC3\xBC"
+                                    "c\xC3\xA7" "n\xC3\xB1" "y\xC3\xBD" "A\xC3\x85" "E\xC3\x89"
+                                    "I\xC3\x8E" "O\xC3\x96" "U\xC3\x9C" "C\xC3\x87" "N\xC3\x91";
+
+// The twin of a letter; empty for one without.
+std::string_view Accented(char c) {
+    for (size_t i = 0; i < kTwins.size(); i += 3) {
+        if (kTwins[i] == c)
+            return kTwins.substr(i + 1, 2);
     }
-    return nullptr;
+    return {};
 }
 
 // Characters, not bytes: a UTF-8 continuation byte adds none.
@@ -34,8 +34,11 @@ std::string PseudoText(std::string_view english) {
     std::string out;
     bool placeholder = false, mnemonic = false;
     for (const char c : shown) {
-        const char* twin = placeholder || mnemonic ? nullptr : Accented(c);
-        out += twin ? twin : std::string(1, c);
+        const std::string_view twin = placeholder || mnemonic ? std::string_view() : Accented(c);
+        if (twin.empty())
+            out += c;
+        else
+            out += twin;
         placeholder = c == '{' || (placeholder && c != '}');
         mnemonic = c == '&' && !mnemonic;
     }

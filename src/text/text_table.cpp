@@ -7,6 +7,7 @@
 namespace {
 
 constexpr std::string_view kPseudoCode = "qps";
+constexpr char kDamaged[] = "damaged built-in texts";
 
 bool SameCode(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -22,14 +23,14 @@ bool SameCode(std::string_view a, std::string_view b) {
 // A language's texts from `at` on; an empty text takes English's.
 TTextTable ReadLanguage(std::string_view& rest, size_t slots, const TTextTable* english) {
     if (rest.empty() || static_cast<unsigned char>(rest[0]) > 2)
-        throw std::runtime_error("damaged texts: no plural rule");
+        throw std::runtime_error(kDamaged); // no plural rule
     const auto plural = static_cast<TPluralRule>(rest[0]);
     rest.remove_prefix(1);
     std::vector<std::string> texts(slots);
     for (size_t slot = 0; slot < slots; ++slot) {
         const size_t end = rest.find('\0');
         if (end == std::string_view::npos)
-            throw std::runtime_error("damaged texts: a text without its end");
+            throw std::runtime_error(kDamaged); // a text without its end
         texts[slot] = end || !english ? std::string(rest.substr(0, end)) : english->Text(slot);
         rest.remove_prefix(end + 1);
     }
@@ -59,7 +60,7 @@ TLanguages::TLanguages(const TTextPack& pack, size_t slots) : pack_(pack) {
     for (size_t i = 0; i < pack.LanguageCount; ++i)
         tables_.push_back(ReadLanguage(rest, slots, i ? &tables_[0] : nullptr));
     if (!rest.empty())
-        throw std::runtime_error("damaged texts: bytes past the last language");
+        throw std::runtime_error(kDamaged); // bytes past the last language
     std::vector<std::string> pseudo(slots);
     for (size_t slot = 0; slot < slots; ++slot)
         pseudo[slot] = PseudoText(tables_[0].Text(slot));

@@ -259,13 +259,14 @@ DESCRIPTORS = {
 for name, text in DESCRIPTORS.items():
     write("fuzz_update_descriptor", name, text)
 
-# --- language files: the file's bytes -----------------------------------------------------------
+# --- inflater: uint16 size to unpack to, raw deflate data ---------------------------------------
+def deflated(data, level=9, strategy=zlib.Z_DEFAULT_STRATEGY):
+    packer = zlib.compressobj(level, zlib.DEFLATED, -15, 9, strategy)
+    return struct.pack("<H", len(data)) + packer.compress(data) + packer.flush()
+
+
 with open(os.path.join(HERE, "..", "res", "lang", "en.txt"), "rb") as f:
-    write("fuzz_text_file", "english", f.read())
-TEXT_FILES = {
-    "escapes_and_bom": b"\xef\xbb\xbfplural = one-for-0-and-1\r\na.b = \\sx\\ty\\nz\\\\\\s\r\n",
-    "faults": b"# ok\n\nmenu.settings = R\xc3\xa9glages\nMenu.x = y\n",
-    "placeholders": b"quota.hint = {quota} MB: {used} {{x}} {used\nplural = none\n",
-}
-for name, text in TEXT_FILES.items():
-    write("fuzz_text_file", name, text)
+    write("fuzz_inflate", "english", deflated(f.read()))  # dynamic blocks
+write("fuzz_inflate", "fixed", deflated(b"hello hello hello", strategy=zlib.Z_FIXED))
+write("fuzz_inflate", "stored", deflated(b"abc", level=0))
+write("fuzz_inflate", "far_back", b"\x03\x00\x03\x02\x00")

@@ -10,8 +10,10 @@
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "platform/system_library.h"
+#include "platform/user_locale.h"
 #include "platform/wide_text.h"
 #include "text/texts.h"
+#include "config/config_keys.h"
 #include "config/config_store.h"
 
 #include <windows.h>
@@ -29,6 +31,8 @@ int ReportFatalError(const std::string& kind, const std::string& message) {
 
 int StartAndRun() {
     SearchLibrariesInSystemFolderOnly();
+    // The command line reads no settings: it speaks Windows' display language.
+    ChooseLanguage("", DisplayLanguageName());
     // Options ask for an export: it only reads the files, also beside a running copy.
     if (HasCommandLineOptions())
         return RunCommandLine();
@@ -42,6 +46,7 @@ int StartAndRun() {
     TApplication& app = TApplication::Instance();
     app.Initialize();
     OpenConfigStore(ExecutableDirectory() + kConfigFileName, &Utf8FromAnsi);
+    ChooseWindowLanguage(ReadText(ConfigStore(), cfg::kLanguage));
     LoadLog();
     app.SetTitle(kProductName);
     OpenHourLog(ExecutableDirectory() + kHourLogName);

@@ -13,6 +13,8 @@
 #include "platform/dialog.h"
 #include "platform/gdi_count.h"
 #include "platform/ui_theme.h"
+#include "platform/user_locale.h"
+#include "text/texts.h"
 #include "config/config_keys.h"
 #include "config/mem_ini_file.h"
 #include "settings/network_keys.h"
@@ -102,6 +104,21 @@ void Tf_Main::Initialize() {
     ReplaceMonitor();
     ApplyDisplaySettings();
     TUiTheme::Instance().SetSetting(ParseThemeSetting(ReadText(config_, cfg::kTheme).c_str()));
+    ApplyLanguage();
+}
+
+// A language chosen in Settings shows at once in the menu and the tray icon's hint; windows
+// take it as they are opened.
+void Tf_Main::ApplyLanguage() {
+    const TTextTable& shown = Texts();
+    ChooseWindowLanguage(ReadText(config_, cfg::kLanguage));
+    if (&Texts() == &shown)
+        return;
+    auto menu = std::make_unique<TMainMenu>();
+    TrayIcon->SetPopupMenu(menu->Menu(), Handle());
+    TApplication::Instance().SetAccelerators(Handle(), menu->Accelerators());
+    PopupMenu = std::move(menu);
+    updateErrors_.Run([this] { WriteStatistics(); });
 }
 
 // The windows follow Windows' app mode ("ImmersiveColorSet") and high contrast live; the

@@ -95,6 +95,7 @@ class Tf_Main : public TWindow {
     void Relayout();
     void PaintBackdrop(HDC dc, const RECT& area);
     void SetQuotaHint(const std::string& hint);
+    void ApplyLanguage();
 
     // main_form_quota.cpp: the quota bar and the quota's alerts
     void ReadQuotaState();

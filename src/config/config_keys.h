@@ -85,6 +85,8 @@ inline constexpr TConfigKey kTop            {"display",   "top",             T::
 inline constexpr TConfigKey kLeft           {"display",   "left",            T::Integer, Number(5)};
 // The program's own windows: "system" (as Windows' app mode), "light" or "dark".
 inline constexpr TConfigKey kTheme          {"display",   "theme",           T::Text,    Text("system")};
+// The texts' language: a code of res/lang/languages.txt ("de"), or empty for Windows' own.
+inline constexpr TConfigKey kLanguage       {"display",   "language",        T::Text,    Text("")};
 inline constexpr TConfigKey kDoLog          {"bandwidth", "dolog",           T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogIns       {"bandwidth", "dologins",        T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogOuts      {"bandwidth", "dologouts",       T::Flag,    Number(true)};

@@ -3,7 +3,9 @@
 #include "settings/settings_dialog.h"
 #include "platform/application.h"
 #include "settings/colour_swatch.h"
+#include "config/config_keys.h"
 #include "config/config_store.h"
+#include "text/texts.h"
 
 #include <commctrl.h>
 
@@ -18,6 +20,19 @@ int ScreenDpi() {
     TWindowDc screen(nullptr);
     int dpi = ::GetDeviceCaps(screen.get(), LOGPIXELSY);
     return dpi > 0 ? dpi : 96;
+}
+
+// The language list's entry of a stored code: "As Windows" for none, no entry for a code not
+// listed (such as the tests' pseudo-language), which then stays as stored.
+WPARAM LanguageEntry(const std::string& code) {
+    if (code.empty())
+        return 0;
+    const TLanguages& languages = BuiltInLanguages();
+    for (size_t i = 0; i < languages.Count(); ++i) {
+        if (code == languages.Language(i).Code)
+            return i + 1;
+    }
+    return static_cast<WPARAM>(-1);
 }
 
 } // namespace
@@ -82,6 +97,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
                    counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
     SetText(scQuotaAlerts, v.QuotaAlerts);
     ::SendMessageA(Item(scTheme), CB_SETCURSEL, static_cast<WPARAM>(v.Theme), 0);
+    ::SendMessageA(Item(scLanguage), CB_SETCURSEL, LanguageEntry(v.Language), 0);
 }
 
 TSettingsValues Tf_Settings::ReadValues() const {
@@ -126,6 +142,10 @@ TSettingsValues Tf_Settings::ReadValues() const {
     v.QuotaAlerts = Text(scQuotaAlerts);
     const LRESULT theme = ::SendMessageA(Item(scTheme), CB_GETCURSEL, 0, 0);
     v.Theme = theme > 0 && theme < 3 ? static_cast<TThemeSetting>(theme) : TThemeSetting::System;
+    const LRESULT language = ::SendMessageA(Item(scLanguage), CB_GETCURSEL, 0, 0);
+    v.Language = language == CB_ERR ? ReadText(store_, cfg::kLanguage, TReader::Dialog)
+                 : language == 0    ? std::string()
+                                    : BuiltInLanguages().Language(language - 1).Code;
     return v;
 }
 

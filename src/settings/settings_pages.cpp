@@ -46,6 +46,11 @@ INT_PTR CALLBACK PageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
     return TRUE;
 }
 
+void AddListEntry(HWND list, const char* text) {
+    if (::SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)) < 0)
+        RaiseLastWin32Error("CB_ADDSTRING");
+}
+
 // The tab pages' texture is light: off in the other modes.
 void SetPageTexture(HWND page) {
     static const TSystemLibrary uxtheme("uxtheme.dll");
@@ -358,12 +363,22 @@ HWND Tf_Settings::AddDropDownList(HWND page, int id, int x, int y, int width,
                                     .SetStyle(WS_TABSTOP | CBS_DROPDOWNLIST)
                                     .SetBounds(x, y, width, 100)
                                     .SetId(id));
-    for (int i = 0; i < count; ++i) {
-        if (::SendMessageA(list, CB_ADDSTRING, 0,
-                           reinterpret_cast<LPARAM>(::Text(entries[i]).c_str())) < 0)
-            RaiseLastWin32Error("CB_ADDSTRING");
-    }
+    for (int i = 0; i < count; ++i)
+        AddListEntry(list, ::Text(entries[i]).c_str());
     return list;
+}
+
+// "As Windows", then each language in its own name, ending at `right`.
+void Tf_Settings::CreateLanguageList(HWND page, int right, int y) {
+    constexpr int kWidth = 120;
+    const int x = right - kWidth;
+    AddLabel(page, TTextId::SettingsGeneralLanguage,
+             x - 4 - LabelWidth(TTextId::SettingsGeneralLanguage), y + 4);
+    const TTextId first = TTextId::SettingsGeneralLanguageSystem;
+    HWND list = AddDropDownList(page, scLanguage, x, y, kWidth, &first, 1);
+    const TLanguages& languages = BuiltInLanguages();
+    for (size_t i = 0; i < languages.Count(); ++i)
+        AddListEntry(list, languages.Language(i).Name);
 }
 
 void Tf_Settings::CreateLogsPage(HWND page) {
@@ -398,6 +413,7 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
     AddDropDownList(page, scTheme, 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4, 184, 100,
                     kThemeEntries, static_cast<int>(std::size(kThemeEntries)));
+    CreateLanguageList(page, fx + 417, 184); // on the appearance's row, under the frame's end
 }
 
 void Tf_Settings::OnThemeChanged() {

@@ -95,6 +95,7 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.QuotaAlerts =
         FormatAlertLevels(ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts, TReader::Dialog)));
     v.Theme = ParseThemeSetting(ReadText(store, cfg::kTheme, TReader::Dialog).c_str());
+    v.Language = ReadText(store, cfg::kLanguage, TReader::Dialog);
     return v;
 }
 
@@ -137,4 +138,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     WriteText(store, cfg::kQuotaAlerts, FormatAlertLevels(ParseAlertLevels(v.QuotaAlerts)));
     if (IsStored(store, cfg::kTheme) || v.Theme != TThemeSetting::System)
         WriteText(store, cfg::kTheme, ThemeSettingText(v.Theme));
+    if (IsStored(store, cfg::kLanguage) || !v.Language.empty())
+        WriteText(store, cfg::kLanguage, v.Language);
 }

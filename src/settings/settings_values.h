@@ -43,6 +43,8 @@ struct TSettingsValues {
     std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated
     // "Appearance"
     TThemeSetting Theme = TThemeSetting::System;
+    // "Language": a language's code, or empty for Windows' own
+    std::string Language;
 };
 
 // Reads every value the dialog shows, with the dialog's defaults.

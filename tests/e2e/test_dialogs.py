@@ -15,6 +15,8 @@ from harness import (ALLOW_DARK_MODE_FOR_WINDOW, DARK, DARK_MODE, DWM_SET_WINDOW
 from test_main_window import child_window
 
 WS_DISABLED = 0x08000000
+CB_SETCURSEL = 0x014E
+SETTINGS_OK = 135  # the OK button's id in src/settings/settings_dialog.h
 BM_CLICK = 0x00F5
 WM_KEYDOWN, VK_ESCAPE, VK_RIGHT = 0x0100, 0x1B, 0x27
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
@@ -63,6 +65,28 @@ class SettingsShortcutTest(CorvaneTestCase):
         self.assertIn(f"\r\nformat={typed}\r\n", app.read("config.ini").decode("utf-8"))
         app.start()
         self.assertTrue(wait_until(lambda: label() == typed, timeout=15), label())
+
+
+class LanguageTest(CorvaneTestCase):
+    def settings_title(self, app):
+        app.post(WM_COMMAND, IDM_SETTINGS)
+        self.assertTrue(wait_until(lambda: visible_windows("Tf_Settings"), timeout=30))
+        dialog = visible_windows("Tf_Settings")[0]
+        return dialog, app.info(dialog)["text"]
+
+    def test_a_language_chosen_in_settings_shows_in_the_windows_opened_afterwards(self):
+        # The pseudo-language is no entry of the list: the dialog keeps it as stored.
+        app = self.launch(config="[display]\nlanguage=qps\n" + NO_LOGGING)
+        dialog, title = self.settings_title(app)
+        self.assertNotEqual(title, "Settings")
+        self.assertGreater(len(title), len("Settings"))
+        lists = [line.split("\t")[0] for line in probe("children", dialog).stdout.decode("latin-1").splitlines()
+                 if line.split("\t")[1] == "ComboBox"]
+        app.send(CB_SETCURSEL, 0, 0, hwnd=lists[-1])  # "As Windows", Wine's being English
+        app.post(WM_COMMAND, SETTINGS_OK, 0, hwnd=dialog)
+        self.assertTrue(wait_until(lambda: not visible_windows("Tf_Settings"), timeout=30))
+        self.assertIn("language=\r\n", app.read("config.ini").decode("latin-1"))
+        self.assertEqual(self.settings_title(app)[1], "Settings")
 
 
 class ModalTest(CorvaneTestCase):

@@ -98,6 +98,34 @@ TEST_F(SettingsDialogTest, AppearanceRowIsBelowTheGeneralTabsControlsAndStoresTh
     EXPECT_EQ(store.QueryText("display", "theme", ""), "light");
 }
 
+// "Language:" ends the appearance's row under the frame's right end: "As Windows" first, then
+// each language in its own name; a code not listed (the tests' pseudo-language) stays stored.
+TEST_F(SettingsDialogTest, LanguageListEndsTheAppearanceRowAndStoresTheChoice) {
+    dialogtest::WriteBytes(ConfigPath(), "[display]\r\nlanguage=qps\r\n");
+    TMemIniFile store(ConfigPath());
+    {
+        auto dialog = Open(store);
+        Tf_Settings& d = *dialog;
+        HWND language = d.Item(scLanguage);
+        RECT list, theme, area;
+        ::GetWindowRect(language, &list);
+        ::GetWindowRect(d.Item(scTheme), &theme);
+        ::GetWindowRect(::GetParent(language), &area);
+        EXPECT_EQ(::GetParent(language), ::GetParent(d.Item(scTheme)));
+        EXPECT_EQ(list.top, theme.top);
+        EXPECT_GT(list.left, theme.right);
+        EXPECT_LT(list.right, area.right);
+        EXPECT_EQ(Entries(d, scLanguage), (std::vector<std::string>{"As Windows", "English"}));
+        EXPECT_EQ(Selected(d, scLanguage), -1);
+        Click(d, scOK);
+    }
+    EXPECT_EQ(store.QueryText("display", "language", ""), "qps");
+    auto dialog = Open(store);
+    ChooseEntry(*dialog, scLanguage, 1);
+    Click(*dialog, scOK);
+    EXPECT_EQ(store.QueryText("display", "language", ""), "en");
+}
+
 TEST_F(SettingsDialogTest, WindowTabsAndButtonsAreAsDesigned) {
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);

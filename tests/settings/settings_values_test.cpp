@@ -209,6 +209,28 @@ TEST(SettingsValuesSave, AppearanceIsReadAndWrittenOnceChosen) {
     }
 }
 
+// The language as stored, whatever its code; written once chosen or stored.
+TEST(SettingsValuesSave, LanguageIsReadAndWrittenOnceChosen) {
+    const struct {
+        const char* Stored;
+        const char* Shown;
+        const char* Chosen;
+        const char* Expected; // nullptr: no key
+    } cases[] = {{"", "", "", nullptr},
+                 {"", "", "de", "de"},
+                 {"language=qps\n", "qps", "qps", "qps"},
+                 {"language=fr\n", "fr", "", ""}};
+    for (const auto& c : cases) {
+        TMemIniFile store("config.ini", std::string("[display]\n") + c.Stored);
+        TSettingsValues v = LoadSettingsValues(store);
+        EXPECT_EQ(v.Language, c.Shown);
+        v.Language = c.Chosen;
+        SaveSettingsValues(store, v);
+        EXPECT_EQ(store.QueryText("display", "language", "(none)"), c.Expected ? c.Expected : "(none)")
+            << c.Stored << c.Chosen;
+    }
+}
+
 TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
     struct Case {
         const char* Stored;

@@ -1,94 +1,95 @@
-// The language files' reader, the table's fallback to English and its forms for a count, the
+// The languages over English, their choice and forms for a count, the pseudo-language, the
 // placeholders, and the built-in English.
 #include "text/texts.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
+extern const TTextPack kTestTexts;
+
 namespace {
 
-TEST(TextFile, ReadsKeysTextsAndEscapes) {
-    const TTextFile file = ParseTextFile("\xEF\xBB\xBF# a comment = not a text\r\n"
-                                         "\r\n"
-                                         "  plural =\tnone \r\n"
-                                         "menu.save_2 =  Save\\tCtrl+S  \r\n"
-                                         "\t# an indented comment\n"
-                                         "a.b=\\skept\\s\r \n" // a CR, then a blank
-                                         "a.c = two\\nlines \\\\ {n} = {m} # not a comment\n"
-                                         "a.empty =\n"
-                                         "a.utf8 = Gr\xC3\xBC\xC3\x9F"
-                                         "e \xE4\xB8\xAD\xF0\x9F\x93\x88"); // no line end
-    EXPECT_EQ(file.Plural, TPluralRule::None);
-    const TTextEntry expected[] = {{"menu.save_2", "Save\tCtrl+S", 4},
-                                   {"a.b", " kept ", 6},
-                                   {"a.c", "two\nlines \\ {n} = {m} # not a comment", 7},
-                                   {"a.empty", "", 8},
-                                   {"a.utf8",
-                                    "Gr\xC3\xBC\xC3\x9F"
-                                    "e \xE4\xB8\xAD\xF0\x9F\x93\x88",
-                                    9}};
-    ASSERT_EQ(file.Entries.size(), std::size(expected));
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(file.Entries[i].Key, expected[i].Key);
-        EXPECT_EQ(file.Entries[i].Text, expected[i].Text);
-        EXPECT_EQ(file.Entries[i].Line, expected[i].Line);
+// The tests' own languages over the program's English: German lacks most texts, French takes
+// the "one" form for 0, and the pseudo-language is made from English.
+TEST(Languages, OverEnglishWithFallback) {
+    const TLanguages languages(kTestTexts, kTextCount);
+    ASSERT_EQ(languages.Count(), 4u);
+    EXPECT_STREQ(languages.Language(3).Code, "zh-CN");
+    EXPECT_STREQ(languages.Language(2).Name, "Fran\xC3\xA7" "ais");
+    const TTextTable& german = languages.Table(1);
+    ASSERT_EQ(german.Size(), kTextCount);
+    EXPECT_EQ(german.Text(size_t(TTextId::MenuSettings)), "Einstellungen\tF4");
+    EXPECT_EQ(german.Text(size_t(TTextId::QuotaHint)), "{used} MB von {quota} MB verbraucht");
+    EXPECT_EQ(german.Text(size_t(TTextId::MenuHistory)), "&History\tF5");
+    EXPECT_EQ(languages.Table(2).Text(size_t(TTextId::MenuClose)), "&Fermer\tCtrl+X");
+    EXPECT_EQ(languages.Table(3).Text(size_t(TTextId::MenuAbout)),
+              "\xE5\x85\xB3\xE4\xBA\x8E(&A)\tF12");
+    for (size_t slot = 0; slot < kTextCount; ++slot) {
+        EXPECT_EQ(languages.Table(0).Text(slot), Texts().Text(slot)) << slot;
+        EXPECT_EQ(languages.Table(4).Text(slot), PseudoText(Texts().Text(slot))) << slot;
     }
-    EXPECT_EQ(ParseTextFile("").Plural, TPluralRule::OneFor1);
 }
 
-TEST(TextFile, EachFaultNamesItsLine) {
+TEST(Languages, ChoiceBySettingOrWindowsLanguage) {
+    const TLanguages languages(kTestTexts, kTextCount);
     const struct {
-        const char* File;
-        const char* Error;
+        const char* Setting;
+        const char* Windows;
+        size_t Chosen;
     } cases[] = {
-        {"a.b = x\r\nno equals sign\r\n", "line 2: no \"=\" between key and text"},
-        {"Menu.b = x", "line 1: \"Menu.b\" is no key: lower-case words joined by dots"},
-        {"a..b = x", "line 1: \"a..b\" is no key: lower-case words joined by dots"},
-        {"a.b. = x", "line 1: \"a.b.\" is no key: lower-case words joined by dots"},
-        {" = x", "line 1: \"\" is no key: lower-case words joined by dots"},
-        {"a b.c = x", "line 1: \"a b.c\" is no key: lower-case words joined by dots"},
-        {"a.b = x\\q", "line 1: unknown escape \"\\q\": \\n, \\t, \\s and \\\\ are known"},
-        {"a.b = x\\", "line 1: a \"\\\" ends the text: write \\\\ for a backslash"},
-        {"# caf\xE9\n\na.b = caf\xE9", "line 3: not UTF-8: save the file as UTF-8"},
-        {"a.b = \xC0\xAF", "line 1: not UTF-8: save the file as UTF-8"},         // overlong
-        {"a.b = \xED\xA0\x80", "line 1: not UTF-8: save the file as UTF-8"},     // surrogate
-        {"a.b = \xF4\x90\x80\x80", "line 1: not UTF-8: save the file as UTF-8"}, // past U+10FFFF
-        {"a.b = \xE4\xB8", "line 1: not UTF-8: save the file as UTF-8"},         // cut short
-        {"plural = two", "line 1: the plural rule \"two\" is none of one-for-1, one-for-0-and-1 "
-                         "and none"},
-        {"language = de", "line 1: \"language\" is no setting: a text's key has a dot"},
+        {"", "de-DE", 1},      {"", "de-AT", 1},     {"", "DE", 1},       {"", "fr-CA", 2},
+        {"", "zh-CN", 3},      {"", "zh-SG", 3},     {"", "zh-Hans-CN", 3}, {"", "zh-TW", 0},
+        {"", "zh-Hant-HK", 0}, {"", "en-GB", 0},     {"", "ja-JP", 0},    {"", "", 0},
+        {"fr", "de-DE", 2},    {"en", "de-DE", 0},   {"xx", "de-DE", 0},  {"qps", "de-DE", 4},
+        {"QPS", "", 4},        {"zh-cn", "en-US", 3}, {"de-CH", "", 1},   {"-", "de-DE", 0},
     };
-    for (const auto& c : cases) {
-        try {
-            ParseTextFile(c.File);
-            ADD_FAILURE() << "read without a fault: " << c.File;
-        } catch (const std::runtime_error& e) {
-            EXPECT_STREQ(e.what(), c.Error);
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(languages.Choose(c.Setting, c.Windows), c.Chosen) << c.Setting << " " << c.Windows;
 }
 
-TEST(TextTable, LanguageOverEnglishWithFallbackAndFaults) {
-    TTextTable table(ParseTextFile("a.hello = Hello\n"
-                                   "a.bye = Bye\n"
-                                   "b.files.one = one file\n"
-                                   "b.files.other = {n} files\n"));
-    EXPECT_EQ(table.Text(2, 1), "one file");
-    EXPECT_EQ(table.Text(2, 0), "{n} files");
-    const std::vector<std::string> faults =
-        table.Translate(ParseTextFile("plural = one-for-0-and-1\n"
-                                      "a.hello = Bonjour\n"
-                                      "a.gone = old text\n"
-                                      "a.hello = Salut\n"
-                                      "b.files.other = {n} fichiers\n"
-                                      "a.bye =\n"));
-    EXPECT_EQ(faults, (std::vector<std::string>{"line 3: \"a.gone\" is no text of the program",
-                                                "line 4: \"a.hello\" is given twice",
-                                                "line 6: \"a.bye\" has an empty text"}));
-    EXPECT_EQ(table.Text(0), "Bonjour");
-    EXPECT_EQ(table.Text(1), "Bye");
-    EXPECT_EQ(table.Text(2, 0), "one file"); // French takes "one" for 0; the form it lacks
-    EXPECT_EQ(table.Text(2, 2), "{n} fichiers");
-    EXPECT_EQ(table.Key(3), "b.files.other");
+TEST(Languages, PseudoTextLongerKeepingWhatCodeReads) {
+    const struct {
+        const char* English;
+        const char* Pseudo;
+    } cases[] = {
+        {"Settings\tF4", "S\xC3\xABtt\xC3\xAF\xC3\xB1gs \xC2\xB7\xC2\xB7\xC2\xB7\tF4"},
+        {"&Close {name}\nx", "&Cl\xC3\xB6s\xC3\xAB {name}\nx \xC2\xB7\xC2\xB7\xC2\xB7\xC2\xB7."},
+        {"&&a", "&&\xC3\xA1 \xC2\xB7"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PseudoText(c.English), c.Pseudo) << c.English;
+}
+
+TEST(Languages, DamagedPackRefused) {
+    const unsigned char notTexts[] = {0x03, 0x00}; // an empty block: no plural rule
+    const TTextPack empty{notTexts, sizeof notTexts, 0, nullptr, kTestTexts.Languages, 1};
+    EXPECT_THROW(TLanguages(empty, kTextCount), std::runtime_error);
+    TTextPack more = kTestTexts; // one language more than the bytes hold
+    ++more.LanguageCount;
+    EXPECT_THROW(TLanguages(more, kTextCount), std::runtime_error);
+    TTextPack fewer = kTestTexts;
+    --fewer.LanguageCount;
+    EXPECT_THROW(TLanguages(fewer, kTextCount), std::runtime_error);
+}
+
+// Worker threads read texts while the Settings dialog changes the language: each read sees
+// one whole table.
+TEST(Languages, ReadWhileChosen) {
+    const std::string english = Text(TTextId::MenuSettings),
+                      pseudo = PseudoText(english);
+    std::atomic<bool> done{false};
+    std::thread reader([&] {
+        while (!done.load())
+            ASSERT_TRUE(Text(TTextId::MenuSettings) == english || Text(TTextId::MenuSettings) == pseudo);
+    });
+    for (int i = 0; i < 200; ++i)
+        ChooseLanguage(i % 2 ? "" : "qps", "en-US");
+    done = true;
+    reader.join();
+    EXPECT_EQ(Text(TTextId::MenuSettings), english);
 }
 
 TEST(TextTable, PluralRules) {

@@ -76,7 +76,7 @@ std::string AllTagsTemplate() {
     std::string text;
     for (const TTagEntry& entry : TagEntries()) {
         if (std::string(entry.Tag) != "%nl%") {
-            text += std::string(entry.Description) + ": " + entry.Tag + "%nl%";
+            text += Text(entry.Description) + ": " + entry.Tag + "%nl%";
         }
     }
     return text;

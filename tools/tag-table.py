@@ -3,10 +3,12 @@
 
 The list in src/display/tags.cpp is compiled, with a few lines that print it, into a small
 native program (with the host's C++ compiler, c++ or $CXX), so the table shows exactly what the
-settings dialog offers, in its order.
+settings dialog offers, in its order. The descriptions are the English texts of
+res/lang/en.txt, found by the text identifiers the list names.
 
   tools/tag-table.py > table.md
 """
+import importlib.util
 import os
 import shutil
 import subprocess
@@ -14,6 +16,9 @@ import sys
 import tempfile
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
+EN_TXT = os.path.join(ROOT, "res", "lang", "en.txt")
+LANGUAGES_TXT = os.path.join(ROOT, "res", "lang", "languages.txt")
+EMBED_TEXTS = os.path.join(ROOT, "cmake", "embed_texts.py")
 
 PRINTER = r"""
 #include "display/tags.h"
@@ -21,25 +26,41 @@ PRINTER = r"""
 
 int main() {
     for (const TTagEntry& entry : TagEntries())
-        std::printf("%s\t%s\n", entry.Tag, entry.Description);
+        std::printf("%s\t%d\n", entry.Tag, static_cast<int>(entry.Description));
     return 0;
 }
 """
+
+
+def english_texts():
+    """en.txt's texts by slot, the number an identifier stands for (as the build numbers them)."""
+    spec = importlib.util.spec_from_file_location("embed_texts", EMBED_TEXTS)
+    embed = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(embed)
+    _, entries = embed.parse(EN_TXT)
+    found, _ = embed.texts(EN_TXT)
+    return {slot: entries[slot][2] for enum, _, _, slot in found if enum == "TTextId"}
 
 
 def tag_entries():
     compiler = os.environ.get("CXX") or shutil.which("c++") or shutil.which("g++")
     if not compiler:
         sys.exit("tag-table.py: no C++ compiler found (set CXX)")
+    texts = english_texts()
     with tempfile.TemporaryDirectory(prefix="corvane-tags-") as work:
+        subprocess.run([sys.executable, EMBED_TEXTS, EN_TXT, LANGUAGES_TXT, os.path.join(work, "text"),
+                        "kBuiltInTexts"],
+                       check=True)
         source = os.path.join(work, "print_tags.cpp")
         program = os.path.join(work, "print_tags")
         with open(source, "w") as f:
             f.write(PRINTER)
-        subprocess.run([compiler, "-std=c++17", "-I", os.path.join(ROOT, "src"), "-o", program,
-                        source, os.path.join(ROOT, "src", "display", "tags.cpp")], check=True)
+        subprocess.run([compiler, "-std=c++17", "-I", os.path.join(ROOT, "src"), "-I", work,
+                        "-o", program, source, os.path.join(ROOT, "src", "display", "tags.cpp")],
+                       check=True)
         output = subprocess.run([program], check=True, capture_output=True).stdout
-    return [line.split("\t", 1) for line in output.decode("utf-8").splitlines()]
+    entries = [line.split("\t", 1) for line in output.decode("utf-8").splitlines()]
+    return [(tag, texts[int(slot)]) for tag, slot in entries]
 
 
 def main():

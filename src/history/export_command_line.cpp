@@ -1,34 +1,22 @@
 // Parsing the export command line, and the export made from the files' contents.
 #include "history/export_command_line.h"
 #include "log/calendar.h"
+#include "text/texts.h"
 
 #include <cctype>
 
-const char kCommandLineHelp[] =
-    "Usage: corvane.exe [--export csv|json --period days|hours [--from YYYY-MM-DD]\r\n"
-    "                   [--to YYYY-MM-DD] --out FILE]\r\n"
-    "\r\n"
-    "Without options Corvane starts as usual.\r\n"
-    "\r\n"
-    "  --export csv|json    write the usage history to FILE and exit\r\n"
-    "  --period days|hours  the daily records or the hourly records\r\n"
-    "  --from YYYY-MM-DD    the first local date to include (default: the earliest)\r\n"
-    "  --to YYYY-MM-DD      the last local date to include (default: the latest)\r\n"
-    "  --out FILE           the file to write; an existing one is replaced\r\n"
-    "  --help               show this text\r\n"
-    "\r\n"
-    "The records are read from bandlog.dat and hourlog.dat beside corvane.exe, also while\r\n"
-    "Corvane runs (it writes them once a minute). Exit code: 0 exported, 1 the export failed,\r\n"
-    "2 wrong options.\r\n";
-
 namespace {
+
+std::string Said(TTextId text, const std::string& option, const std::string& value = {}) {
+    return FormatText(Text(text), {{"option", option}, {"value", value}});
+}
 
 // "2025-03-15", a real date, as a day number.
 int ParseDateOption(const std::string& option, const std::string& text) {
     double date = 0;
     if (ParseIsoDate(text, date))
         return static_cast<int>(date);
-    throw EUsageError(option + " wants a date as YYYY-MM-DD, not \"" + text + "\"");
+    throw EUsageError(Said(TTextId::CommandLineWantsDate, option, text));
 }
 
 template <typename T>
@@ -38,10 +26,22 @@ T Choice(const std::string& option, const std::string& value, const char* first,
         return firstValue;
     if (value == second)
         return secondValue;
-    throw EUsageError(option + " wants " + first + " or " + second + ", not \"" + value + "\"");
+    throw EUsageError(
+        FormatText(Text(TTextId::CommandLineWantsChoice),
+                   {{"option", option}, {"first", first}, {"second", second}, {"value", value}}));
 }
 
 } // namespace
+
+std::string CommandLineHelp() {
+    std::string help;
+    for (char c : Text(TTextId::CommandLineHelp)) {
+        if (c == '\n')
+            help += '\r';
+        help += c;
+    }
+    return help;
+}
 
 TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     TExportRequest request;
@@ -59,11 +59,11 @@ TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
         while (which < 5 && args[i] != options[which])
             ++which;
         if (which == 5)
-            throw EUsageError("unknown option \"" + args[i] + "\" (--help lists the options)");
+            throw EUsageError(Said(TTextId::CommandLineUnknownOption, args[i]));
         if (seen[which])
-            throw EUsageError(args[i] + " is given twice");
+            throw EUsageError(Said(TTextId::CommandLineGivenTwice, args[i]));
         if (i + 1 == args.size())
-            throw EUsageError(args[i] + " needs a value");
+            throw EUsageError(Said(TTextId::CommandLineNeedsValue, args[i]));
         seen[which] = true;
         const std::string& value = args[++i];
         switch (which) {
@@ -83,18 +83,17 @@ TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
             break;
         default:
             if (value.empty())
-                throw EUsageError(args[i - 1] + " needs a file name");
+                throw EUsageError(Said(TTextId::CommandLineNeedsFile, args[i - 1]));
             request.OutPath = value;
             break;
         }
     }
     for (int required : {0, 1, 4}) {
         if (!seen[required])
-            throw EUsageError(std::string(options[required]) +
-                              " is missing (--help lists the options)");
+            throw EUsageError(Said(TTextId::CommandLineMissing, options[required]));
     }
     if (request.Range.FromDay > request.Range.ToDay)
-        throw EUsageError("--from is later than --to");
+        throw EUsageError(Text(TTextId::CommandLineFromAfterTo));
     return request;
 }
 

@@ -27,8 +27,8 @@ class EUsageError : public std::invalid_argument {
 // The arguments after the program's name.
 TExportRequest ParseExportArguments(const std::vector<std::string>& args);
 
-// What --help prints.
-extern const char kCommandLineHelp[];
+// What --help prints, its lines ended by CR LF.
+std::string CommandLineHelp();
 
 // Exit codes.
 inline constexpr int kExitExported = 0;

@@ -9,6 +9,7 @@
 #include "log/usage_log.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
+#include "text/texts.h"
 
 #include <shellapi.h>
 
@@ -93,7 +94,7 @@ int RunCommandLine() {
         return kExitUsage;
     }
     if (request.Help) {
-        Report(kCommandLineHelp, false);
+        Report(CommandLineHelp(), false);
         return kExitExported;
     }
     try {
@@ -102,7 +103,10 @@ int RunCommandLine() {
         Report(std::string("corvane: ") + e.what() + "\r\n", true);
         return kExitFailed;
     } catch (const std::exception& e) {
-        Report("corvane: the export to \"" + request.OutPath + "\" failed: " + e.what() + "\r\n",
+        Report("corvane: " +
+                   FormatText(Text(TTextId::CommandLineExportFailed),
+                              {{"file", request.OutPath}, {"reason", e.what()}}) +
+                   "\r\n",
                true);
         return kExitFailed;
     }

@@ -3,6 +3,7 @@
 #include "config/config_store.h"
 #include "history/hour_log.h"
 #include "log/usage_log.h"
+#include "text/texts.h"
 
 #include <cctype>
 #include <cstring>
@@ -22,13 +23,12 @@ bool IsPortNumber(std::string_view text) {
 
 } // namespace
 
-const TOwnFile kOwnFiles[6] = {
-    {kConfigFileName, "Corvane's own settings"},
-    {"config.ini.tmp", "the temporary copy of Corvane's settings"},
-    {kUsageLogName, "Corvane's own usage history"},
-    {"bandlog.dat.tmp", "the temporary copy of Corvane's usage history"},
-    {kHourLogName, "Corvane's own hourly history"},
-    {"hourlog.dat.tmp", "the temporary copy of Corvane's hourly history"}};
+const TOwnFile kOwnFiles[6] = {{kConfigFileName, TTextId::HistoryExportRefusedSettings},
+                               {"config.ini.tmp", TTextId::HistoryExportRefusedSettingsCopy},
+                               {kUsageLogName, TTextId::HistoryExportRefusedUsage},
+                               {"bandlog.dat.tmp", TTextId::HistoryExportRefusedUsageCopy},
+                               {kHourLogName, TTextId::HistoryExportRefusedHours},
+                               {"hourlog.dat.tmp", TTextId::HistoryExportRefusedHoursCopy}};
 
 // The system takes the name before the first dot (or a colon), without trailing blanks.
 bool IsDevicePath(std::string_view path) {
@@ -61,7 +61,6 @@ bool IsDevicePath(std::string_view path) {
     return false;
 }
 
-ERefusedExportTarget RefusedTarget(const std::string& name, const char* what) {
-    return ERefusedExportTarget("\"" + name + "\" is " + what +
-                                "; choose another file for the export");
+ERefusedExportTarget RefusedTarget(const std::string& name, TTextId what) {
+    return ERefusedExportTarget(FormatText(Text(what), {{"name", name}}));
 }

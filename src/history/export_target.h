@@ -1,6 +1,8 @@
 // Where an export may not go: Corvane's own files beside the executable, which it would
 // replace with the export's text, and devices, which are no files.
 #pragma once
+#include "text/text_ids.h"
+
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -8,7 +10,7 @@
 // A file beside the executable that Corvane reads and writes itself.
 struct TOwnFile {
     const char* Name; // "bandlog.dat"
-    const char* What; // "Corvane's own usage history"
+    TTextId What;     // why it is refused: "\"{name}\" is Corvane's own usage history; ..."
 };
 
 // config.ini, bandlog.dat and hourlog.dat, each followed by the temporary file that replaces it.
@@ -24,9 +26,9 @@ class ERefusedExportTarget : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// "<name>" is <what>; choose another file for the export
-ERefusedExportTarget RefusedTarget(const std::string& name, const char* what);
-inline constexpr char kDeviceText[] = "a device, not a file";
+// The refusal `what`, a text with the name in it.
+ERefusedExportTarget RefusedTarget(const std::string& name, TTextId what);
+inline constexpr TTextId kDeviceText = TTextId::HistoryExportRefusedDevice;
 
 #ifdef _WIN32
 // Throws ERefusedExportTarget for a device or for one of the own files, however the path spells

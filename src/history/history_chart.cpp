@@ -1,13 +1,13 @@
 // The History chart's value axis and layout: pure arithmetic on a page and a size.
 #include "history/history_chart.h"
 #include "config/number_format.h"
+#include "text/texts.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
 
-const char* const kUnitNames[] = {"KB", "MB", "GB", "TB"};
 constexpr int kPad = 8, kGap = 4; // at 96 DPI
 constexpr int kNarrowestBar = 4;  // a column narrower than this groups years
 
@@ -51,12 +51,14 @@ int BarHeight(uint64_t value, long double top, int plotHeight) {
 void PlaceLegend(TChartLayout& layout, int width, int pad, const TChartMetrics& m, int scaled12) {
     const int square = std::max(1, m.LineHeight * 3 / 4);
     const int squareTop = pad + (m.LineHeight - square) / 2;
-    int x = width - pad - m.TextWidth("Out");
-    layout.OutLegend = {x, pad, "Out"};
+    const std::string& in = Text(TTextId::HistoryLegendIn);
+    const std::string& out = Text(TTextId::HistoryLegendOut);
+    int x = width - pad - m.TextWidth(out);
+    layout.OutLegend = {x, pad, out};
     x -= square + pad / 2;
     layout.OutSwatch = {x, squareTop, x + square, squareTop + square};
-    x -= scaled12 + m.TextWidth("In");
-    layout.InLegend = {x, pad, "In"};
+    x -= scaled12 + m.TextWidth(in);
+    layout.InLegend = {x, pad, in};
     x -= square + pad / 2;
     layout.InSwatch = {x, squareTop, x + square, squareTop + square};
 }
@@ -143,7 +145,8 @@ std::string TValueAxis::Label(int step, char separator) const {
     else
         number = std::string(
             FormatStatDecimal(mantissa, -StepExponent, -StepExponent, separator).View());
-    return number + " " + kUnitNames[UnitPower - 1];
+    return FormatText(Text(TTextId::HistoryAmount),
+                      {{"number", number}, {"unit", ByteUnitName(UnitPower)}});
 }
 
 TValueAxis ChooseValueAxis(uint64_t largest, int maxSteps) {

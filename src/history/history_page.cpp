@@ -4,6 +4,7 @@
 #include "config/number_text.h"
 #include "config/number_format.h"
 #include "log/calendar.h"
+#include "text/texts.h"
 
 #include <algorithm>
 
@@ -24,14 +25,36 @@ std::string TwoDigits(int value) {
 // "Sat 15 Mar 2025 14:00 (UTC+01:00)": the offset tells the two 02:00 of the night the clocks
 // go back apart.
 std::string HourName(const TLocalTime& t) {
-    return std::string(WeekdayShortName(t.Weekday)) + " " + std::to_string(t.Day) + " " +
-           MonthShortName(t.Month) + " " + std::to_string(t.Year) + " " + TwoDigits(t.Hour) + ":" +
-           TwoDigits(t.Minute) + " (UTC" + UtcOffsetText(t.OffsetSeconds) + ")";
+    return FormatText(Text(TTextId::HistoryDateHour),
+                      {{"weekday", WeekdayShortName(t.Weekday)},
+                       {"day", std::to_string(t.Day)},
+                       {"month", MonthShortName(t.Month)},
+                       {"year", std::to_string(t.Year)},
+                       {"time", TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute)},
+                       {"offset", UtcOffsetText(t.OffsetSeconds)}});
 }
 
 std::string ShortDateTime(const TLocalTime& t) {
-    return std::to_string(t.Day) + " " + MonthShortName(t.Month) + " " + std::to_string(t.Year) +
-           " " + TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute);
+    return FormatText(Text(TTextId::HistoryDateHourShort),
+                      {{"day", std::to_string(t.Day)},
+                       {"month", MonthShortName(t.Month)},
+                       {"year", std::to_string(t.Year)},
+                       {"time", TwoDigits(t.Hour) + ":" + TwoDigits(t.Minute)}});
+}
+
+std::string DayAxisLabel(const TLocalTime& t) {
+    return FormatText(Text(TTextId::HistoryDateAxisDay),
+                      {{"day", std::to_string(t.Day)}, {"month", MonthShortName(t.Month)}});
+}
+
+std::string SpanTitle(const std::string& from, const std::string& to) {
+    return FormatText(Text(TTextId::HistoryTitleSpan), {{"from", from}, {"to", to}});
+}
+
+// "512 bytes": the exact count.
+std::string ByteCount(uint64_t bytes) {
+    return FormatText(Text(TPluralId::HistoryBytes, static_cast<int64_t>(bytes)),
+                      {{"count", std::to_string(bytes)}});
 }
 
 // Sums saturate: a total past 2^64 bytes shows as the largest one, never as a small one.
@@ -47,7 +70,8 @@ void AddDays(const std::vector<TDayTotal>& days, int first, int last, THistoryBa
         AddTo(bar, at->In, at->Out);
 }
 
-const char* const kUnitNames[] = {"hours", "days", "months", "years"};
+const TTextId kAllTitles[] = {TTextId::HistoryTitleAllHours, TTextId::HistoryTitleAllDays,
+                              TTextId::HistoryTitleAllMonths, TTextId::HistoryTitleAllYears};
 
 // Days, months and years of local dates, each by its index: the day number,
 // year * 12 + month - 1, the year.
@@ -104,11 +128,14 @@ std::string DateName(THistoryUnit unit, int64_t index) {
     const std::string year = std::to_string(d.Year);
     if (unit == THistoryUnit::Year)
         return year;
-    const std::string month = std::string(MonthName(d.Month)) + " " + year;
     if (unit == THistoryUnit::Month)
-        return month;
-    return std::string(WeekdayShortName(IsoDayOfWeek(static_cast<double>(index)))) + " " +
-           std::to_string(d.Day) + " " + month;
+        return FormatText(Text(TTextId::HistoryDateMonth),
+                          {{"month", MonthName(d.Month)}, {"year", year}});
+    return FormatText(Text(TTextId::HistoryDateDay),
+                      {{"weekday", WeekdayShortName(IsoDayOfWeek(static_cast<double>(index)))},
+                       {"day", std::to_string(d.Day)},
+                       {"month", MonthName(d.Month)},
+                       {"year", year}});
 }
 
 // A day's, month's or year's bar: its name in full, and a short label under it that names the
@@ -181,16 +208,14 @@ TPageSpan BuildHours(THistoryPage& page, const THistoryData& data, const THistor
         }
         const TLocalTime t = LocalTimeOf(int64_t{hour} * 3600, clock.Zone);
         bar.Ordinal = t.Hour;
-        bar.AxisLabel = t.Hour == 0 && t.Minute == 0
-                            ? std::to_string(t.Day) + " " + MonthShortName(t.Month)
-                            : TwoDigits(t.Hour);
+        bar.AxisLabel = t.Hour == 0 && t.Minute == 0 ? DayAxisLabel(t) : TwoDigits(t.Hour);
         bar.Name = HourName(t);
         page.Bars.push_back(std::move(bar));
         if (hour == last)
             break;
     }
-    page.Title = ShortDateTime(LocalTimeOf(int64_t{first} * 3600, clock.Zone)) + " to " +
-                 ShortDateTime(LocalTimeOf((int64_t{last} + 1) * 3600, clock.Zone));
+    page.Title = SpanTitle(ShortDateTime(LocalTimeOf(int64_t{first} * 3600, clock.Zone)),
+                           ShortDateTime(LocalTimeOf((int64_t{last} + 1) * 3600, clock.Zone)));
     page.CanGoBack = data.HasHours && data.FirstHour < first;
     page.CanGoForward = last < now;
     TPageSpan span;
@@ -216,14 +241,14 @@ TPageSpan BuildDates(THistoryPage& page, const THistoryViewInfo& view, const THi
             firstBar = std::min(firstBar, UnitOfDay(view.Bar, data.Days.front().Day));
             lastBar = std::max(lastBar, UnitOfDay(view.Bar, data.Days.back().Day));
         }
-        page.Title = std::string("All ") + kUnitNames[static_cast<int>(view.Bar)];
+        page.Title = Text(kAllTitles[static_cast<int>(view.Bar)]);
     } else {
         const int64_t firstUnit = anchor - (view.PageLength - 1);
         firstBar = FirstBarOf(view.Bar, view.PageUnit, firstUnit);
         lastBar = FirstBarOf(view.Bar, view.PageUnit, anchor + 1) - 1;
         page.Title = DateName(view.PageUnit, firstUnit);
         if (firstUnit != anchor)
-            page.Title += " to " + DateName(view.PageUnit, anchor);
+            page.Title = SpanTitle(page.Title, DateName(view.PageUnit, anchor));
     }
     const int first = FirstDayOf(view.Bar, firstBar), last = LastDayOf(view.Bar, lastBar);
     for (int64_t index = firstBar; index <= lastBar; ++index) {
@@ -332,32 +357,46 @@ THistoryPage GroupYears(const THistoryPage& page, int years) {
     return grouped;
 }
 
+const std::string& ByteUnitName(int power) {
+    static const TTextId names[] = {TTextId::HistoryUnitKb, TTextId::HistoryUnitMb,
+                                    TTextId::HistoryUnitGb, TTextId::HistoryUnitTb};
+    return Text(names[std::clamp(power, 1, 4) - 1]);
+}
+
 std::string FormatBytes(uint64_t bytes, char separator) {
-    static const char* const units[] = {"KB", "MB", "GB", "TB"};
     if (bytes < 1024)
-        return std::to_string(bytes) + " bytes";
+        return ByteCount(bytes);
     int k = 1;
     while (k < 4 && bytes >> (10 * (k + 1)) != 0)
         ++k;
-    return std::string(FormatStatBinary(bytes, -10 * k, 2, separator).View()) + " " + units[k - 1];
+    return FormatText(Text(TTextId::HistoryAmount),
+                      {{"number", FormatStatBinary(bytes, -10 * k, 2, separator).View()},
+                       {"unit", ByteUnitName(k)}});
 }
 
 std::string BarFigures(const THistoryBar& bar, char separator) {
     auto figure = [separator](uint64_t bytes) {
-        return FormatBytes(bytes, separator) + " (" + std::to_string(bytes) + " bytes)";
+        return FormatText(Text(TTextId::HistoryFiguresAmount),
+                          {{"amount", FormatBytes(bytes, separator)}, {"bytes", ByteCount(bytes)}});
     };
-    return bar.Name + ": total " + figure(SaturatingAdd(bar.In, bar.Out)) + "\r\nIn " +
-           figure(bar.In) + ", out " + figure(bar.Out);
+    return FormatText(Text(TTextId::HistoryFiguresTotal),
+                      {{"name", bar.Name}, {"total", figure(SaturatingAdd(bar.In, bar.Out))}}) +
+           "\r\n" +
+           FormatText(Text(TTextId::HistoryFiguresInOut),
+                      {{"in", figure(bar.In)}, {"out", figure(bar.Out)}});
 }
 
 std::string BarSpokenFigures(const THistoryBar& bar, char separator) {
-    std::string text = bar.Name;
-    text.append(": in ").append(FormatBytes(bar.In, separator));
-    return text.append(", out ").append(FormatBytes(bar.Out, separator));
+    return FormatText(Text(TTextId::HistorySpoken), {{"name", bar.Name},
+                                                     {"in", FormatBytes(bar.In, separator)},
+                                                     {"out", FormatBytes(bar.Out, separator)}});
 }
 
 std::string PageSummary(const THistoryPage& page, char separator) {
-    return "Total " + FormatBytes(SaturatingAdd(page.TotalIn, page.TotalOut), separator) + " (in " +
-           FormatBytes(page.TotalIn, separator) + ", out " + FormatBytes(page.TotalOut, separator) +
-           "), daily average " + FormatBytes(page.DailyAverage, separator);
+    return FormatText(
+        Text(TTextId::HistorySummary),
+        {{"total", FormatBytes(SaturatingAdd(page.TotalIn, page.TotalOut), separator)},
+         {"in", FormatBytes(page.TotalIn, separator)},
+         {"out", FormatBytes(page.TotalOut, separator)},
+         {"average", FormatBytes(page.DailyAverage, separator)}});
 }

@@ -5,6 +5,7 @@
 #include "history/hour_log.h"
 #include "history/local_time.h"
 #include "log/usage_log.h"
+#include "text/text_ids.h"
 
 #include <cstdint>
 #include <iterator>
@@ -21,7 +22,7 @@ enum class THistoryUnit { Hour, Day, Month, Year };
 // (UTC, from 1970), a day number, year * 12 + month - 1 or a year. PageLength 0: one page of
 // every Bar from the first logged one to the present.
 struct THistoryViewInfo {
-    const char* Name; // its button's text
+    TTextId Name; // its button's text
     THistoryUnit Bar;
     THistoryUnit PageUnit;
     int PageLength;
@@ -30,10 +31,10 @@ struct THistoryViewInfo {
 
 // The views in the order of their buttons; config.ini keeps the index ("view" of "history").
 inline constexpr THistoryViewInfo kHistoryViews[] = {
-    {"&Hours", THistoryUnit::Hour, THistoryUnit::Hour, 48, 48},
-    {"&Days", THistoryUnit::Day, THistoryUnit::Month, 1, 1},
-    {"&Months", THistoryUnit::Month, THistoryUnit::Year, 2, 2},
-    {"&Years", THistoryUnit::Year, THistoryUnit::Year, 0, 0},
+    {TTextId::HistoryViewHours, THistoryUnit::Hour, THistoryUnit::Hour, 48, 48},
+    {TTextId::HistoryViewDays, THistoryUnit::Day, THistoryUnit::Month, 1, 1},
+    {TTextId::HistoryViewMonths, THistoryUnit::Month, THistoryUnit::Year, 2, 2},
+    {TTextId::HistoryViewYears, THistoryUnit::Year, THistoryUnit::Year, 0, 0},
 };
 inline constexpr int kHistoryViewCount = static_cast<int>(std::size(kHistoryViews));
 
@@ -103,6 +104,8 @@ THistoryPage BuildHistoryPage(const THistoryCursor& cursor, const THistoryData& 
 // ("1460-1469", its Ordinal the first year / years) holding their sums; the totals stay.
 THistoryPage GroupYears(const THistoryPage& page, int years);
 
+// "KB", "MB", "GB" or "TB": 1024 to the power 1 to 4 bytes.
+const std::string& ByteUnitName(int power);
 // "1.18 MB": bytes in the largest unit of 1024 (KB to TB) that is at most the value, with two
 // decimals; below a kilobyte, "512 bytes".
 std::string FormatBytes(uint64_t bytes, char separator);

@@ -6,6 +6,7 @@
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
 #include "config/config_keys.h"
+#include "text/texts.h"
 
 #include <commctrl.h>
 
@@ -18,7 +19,6 @@ constexpr UINT_PTR kTimerRefresh = 1;
 constexpr int kDefaultWidth = 640, kDefaultHeight = 400; // client area at 96 DPI
 constexpr int kMinWidth = 520, kMinHeight = 320;         // window at 96 DPI
 constexpr int kLargestSide = 32767;                      // no screen is larger
-const char kNoBar[] = "Point at a bar, or choose one with the arrow keys, to see its figures.";
 const int kControls[] = {hcBack, hcToday, hcForward, hcFigures, hcSummary, hcExport, IDCANCEL};
 
 THistoryClock ClockNow() {
@@ -44,7 +44,7 @@ TRectI WorkAreaAt(const TRectI& r, bool& onAMonitor) {
 Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     TDialogParams params;
     params.ClassName = "Tf_History";
-    params.Caption = "History";
+    params.Caption = Text(TTextId::HistoryCaption).c_str();
     params.ClientWidth = kDefaultWidth;
     params.ClientHeight = kDefaultHeight;
     params.Resizable = true;
@@ -71,23 +71,32 @@ Tf_History::~Tf_History() {
 void Tf_History::CreateControls() {
     for (int i = 0; i < kHistoryViewCount; ++i) {
         const DWORD first = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
-        AddControl(TControlArgs(WC_BUTTONA, kHistoryViews[i].Name)
+        AddControl(TControlArgs(WC_BUTTONA, Text(kHistoryViews[i].Name).c_str())
                        .SetStyle(BS_AUTORADIOBUTTON | BS_PUSHLIKE | first)
                        .SetId(hcFirstView + i));
     }
-    AddControl(TControlArgs(WC_BUTTONA, "< &Back").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcBack));
-    AddControl(TControlArgs(WC_BUTTONA, "&Today").SetStyle(WS_TABSTOP).SetId(hcToday));
-    AddControl(TControlArgs(WC_BUTTONA, "&Forward >").SetStyle(WS_TABSTOP).SetId(hcForward));
+    AddControl(TControlArgs(WC_BUTTONA, Text(TTextId::HistoryBack).c_str())
+                   .SetStyle(WS_GROUP | WS_TABSTOP)
+                   .SetId(hcBack));
+    AddControl(TControlArgs(WC_BUTTONA, Text(TTextId::HistoryToday).c_str())
+                   .SetStyle(WS_TABSTOP)
+                   .SetId(hcToday));
+    AddControl(TControlArgs(WC_BUTTONA, Text(TTextId::HistoryForward).c_str())
+                   .SetStyle(WS_TABSTOP)
+                   .SetId(hcForward));
     chart_ =
         std::make_unique<THistoryChartView>(Handle(), hcChart, dpi_, [this] { ShowFigures(); });
-    AddControl(TControlArgs(WC_STATICA, kNoBar)
+    AddControl(TControlArgs(WC_STATICA, Text(TTextId::HistoryNoBar).c_str())
                    .SetStyle(SS_LEFT | SS_NOPREFIX | WS_GROUP)
                    .SetId(hcFigures));
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS).SetId(hcSummary));
-    AddControl(
-        TControlArgs(WC_BUTTONA, "&Export...").SetStyle(WS_GROUP | WS_TABSTOP).SetId(hcExport));
-    AddControl(TControlArgs(WC_BUTTONA, "&Close").SetStyle(WS_TABSTOP).SetId(IDCANCEL));
+    AddControl(TControlArgs(WC_BUTTONA, Text(TTextId::HistoryExport).c_str())
+                   .SetStyle(WS_GROUP | WS_TABSTOP)
+                   .SetId(hcExport));
+    AddControl(TControlArgs(WC_BUTTONA, Text(TTextId::HistoryClose).c_str())
+                   .SetStyle(WS_TABSTOP)
+                   .SetId(IDCANCEL));
     SetControlFonts(FALSE);
 }
 
@@ -262,7 +271,8 @@ void Tf_History::ShowFigures() {
     const THistoryPage& shown = chart_->ShownPage();
     const int bar = chart_->ShownBar();
     const bool valid = bar >= 0 && bar < static_cast<int>(shown.Bars.size());
-    SetText(hcFigures, valid ? BarFigures(shown.Bars[bar], separator_) : kNoBar);
+    SetText(hcFigures,
+            valid ? BarFigures(shown.Bars[bar], separator_) : Text(TTextId::HistoryNoBar));
 }
 
 // Unchanged texts are not set again: a static control repaints whenever its text is set.

@@ -6,19 +6,28 @@
 #include "history/history_window.h"
 #include "history/hour_file.h"
 #include "platform/wide_text.h"
+#include "text/texts.h"
 
 #include <commdlg.h>
 
 #include <cwctype>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
-// Filter 1 to 4: days and hours as CSV, then as JSON.
-const wchar_t kFilter[] = L"Daily records, CSV (*.csv)\0*.csv\0"
-                          L"Hourly records, CSV (*.csv)\0*.csv\0"
-                          L"Daily records, JSON (*.json)\0*.json\0"
-                          L"Hourly records, JSON (*.json)\0*.json\0";
+// Filter 1 to 4: days and hours as CSV, then as JSON; each a name and a pattern ended by a null.
+std::wstring Filter() {
+    const std::pair<TTextId, const wchar_t*> types[] = {
+        {TTextId::HistoryExportDailyCsv, L"*.csv"},
+        {TTextId::HistoryExportHourlyCsv, L"*.csv"},
+        {TTextId::HistoryExportDailyJson, L"*.json"},
+        {TTextId::HistoryExportHourlyJson, L"*.json"}};
+    std::wstring filter;
+    for (const auto& [name, pattern] : types)
+        filter.append(WideFromUtf8(Text(name))).append(1, L'\0').append(pattern).append(1, L'\0');
+    return filter;
+}
 
 // A name ending in .csv or .json asks for that format, whatever filter was chosen.
 TExportFormat FormatFor(const std::wstring& name, DWORD filter) {
@@ -51,11 +60,13 @@ void ExportHistory(HWND owner, THistoryView view) {
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = owner;
-    dialog.lpstrFilter = kFilter;
+    const std::wstring filter = Filter();
+    const std::wstring caption = WideFromUtf8(Text(TTextId::HistoryExportCaption));
+    dialog.lpstrFilter = filter.c_str();
     dialog.nFilterIndex = view == THistoryView::Hours ? 2 : 1;
     dialog.lpstrFile = name.data();
     dialog.nMaxFile = static_cast<DWORD>(name.size());
-    dialog.lpstrTitle = L"Export";
+    dialog.lpstrTitle = caption.c_str();
     dialog.lpstrDefExt = L"csv";
     dialog.Flags =
         OFN_EXPLORER | OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
@@ -66,8 +77,8 @@ void ExportHistory(HWND owner, THistoryView view) {
     }
     if (!chosen) {
         if (const DWORD error = ::CommDlgExtendedError())
-            throw std::runtime_error("The Save As dialog failed (error " + std::to_string(error) +
-                                     ")");
+            throw std::runtime_error(FormatText(Text(TTextId::HistoryExportDialogFailed),
+                                                {{"error", std::to_string(error)}}));
         return; // cancelled
     }
     name.resize(name.find(L'\0'));

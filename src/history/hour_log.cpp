@@ -4,6 +4,7 @@
 #include "history/hour_log.h"
 #include "config/number_text.h"
 #include "history/hour_file.h"
+#include "text/texts.h"
 
 #include <algorithm>
 #include <array>
@@ -189,19 +190,19 @@ void THourLog::Flush() {
         try {
             LoadLocked();
         } catch (const std::exception& e) {
-            throw EHourLogError(Failure("read", e));
+            throw EHourLogError(Failure(TTextId::FileErrorHoursUnreadable, e));
         }
     }
     try {
         WriteLocked();
     } catch (const std::exception& e) {
-        throw EHourLogError(Failure("written", e));
+        throw EHourLogError(Failure(TTextId::FileErrorHoursUnwritable, e));
     }
 }
 
-std::string THourLog::Failure(const char* verb, const std::exception& e) const {
+std::string THourLog::Failure(TTextId text, const std::exception& e) const {
     const std::string name = path_.substr(path_.find_last_of("/\\") + 1);
-    return "The hourly history " + name + " cannot be " + verb + ": " + e.what();
+    return FormatText(Text(text), {{"file", name}, {"reason", e.what()}});
 }
 
 // The additions are taken out of pending_ and written without lock_, so that the sampling

@@ -9,6 +9,7 @@
 // A file that another program replaced or cut meanwhile is rewritten with every total.
 #pragma once
 #include "platform/sync.h"
+#include "text/text_ids.h"
 
 #include <cstdint>
 #include <memory>
@@ -82,7 +83,7 @@ class THourLog {
     void RewriteLocked(const std::vector<THourRecord>& table);
     void AppendLocked(std::vector<THourRecord>& batch);
     void GiveBack(const std::vector<THourRecord>& batch);
-    std::string Failure(const char* verb, const std::exception& e) const;
+    std::string Failure(TTextId text, const std::exception& e) const;
 
     const std::string path_;
     // Taken first, and held through the file's work: only flushes and resets wait for it.

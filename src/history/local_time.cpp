@@ -1,6 +1,7 @@
 // Local time of UTC instants and the ISO 8601 texts of dates and hours.
 #include "history/local_time.h"
 #include "log/calendar.h"
+#include "text/texts.h"
 
 #include <cstdlib>
 
@@ -10,6 +11,11 @@ constexpr int kUnixEpochDay = 25569; // day number of 1 January 1970
 
 int64_t FloorDiv(int64_t a, int64_t b) {
     return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+}
+
+const std::string& NameOf(const TTextId* names, int count, int index) {
+    static const std::string none;
+    return index >= 1 && index <= count ? Text(names[index - 1]) : none;
 }
 
 } // namespace
@@ -39,20 +45,29 @@ std::string IsoLocalDateTime(const TLocalTime& time) {
            ZeroPadded(time.Minute, 2) + UtcOffsetText(time.OffsetSeconds);
 }
 
-const char* MonthName(int month) {
-    static const char* const names[] = {"January",   "February", "March",    "April",
-                                        "May",       "June",     "July",     "August",
-                                        "September", "October",  "November", "December"};
-    return month >= 1 && month <= 12 ? names[month - 1] : "";
+const std::string& MonthName(int month) {
+    static const TTextId names[] = {
+        TTextId::HistoryMonthJanuary, TTextId::HistoryMonthFebruary, TTextId::HistoryMonthMarch,
+        TTextId::HistoryMonthApril,   TTextId::HistoryMonthMay,      TTextId::HistoryMonthJune,
+        TTextId::HistoryMonthJuly,    TTextId::HistoryMonthAugust,   TTextId::HistoryMonthSeptember,
+        TTextId::HistoryMonthOctober, TTextId::HistoryMonthNovember, TTextId::HistoryMonthDecember};
+    return NameOf(names, 12, month);
 }
 
-const char* MonthShortName(int month) {
-    static const char* const names[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-    return month >= 1 && month <= 12 ? names[month - 1] : "";
+const std::string& MonthShortName(int month) {
+    static const TTextId names[] = {TTextId::HistoryMonthShortJan, TTextId::HistoryMonthShortFeb,
+                                    TTextId::HistoryMonthShortMar, TTextId::HistoryMonthShortApr,
+                                    TTextId::HistoryMonthShortMay, TTextId::HistoryMonthShortJun,
+                                    TTextId::HistoryMonthShortJul, TTextId::HistoryMonthShortAug,
+                                    TTextId::HistoryMonthShortSep, TTextId::HistoryMonthShortOct,
+                                    TTextId::HistoryMonthShortNov, TTextId::HistoryMonthShortDec};
+    return NameOf(names, 12, month);
 }
 
-const char* WeekdayShortName(int weekday) {
-    static const char* const names[] = {"Mon", "Tue", "Wed", "Thu", "Fri", "Sat", "Sun"};
-    return weekday >= 1 && weekday <= 7 ? names[weekday - 1] : "";
+const std::string& WeekdayShortName(int weekday) {
+    static const TTextId names[] = {TTextId::HistoryWeekdayMon, TTextId::HistoryWeekdayTue,
+                                    TTextId::HistoryWeekdayWed, TTextId::HistoryWeekdayThu,
+                                    TTextId::HistoryWeekdayFri, TTextId::HistoryWeekdaySat,
+                                    TTextId::HistoryWeekdaySun};
+    return NameOf(names, 7, weekday);
 }

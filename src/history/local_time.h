@@ -22,6 +22,7 @@ std::string IsoLocalDateTime(const TLocalTime& time);
 // "+01:00", "-05:00", "+05:30".
 std::string UtcOffsetText(int offsetSeconds);
 
-const char* MonthName(int month);          // "January"
-const char* MonthShortName(int month);     // "Jan"
-const char* WeekdayShortName(int weekday); // "Mon"
+// In the table's language; empty out of range.
+const std::string& MonthName(int month);          // "January"
+const std::string& MonthShortName(int month);     // "Jan"
+const std::string& WeekdayShortName(int weekday); // "Mon"

@@ -5,6 +5,7 @@
 #include "log/calendar.h"
 #include "platform/file_io.h"
 #include "platform/sync.h"
+#include "text/texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -142,19 +143,19 @@ void CountInRange(RangeSum& range, const TLogRecord& amounts) {
 std::string InOutErrorText(int code) {
     switch (code) {
     case 2:
-        return "File not found";
+        return Text(TTextId::FileErrorNotFound);
     case 3:
-        return "Invalid filename";
+        return Text(TTextId::FileErrorInvalidName);
     case 4:
-        return "Too many open files";
+        return Text(TTextId::FileErrorTooManyOpen);
     case 5:
-        return "File access denied";
+        return Text(TTextId::FileErrorAccessDenied);
     case 100:
-        return "Read beyond end of file";
+        return Text(TTextId::FileErrorReadPastEnd);
     case 101:
-        return "Disk full";
+        return Text(TTextId::FileErrorDiskFull);
     default:
-        return "I/O error " + std::to_string(code);
+        return FormatText(Text(TTextId::FileErrorNumbered), {{"code", std::to_string(code)}});
     }
 }
 

@@ -20,10 +20,7 @@ class TFileError : public std::runtime_error {
 // A file larger than its reader accepts; it is left as it is.
 class EFileTooLarge : public std::runtime_error {
   public:
-    EFileTooLarge(const std::string& path, unsigned long long size, size_t limit)
-        : std::runtime_error("The file \"" + path + "\" is too large to load (" +
-                             std::to_string(size) + " bytes, at most " + std::to_string(limit) +
-                             " expected); it was left as it is") {}
+    EFileTooLarge(const std::string& path, unsigned long long size, size_t limit);
 };
 
 constexpr size_t kAnyFileSize = std::numeric_limits<size_t>::max();
@@ -75,6 +72,5 @@ void DeleteFileQuietly(const std::wstring& path);
 // A file that could not be created or written: "Cannot create file "<path>". <reason>".
 class EFCreateError : public std::runtime_error {
   public:
-    EFCreateError(const std::string& path, const std::string& reason)
-        : std::runtime_error("Cannot create file \"" + path + "\". " + reason) {}
+    EFCreateError(const std::string& path, const std::string& reason);
 };

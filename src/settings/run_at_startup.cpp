@@ -3,6 +3,7 @@
 #include "settings/run_at_startup.h"
 #include "platform/file_io.h"
 #include "platform/wide_text.h"
+#include "text/texts.h"
 
 #include <stdexcept>
 
@@ -35,7 +36,8 @@ void TRunAtStartup::Set(const std::string& command) {
                                           static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)))
                        : ERROR_INVALID_HANDLE;
     if (result != ERROR_SUCCESS)
-        throw std::runtime_error(std::string("Failed to set data for '") + kRunValueName + "'");
+        throw std::runtime_error(
+            FormatText(Text(TTextId::FileErrorRunAtStartup), {{"value", kRunValueName}}));
 }
 
 void TRunAtStartup::Delete() {

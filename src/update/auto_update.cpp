@@ -6,6 +6,7 @@
 #include "platform/error_text.h"
 #include "platform/file_io.h"
 #include "update/update_files.h"
+#include "text/texts.h"
 
 #include <commctrl.h>
 #include <shellapi.h>
@@ -14,17 +15,15 @@ namespace {
 
 constexpr UINT kCloseLaterMessage = WM_APP + 1;
 
-constexpr const char kConnectingText[] = "Connecting to the update site..";
-constexpr const char kIdleNote[] = "If this dialog remains idle for a long period of time, the "
-                                   "download site may be unavailable";
-constexpr const char kNoVersionText[] = "The latest available version could not be determined "
-                                        "at this time. Please try again later";
-constexpr const char kNotVerifiedText[] =
-    "The downloaded update could not be verified and was removed.";
-// With the longest reason these still fit the one-line status label.
-constexpr const char kUnreachableText[] = "Update site not reached: ";
-constexpr const char kDownloadFailedText[] = "Update download failed: ";
-constexpr const char kNotStartedText[] = "The update could not be started: ";
+// A box with the dialog as its owner.
+int ShowBox(HWND owner, const std::string& text, TTextId caption, UINT type) {
+    return ::MessageBoxA(owner, text.c_str(), Text(caption).c_str(), type);
+}
+
+// "Update site not reached: timed out"; with the longest reason it still fits the status line.
+std::string FailureStatus(TTextId text, dDownloadFailure why) {
+    return FormatText(Text(text), {{"reason", DownloadFailureText(why)}});
+}
 
 // The environment's value, or null when it is not set.
 const char* EnvironmentValue(const char* name, std::string& buffer) {
@@ -72,7 +71,7 @@ Tf_AutoUpdate::~Tf_AutoUpdate() {
 void Tf_AutoUpdate::Execute() {
     TDialogParams params;
     params.ClassName = "CorvaneAutoUpdate";
-    params.Caption = "Auto-Update";
+    params.Caption = Text(TTextId::UpdateCaption).c_str();
     params.ClientWidth = 299;
     params.ClientHeight = 158;
     params.SystemMenu = false;
@@ -97,19 +96,20 @@ void Tf_AutoUpdate::CreateControls() {
                                       .SetBounds(16, 40, 265, 17)
                                       .SetId(ucProgress));
     ::SendMessageA(DownloadProgress, PBM_SETRANGE32, 0, 100);
-    Label1 = AddControl(TControlArgs("STATIC", kIdleNote)
+    Label1 = AddControl(TControlArgs("STATIC", Text(TTextId::UpdateIdleNote).c_str())
                             .SetStyle(SS_LEFT)
                             .SetBounds(16, 80, 273, 33)
                             .SetId(ucNote));
-    b_Cancel =
-        AddControl(TControlArgs::Button("&Cancel").SetBounds(16, 120, 75, 25).SetId(ucCancel));
+    b_Cancel = AddControl(TControlArgs::Button(Text(TTextId::UpdateCancel).c_str())
+                              .SetBounds(16, 120, 75, 25)
+                              .SetId(ucCancel));
     HTTPFile = std::make_unique<dHTTPFile>();
     HTTPFile->speedInterval = 1000;
     HTTPFile->remotePort = server_.Port;
 }
 
 void Tf_AutoUpdate::FormCreate() {
-    ::SetWindowTextA(l_Status, kConnectingText);
+    ::SetWindowTextA(l_Status, Text(TTextId::UpdateConnecting).c_str());
     HTTPFile->remotePath = server_.Host + kDescriptorPath;
     HTTPFile->localPath = folder_ + kDescriptorFile;
     HTTPFile->maxSize = kMaxDescriptorBytes;
@@ -124,7 +124,7 @@ void Tf_AutoUpdate::FormCreate() {
 
 // Nothing runs any more: Cancel closes at once.
 void Tf_AutoUpdate::OnVersionFileFailed(dHTTPFile&, dDownloadFailure why) {
-    const std::string status = kUnreachableText + std::string(DownloadFailureText(why));
+    const std::string status = FailureStatus(TTextId::UpdateUnreachable, why);
     ::SetWindowTextA(l_Status, status.c_str());
 }
 
@@ -132,18 +132,18 @@ void Tf_AutoUpdate::OnVersionFileDownloaded(dHTTPFile&, int32_t) {
     const std::wstring versionPath = folder_ + kDescriptorFile;
     const TUpdateDescriptor descriptor = ReadUpdateDescriptor(ReadDescriptor(versionPath));
     if (descriptor.Version < 0 || descriptor.Path.empty())
-        ::MessageBoxA(Handle(), kNoVersionText, "No Version", MB_OK | MB_ICONEXCLAMATION);
+        ShowBox(Handle(), Text(TTextId::UpdateNoVersion), TTextId::UpdateNoVersionCaption,
+                MB_OK | MB_ICONEXCLAMATION);
     if (descriptor.Version == kOwnBuildNumber) {
-        const std::string message =
-            std::string("Your version of ") + kProductName + " is up to date";
-        ::MessageBoxA(Handle(), message.c_str(), "No Updates", MB_OK | MB_ICONINFORMATION);
+        ShowBox(Handle(), FormatText(Text(TTextId::UpdateNoUpdates), {{"product", kProductName}}),
+                TTextId::UpdateNoUpdatesCaption, MB_OK | MB_ICONINFORMATION);
         CloseLater();
     } else if (descriptor.Version > kOwnBuildNumber) {
-        const std::string question = std::string("A new version of ") + kProductName +
-                                     " is available for download\r\n"
-                                     "Do you want to download this update?";
-        int answer =
-            ::MessageBoxA(Handle(), question.c_str(), "New Version", MB_YESNO | MB_ICONQUESTION);
+        const std::string question =
+            FormatText(Text(TTextId::UpdateNewVersion), {{"product", kProductName}}) + "\r\n" +
+            Text(TTextId::UpdateNewVersionQuestion);
+        int answer = ShowBox(Handle(), question, TTextId::UpdateNewVersionCaption,
+                             MB_YESNO | MB_ICONQUESTION);
         // The dialog may have been taken down while the question was shown.
         if (answer == IDYES && HTTPFile)
             StartSetupDownload(descriptor); // a file-creation error skips the rest
@@ -173,13 +173,13 @@ void Tf_AutoUpdate::StartSetupDownload(const TUpdateDescriptor& descriptor) {
 }
 
 void Tf_AutoUpdate::OnUpdateFileFailed(dHTTPFile&, dDownloadFailure why) {
-    const std::string status = kDownloadFailedText + std::string(DownloadFailureText(why));
+    const std::string status = FailureStatus(TTextId::UpdateDownloadFailed, why);
     ::SetWindowTextA(l_Status, status.c_str());
 }
 
 void Tf_AutoUpdate::OnUpdateFileProgress(dHTTPFile& Sender, int32_t bytesIn) {
-    const std::string status =
-        "Downloading latest update (" + std::to_string(bytesIn / 1024) + "KB downloaded)";
+    const std::string status = FormatText(Text(TTextId::UpdateDownloading),
+                                          {{"kilobytes", std::to_string(bytesIn / 1024)}});
     ::SetWindowTextA(l_Status, status.c_str());
     ::SendMessageA(DownloadProgress, PBM_SETPOS, Sender.percentDone(), 0);
 }
@@ -193,8 +193,8 @@ void Tf_AutoUpdate::OnUpdateFileDownloaded(dHTTPFile&, int32_t) {
     if (!setup || !VerifySetupSignature(setup.get(), setupVersion_, setupSignature_, trustedKey_)) {
         setup.reset();
         DeleteFileQuietly(setupPath_);
-        ::MessageBoxA(Handle(), kNotVerifiedText, "Update Not Verified",
-                      MB_OK | MB_ICONEXCLAMATION);
+        ShowBox(Handle(), Text(TTextId::UpdateNotVerified), TTextId::UpdateNotVerifiedCaption,
+                MB_OK | MB_ICONEXCLAMATION);
         CloseLater();
         return;
     }
@@ -203,8 +203,9 @@ void Tf_AutoUpdate::OnUpdateFileDownloaded(dHTTPFile&, int32_t) {
     if (error != 0) {
         DeleteFileQuietly(setupPath_);
         const std::string text =
-            ErrorBoxText(kNotStartedText + SystemErrorMessage(static_cast<int>(error)));
-        ::MessageBoxA(Handle(), text.c_str(), "Update Not Started", MB_OK | MB_ICONERROR);
+            ErrorBoxText(FormatText(Text(TTextId::UpdateNotStarted),
+                                    {{"reason", SystemErrorMessage(static_cast<int>(error))}}));
+        ShowBox(Handle(), text, TTextId::UpdateNotStartedCaption, MB_OK | MB_ICONERROR);
         CloseLater(); // the application stays
         return;
     }
@@ -230,8 +231,8 @@ DWORD Tf_AutoUpdate::StartSetupProgram() const {
 void Tf_AutoUpdate::b_CancelClick() {
     if (!HTTPFile || !HTTPFile->busy())
         return CloseLater();
-    int answer = ::MessageBoxA(Handle(), "Are you sure you want to cancel the auto-update process?",
-                               "Cancel", MB_YESNO | MB_ICONQUESTION);
+    int answer = ShowBox(Handle(), Text(TTextId::UpdateCancelQuestion),
+                         TTextId::UpdateCancelQuestionCaption, MB_YESNO | MB_ICONQUESTION);
     if (answer != IDYES)
         return;
     // The download may have ended while the question was shown; then nothing is deleted.

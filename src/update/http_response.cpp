@@ -1,5 +1,6 @@
 // Response handling of the download component: pure functions and the header state machine.
 #include "update/http_response.h"
+#include "text/texts.h"
 
 #include <algorithm>
 #include <cmath>
@@ -118,26 +119,26 @@ bool SpeedSampleDue(uint32_t now, uint32_t periodStart, int32_t interval) {
     return int64_t{elapsed} >= int64_t{interval};
 }
 
-const char* DownloadFailureText(dDownloadFailure why) {
+const std::string& DownloadFailureText(dDownloadFailure why) {
     switch (why) {
     case dDownloadFailure::HostNotFound:
-        return "name not found";
+        return Text(TTextId::UpdateReasonHostNotFound);
     case dDownloadFailure::Refused:
-        return "connection refused";
+        return Text(TTextId::UpdateReasonRefused);
     case dDownloadFailure::Unreachable:
-        return "network unreachable";
+        return Text(TTextId::UpdateReasonUnreachable);
     case dDownloadFailure::TimedOut:
-        return "timed out";
+        return Text(TTextId::UpdateReasonTimedOut);
     case dDownloadFailure::ConnectionLost:
-        return "connection cut off";
+        return Text(TTextId::UpdateReasonConnectionLost);
     case dDownloadFailure::TooLarge:
-        return "reply too large";
+        return Text(TTextId::UpdateReasonTooLarge);
     case dDownloadFailure::BadReply:
-        return "invalid reply";
+        return Text(TTextId::UpdateReasonBadReply);
     case dDownloadFailure::WriteFailed:
-        return "file not written";
+        return Text(TTextId::UpdateReasonWriteFailed);
     }
-    return "failed";
+    return Text(TTextId::UpdateReasonFailed);
 }
 
 void THttpResponse::Reset() {

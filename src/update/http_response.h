@@ -48,7 +48,7 @@ enum class dDownloadFailure {
 };
 
 // A few words for the user, such as "connection refused".
-const char* DownloadFailureText(dDownloadFailure why);
+const std::string& DownloadFailureText(dDownloadFailure why);
 
 // One response, fed with the blocks as they are read. Header bytes are collected until
 // CR LF CR LF has been seen, so that no part of a header reaches the body, whatever the reads.

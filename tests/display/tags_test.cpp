@@ -26,7 +26,7 @@ TEST(TagEntries, EachEntryIsADistinctWorkingTag) {
         EXPECT_EQ(tag.front(), '%');
         EXPECT_EQ(tag.back(), '%');
         EXPECT_EQ(tag.find(' '), std::string::npos) << tag; // the dialog cuts at the space
-        EXPECT_NE(std::string(entry.Description), "");
+        EXPECT_NE(Text(entry.Description), "");
         const std::string shown = renderer.Render(tag, 2, counters, TLogTotals(), '.');
         EXPECT_EQ(shown.find('%'), std::string::npos) << tag << " left as " << shown;
     }

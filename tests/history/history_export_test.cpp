@@ -98,6 +98,35 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
         EXPECT_THROW(ParseExportArguments(args), EUsageError) << args.size();
 }
 
+// The messages are sentences with their values put in: each value in its place, none left out.
+TEST(ExportCommandLine, MessagesAndHelpInEnglish) {
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--export", "xml"}, "--export wants csv or json, not \"xml\""},
+        {{"--from", "2025-3-01"}, "--from wants a date as YYYY-MM-DD, not \"2025-3-01\""},
+        {{"--verbose"}, "unknown option \"--verbose\" (--help lists the options)"},
+        {{"--to", "2025-03-01", "--to", "x"}, "--to is given twice"},
+        {{"--out"}, "--out needs a value"},
+        {{"--out", ""}, "--out needs a file name"},
+        {{"--export", "csv", "--out", "f"}, "--period is missing (--help lists the options)"},
+    };
+    for (const auto& [args, message] : cases) {
+        try {
+            ParseExportArguments(args);
+            ADD_FAILURE() << message;
+        } catch (const EUsageError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+    const std::string help = CommandLineHelp();
+    EXPECT_EQ(help.rfind("Usage: corvane.exe [--export csv|json", 0), 0u);
+    EXPECT_EQ(help.substr(help.rfind("\n2 ") + 1), "2 wrong options.\r\n");
+    size_t lines = 0;
+    for (size_t at = help.find('\n'); at != std::string::npos;
+         at = help.find('\n', at + 1), ++lines)
+        EXPECT_EQ(help[at - 1], '\r') << "line " << lines + 1;
+    EXPECT_EQ(lines, 15u);
+}
+
 TEST(ExportTarget, OwnFilesAndTheirTemporaryFiles) {
     std::vector<std::string> names;
     for (const TOwnFile& file : kOwnFiles)

@@ -167,7 +167,7 @@ TEST(HistoryPage, PagesOfEveryViewTileTimeBackToTheFirstRecord) {
             cursor = StepCursor(cursor, -1);
         }
         const bool hours = kHistoryViews[i].Bar == THistoryUnit::Hour;
-        EXPECT_EQ(counted, hours ? 501u : 770u) << kHistoryViews[i].Name;
+        EXPECT_EQ(counted, hours ? 501u : 770u) << i;
     }
 }
 

@@ -12,8 +12,8 @@
 namespace {
 
 // Margins at 96 DPI: a push button's edges and focus rectangle, a check box's box and the gap
-// after it, a group box's caption indent on either side, a tab control's last tab and its edge.
-constexpr int kButtonMargin = 12, kCheckBoxMargin = 20, kGroupMargin = 16, kTabMargin = 4;
+// after it, a group box's caption indent on either side.
+constexpr int kButtonMargin = 8, kCheckBoxMargin = 18, kGroupMargin = 16;
 
 struct TChild {
     HWND Window;
@@ -90,14 +90,17 @@ int ButtonFitWidth(HWND control, DWORD style, const std::string& text) {
     return TextExtent(control, text, DT_SINGLELINE).cx + Scaled(control, margin);
 }
 
-// How far the tabs reach past the control's right edge.
-int TabsWidth(HWND tabs) {
-    const LRESULT count = ::SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
-    RECT last{};
-    if (count <= 0 ||
-        !::SendMessageA(tabs, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last)))
+// Tabs that do not fit show scroll arrows: the tab control lacks the tabs' overhang and room
+// for the arrows.
+int TabsShortfall(HWND tabs, int width) {
+    HWND arrows = ::FindWindowExA(tabs, nullptr, UPDOWN_CLASSA, nullptr);
+    if (!arrows || !(::GetWindowLongA(arrows, GWL_STYLE) & WS_VISIBLE))
         return 0;
-    return last.right + Scaled(tabs, kTabMargin);
+    const LRESULT count = ::SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0);
+    RECT last{}, room{};
+    ::SendMessageA(tabs, TCM_GETITEMRECT, count - 1, reinterpret_cast<LPARAM>(&last));
+    ::GetWindowRect(arrows, &room);
+    return std::max(0L, last.right - width) + room.right - room.left;
 }
 
 // What a control lacks for its text: width, or for a wrapping label height.
@@ -113,23 +116,49 @@ SIZE Shortfall(HWND control, const RECT& rc) {
                                 height)};
     }
     if (HasClass(control, WC_TABCONTROLA))
-        return {std::max(0, TabsWidth(control) - width), 0};
+        return {TabsShortfall(control, width), 0};
     return {std::max(0, TextFitWidth(control) - width), 0};
 }
 
-void Grow(std::vector<TChild>& children, size_t index, SIZE by) {
-    const RECT old = children[index].Rect;
-    children[index].Rect.right += by.cx;
-    children[index].Rect.bottom += by.cy;
+bool IsFrame(HWND control) {
+    return HasClass(control, WC_BUTTONA) &&
+           (::GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// Moves the controls on a control's row from `from` on right by dx, those below it down by dy.
+void Push(std::vector<TChild>& children, size_t index, LONG from, SIZE by) {
+    const RECT row = children[index].Rect;
     for (size_t i = 0; i < children.size(); ++i) {
         RECT& r = children[i].Rect;
         if (i == index || IsPage(children[i].Window))
             continue;
-        if (r.left >= old.right && r.top < old.bottom && r.bottom > old.top)
+        if (r.left >= from && r.top < row.bottom && r.bottom > row.top)
             ::OffsetRect(&r, by.cx, 0);
-        if (r.top >= old.bottom)
+        if (r.top >= row.bottom)
             ::OffsetRect(&r, 0, by.cy);
     }
+}
+
+void Grow(std::vector<TChild>& children, size_t index, SIZE by) {
+    Push(children, index, children[index].Rect.right, by);
+    children[index].Rect.right += by.cx;
+    children[index].Rect.bottom += by.cy;
+}
+
+// A control that starts where a text still runs (a label sized to its text in a wider font
+// than the row was laid out for) moves out of its way, with the rest of the row.
+void Unoverlap(std::vector<TChild>& children, size_t index, int fitWidth) {
+    RECT text = children[index].Rect;
+    text.right = std::min(text.right, text.left + fitWidth);
+    LONG from = text.right;
+    for (const TChild& c : children) {
+        const RECT& r = c.Rect;
+        if (r.left > text.left && r.left < from && r.top < text.bottom && r.bottom > text.top &&
+            !IsPage(c.Window) && !IsFrame(c.Window))
+            from = r.left;
+    }
+    if (from < text.right)
+        Push(children, index, from, {text.right - from, 0});
 }
 
 std::vector<TChild> Children(HWND container) {
@@ -198,6 +227,8 @@ std::vector<TChild> FitChildren(HWND container) {
             need = {std::max(need.cx, pages.cx), pages.cy};
         if (need.cx > 0 || need.cy > 0)
             Grow(children, i, need);
+        if (const int fit = TextFitWidth(window); fit > 0 && !IsFrame(window))
+            Unoverlap(children, i, fit);
     }
     Place(children);
     return children;

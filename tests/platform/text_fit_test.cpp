@@ -1,5 +1,6 @@
 // Dialogs grow with their texts: labels, check boxes and wrapping labels too small for their
-// texts are widened or heightened, and what lies beside and below them moves along.
+// texts are widened or heightened, what lies beside and below them moves along, and a control
+// in a text's way moves out of it.
 #include "platform/dialog.h"
 #include "platform/handle.h"
 
@@ -30,9 +31,11 @@ class TCrampedDialog : public TDialog {
         Note =
             AddControl(TControlArgs(WC_STATICA, text).SetStyle(SS_LEFT).SetBounds(8, 40, 200, 26));
         Below = AddControl(TControlArgs::Button("Go").SetBounds(8, 80, 70, 25));
+        // Where a short text ends; a long one runs into it.
+        Inside = AddControl(TControlArgs::Edit().SetBounds(150, 42, 40, 21));
     }
     ~TCrampedDialog() override { DestroyHandle(); }
-    HWND Label, Check, Beside, Note, Below;
+    HWND Label, Check, Beside, Note, Below, Inside;
 };
 
 RECT Place(HWND control) {
@@ -84,18 +87,20 @@ TEST(TextFit, TooLongTextsWidenTheirControlsAndPushTheRowAndTheWindow) {
     const int taller = note.bottom - note.top - 26;
     EXPECT_GT(taller, 0);
     EXPECT_EQ(Place(dialog.Below).top - below.top, taller);
+    EXPECT_EQ(Place(dialog.Inside).left, note.right) << "the field stays in the text's way";
     EXPECT_EQ(ClientSize(dialog.Handle()).cy - client.cy, taller);
 }
 
 TEST(TextFit, NothingMovesWhenEveryTextFits) {
     TCrampedDialog dialog("Fits");
-    const HWND controls[] = {dialog.Label, dialog.Check, dialog.Beside, dialog.Note, dialog.Below};
-    RECT before[5];
-    for (int i = 0; i < 5; ++i)
+    const HWND controls[] = {dialog.Label, dialog.Check, dialog.Beside,
+                             dialog.Note,  dialog.Below, dialog.Inside};
+    RECT before[6];
+    for (int i = 0; i < 6; ++i)
         before[i] = Place(controls[i]);
     const SIZE client = ClientSize(dialog.Handle());
     dialog.Show();
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 6; ++i) {
         const RECT after = Place(controls[i]);
         EXPECT_TRUE(::EqualRect(&before[i], &after)) << "control " << i << " moved";
     }

@@ -57,8 +57,7 @@ int Scaled(HWND control, int pixels96) {
 bool IsTextLabel(HWND control, DWORD style) {
     const DWORD type = style & SS_TYPEMASK;
     return HasClass(control, WC_STATICA) && !(style & SS_ELLIPSISMASK) &&
-           (type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_LEFTNOWORDWRAP ||
-            type == SS_SIMPLE);
+           (type <= SS_RIGHT || type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE);
 }
 
 UINT LabelFormat(DWORD style) {
@@ -77,11 +76,11 @@ int ButtonFitWidth(HWND control, DWORD style, const std::string& text) {
     const DWORD type = style & BS_TYPEMASK;
     if (style & BS_MULTILINE)
         return 0;
+    // Push buttons are types 0 and 1; check boxes and radio buttons 2 to 6 and 9.
     int margin;
-    if (style & BS_PUSHLIKE || type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+    if (style & BS_PUSHLIKE || type <= BS_DEFPUSHBUTTON)
         margin = kButtonMargin;
-    else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-             type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+    else if (type <= BS_AUTO3STATE || type == BS_AUTORADIOBUTTON)
         margin = kCheckBoxMargin;
     else if (type == BS_GROUPBOX)
         margin = kGroupMargin;

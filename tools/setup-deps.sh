@@ -4,13 +4,14 @@
 set -euo pipefail
 
 # make: CMake's default generator, which the presets and the release test use; iproute2: the
-# network namespaces of the renumbering test; zlib1g-dev: the reference of the inflater's fuzz target.
+# network namespaces of the renumbering test; fonts-wqy-microhei: Chinese letters for the
+# windows under Wine; zlib1g-dev: the reference of the inflater's fuzz target.
 packages=(
   cmake make ninja-build g++ clang libclang-rt-14-dev llvm-14
   g++-mingw-w64-x86-64-posix mingw-w64-tools
   googletest libbenchmark-dev
   wine64 xvfb xauth xdotool imagemagick x11-utils
-  nsis osslsigncode zip unzip openssl python3 nginx-light iproute2
+  nsis osslsigncode zip unzip openssl python3 nginx-light iproute2 fonts-wqy-microhei
   zlib1g-dev
 )
 

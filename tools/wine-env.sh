@@ -17,4 +17,14 @@ corvane_wine_prefix() {
     "$CORVANE_WINE" wineboot -i >/dev/null 2>&1 || true
     /usr/lib/wine/wineserver64 -w 2>/dev/null || true
   fi
+  corvane_chinese_letters
+}
+# Wine draws Tahoma with DejaVu Sans, which has no Chinese letters: linked to WenQuanYi Micro
+# Hei (fonts-wqy-microhei) they are drawn in it, and the Latin ones stay as they were. A link
+# for Tahoma itself would draw every letter in WenQuanYi.
+corvane_chinese_letters() {
+  grep -q '^"DejaVu Sans"=str(7):"wqy-microhei' "$WINEPREFIX/system.reg" 2>/dev/null && return
+  "$CORVANE_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+    /v 'DejaVu Sans' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f >/dev/null 2>&1 || true
+  /usr/lib/wine/wineserver64 -w 2>/dev/null || true
 }

@@ -5,6 +5,7 @@
 #include "platform/screen_geometry.h"
 #include "history/history_chart_view.h"
 #include "platform/dpi.h"
+#include "platform/text_fit.h"
 #include "config/config_keys.h"
 #include "text/texts.h"
 
@@ -113,6 +114,11 @@ int Tf_History::Px(int pixels96) const {
     return ::MulDiv(pixels96, dpi_, 96);
 }
 
+// Its width at 96 DPI, or what its text needs in a language with longer words.
+int Tf_History::ButtonWidth(int id, int pixels96) const {
+    return std::max(Px(pixels96), TextFitWidth(Control(id)));
+}
+
 // Top row: the views on the left, Back, Today and Forward on the right. Bottom row: the page's
 // summary, Export and Close. Between them the chart and, under it, the bar's figures.
 void Tf_History::Relayout() {
@@ -128,15 +134,21 @@ void Tf_History::Relayout() {
             batch = ::DeferWindowPos(batch, Control(id), nullptr, x, y, std::max(0, cx),
                                      std::max(0, cy), SWP_NOZORDER | SWP_NOACTIVATE);
     };
-    for (int i = 0; i < kHistoryViewCount; ++i)
-        place(hcFirstView + i, m + i * (Px(64) + gap), m, Px(64), button);
-    place(hcForward, w - m - Px(80), m, Px(80), button);
-    place(hcToday, w - m - Px(80) - gap - Px(64), m, Px(64), button);
-    place(hcBack, w - m - Px(80) - 2 * gap - Px(64) - Px(80), m, Px(80), button);
+    for (int i = 0, x = m; i < kHistoryViewCount; ++i) {
+        const int width = ButtonWidth(hcFirstView + i, 64);
+        place(hcFirstView + i, x, m, width, button);
+        x += width + gap;
+    }
+    const int forward = ButtonWidth(hcForward, 80), today = ButtonWidth(hcToday, 64);
+    const int back = ButtonWidth(hcBack, 80);
+    place(hcForward, w - m - forward, m, forward, button);
+    place(hcToday, w - m - forward - gap - today, m, today, button);
+    place(hcBack, w - m - forward - 2 * gap - today - back, m, back, button);
     const int bottomRow = h - m - button;
-    const int exportLeft = w - m - Px(75) - gap - Px(80);
-    place(IDCANCEL, w - m - Px(75), bottomRow, Px(75), button);
-    place(hcExport, exportLeft, bottomRow, Px(80), button);
+    const int close = ButtonWidth(IDCANCEL, 75), exportWidth = ButtonWidth(hcExport, 80);
+    const int exportLeft = w - m - close - gap - exportWidth;
+    place(IDCANCEL, w - m - close, bottomRow, close, button);
+    place(hcExport, exportLeft, bottomRow, exportWidth, button);
     place(hcSummary, m, bottomRow + (button - line) / 2, exportLeft - gap - m, line);
     const int figuresTop = bottomRow - Px(8) - 2 * line;
     place(hcFigures, m, figuresTop, w - 2 * m, 2 * line);
@@ -319,5 +331,11 @@ void Tf_History::OnTimer(UINT_PTR id) {
 }
 
 void Tf_History::OnMinimumSize(MINMAXINFO& info) {
-    info.ptMinTrackSize = {Px(kMinWidth), Px(kMinHeight)};
+    // Wider by what longer texts add to the top row's buttons.
+    int wider = 0;
+    for (int i = 0; i < kHistoryViewCount; ++i)
+        wider += ButtonWidth(hcFirstView + i, 64) - Px(64);
+    wider += ButtonWidth(hcBack, 80) + ButtonWidth(hcToday, 64) + ButtonWidth(hcForward, 80) -
+             Px(80 + 64 + 80);
+    info.ptMinTrackSize = {Px(kMinWidth) + wider, Px(kMinHeight)};
 }

@@ -49,6 +49,7 @@ class Tf_History : public TDialog {
     void SavePlacement();
     void Relayout();
     int Px(int pixels96) const;
+    int ButtonWidth(int id, int pixels96) const;
     void ShowView(THistoryView view);
     void Navigate(int pages);
     void b_TodayClick();

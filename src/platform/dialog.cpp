@@ -2,6 +2,7 @@
 #include "platform/dialog.h"
 #include "platform/application.h"
 #include "platform/dark_mode.h"
+#include "platform/text_fit.h"
 
 #include <commctrl.h>
 
@@ -46,6 +47,7 @@ void TDialog::CreateDialogWindow(const TDialogParams& params, HWND owner) {
     DWORD exStyle =
         (params.OwnWindow ? WS_EX_APPWINDOW : WS_EX_DLGMODALFRAME) | WS_EX_CONTROLPARENT;
     pageGround_ = params.Page;
+    growsWithTexts_ = !params.Resizable;
     dpi_ = WindowDpi(owner);
     RECT rc{0, 0, Scale(params.ClientWidth), Scale(params.ClientHeight)};
     AdjustWindowRectForDpi(rc, style, exStyle, dpi_);
@@ -109,6 +111,8 @@ void TDialog::ShowModal(HWND owner) {
 
 void TDialog::Show() {
     ::EnumChildWindows(Handle(), SetChildFont, reinterpret_cast<LPARAM>(font_.get()));
+    if (std::exchange(growsWithTexts_, false))
+        GrowToFitTexts(Handle());
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
 }

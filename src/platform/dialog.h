@@ -16,7 +16,9 @@ struct TDialogParams {
     int ClientHeight = 0;   // at 96 DPI
     bool SystemMenu = true; // false: a title bar without system menu or close box
     bool Page = false;      // the palette's page colour (white) instead of the dialog face
-    bool Resizable = false; // a sizing border and a maximise box
+    // A sizing border and a maximise box; the window then lays out its controls itself, else
+    // they grow with their texts when it is first shown (GrowToFitTexts).
+    bool Resizable = false;
     // A window of its own, not modal: no owner, a minimise box, the program's icon and a
     // button on the taskbar.
     bool OwnWindow = false;
@@ -74,6 +76,7 @@ class TDialog : public TWindow {
     // that was disabled already (by another modal window) stays so.
     void ShowModal(HWND owner);
     // Shows and activates the dialog and returns: a window of its own lives until it closes.
+    // Its controls and the dialog grow first where their texts need it.
     void Show();
     // Destroys the window, which ends a modal run.
     void Close();
@@ -114,6 +117,7 @@ class TDialog : public TWindow {
     int defaultId_ = 0;
     HWND focused_ = nullptr; // the control that had the focus when the window last lost it
     bool pageGround_ = false;
+    bool growsWithTexts_ = false; // until it has grown, when first shown
 };
 
 // The text of a combo box's item; none for an index out of range (CB_ERR among them).

@@ -290,6 +290,12 @@ CONTROLS = {"Button", "Edit", "ComboBox", "msctls_trackbar32", "SysTabControl32"
             "TCorvaneHistoryChart"}
 
 
+# The languages every window is opened in ("language" in section "display"; none: English).
+LANGUAGES = ("",)
+# The Settings dialog's controls drawn in bold: the Adapters tab's caption and the Bold box.
+BOLD_IDS = {"Tf_Settings": (200, 111)}
+
+
 class KeyboardTest(CorvaneTestCase):
     def reached_by_tab(self, dialog, first_look):
         """Tab pressed round the dialog: every control a user works with is reached, each has a
@@ -307,9 +313,21 @@ class KeyboardTest(CorvaneTestCase):
         for hwnd, name in stops.items():
             self.assertRegex(name, "[A-Za-z]{2}", f"{hwnd} has no name")
 
-    def test_every_dialog_is_usable_from_the_keyboard_and_names_its_controls(self):
+    def nothing_clipped(self, dialog, cls):
+        """Every visible control's text fits in it, and no two controls overlap."""
+        found = probe("clipped", dialog, *BOLD_IDS.get(cls, ()), check=False)
+        self.assertEqual(found.stdout.decode("latin-1"), "")
+        self.assertEqual(found.returncode, 0)
+
+    def test_every_dialog_is_usable_from_the_keyboard_names_its_controls_and_clips_nothing(self):
+        for language in LANGUAGES:
+            with self.subTest(language=language or "English"):
+                self.every_dialog_in(language)
+
+    def every_dialog_in(self, language):
         # The update check finds no server at a closed port and waits for Cancel.
-        app = self.launch(config="[bandwidth]\ndolog=0\n",
+        display = f"[display]\nlanguage={language}\n" if language else ""
+        app = self.launch(config=display + "[bandwidth]\ndolog=0\n",
                           env={"CORVANE_UPDATE_HOST": "127.0.0.1", "CORVANE_UPDATE_PORT": "9"})
         # The Settings pages follow one another by the arrow key on the tabs; Escape closes the
         # History window (no button of the others answers it).
@@ -321,15 +339,19 @@ class KeyboardTest(CorvaneTestCase):
                 try:
                     for page in range(pages):
                         self.reached_by_tab(dialog, page == 0)
+                        self.nothing_clipped(dialog, cls)
                         if pages > 1:
                             app.post(WM_KEYDOWN, VK_RIGHT, hwnd=child_window(dialog, "SysTabControl32"))
                 finally:
                     self.close(app, dialog, cls)
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
 
     def close(self, app, dialog, cls):
         if cls == "CorvaneAutoUpdate":  # closes at once once nothing runs
             status = lambda: app.child_text(dialog, "Static", 0).startswith(b"Update site not reached")
             self.assertTrue(wait_until(status, timeout=30))
+            self.nothing_clipped(dialog, cls)  # its last text
         if cls == "Tf_History":
             app.post(WM_KEYDOWN, VK_ESCAPE, hwnd=dialog)
         else:

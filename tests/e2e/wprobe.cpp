@@ -440,6 +440,193 @@ int Events(HWND wnd, DWORD event, DWORD milliseconds, unsigned long count) {
     return 0;
 }
 
+// --- clipped: texts that do not fit their controls, and controls that overlap ---
+
+std::string ControlText(HWND wnd) {
+    char text[1024] = "";
+    ::SendMessageA(wnd, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+    return text;
+}
+
+bool IsClass(HWND wnd, const char* name) {
+    char cls[64] = "";
+    ::GetClassNameA(wnd, cls, sizeof cls);
+    return _stricmp(cls, name) == 0;
+}
+
+struct TClipCheck {
+    HFONT Regular, Bold;
+    std::vector<int> BoldIds; // controls drawn in the bold dialog font
+    int Dpi;
+    int Faults = 0;
+
+    int Px(int pixels96) const { return ::MulDiv(pixels96, Dpi, 96); }
+    void Fault(const char* what, const std::string& text, const std::string& detail) {
+        std::printf("%s\t%s\t%s\n", what, text.c_str(), detail.c_str());
+        ++Faults;
+    }
+};
+
+// The text's extent in the control's font. The program's fonts cannot be read from another
+// process (GDI objects are private to theirs under Wine): the dialogs' own, made here alike.
+SIZE Extent(const TClipCheck& check, HWND wnd, const std::string& text, UINT format, int width) {
+    const bool bold = std::find(check.BoldIds.begin(), check.BoldIds.end(), ::GetDlgCtrlID(wnd)) !=
+                      check.BoldIds.end();
+    HDC dc = ::GetDC(nullptr);
+    HGDIOBJ old = ::SelectObject(dc, bold ? check.Bold : check.Regular);
+    RECT rc{0, 0, width, 0};
+    ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &rc, format | DT_CALCRECT);
+    ::SelectObject(dc, old);
+    ::ReleaseDC(nullptr, dc);
+    return {rc.right, rc.bottom};
+}
+
+// What a control's text needs beside it (a check box's box, a button's edges); -1: not a
+// control whose text is measured.
+int TextMargin(const TClipCheck& check, HWND wnd, DWORD style) {
+    if (!IsClass(wnd, "Button") || style & BS_MULTILINE)
+        return -1;
+    const DWORD type = style & BS_TYPEMASK;
+    if (style & BS_PUSHLIKE || type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
+        return check.Px(6);
+    if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+        type == BS_AUTO3STATE || type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON)
+        return ::GetSystemMetrics(SM_CXMENUCHECK) + check.Px(3);
+    return type == BS_GROUPBOX ? check.Px(10) : -1;
+}
+
+// Checks a control's text; returns the width it takes from the control's left edge when it is
+// drawn from there (a label, a check box), else -1.
+int CheckText(TClipCheck& check, HWND wnd) {
+    const std::string text = ControlText(wnd);
+    const DWORD style = static_cast<DWORD>(::GetWindowLongA(wnd, GWL_STYLE));
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    char detail[64];
+    if (IsClass(wnd, "Static")) {
+        const DWORD type = style & SS_TYPEMASK;
+        if (text.empty() || style & SS_ELLIPSISMASK ||
+            (type > SS_RIGHT && type != SS_SIMPLE && type != SS_LEFTNOWORDWRAP))
+            return -1;
+        const UINT prefix = style & SS_NOPREFIX ? DT_NOPREFIX : 0;
+        const int line = Extent(check, wnd, "X", DT_SINGLELINE, 0).cy;
+        const bool wraps = type <= SS_RIGHT && client.bottom >= 2 * line;
+        const SIZE need = wraps ? Extent(check, wnd, text, prefix | DT_WORDBREAK, client.right)
+                                : Extent(check, wnd, text, prefix | DT_SINGLELINE, 0);
+        std::snprintf(detail, sizeof detail, "%ldx%ld in %ldx%ld", need.cx, need.cy, client.right,
+                      client.bottom);
+        if (need.cx > client.right || need.cy > client.bottom)
+            check.Fault("clipped", text, detail);
+        return type == SS_CENTER || type == SS_RIGHT ? -1 : need.cx;
+    }
+    const int margin = TextMargin(check, wnd, style);
+    if (margin < 0 || text.empty())
+        return -1;
+    const int need = Extent(check, wnd, text, DT_SINGLELINE, 0).cx + margin;
+    std::snprintf(detail, sizeof detail, "%d in %ld", need, client.right);
+    if (need > client.right)
+        check.Fault("clipped", text, detail);
+    const DWORD type = style & BS_TYPEMASK;
+    const bool pushed = style & BS_PUSHLIKE || type <= BS_DEFPUSHBUTTON || type == BS_GROUPBOX;
+    return pushed || style & (BS_RIGHT | BS_CENTER) ? -1 : need;
+}
+
+RECT InParent(HWND wnd) {
+    RECT rc;
+    ::GetWindowRect(wnd, &rc);
+    ::MapWindowPoints(nullptr, ::GetParent(wnd), reinterpret_cast<POINT*>(&rc), 2);
+    return rc;
+}
+
+// Frames and tab pages hold other controls by design.
+bool Holds(HWND wnd) {
+    return IsClass(wnd, "SysTabControl32") || IsClass(wnd, "#32770") ||
+           (IsClass(wnd, "Button") &&
+            (::GetWindowLongA(wnd, GWL_STYLE) & BS_TYPEMASK) == BS_GROUPBOX);
+}
+
+// A visible control where overlaps count: its text's part of it for a text drawn from its left.
+struct TPlaced {
+    HWND Parent;
+    RECT Rect;
+    std::string Text;
+};
+
+// drawn: how much of the control's width its text takes from the left; -1 all of it.
+void CheckPlace(TClipCheck& check, HWND wnd, int drawn, std::vector<TPlaced>& placed) {
+    RECT rc = InParent(wnd);
+    RECT parent;
+    ::GetClientRect(::GetParent(wnd), &parent);
+    const std::string text = ControlText(wnd);
+    if (rc.left < 0 || rc.top < 0 || rc.right > parent.right || rc.bottom > parent.bottom)
+        check.Fault("outside", text, "");
+    if (IsClass(wnd, "SysTabControl32")) {
+        // A tab control shows arrows when its tabs do not fit.
+        HWND arrows = ::FindWindowExA(wnd, nullptr, "msctls_updown32", nullptr);
+        if (arrows && ::IsWindowVisible(arrows))
+            check.Fault("clipped", "tabs", "");
+    }
+    if (Holds(wnd))
+        return;
+    if (drawn >= 0)
+        rc.right = std::min(rc.right, rc.left + drawn);
+    placed.push_back({::GetParent(wnd), rc, text});
+}
+
+// Controls of one container that overlap. A pixel's touch is not an overlap, nor two controls
+// without text (a picture on a line), which no language moves.
+void CheckOverlaps(TClipCheck& check, const std::vector<TPlaced>& placed) {
+    for (size_t i = 0; i < placed.size(); ++i) {
+        for (size_t j = i + 1; j < placed.size(); ++j) {
+            const TPlaced &a = placed[i], &b = placed[j];
+            RECT both;
+            if (a.Parent == b.Parent && !(a.Text.empty() && b.Text.empty()) &&
+                ::IntersectRect(&both, &a.Rect, &b.Rect) && both.right - both.left > 1 &&
+                both.bottom - both.top > 1)
+                check.Fault("overlap", a.Text, b.Text);
+        }
+    }
+}
+
+struct TClipWalk {
+    TClipCheck& Check;
+    std::vector<TPlaced> Placed;
+};
+
+BOOL CALLBACK CheckControl(HWND wnd, LPARAM param) {
+    if (::IsWindowVisible(wnd)) {
+        auto& walk = *reinterpret_cast<TClipWalk*>(param);
+        CheckPlace(walk.Check, wnd, CheckText(walk.Check, wnd), walk.Placed);
+    }
+    return TRUE;
+}
+
+// Lists the visible controls of a window whose text does not fit in them, in the dialogs' font
+// (Tahoma 8 pt, bold for the ids given): "clipped", the text, what it needs and what it has;
+// "outside" for a control past its parent's edge; "overlap" and the two texts for controls of
+// one container that overlap. Exit code 1 when it found any.
+int Clipped(HWND wnd, int count, char** boldIds) {
+    if (!::IsWindow(wnd))
+        return 2;
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+    ::ReleaseDC(nullptr, screen);
+    const int height = -::MulDiv(8, dpi, 72);
+    TClipCheck check{
+        ::CreateFontA(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"),
+        ::CreateFontA(height, 0, 0, 0, FW_BOLD, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Tahoma"),
+        {},
+        dpi};
+    for (int i = 0; i < count; ++i)
+        check.BoldIds.push_back(std::atoi(boldIds[i]));
+    TClipWalk walk{check, {}};
+    ::EnumChildWindows(wnd, CheckControl, reinterpret_cast<LPARAM>(&walk));
+    CheckOverlaps(check, walk.Placed);
+    ::DeleteObject(check.Regular);
+    ::DeleteObject(check.Bold);
+    return check.Faults ? 1 : 0;
+}
+
 int Usage() {
     std::fprintf(
         stderr, "wprobe wait TITLE MS | wait-class CLASS TITLE MS | info HWND | post HWND "
@@ -449,7 +636,7 @@ int Usage() {
                 "       | children HWND | workarea | interfaces | short-path PATH\n"
                 "       | app-mode LIGHT... | high-contrast on|off\n"
                 "       | accessible HWND | tab-walk HWND | events HWND EVENT MS COUNT\n"
-                "       | screen-reader 0|1\n");
+                "       | screen-reader 0|1 | clipped HWND [BOLD-ID...]\n");
     return 2;
 }
 
@@ -507,6 +694,8 @@ int Run(int argc, char** argv) {
         return HighContrast(std::strcmp(argv[2], "on") == 0);
     if (cmd == "accessible")
         return Accessible(ParseHwnd(argv[2]));
+    if (cmd == "clipped")
+        return Clipped(ParseHwnd(argv[2]), argc - 3, argv + 3);
     if (cmd == "tab-walk")
         return TabWalk(ParseHwnd(argv[2]));
     if (cmd == "events" && argc == 6)

@@ -56,6 +56,7 @@ Tf_History::Tf_History(HWND owner, TMemIniFile& config) : config_(config) {
     separator_ = UserDecimalSeparator()[0];
     CreateControls();
     PlaceFromStore();
+    GrowToMinimumSize();
     Relayout();
     const int view = std::clamp(ReadInt(config_, cfg::kHistoryView), 0, kHistoryViewCount - 1);
     ShowView(static_cast<THistoryView>(view));
@@ -150,8 +151,10 @@ void Tf_History::Relayout() {
     place(IDCANCEL, w - m - close, bottomRow, close, button);
     place(hcExport, exportLeft, bottomRow, exportWidth, button);
     place(hcSummary, m, bottomRow + (button - line) / 2, exportLeft - gap - m, line);
-    const int figuresTop = bottomRow - Px(8) - 2 * line;
-    place(hcFigures, m, figuresTop, w - 2 * m, 2 * line);
+    // Two lines, or what a language with longer words needs.
+    figuresHeight_ = std::max(2 * line, TextFitHeight(Control(hcFigures), w - 2 * m));
+    const int figuresTop = bottomRow - Px(8) - figuresHeight_;
+    place(hcFigures, m, figuresTop, w - 2 * m, figuresHeight_);
     const int chartTop = m + button + Px(8);
     place(hcChart, m, chartTop, w - 2 * m, figuresTop - Px(6) - chartTop);
     if (batch)
@@ -285,6 +288,10 @@ void Tf_History::ShowFigures() {
     const bool valid = bar >= 0 && bar < static_cast<int>(shown.Bars.size());
     SetText(hcFigures,
             valid ? BarFigures(shown.Bars[bar], separator_) : Text(TTextId::HistoryNoBar));
+    RECT rc;
+    ::GetClientRect(Control(hcFigures), &rc);
+    if (std::max(2 * Px(16), TextFitHeight(Control(hcFigures), rc.right)) != figuresHeight_)
+        Relayout();
 }
 
 // Unchanged texts are not set again: a static control repaints whenever its text is set.
@@ -330,12 +337,27 @@ void Tf_History::OnTimer(UINT_PTR id) {
         refreshErrors_.Run([this] { timerRefreshTimer(); });
 }
 
+// The default or remembered width may be less than a language with longer words needs.
+void Tf_History::GrowToMinimumSize() {
+    MINMAXINFO info{};
+    OnMinimumSize(info);
+    RECT rc;
+    if (::GetWindowRect(Handle(), &rc) && rc.right - rc.left < info.ptMinTrackSize.x)
+        ::SetWindowPos(Handle(), nullptr, 0, 0, info.ptMinTrackSize.x, rc.bottom - rc.top,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Tf_History::OnMinimumSize(MINMAXINFO& info) {
-    // Wider by what longer texts add to the top row's buttons.
-    int wider = 0;
+    // The top row's buttons side by side, with a gap between the views and the paging, however
+    // long the language's words.
+    const int gap = Px(4);
+    int row = 2 * Px(8) + Px(16) + ButtonWidth(hcBack, 80) + ButtonWidth(hcToday, 64) +
+              ButtonWidth(hcForward, 80) + 2 * gap;
     for (int i = 0; i < kHistoryViewCount; ++i)
-        wider += ButtonWidth(hcFirstView + i, 64) - Px(64);
-    wider += ButtonWidth(hcBack, 80) + ButtonWidth(hcToday, 64) + ButtonWidth(hcForward, 80) -
-             Px(80 + 64 + 80);
-    info.ptMinTrackSize = {Px(kMinWidth) + wider, Px(kMinHeight)};
+        row += ButtonWidth(hcFirstView + i, 64) + gap;
+    RECT window, client;
+    ::GetWindowRect(Handle(), &window);
+    ::GetClientRect(Handle(), &client);
+    const int frame = (window.right - window.left) - client.right;
+    info.ptMinTrackSize = {std::max<int>(Px(kMinWidth), row + frame), Px(kMinHeight)};
 }

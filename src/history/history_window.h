@@ -48,6 +48,7 @@ class Tf_History : public TDialog {
     void PlaceFromStore();
     void SavePlacement();
     void Relayout();
+    void GrowToMinimumSize();
     int Px(int pixels96) const;
     int ButtonWidth(int id, int pixels96) const;
     void ShowView(THistoryView view);
@@ -68,6 +69,7 @@ class Tf_History : public TDialog {
     bool followNow_ = true; // the page moves on with the clock until the user goes back
     THistoryPage page_;
     char separator_ = '.';
+    int figuresHeight_ = 0; // the figures' label: two lines, or more for longer words
     TErrorBoxOnce refreshErrors_;
 };
 

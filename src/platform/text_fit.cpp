@@ -12,8 +12,8 @@
 namespace {
 
 // Margins at 96 DPI: a push button's edges and focus rectangle, a check box's box and the gap
-// after it, a group box's caption indent on either side.
-constexpr int kButtonMargin = 8, kCheckBoxMargin = 18, kGroupMargin = 16;
+// after it, a group box's caption indent on either side, a tab page's edge.
+constexpr int kButtonMargin = 8, kCheckBoxMargin = 18, kGroupMargin = 16, kPageMargin = 8;
 
 struct TChild {
     HWND Window;
@@ -193,16 +193,19 @@ void Place(const std::vector<TChild>& children) {
 std::vector<TChild> FitChildren(HWND container);
 
 // Tab pages lie over their tab control: all grow by what the most demanding one needs, and the
-// tab control with them.
+// tab control with them. A page needs its controls and the margin it was laid out with, also
+// where its own code placed a row of measured texts past its edge.
 SIZE PagesShortfall(std::vector<TChild>& children) {
     SIZE most{};
     for (TChild& page : children) {
         if (!IsPage(page.Window))
             continue;
-        const std::vector<TChild> inside = FitChildren(page.Window);
-        const SIZE now = Extent(inside, true), before = Extent(inside, false);
-        most.cx = std::max(most.cx, now.cx - before.cx);
-        most.cy = std::max(most.cy, now.cy - before.cy);
+        const SIZE now = Extent(FitChildren(page.Window), true);
+        RECT client;
+        ::GetClientRect(page.Window, &client);
+        const int margin = Scaled(page.Window, kPageMargin);
+        most.cx = std::max(most.cx, now.cx + margin - client.right);
+        most.cy = std::max(most.cy, now.cy + margin - client.bottom);
     }
     for (TChild& page : children) {
         if (IsPage(page.Window)) {
@@ -247,6 +250,11 @@ int TextFitWidth(HWND control) {
     if (HasClass(control, WC_BUTTONA))
         return ButtonFitWidth(control, style, WindowText(control));
     return 0;
+}
+
+int TextFitHeight(HWND label, int width) {
+    const DWORD style = static_cast<DWORD>(::GetWindowLongA(label, GWL_STYLE));
+    return TextExtent(label, WindowText(label), LabelFormat(style) | DT_WORDBREAK, width).cy;
 }
 
 void GrowToFitTexts(HWND window) {

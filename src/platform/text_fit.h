@@ -7,6 +7,8 @@
 // control whose text this does not measure (edits, lists, pictures, labels that cut their text
 // short with an ellipsis).
 int TextFitWidth(HWND control);
+// The height a label needs to show its text wrapped at `width`.
+int TextFitHeight(HWND label, int width);
 // Fits every control of a window (the controls of its tab pages too) to its text: a control
 // that grows pushes the controls right of it on its row, and those below it, by as much; tab
 // pages and their tab control grow together; the window grows by what its controls need, and

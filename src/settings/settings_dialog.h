@@ -105,7 +105,7 @@ class Tf_Settings : public TDialog {
     void CreateQuotaControls(HWND page);
     HWND AddDropDownList(HWND page, int id, int x, int y, int width, const TTextId* entries,
                          int count);
-    void CreateLanguageList(HWND page, int right, int y);
+    void CreateLanguageList(HWND page, int from, int right, int y);
     HWND AddCheckBox(HWND page, int id, TTextId text, int x, int y, int width = 0);
     void ApplyStyleFonts();
 

@@ -9,6 +9,7 @@
 #include "settings/settings_dialog.h"
 #include "text/texts.h"
 
+#include <algorithm>
 #include <commctrl.h>
 #include <uxtheme.h>
 
@@ -369,13 +370,16 @@ HWND Tf_Settings::AddDropDownList(HWND page, int id, int x, int y, int width,
 }
 
 // "As Windows", then each language in its own name, ending at `right`.
-void Tf_Settings::CreateLanguageList(HWND page, int right, int y) {
+void Tf_Settings::CreateLanguageList(HWND page, int from, int right, int y) {
     constexpr int kWidth = 120;
-    const int x = right - kWidth;
-    AddLabel(page, TTextId::SettingsGeneralLanguage,
-             x - 4 - LabelWidth(TTextId::SettingsGeneralLanguage), y + 4);
+    const int label = LabelWidth(TTextId::SettingsGeneralLanguage);
+    // Ends under the frame's end, or where longer texts push it, after what lies left of it.
+    const int x = std::max(from, right - kWidth - 4 - label);
+    AddLabel(page, TTextId::SettingsGeneralLanguage, x, y + 4);
     const TTextId first = TTextId::SettingsGeneralLanguageSystem;
-    HWND list = AddDropDownList(page, scLanguage, x, y, kWidth, &first, 1);
+    HWND list = AddDropDownList(page, scLanguage, x + label + 4, y, kWidth, &first, 1);
+    // Named also while it shows none of its entries (a language set by hand, such as "qps").
+    SetAccessibleName(list, ::Text(TTextId::SettingsGeneralLanguage).c_str());
     const TLanguages& languages = BuiltInLanguages();
     for (size_t i = 0; i < languages.Count(); ++i)
         AddListEntry(list, languages.Language(i).Name);
@@ -411,9 +415,11 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 136);
     AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 160);
     AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
-    AddDropDownList(page, scTheme, 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4, 184, 100,
-                    kThemeEntries, static_cast<int>(std::size(kThemeEntries)));
-    CreateLanguageList(page, fx + 417, 184); // on the appearance's row, under the frame's end
+    const int themeX = 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4;
+    AddDropDownList(page, scTheme, themeX, 184, 100, kThemeEntries,
+                    static_cast<int>(std::size(kThemeEntries)));
+    // On the appearance's row, under the frame's end.
+    CreateLanguageList(page, themeX + 100 + 12, fx + 417, 184);
 }
 
 void Tf_Settings::OnThemeChanged() {

@@ -5,6 +5,7 @@
 #include "platform/application.h"
 #include "platform/error_text.h"
 #include "platform/file_io.h"
+#include "platform/text_fit.h"
 #include "update/update_files.h"
 #include "text/texts.h"
 
@@ -109,7 +110,7 @@ void Tf_AutoUpdate::CreateControls() {
 }
 
 void Tf_AutoUpdate::FormCreate() {
-    ::SetWindowTextA(l_Status, Text(TTextId::UpdateConnecting).c_str());
+    SetStatus(Text(TTextId::UpdateConnecting));
     HTTPFile->remotePath = server_.Host + kDescriptorPath;
     HTTPFile->localPath = folder_ + kDescriptorFile;
     HTTPFile->maxSize = kMaxDescriptorBytes;
@@ -122,10 +123,17 @@ void Tf_AutoUpdate::FormCreate() {
     HTTPFile->startDownload();
 }
 
+// A status longer than its line (in a language with longer words) widens the dialog.
+void Tf_AutoUpdate::SetStatus(const std::string& status) {
+    ::SetWindowTextA(l_Status, status.c_str());
+    if (::IsWindowVisible(Handle()))
+        GrowToFitTexts(Handle());
+}
+
 // Nothing runs any more: Cancel closes at once.
 void Tf_AutoUpdate::OnVersionFileFailed(dHTTPFile&, dDownloadFailure why) {
     const std::string status = FailureStatus(TTextId::UpdateUnreachable, why);
-    ::SetWindowTextA(l_Status, status.c_str());
+    SetStatus(status);
 }
 
 void Tf_AutoUpdate::OnVersionFileDownloaded(dHTTPFile&, int32_t) {
@@ -174,13 +182,13 @@ void Tf_AutoUpdate::StartSetupDownload(const TUpdateDescriptor& descriptor) {
 
 void Tf_AutoUpdate::OnUpdateFileFailed(dHTTPFile&, dDownloadFailure why) {
     const std::string status = FailureStatus(TTextId::UpdateDownloadFailed, why);
-    ::SetWindowTextA(l_Status, status.c_str());
+    SetStatus(status);
 }
 
 void Tf_AutoUpdate::OnUpdateFileProgress(dHTTPFile& Sender, int32_t bytesIn) {
     const std::string status = FormatText(Text(TTextId::UpdateDownloading),
                                           {{"kilobytes", std::to_string(bytesIn / 1024)}});
-    ::SetWindowTextA(l_Status, status.c_str());
+    SetStatus(status);
     ::SendMessageA(DownloadProgress, PBM_SETPOS, Sender.percentDone(), 0);
 }
 

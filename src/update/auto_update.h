@@ -36,6 +36,7 @@ class Tf_AutoUpdate : public TDialog {
   private:
     void CreateControls();
     void FormCreate();
+    void SetStatus(const std::string& status);
     void OnVersionFileDownloaded(dHTTPFile& Sender, int32_t bytesIn);
     void OnVersionFileFailed(dHTTPFile& Sender, dDownloadFailure why);
     void StartSetupDownload(const TUpdateDescriptor& descriptor);

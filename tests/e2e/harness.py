@@ -107,7 +107,7 @@ def probe(*args, check=True, timeout=60):
 def visible_windows(cls, title=None):
     """Visible top-level windows of a class (and title), frontmost first."""
     found = []
-    for line in probe("list").stdout.decode("latin-1").splitlines():
+    for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
         fields = line.split("\t")
         if len(fields) > 3 and fields[1] == cls and fields[3] == "1" and title in (None, fields[2]):
             found.append(fields[0])
@@ -135,7 +135,7 @@ def bright(colours):
 
 def parse_info(text):
     info = {}
-    for line in text.decode("latin-1").splitlines():
+    for line in text.decode("utf-8", "replace").splitlines():
         key, _, value = line.partition("=")
         info[key] = int(value, 0) if value.lstrip("-").replace("x", "").isalnum() and key not in ("class", "text") else value
     return info
@@ -218,7 +218,7 @@ class Corvane:
             if result.returncode != 0:
                 break
             if result.stdout:
-                return result.stdout.decode("latin-1")
+                return result.stdout.decode("utf-8", "replace")
         return None
 
     def work_area(self):
@@ -227,21 +227,21 @@ class Corvane:
     def tray_icons(self):
         """Icons in Wine's own tray window (shown where no desktop tray exists)."""
         count = 0
-        for line in probe("list").stdout.decode("latin-1").splitlines():
+        for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
             fields = line.split("\t")
             if len(fields) > 2 and fields[2] == "Wine System Tray":
-                for child in probe("children", fields[0]).stdout.decode("latin-1").splitlines():
+                for child in probe("children", fields[0]).stdout.decode("utf-8", "replace").splitlines():
                     icon = child.split("\t")
                     if len(icon) > 3 and icon[1] == "__winex11_tray_icon" and icon[3] == "1":
                         count += 1
         return count
 
     def tray_icon_centre(self):
-        for line in probe("list").stdout.decode("latin-1").splitlines():
+        for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
             fields = line.split("\t")
             if len(fields) > 4 and fields[2] == "Wine System Tray":
                 tray = [int(v) for v in fields[4].split(",")]
-                for child in probe("children", fields[0]).stdout.decode("latin-1").splitlines():
+                for child in probe("children", fields[0]).stdout.decode("utf-8", "replace").splitlines():
                     icon = child.split("\t")
                     if icon[1] == "__winex11_tray_icon" and icon[3] == "1":
                         l, t, r, b = (int(v) for v in icon[4].split(","))
@@ -267,7 +267,7 @@ class Corvane:
     def window_count(self):
         """USER objects of the program, counted as its windows (GetGuiResources is a stub under
         Wine): its top-level windows and all their children."""
-        rows = [line.split("\t") for line in probe("list").stdout.decode("latin-1").splitlines()]
+        rows = [line.split("\t") for line in probe("list").stdout.decode("utf-8", "replace").splitlines()]
         pid = next(row[5] for row in rows if row[0] == self.hwnd)
         own = [row[0] for row in rows if len(row) > 5 and row[5] == pid]
         return len(own) + sum(len(probe("children", hwnd).stdout.splitlines()) for hwnd in own)

@@ -80,7 +80,7 @@ def hour_rows(hours, last=datetime.date.max):
 
 def child(hwnd, text):
     """A child window by its text."""
-    for line in probe("children", hwnd).stdout.decode("latin-1").splitlines():
+    for line in probe("children", hwnd).stdout.decode("utf-8", "replace").splitlines():
         if line.split("\t")[2:3] == [text]:
             return line.split("\t")[0]
     raise AssertionError(f"no {text!r} in {hwnd}")
@@ -115,7 +115,7 @@ class HistoryWindow:
         self.hwnd = probe("wait", "History", 30000, check=False).stdout.decode().strip()
         assert self.hwnd, "the History window did not open"
         self.children = {}
-        for line in probe("children", self.hwnd).stdout.decode("latin-1").splitlines():
+        for line in probe("children", self.hwnd).stdout.decode("utf-8", "replace").splitlines():
             fields = line.split("\t")
             if len(fields) < 6:
                 continue  # the rest of a text with a line break
@@ -125,10 +125,10 @@ class HistoryWindow:
         self.app.post(BM_CLICK, hwnd=self.children[text][0])
 
     def figures(self):
-        return self.app.child_text(self.hwnd, "Static", 0).decode("latin-1")
+        return self.app.child_text(self.hwnd, "Static", 0).decode("utf-8")
 
     def summary(self):
-        return self.app.child_text(self.hwnd, "Static", 1).decode("latin-1")
+        return self.app.child_text(self.hwnd, "Static", 1).decode("utf-8")
 
     def choose_bar(self, index):
         chart = self.children["TCorvaneHistoryChart"][0]
@@ -148,7 +148,7 @@ class HistoryWindow:
 def in_front_of(window, other):
     """Whether a window stands in front of another one (top-level windows are listed frontmost
     first)."""
-    order = [line.split("\t")[0] for line in probe("list").stdout.decode("latin-1").splitlines()]
+    order = [line.split("\t")[0] for line in probe("list").stdout.decode("utf-8", "replace").splitlines()]
     return window in order and order.index(window) < order.index(other)
 
 
@@ -368,7 +368,7 @@ class HistoryWindowTest(CorvaneTestCase):
         window.choose_bar(2)
         focused = [line.split(b"\t")[3] for line in watch.communicate(timeout=60)[0].splitlines()]
         self.assertEqual(focused, [b"1", b"2", b"3"])
-        self.assertEqual(probe("accessible", chart).stdout.decode("latin-1").splitlines()[0], "focus=3")
+        self.assertEqual(probe("accessible", chart).stdout.decode("utf-8", "replace").splitlines()[0], "focus=3")
 
     def test_gdi_objects_stay_flat_while_the_window_refreshes(self):
         app = self.launch(config=NO_LOGGING, files=prepared()[2])

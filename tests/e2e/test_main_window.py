@@ -164,13 +164,13 @@ EVENT_OBJECT_NAMECHANGE = 0x800C
 
 def accessible(hwnd):
     """The probe's reading of a window's accessible object: {child id: (role, name, value)}."""
-    lines = probe("accessible", hwnd).stdout.decode("latin-1").splitlines()[1:]
+    lines = probe("accessible", hwnd).stdout.decode("utf-8", "replace").splitlines()[1:]
     return {int(f[0]): (int(f[1]), f[2], f[3]) for f in (line.split("\t") for line in lines)}
 
 
 def child_window(parent, cls):
     """The first child window of a class."""
-    return next(line.split("\t")[0] for line in probe("children", parent).stdout.decode("latin-1").splitlines()
+    return next(line.split("\t")[0] for line in probe("children", parent).stdout.decode("utf-8", "replace").splitlines()
                 if line.split("\t")[1:2] == [cls])
 
 

@@ -133,7 +133,7 @@ class QuotaAlertTest(CorvaneTestCase):
         """Visible balloons with an 80 % alert. Under Wine a tray balloon is a visible
         "tooltips_class32" window of Wine's explorer, and WM_GETTEXT gives its text."""
         found = []
-        for line in probe("list").stdout.decode("latin-1").splitlines():
+        for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
             fields = line.split("\t")
             if len(fields) > 3 and fields[1] == "tooltips_class32" and fields[3] == "1":
                 text = probe("text", fields[0], check=False)  # the tip may close meanwhile

@@ -1,5 +1,6 @@
 // TStatsLabel: double-buffered text over the parent's backdrop.
 #include "app/stats_label.h"
+#include "platform/gdi_text.h"
 
 #include <windowsx.h>
 
@@ -70,8 +71,7 @@ void TStatsLabel::OnPaint() {
         ::SetBkMode(memory, TRANSPARENT);
         ::SetTextColor(memory, colour_);
         RECT text = client;
-        ::DrawTextA(memory, text_.c_str(), static_cast<int>(text_.size()), &text,
-                    DT_LEFT | DT_TOP | DT_WORDBREAK);
+        DrawTextUtf8(memory, text_, text, DT_LEFT | DT_TOP | DT_WORDBREAK);
         ::BitBlt(dc, 0, 0, client.right, client.bottom, memory, 0, 0, SRCCOPY);
     }
     ::EndPaint(Handle(), &ps);

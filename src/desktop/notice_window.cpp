@@ -1,5 +1,6 @@
 // TNoticeWindow: the caption, one text, and the corner of the primary work area.
 #include "desktop/notice_window.h"
+#include "platform/gdi_text.h"
 #include "platform/dpi.h"
 
 namespace {
@@ -42,8 +43,7 @@ void TNoticeWindow::Place(const std::string& text, int dpi) {
     {
         TWindowDc dc(Handle());
         TSelectObject select(dc.get(), font_.get());
-        ::DrawTextA(dc.get(), text.c_str(), -1, &textRect,
-                    DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+        DrawTextUtf8(dc.get(), text, textRect, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     }
     ::SetWindowPos(::GetDlgItem(Handle(), ncText), nullptr, margin, margin, textRect.right,
                    textRect.bottom, SWP_NOZORDER | SWP_NOACTIVATE);

@@ -1,5 +1,6 @@
 // THistoryChartView: double-buffered GDI drawing of a chart layout, hover and keyboard choice.
 #include "history/history_chart_view.h"
+#include "platform/gdi_text.h"
 #include "platform/ui_theme.h"
 
 #include <windowsx.h>
@@ -17,7 +18,7 @@ void Fill(HDC dc, const TRectI& r, TColour colour) {
 
 void Text(HDC dc, const TChartText& text, UINT align) {
     ::SetTextAlign(dc, align);
-    ::TextOutA(dc, text.X, text.Y, text.Text.c_str(), static_cast<int>(text.Text.size()));
+    TextOutUtf8(dc, text.X, text.Y, text.Text);
 }
 
 } // namespace
@@ -70,9 +71,7 @@ void THistoryChartView::Layout() {
     ::GetTextMetricsA(dc, &tm);
     metrics.LineHeight = tm.tmHeight;
     metrics.TextWidth = [dc](const std::string& text) {
-        SIZE size{};
-        ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &size);
-        return static_cast<int>(size.cx);
+        return static_cast<int>(TextExtentUtf8(dc, text).cx);
     };
     metrics.Separator = separator_;
     THistoryPage shown = FitBarsToWidth(page_, client.right, client.bottom, metrics);
@@ -105,8 +104,7 @@ void THistoryChartView::Draw(HDC dc, int width, int height) {
     ::SetTextColor(dc, palette_.Text);
     RECT title = ToRect(layout_.Title);
     ::SetTextAlign(dc, TA_LEFT | TA_TOP); // DrawText follows the alignment the DC was left with
-    ::DrawTextA(dc, page_.Title.c_str(), static_cast<int>(page_.Title.size()), &title,
-                DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    DrawTextUtf8(dc, page_.Title, title, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     Fill(dc, layout_.InSwatch, palette_.ChartIn);
     Fill(dc, layout_.OutSwatch, palette_.ChartOut);
     Text(dc, layout_.InLegend, TA_LEFT | TA_TOP);

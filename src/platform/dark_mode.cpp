@@ -1,6 +1,7 @@
 // TDarkMode: the entry points looked up once, the title bars, menus and controls made dark, and
 // the parts that no dark style covers drawn in the palette's colours.
 #include "platform/dark_mode.h"
+#include "platform/gdi_text.h"
 #include "platform/ui_theme.h"
 
 #include <commctrl.h>
@@ -71,7 +72,7 @@ void PaintTabs(HWND tabs, HDC dc) {
         ::ImageList_Draw(icons, item.iImage, dc, rc.left, (rc.top + rc.bottom - cy) / 2,
                          ILD_TRANSPARENT);
         rc.left += cx + 3;
-        ::DrawTextA(dc, text, -1, &rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
+        DrawTextUtf8(dc, text, rc, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX);
     }
 }
 
@@ -91,7 +92,7 @@ void PaintGroupBox(HWND box, HDC dc) {
     ::GetWindowTextA(box, text, sizeof text);
     rc = {8, 0, rc.right, tm.tmHeight};
     ::SetBkMode(dc, OPAQUE);
-    ::DrawTextA(dc, text, -1, &rc, DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextUtf8(dc, text, rc, DT_SINGLELINE | DT_NOPREFIX);
 }
 
 // The tab control and group boxes in dark mode: drawn here whole.
@@ -233,7 +234,7 @@ LRESULT DrawPushButton(const NMCUSTOMDRAW& draw, const TPalette& p) {
     ::SetBkMode(draw.hdc, TRANSPARENT);
     ::SetTextColor(draw.hdc, (draw.uItemState & CDIS_DISABLED) ? p.GreyText : p.ButtonText);
     const UINT prefix = (draw.uItemState & CDIS_SHOWKEYBOARDCUES) ? 0 : DT_HIDEPREFIX;
-    ::DrawTextA(draw.hdc, text, -1, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
+    DrawTextUtf8(draw.hdc, text, rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE | prefix);
     if (draw.uItemState & CDIS_FOCUS) {
         ::InflateRect(&rc, -3, -3);
         ::DrawFocusRect(draw.hdc, &rc);

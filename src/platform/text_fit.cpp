@@ -1,5 +1,6 @@
 // The measuring and the moving behind GrowToFitTexts.
 #include "platform/text_fit.h"
+#include "platform/gdi_text.h"
 #include "platform/dpi.h"
 #include "platform/handle.h"
 
@@ -45,7 +46,7 @@ SIZE TextExtent(HWND control, const std::string& text, UINT format, int width = 
     TSelectObject select(dc.get(),
                          font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(SYSTEM_FONT));
     RECT rc{0, 0, width, 0};
-    ::DrawTextA(dc.get(), text.data(), static_cast<int>(text.size()), &rc, format | DT_CALCRECT);
+    DrawTextUtf8(dc.get(), text, rc, format | DT_CALCRECT);
     return {rc.right, rc.bottom};
 }
 
@@ -160,6 +161,29 @@ void Unoverlap(std::vector<TChild>& children, size_t index, int fitWidth) {
         Push(children, index, from, {text.right - from, 0});
 }
 
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// A frame keeps the controls it held, with the margins it had around them.
+void Enclose(std::vector<TChild>& children) {
+    for (TChild& frame : children) {
+        if (!IsFrame(frame.Window))
+            continue;
+        LONG oldRight = 0, oldBottom = 0, right = 0, bottom = 0;
+        for (const TChild& c : children) {
+            if (&c != &frame && Inside(c.Old, frame.Old)) {
+                oldRight = std::max(oldRight, c.Old.right), right = std::max(right, c.Rect.right);
+                oldBottom = std::max(oldBottom, c.Old.bottom);
+                bottom = std::max(bottom, c.Rect.bottom);
+            }
+        }
+        frame.Rect.right = std::max(frame.Rect.right, right + frame.Old.right - oldRight);
+        frame.Rect.bottom = std::max(frame.Rect.bottom, bottom + frame.Old.bottom - oldBottom);
+    }
+}
+
 std::vector<TChild> Children(HWND container) {
     std::vector<TChild> children;
     for (HWND child = ::GetWindow(container, GW_CHILD); child;
@@ -232,6 +256,7 @@ std::vector<TChild> FitChildren(HWND container) {
         if (const int fit = TextFitWidth(window); fit > 0 && !IsFrame(window))
             Unoverlap(children, i, fit);
     }
+    Enclose(children);
     Place(children);
     return children;
 }

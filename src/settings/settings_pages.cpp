@@ -1,5 +1,6 @@
 // Tf_Settings: the window, its tabs and the controls of each page, placed in pixels at 96 DPI.
 #include "product/constants.h"
+#include "platform/gdi_text.h"
 #include "resource.h"
 #include "display/tags.h"
 #include "platform/accessible.h"
@@ -64,10 +65,7 @@ void SetPageTexture(HWND page) {
 SIZE TextSize(HFONT font, const std::string& text) {
     TWindowDc screen(nullptr);
     TSelectObject select(screen.get(), font);
-    SIZE size{};
-    if (!::GetTextExtentPoint32A(screen.get(), text.data(), static_cast<int>(text.size()), &size))
-        RaiseLastWin32Error("GetTextExtentPoint32");
-    return size;
+    return TextExtentUtf8(screen.get(), text);
 }
 
 } // namespace

@@ -115,7 +115,9 @@ TEST_F(SettingsDialogTest, LanguageListEndsTheAppearanceRowAndStoresTheChoice) {
         EXPECT_EQ(list.top, theme.top);
         EXPECT_GT(list.left, theme.right);
         EXPECT_LT(list.right, area.right);
-        EXPECT_EQ(Entries(d, scLanguage), (std::vector<std::string>{"As Windows", "English"}));
+        EXPECT_EQ(Entries(d, scLanguage),
+                  (std::vector<std::string>{"As Windows", "English", "Deutsch", "Français",
+                                            "Español", "中文(简体)"}));
         EXPECT_EQ(Selected(d, scLanguage), -1);
         Click(d, scOK);
     }

@@ -78,6 +78,7 @@ TEST(Languages, DamagedPackRefused) {
 // Worker threads read texts while the Settings dialog changes the language: each read sees
 // one whole table.
 TEST(Languages, ReadWhileChosen) {
+    ChooseLanguage("en", "");
     const std::string english = Text(TTextId::MenuSettings),
                       pseudo = PseudoText(english);
     std::atomic<bool> done{false};

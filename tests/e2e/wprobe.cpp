@@ -475,7 +475,11 @@ SIZE Extent(const TClipCheck& check, HWND wnd, const std::string& text, UINT for
     HDC dc = ::GetDC(nullptr);
     HGDIOBJ old = ::SelectObject(dc, bold ? check.Bold : check.Regular);
     RECT rc{0, 0, width, 0};
-    ::DrawTextA(dc, text.data(), static_cast<int>(text.size()), &rc, format | DT_CALCRECT);
+    // Measured in UTF-16: Wine's GDI A functions read the text in the ANSI code page.
+    wchar_t wide[1024];
+    const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                             wide, 1024);
+    ::DrawTextW(dc, wide, length, &rc, format | DT_CALCRECT);
     ::SelectObject(dc, old);
     ::ReleaseDC(nullptr, dc);
     return {rc.right, rc.bottom};

@@ -8,7 +8,6 @@ res/lang/en.txt, found by the text identifiers the list names.
 
   tools/tag-table.py > table.md
 """
-import importlib.util
 import os
 import shutil
 import subprocess
@@ -34,9 +33,8 @@ int main() {
 
 def english_texts():
     """en.txt's texts by slot, the number an identifier stands for (as the build numbers them)."""
-    spec = importlib.util.spec_from_file_location("embed_texts", EMBED_TEXTS)
-    embed = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(embed)
+    sys.path.insert(0, os.path.dirname(EMBED_TEXTS))
+    import embed_texts as embed
     _, entries = embed.parse(EN_TXT)
     found, _ = embed.texts(EN_TXT)
     return {slot: entries[slot][2] for enum, _, _, slot in found if enum == "TTextId"}

@@ -162,16 +162,18 @@ class TrayTest(CorvaneTestCase):
         self.assertEqual(app.tray_icons(), 1)
 
     def test_rates_drawn_in_the_icon_follow_traffic_and_gdi_objects_stay_flat(self):
-        # Watches the loopback adapter, which carries the test's traffic.
+        # Watches the loopback adapter, which carries the test's traffic; the window stays clear
+        # of Wine's tray in the corner.
         app = self.launch(config="[network]\nactiveadapter=1\nfollowactive=0\n[display]\ntrayrates=1\n"
-                                 + NO_LOGGING)
+                                 "left=400\ntop=300\n" + NO_LOGGING)
 
         def colours():
             return screen_colours(app.tray_icon_rect())
 
         def bar_pixels(counted):
             return sum(n for colour, n in counted.items() if colour in RATE_BARS)
-        self.assertTrue(wait_until(lambda: colours()[BAR_OUTLINE] > 0, timeout=15), "no bars in the icon")
+        self.assertTrue(wait_until(lambda: colours()[BAR_OUTLINE] > 0, timeout=15),
+                        f"no bars in the icon {app.tray_icon_rect()}: {colours().most_common(4)}")
         idle = colours()
         stop = threading.Event()
         sender = threading.Thread(target=steady_traffic, args=(stop,))

@@ -231,25 +231,17 @@ TEST(SettingsValuesSave, LanguageIsReadAndWrittenOnceChosen) {
     }
 }
 
-// The tray icon's rates as stored; written once chosen or stored.
-TEST(SettingsValuesSave, TrayRatesAreReadAndWrittenOnceChosen) {
-    const struct {
-        const char* Stored;
-        bool Shown, Chosen;
-        const char* Expected; // nullptr: no key
-    } cases[] = {{"", false, false, nullptr},
-                 {"", false, true, "1"},
-                 {"trayrates=1\n", true, false, "0"},
-                 {"trayrates=0\n", false, false, "0"}};
-    for (const auto& c : cases) {
-        TMemIniFile store("config.ini", std::string("[display]\n") + c.Stored);
-        TSettingsValues v = LoadSettingsValues(store);
-        EXPECT_EQ(v.TrayRates, c.Shown) << c.Stored;
-        v.TrayRates = c.Chosen;
-        SaveSettingsValues(store, v);
-        EXPECT_EQ(store.QueryText("display", "trayrates", "(none)"), c.Expected ? c.Expected : "(none)")
-            << c.Stored << c.Chosen;
-    }
+// The tray icon's rates: written once chosen or stored, so a file without them stays so.
+TEST(SettingsValuesSave, TrayRatesAreWrittenOnceChosenOrStored) {
+    TMemIniFile fresh("config.ini", "");
+    SaveSettingsValues(fresh, LoadSettingsValues(fresh));
+    EXPECT_EQ(fresh.QueryText("display", "trayrates", "(none)"), "(none)");
+    TMemIniFile chosen("config.ini", "[display]\ntrayrates=1\n");
+    TSettingsValues v = LoadSettingsValues(chosen);
+    EXPECT_TRUE(v.TrayRates);
+    v.TrayRates = false;
+    SaveSettingsValues(chosen, v);
+    EXPECT_EQ(chosen.QueryText("display", "trayrates", "(none)"), "0");
 }
 
 TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {

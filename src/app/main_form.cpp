@@ -4,6 +4,7 @@
 #include "app/single_instance.h"
 #include "app/stats_label.h"
 #include "desktop/cool_tray_icon.h"
+#include "display/rate_bars.h"
 #include "history/history_window.h"
 #include "history/hour_log.h"
 #include "history/hour_log_flusher.h"
@@ -156,6 +157,7 @@ void Tf_Main::timerUpdateTimer() {
     if (monitor_ && !monitor_->Automatic() && monitor_->Connected())
         RememberWatchedAdapter(config_, monitor_->AdapterIndex(), monitor_->AdapterLuid());
     WriteStatistics();
+    DrawTrayRates();
 }
 
 // The hourly store is flushed beside the window, and asked first: a daily log that cannot be

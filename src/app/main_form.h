@@ -16,6 +16,7 @@ class TAdapterMonitor;
 class THourLogFlusher;
 class TCoolTrayIcon;
 class TNetworkChangeWatch;
+class TRateBars;
 class TMemIniFile;
 class TStatsLabel;
 class Tf_History;
@@ -96,6 +97,8 @@ class Tf_Main : public TWindow {
     void PaintBackdrop(HDC dc, const RECT& area);
     void SetQuotaHint(const std::string& hint);
     void ApplyLanguage();
+    void ApplyTrayRates(bool shown);
+    void DrawTrayRates();
 
     // main_form_quota.cpp: the quota bar and the quota's alerts
     void ReadQuotaState();
@@ -155,6 +158,8 @@ class Tf_Main : public TWindow {
     std::string periodEndText_;
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
+    // The last seconds' rates while the tray icon draws them ("trayrates"), else null.
+    std::unique_ptr<TRateBars> trayRates_;
     // The History window beside this one, kept (closed) until it is opened anew.
     std::unique_ptr<Tf_History> history_;
     bool wasMinimized_ = false;

@@ -5,10 +5,12 @@
 #include "app/stats_label.h"
 #include "app/window_geometry.h"
 #include "desktop/cool_tray_icon.h"
+#include "desktop/rate_icon.h"
 #include "display/render.h"
 #include "log/usage_log.h"
 #include "platform/accessible.h"
 #include "platform/dialog.h"
+#include "platform/dpi.h"
 #include "platform/user_locale.h"
 #include "text/texts.h"
 #include "quota/quota_settings.h"
@@ -77,6 +79,31 @@ void Tf_Main::ApplyDisplaySettings() {
     bool toTray = ReadFlag(config_, cfg::kGoToTray);
     TrayIcon->MinimizeToTray = toTray;
     TrayIcon->SetIconVisible(toTray);
+    ApplyTrayRates(ReadFlag(config_, cfg::kTrayRates));
+}
+
+// Turned off, the program's icon comes back at once; turned on, the bars come at the next tick.
+void Tf_Main::ApplyTrayRates(bool shown) {
+    if (shown == (trayRates_ != nullptr))
+        return;
+    if (shown) {
+        trayRates_ = std::make_unique<TRateBars>();
+        return;
+    }
+    trayRates_.reset();
+    TrayIcon->SetIconLoader(LoadProgramIcon);
+}
+
+// Once a second: the bars at the small icon's size for the tray's DPI. The scale keeps
+// learning while the icon is hidden, so it is right when the icon shows.
+void Tf_Main::DrawTrayRates() {
+    if (!trayRates_)
+        return;
+    trayRates_->Add(monitor_ ? monitor_->DeltaIn() : 0, monitor_ ? monitor_->DeltaOut() : 0);
+    if (!TrayIcon->IconVisible())
+        return;
+    const int size = SystemMetricForDpi(SM_CXSMICON, WindowDpi(TrayIcon->CallbackWindow()));
+    TrayIcon->TakeIcon(MakeRateIcon(size, *trayRates_));
 }
 
 // Exactly 100 is opaque; otherwise alpha is opacity x 2. Values outside the dialog's 10 to 100

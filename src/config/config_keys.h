@@ -81,6 +81,8 @@ inline constexpr TConfigKey kWidth          {"display",   "width",           T::
 inline constexpr TConfigKey kHeight         {"display",   "height",          T::Integer, Number(228)};
 inline constexpr TConfigKey kStayOnTop      {"display",   "stayontop",       T::Flag,    Number(true)};
 inline constexpr TConfigKey kGoToTray       {"display",   "gototray",        T::Flag,    Number(true)};
+// The tray icon shows the rates as bars instead of the program's icon.
+inline constexpr TConfigKey kTrayRates      {"display",   "trayrates",       T::Flag,    Number(false)};
 inline constexpr TConfigKey kTop            {"display",   "top",             T::Integer, Number(5)};
 inline constexpr TConfigKey kLeft           {"display",   "left",            T::Integer, Number(5)};
 // The program's own windows: "system" (as Windows' app mode), "light" or "dark".

@@ -123,6 +123,12 @@ void TCoolTrayIcon::SetIcon(HICON icon) {
     UpdateTrayIcon();
 }
 
+void TCoolTrayIcon::TakeIcon(TIconHandle icon) {
+    IconLoader_ = nullptr;
+    TIconHandle shown = std::exchange(Icon_, std::move(icon));
+    UpdateTrayIcon();
+}
+
 void TCoolTrayIcon::SetIconLoader(TIconLoader loader) {
     IconLoader_ = std::move(loader);
     ReloadIcon(static_cast<UINT>(WindowDpi(CallbackWindow())));

@@ -27,6 +27,8 @@ class TCoolTrayIcon {
 
     // Keeps its own copy of the icon; null clears the picture.
     void SetIcon(HICON icon);
+    // Shows this picture and owns it; the one before goes once the shell has the new one.
+    void TakeIcon(TIconHandle icon);
     // Loads the picture now and again whenever the display's DPI changes.
     void SetIconLoader(TIconLoader loader);
     HICON Icon() const { return Icon_.get(); }

@@ -54,6 +54,7 @@ enum TSettingsControl : int {
     scActiveConnection,
     scTheme,
     scLanguage,
+    scTrayRates,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 

@@ -409,9 +409,11 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsGeneralDefaults).c_str())
                         .SetBounds(fx + 336, fy + 48, 67, 25)
                         .SetId(scDefaultDimensions));
-    AddCheckBox(page, scStayOnTop, TTextId::SettingsGeneralStayOnTop, 8, 112);
-    AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 136);
-    AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 160);
+    // Rows 20 apart: four fit between the frame and the appearance's row.
+    AddCheckBox(page, scStayOnTop, TTextId::SettingsGeneralStayOnTop, 8, 104);
+    AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 124);
+    AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 144);
+    AddCheckBox(page, scTrayRates, TTextId::SettingsGeneralTrayRates, 8, 164);
     AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
     const int themeX = 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4;
     AddDropDownList(page, scTheme, themeX, 184, 100, kThemeEntries,

@@ -236,17 +236,21 @@ class Corvane:
                         count += 1
         return count
 
-    def tray_icon_centre(self):
+    def tray_icon_rect(self):
+        """The first shown icon's (left, top, width, height) on the screen in Wine's own tray."""
         for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
             fields = line.split("\t")
             if len(fields) > 4 and fields[2] == "Wine System Tray":
-                tray = [int(v) for v in fields[4].split(",")]
                 for child in probe("children", fields[0]).stdout.decode("utf-8", "replace").splitlines():
                     icon = child.split("\t")
                     if icon[1] == "__winex11_tray_icon" and icon[3] == "1":
                         l, t, r, b = (int(v) for v in icon[4].split(","))
-                        return (l + r) // 2, (t + b) // 2
+                        return l, t, r - l, b - t
         return None
+
+    def tray_icon_centre(self):
+        rect = self.tray_icon_rect()
+        return rect and (rect[0] + rect[2] // 2, rect[1] + rect[3] // 2)
 
     def close(self):
         self.post(WM_CLOSE)

@@ -15,6 +15,9 @@ from harness import (DARK, DARK_MODE, IDM_MINIMIZE, MSG_GDI_OBJECT_COUNT, UNNAME
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 CS_DROPSHADOW = 0x20000
 WM_TIMER = 0x0113
+# The tray icon's bars, in and out, and their outline.
+RATE_BARS = {(76, 194, 100), (255, 146, 56)}
+BAR_OUTLINE = (32, 32, 32)
 
 
 def place(left, top):
@@ -157,6 +160,34 @@ class TrayTest(CorvaneTestCase):
         app.post(WM_COMMAND, IDM_MINIMIZE, 0)
         self.assertTrue(wait_until(lambda: app.info()["visible"] == 0, timeout=15))
         self.assertEqual(app.tray_icons(), 1)
+
+    def test_rates_drawn_in_the_icon_follow_traffic_and_gdi_objects_stay_flat(self):
+        # Watches the loopback adapter, which carries the test's traffic; the window stays clear
+        # of Wine's tray in the corner.
+        app = self.launch(config="[network]\nactiveadapter=1\nfollowactive=0\n[display]\ntrayrates=1\n"
+                                 "left=400\ntop=300\n" + NO_LOGGING)
+
+        def colours():
+            return screen_colours(app.tray_icon_rect())
+
+        def bar_pixels(counted):
+            return sum(n for colour, n in counted.items() if colour in RATE_BARS)
+        self.assertTrue(wait_until(lambda: colours()[BAR_OUTLINE] > 0, timeout=15),
+                        f"no bars in the icon {app.tray_icon_rect()}: {colours().most_common(4)}")
+        idle = colours()
+        stop = threading.Event()
+        sender = threading.Thread(target=steady_traffic, args=(stop,))
+        sender.start()
+        try:
+            busy = wait_until(lambda: bar_pixels(colours()) > bar_pixels(idle), timeout=15)
+            self.assertTrue(busy, f"idle {idle.most_common(4)}, busy {colours().most_common(4)}")
+        finally:
+            stop.set()
+            sender.join()
+        before = app.send(MSG_GDI_OBJECT_COUNT)
+        for _ in range(60):
+            app.post(WM_TIMER, 1, 0)
+        self.assertEqual(app.send(MSG_GDI_OBJECT_COUNT), before)  # answered after the posted ticks
 
 
 EVENT_OBJECT_NAMECHANGE = 0x800C

@@ -231,6 +231,19 @@ TEST(SettingsValuesSave, LanguageIsReadAndWrittenOnceChosen) {
     }
 }
 
+// The tray icon's rates: written once chosen or stored, so a file without them stays so.
+TEST(SettingsValuesSave, TrayRatesAreWrittenOnceChosenOrStored) {
+    TMemIniFile fresh("config.ini", "");
+    SaveSettingsValues(fresh, LoadSettingsValues(fresh));
+    EXPECT_EQ(fresh.QueryText("display", "trayrates", "(none)"), "(none)");
+    TMemIniFile chosen("config.ini", "[display]\ntrayrates=1\n");
+    TSettingsValues v = LoadSettingsValues(chosen);
+    EXPECT_TRUE(v.TrayRates);
+    v.TrayRates = false;
+    SaveSettingsValues(chosen, v);
+    EXPECT_EQ(chosen.QueryText("display", "trayrates", "(none)"), "0");
+}
+
 TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {
     struct Case {
         const char* Stored;

@@ -89,6 +89,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scDecimalPlacesUpDown), UDM_SETPOS32, 0,
                    DecimalPlacesForUpDown(v.DecimalPlaces));
     SetChecked(scMinimizeToTray, v.MinimizeToTray);
+    SetChecked(scShowOnTaskbar, v.Dock);
     ::SendMessageA(Item(scQuotaStartDayUpDown), UDM_SETPOS32, 0,
                    StartDayForUpDown(v.QuotaStartDay));
     const auto counts =
@@ -134,6 +135,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
                                                         0, reinterpret_cast<LPARAM>(&invalid)));
     v.DecimalPlaces = ParseDecimalPlaces(Text(scDecimalPlaces), DecimalPlacesForUpDown(position));
     v.MinimizeToTray = Checked(scMinimizeToTray);
+    v.Dock = Checked(scShowOnTaskbar);
     position = static_cast<int32_t>(::SendMessageA(Item(scQuotaStartDayUpDown), UDM_GETPOS32, 0,
                                                    reinterpret_cast<LPARAM>(&invalid)));
     v.QuotaStartDay = ParseStartDay(Text(scQuotaStartDay), StartDayForUpDown(position));

@@ -54,6 +54,7 @@ enum TSettingsControl : int {
     scActiveConnection,
     scTheme,
     scLanguage,
+    scShowOnTaskbar,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 

@@ -412,6 +412,7 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddCheckBox(page, scStayOnTop, TTextId::SettingsGeneralStayOnTop, 8, 112);
     AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 136);
     AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 160);
+    AddCheckBox(page, scShowOnTaskbar, TTextId::SettingsGeneralShowOnTaskbar, 220, 160);
     AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
     const int themeX = 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4;
     AddDropDownList(page, scTheme, themeX, 184, 100, kThemeEntries,

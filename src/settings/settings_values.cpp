@@ -89,6 +89,7 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.StayOnTop = ReadFlag(store, cfg::kStayOnTop, TReader::Dialog);
     v.DecimalPlaces = static_cast<int16_t>(ReadInt(store, cfg::kDecimalPlaces, TReader::Dialog));
     v.MinimizeToTray = ReadFlag(store, cfg::kGoToTray, TReader::Dialog);
+    v.Dock = ReadFlag(store, cfg::kDock, TReader::Dialog);
     v.QuotaStartDay = ReadInt(store, cfg::kQuotaStartDay, TReader::Dialog);
     v.QuotaCounts =
         QuotaCountsText(ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts, TReader::Dialog)));
@@ -140,4 +141,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         WriteText(store, cfg::kTheme, ThemeSettingText(v.Theme));
     if (IsStored(store, cfg::kLanguage) || !v.Language.empty())
         WriteText(store, cfg::kLanguage, v.Language);
+    if (IsStored(store, cfg::kDock) || v.Dock)
+        WriteFlag(store, cfg::kDock, v.Dock);
 }

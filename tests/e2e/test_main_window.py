@@ -165,6 +165,14 @@ class DockTest(CorvaneTestCase):
         info = app.info()
         self.assertEqual(info["parent"], info["desktop"], "no child of the taskbar")
         self.assertEqual(info["exstyle"] & DOCKED_STYLES, DOCKED_STYLES)
+        # The taskbar's colours, dark where Windows says nothing, and light as soon as it does.
+        meter = (info["left"], info["top"], info["width"], info["height"])
+        shot = (bar[2] - 240, bar[1], 240, bar[3] - bar[1])
+        self.assertTrue(wait_until(lambda: dominant(meter) == (32, 32, 32)), screen_colours(meter))
+        app.screenshot("docked_dark.png", crop=shot)
+        probe("app-mode", 1)
+        self.assertTrue(wait_until(lambda: dominant(meter) == (243, 243, 243)), screen_colours(meter))
+        app.screenshot("docked_light.png", crop=shot)
 
         probe("move", app.hwnd, 100, 100)
         probe("broadcast", "TaskbarCreated")

@@ -259,11 +259,12 @@ int ShortPath() {
 int AppMode(int count, char** values) {
     for (int i = 0; i < count; ++i) {
         const DWORD light = static_cast<DWORD>(ParseNumber(values[i]));
-        if (::RegSetKeyValueA(HKEY_CURRENT_USER,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                              "AppsUseLightTheme", REG_DWORD, &light,
-                              sizeof light) != ERROR_SUCCESS)
-            return 1;
+        // As Windows' Light and Dark: the apps and the taskbar alike.
+        for (const char* name : {"AppsUseLightTheme", "SystemUsesLightTheme"})
+            if (::RegSetKeyValueA(HKEY_CURRENT_USER,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                                  name, REG_DWORD, &light, sizeof light) != ERROR_SUCCESS)
+                return 1;
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
                               reinterpret_cast<LPARAM>("ImmersiveColorSet"), SMTO_ABORTIFHUNG,

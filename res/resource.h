@@ -13,6 +13,7 @@
 #define IDM_MINIMIZE 40004
 #define IDM_CLOSE 40005
 #define IDM_HISTORY 40006
+#define IDM_DOCK 40007 // check item: the meter on the taskbar
 
 // icons16 picture indexes
 #define ICON16_SETTINGS 0

@@ -8,7 +8,8 @@
 #
 # Settings (environment): PERF_SECONDS (60), PERF_WARMUP (10; the steady-state figure covers
 # the time after it), PERF_BUILD_DIR (build/perf-win, a build folder of its own so that the
-# shared ones are not disturbed), PERF_PREFIX (/tmp/perf-prefix).
+# shared ones are not disturbed), PERF_PREFIX (/tmp/perf-prefix), PERF_TASKBAR (1: in a Wine
+# desktop with a taskbar, corvane.exe floating and then docked on it, instead of the usual pair).
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -95,11 +96,12 @@ alive_or_fail() {
 }
 
 # Runs one program from a temporary folder of its own and prints its figures.
-measure() { # exe-path
+measure() { # exe-path [label config.ini-text]
   local name start_snap warm_snap end_snap warm_ticks end_ticks started elapsed
   name="$(basename "$1")"
   work_dir="$(mktemp -d "${TMPDIR:-/tmp}/corvane-perf.XXXXXX")"
   cp "$1" "$work_dir/"
+  if [ $# -gt 2 ]; then printf '%b' "$3" >"$work_dir/config.ini"; fi
   # The previous program's Wine processes have ended, so this run starts its own wineserver.
   timeout 30 "$wineserver" -w 2>/dev/null || true
   start_snap="$(prefix_processes 0)"
@@ -122,7 +124,7 @@ measure() { # exe-path
   work_dir=""
 
   local steady=$((seconds - warmup))
-  printf '%-18s %6s s CPU in %s s (last %s s: %s s)\n' "$name" "$(secs "$end_ticks")" \
+  printf '%-18s %6s s CPU in %s s (last %s s: %s s)\n' "${2:-$name}" "$(secs "$end_ticks")" \
     "$elapsed" "$steady" "$(secs $((end_ticks - warm_ticks)))"
   printf '  %-16s %6s s (last %s s: %s s), not counted above\n' "wineserver" \
     "$(secs "$(ticks_between server "$start_snap" "$end_snap")")" "$steady" \
@@ -134,5 +136,15 @@ measure() { # exe-path
 
 corvane_wine_prefix
 echo "Wine prefix $WINEPREFIX, display $DISPLAY, $seconds s per program, clock $hz ticks/s"
-measure "$build/src/app/corvane.exe"
-measure "$build/bench/table_reader.exe"
+if [ "${PERF_TASKBAR:-0}" = 1 ]; then
+  explorer='HKCU\Software\Wine\Explorer'
+  "$CORVANE_WINE" reg add "$explorer" /v Desktop /d Default /f >/dev/null 2>&1
+  "$CORVANE_WINE" reg add "$explorer\Desktops" /v Default /d 1024x768 /f >/dev/null 2>&1
+  "$CORVANE_WINE" reg add "$explorer\Desktops\Default" /v EnableShell /t REG_DWORD /d 1 /f \
+    >/dev/null 2>&1
+  measure "$build/src/app/corvane.exe" "corvane floating" ""
+  measure "$build/src/app/corvane.exe" "corvane docked" "[display]\ndock=1\n"
+else
+  measure "$build/src/app/corvane.exe"
+  measure "$build/bench/table_reader.exe"
+fi

@@ -3,6 +3,7 @@
 #include "product/constants.h"
 #include "app/single_instance.h"
 #include "app/stats_label.h"
+#include "app/taskbar_dock.h"
 #include "desktop/cool_tray_icon.h"
 #include "display/rate_bars.h"
 #include "history/history_window.h"
@@ -40,7 +41,8 @@ TLogSwitches StoredLogSwitches(const TMemIniFile& config) {
 } // namespace
 
 Tf_Main::Tf_Main(TMemIniFile& config, uint64_t folderKey)
-    : config_(config), folderKey_(folderKey), showCopyMessage_(ShowRunningCopyMessage()) {
+    : config_(config), folderKey_(folderKey), showCopyMessage_(ShowRunningCopyMessage()),
+      taskbarCreatedMessage_(::RegisterWindowMessageA("TaskbarCreated")) {
     CreateNativeWindow();
     CreateControls();
     CreateTrayIcon();
@@ -70,6 +72,7 @@ void Tf_Main::CreateNativeWindow() {
     params.Height = 194;
     params.ProgramIcon = true;
     params.PaintsWholeClient = true;
+    params.ClassStyle = CS_DBLCLKS;
     if (ReadFlag(config_, cfg::kDropShadow))
         params.ClassStyle |= CS_DROPSHADOW;
     CreateHandle(params);
@@ -83,8 +86,10 @@ void Tf_Main::FormCreate() {
     Initialize();
     KeepOnAMonitor();
     updateErrors_.Run([this] { WriteStatistics(); });
-    ::ShowWindow(Handle(), SW_SHOW);
-    ::SetForegroundWindow(Handle());
+    if (!docked_) { // docked, the placement shows it, where the taskbar is shown
+        ::ShowWindow(Handle(), SW_SHOW);
+        ::SetForegroundWindow(Handle());
+    }
     DeleteUpdateLeftovers(ExecutableFolder());
     TApplication::Instance().SetAccelerators(Handle(), PopupMenu->Accelerators());
 }
@@ -106,6 +111,7 @@ void Tf_Main::Initialize() {
     ApplyDisplaySettings();
     TUiTheme::Instance().SetSetting(ParseThemeSetting(ReadText(config_, cfg::kTheme).c_str()));
     ApplyLanguage();
+    PopupMenu->SetDocked(docked_);
 }
 
 // A language chosen in Settings shows at once in the menu and the tray icon's hint; windows
@@ -126,6 +132,8 @@ void Tf_Main::ApplyLanguage() {
 // theme reads both again whatever changed, and tells the windows only of a new mode.
 void Tf_Main::OnSettingChange(const char*) {
     TUiTheme::Instance().SystemChanged(false);
+    if (docked_)
+        DisplayChanged();
 }
 
 // The old monitor is told to stop and frees itself; nobody waits for it.
@@ -150,6 +158,8 @@ void Tf_Main::OnTimer(UINT_PTR id) {
         updateErrors_.Run([this] { timerUpdateTimer(); });
     else if (id == kTimerAutoSave)
         autoSaveErrors_.Run([this] { timerAutoSaveTimer(); });
+    else if (id == kTimerDockSettle)
+        DockSettled();
 }
 
 void Tf_Main::timerUpdateTimer() {
@@ -248,6 +258,10 @@ LRESULT Tf_Main::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         ShowRunningCopy();
         return 1;
     }
+    if (msg == taskbarCreatedMessage_ && dock_) {
+        dock_->Rehook();
+        DisplayChanged();
+    }
     if (MouseMessage(msg))
         return 0;
     bool handled = true;
@@ -260,6 +274,13 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
     switch (msg) {
     case WM_TIMECHANGE:
         TimeChanged();
+        return 0;
+    case WM_DISPLAYCHANGE:
+        if (docked_)
+            DisplayChanged();
+        return 0;
+    case kMsgTaskbarChanged:
+        TaskbarChanged();
         return 0;
     case WM_WINDOWPOSCHANGING:
         SnapWindowPos(*reinterpret_cast<WINDOWPOS*>(lParam));

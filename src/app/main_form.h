@@ -19,6 +19,8 @@ class TNetworkChangeWatch;
 class TRateBars;
 class TMemIniFile;
 class TStatsLabel;
+class TTaskbarDock;
+struct TTextSize;
 class Tf_History;
 
 class Tf_Main : public TWindow {
@@ -37,6 +39,8 @@ class Tf_Main : public TWindow {
     // Answered with TUiTheme's report (the mode, the entry points found and called): lets a
     // test see which parts a platform could make dark.
     static constexpr UINT kMsgThemeReport = WM_APP + 110;
+    // Posted by the taskbar's watch while docked, with the WinEvent as wParam.
+    static constexpr UINT kMsgTaskbarChanged = WM_APP + 111;
 
     // folderKey: the executable folder's key, which a second copy started there asks for.
     Tf_Main(TMemIniFile& config, uint64_t folderKey);
@@ -68,6 +72,7 @@ class Tf_Main : public TWindow {
         COLORREF Background = 0, Border = 0, FontColour = 0;
         std::string FontName;
         int FontSize = 0;
+        int FontPixels = 0;      // docked: the font's cell height, chosen from the taskbar
         unsigned FontStyles = 0; // TFontStyle flags
         int Width = 0, Height = 0;
         int Dpi = 0;
@@ -90,6 +95,7 @@ class Tf_Main : public TWindow {
     // main_form_display.cpp: look and the rendered text
     void CreateControls();
     void ApplyDisplaySettings();
+    TLook WantedLook() const;
     void ApplyOpacity(int opacity);
     void ApplyColoursAndFont(const TLook& wanted);
     void ApplySize(int width, int height);
@@ -104,6 +110,21 @@ class Tf_Main : public TWindow {
     void ReadQuotaState();
     void UpdateQuotaBar(const TQuotaFigures& figures, int decimals, char separator);
     void CheckQuotaAlerts(const TQuotaFigures& figures, int decimals, char separator);
+
+    // main_form_dock.cpp: the meter docked on the taskbar. Margins round its text: across
+    // in pixels at 96 DPI, down in pixels, since a thin taskbar has none to spare.
+    static constexpr int kDockMarginX = 4, kDockMarginY = 1;
+    static constexpr UINT_PTR kTimerDockSettle = 3;
+    void SetDocked(bool docked);
+    void UseDockColours(TLook& look) const;
+    void PlaceDocked();
+    void TaskbarChanged();
+    void DisplayChanged();
+    void DockSettled();
+    void WriteDockedText(const std::string& shown, const std::string& full);
+    void SetDockHint(const std::string& hint);
+    TTextSize MeasureDocked(HFONT font, int wrapWidth) const;
+    void OnTheTaskbar1Click();
 
     // main_form_mouse.cpp: dragging, snapping, the menu and its commands, the tray icon
     bool MouseMessage(UINT msg);
@@ -156,6 +177,16 @@ class Tf_Main : public TWindow {
     TShownAlerts shownAlerts_;
     double periodEndDay_ = -1;
     std::string periodEndText_;
+    // Docked: the taskbar's watch, the template of its own and the text's size as placed.
+    bool docked_ = false;
+    bool dockTucked_ = false; // docked and minimized: hidden until the tray icon brings it back
+    const UINT taskbarCreatedMessage_;
+    std::unique_ptr<TTaskbarDock> dock_;
+    std::string dockTemplateText_;
+    TStatisticsRenderer dockRenderer_;
+    TFontHandle dockSmallFont_; // the smallest readable size, where the text needs it
+    int dockTextWidth_ = 0, dockTextHeight_ = 0;
+    std::string dockHint_;
     std::unique_ptr<TMainMenu> PopupMenu;
     std::unique_ptr<TCoolTrayIcon> TrayIcon;
     // The last seconds' rates while the tray icon draws them ("trayrates"), else null.

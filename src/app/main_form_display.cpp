@@ -59,9 +59,28 @@ void Tf_Main::CreateControls() {
     PopupMenu = std::make_unique<TMainMenu>();
 }
 
-// Applied in this order: opacity, colours, font, size, stacking, tray.
+// Applied in this order: opacity, docking, colours, font, size (or place), stacking, tray,
+// the tray's rates.
 void Tf_Main::ApplyDisplaySettings() {
     ApplyOpacity(ReadInt(config_, cfg::kOpacity));
+    SetDocked(ReadFlag(config_, cfg::kDock));
+    ApplyColoursAndFont(WantedLook());
+    if (docked_) {
+        PlaceDocked();
+    } else {
+        ApplySize(ReadInt(config_, cfg::kWidth), ReadInt(config_, cfg::kHeight));
+        bool onTop = ReadFlag(config_, cfg::kStayOnTop);
+        ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                       SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
+    bool toTray = ReadFlag(config_, cfg::kGoToTray);
+    TrayIcon->MinimizeToTray = toTray;
+    TrayIcon->SetIconVisible(toTray);
+    ApplyTrayRates(ReadFlag(config_, cfg::kTrayRates));
+}
+
+// The look the settings ask for; docked, the taskbar's colours stand in for the default ones.
+Tf_Main::TLook Tf_Main::WantedLook() const {
     TLook wanted = look_;
     wanted.Background = static_cast<COLORREF>(ReadInt(config_, cfg::kBackground));
     wanted.Border = static_cast<COLORREF>(ReadInt(config_, cfg::kBorder));
@@ -71,15 +90,11 @@ void Tf_Main::ApplyDisplaySettings() {
     wanted.FontStyles = (ReadFlag(config_, cfg::kFontBold) ? fsBold : fsRegular) |
                         (ReadFlag(config_, cfg::kFontItalic) ? fsItalic : fsRegular);
     wanted.Dpi = dpi_;
-    ApplyColoursAndFont(wanted);
-    ApplySize(ReadInt(config_, cfg::kWidth), ReadInt(config_, cfg::kHeight));
-    bool onTop = ReadFlag(config_, cfg::kStayOnTop);
-    ::SetWindowPos(Handle(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    bool toTray = ReadFlag(config_, cfg::kGoToTray);
-    TrayIcon->MinimizeToTray = toTray;
-    TrayIcon->SetIconVisible(toTray);
-    ApplyTrayRates(ReadFlag(config_, cfg::kTrayRates));
+    if (docked_)
+        UseDockColours(wanted);
+    else
+        wanted.FontPixels = 0;
+    return wanted;
 }
 
 // Turned off, the program's icon comes back at once; turned on, the bars come at the next tick.
@@ -130,9 +145,14 @@ void Tf_Main::ApplyColoursAndFont(const TLook& wanted) {
     if (!borderPen_ || wanted.Border != look_.Border)
         borderPen_.reset(::CreatePen(PS_SOLID, 1, wanted.Border));
     if (!font_ || wanted.FontName != look_.FontName || wanted.FontSize != look_.FontSize ||
-        wanted.FontStyles != look_.FontStyles || wanted.Dpi != look_.Dpi) {
-        font_ = MakeFont(wanted.FontName, wanted.FontSize, wanted.FontStyles, wanted.Dpi);
+        wanted.FontStyles != look_.FontStyles || wanted.Dpi != look_.Dpi ||
+        wanted.FontPixels != look_.FontPixels) {
+        font_ = wanted.FontPixels > 0
+                    ? MakeFont(TFontSpec{wanted.FontName.c_str(), wanted.FontPixels,
+                                         wanted.FontStyles})
+                    : MakeFont(wanted.FontName, wanted.FontSize, wanted.FontStyles, wanted.Dpi);
         l_Stats->SetFont(font_.get());
+        dockSmallFont_.reset(); // made again, of the same face, where the taskbar needs it
     }
     if (!backdropIcon_ || wanted.Dpi != look_.Dpi) {
         int size = ::MulDiv(128, wanted.Dpi, 96);
@@ -161,6 +181,11 @@ void Tf_Main::Relayout() {
         return;
     RECT client;
     ::GetClientRect(Handle(), &client);
+    if (docked_) { // the text alone, inside the margins it was measured with
+        const int x = ::MulDiv(kDockMarginX, dpi_, 96), y = kDockMarginY;
+        l_Stats->SetBounds(x, y, client.right - 2 * x, client.bottom - 2 * y);
+        return;
+    }
     TMainLayout layout = LayoutMainWindow(client.right, client.bottom, dpi_);
     l_Stats->SetBounds(layout.Stats.Left, layout.Stats.Top, layout.Stats.Width(),
                        layout.Stats.Height());
@@ -175,7 +200,7 @@ void Tf_Main::Relayout() {
 void Tf_Main::PaintBackdrop(HDC dc, const RECT& area) {
     RECT fill{0, 0, area.right - area.left, area.bottom - area.top};
     ::FillRect(dc, &fill, background_.get());
-    if (!backdropIcon_)
+    if (!backdropIcon_ || docked_)
         return;
     RECT client;
     ::GetClientRect(Handle(), &client);
@@ -191,10 +216,12 @@ void Tf_Main::OnPaint() {
     RECT client;
     ::GetClientRect(Handle(), &client);
     PaintBackdrop(dc, client);
-    // s_Border: a hollow one-pixel outline over the whole client area.
-    TSelectObject pen(dc, borderPen_.get());
-    TSelectObject brush(dc, ::GetStockObject(NULL_BRUSH));
-    ::Rectangle(dc, 0, 0, client.right, client.bottom);
+    // s_Border: a hollow one-pixel outline over the whole client area; none on the taskbar.
+    if (!docked_) {
+        TSelectObject pen(dc, borderPen_.get());
+        TSelectObject brush(dc, ::GetStockObject(NULL_BRUSH));
+        ::Rectangle(dc, 0, 0, client.right, client.bottom);
+    }
     ::EndPaint(Handle(), &ps);
 }
 
@@ -214,7 +241,16 @@ void Tf_Main::WriteStatistics() {
     char separator = UserDecimalSeparator()[0];
     const std::string& text =
         renderer_.Render(templateText_, decimals, counters, totals, separator, figures);
-    l_Stats->SetText(text);
+    if (docked_) {
+        ReadText(config_, cfg::kDockTemplate, dockTemplateText_);
+        if (dockTemplateText_.empty()) // an empty meter on the taskbar could not be clicked
+            dockTemplateText_ = kDefaultDockTemplate;
+        WriteDockedText(dockRenderer_.Render(dockTemplateText_, decimals, counters, totals,
+                                             separator, figures),
+                        text);
+    } else {
+        l_Stats->SetText(text);
+    }
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
                                                          : text);
     UpdateQuotaBar(figures, decimals, separator);
@@ -239,6 +275,10 @@ void Tf_Main::SetQuotaHint(const std::string& hint) {
 // Dragged onto a monitor with another DPI: every size follows, the place stays the system's.
 void Tf_Main::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
+    if (docked_) {
+        DisplayChanged();
+        return;
+    }
     ::SetWindowPos(Handle(), nullptr, suggested.left, suggested.top, 0, 0,
                    SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     TLook wanted = look_;

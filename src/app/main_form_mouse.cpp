@@ -37,6 +37,10 @@ bool Tf_Main::MouseMessage(UINT msg) {
     case WM_MBUTTONDOWN:
         s_BorderMouseDown(msg, CursorPos());
         return true;
+    case WM_LBUTTONDBLCLK:
+    case WM_MBUTTONDBLCLK:
+        StatsMouseDown(msg, CursorPos());
+        return true;
     case WM_MOUSEMOVE:
         if (dragging_)
             DragTo(CursorPos());
@@ -52,13 +56,23 @@ bool Tf_Main::MouseMessage(UINT msg) {
     }
 }
 
-// The right button leaves the press to the context menu; the others start a move.
+// Docked, a double click opens History; floating, it is one more press that moves the window.
 void Tf_Main::StatsMouseDown(UINT button, POINT screen) {
+    if (button == WM_LBUTTONDBLCLK && docked_) {
+        OnCommand(IDM_HISTORY, 0, nullptr);
+        return;
+    }
+    if (button == WM_LBUTTONDBLCLK)
+        button = WM_LBUTTONDOWN;
+    else if (button == WM_MBUTTONDBLCLK)
+        button = WM_MBUTTONDOWN;
     s_BorderMouseDown(button, screen);
 }
 
+// The right button leaves the press to the context menu; the others start a move, except on
+// the taskbar.
 void Tf_Main::s_BorderMouseDown(UINT button, POINT screen) {
-    if (button == WM_RBUTTONDOWN)
+    if (button == WM_RBUTTONDOWN || docked_)
         return;
     BeginDrag(screen);
 }
@@ -92,8 +106,9 @@ void Tf_Main::EndDrag() {
     WriteInt(config_, cfg::kLeft, rc.left);
 }
 
+// Docked, the place is the taskbar's, outside the work area the edges snap to.
 void Tf_Main::SnapWindowPos(WINDOWPOS& pos) {
-    if (pos.flags & SWP_NOMOVE)
+    if ((pos.flags & SWP_NOMOVE) || docked_)
         return;
     RECT rc;
     ::GetWindowRect(Handle(), &rc);
@@ -156,6 +171,9 @@ void Tf_Main::OnCommand(int id, int, HWND) {
     case IDM_CLOSE:
         Close1Click();
         break;
+    case IDM_DOCK:
+        OnTheTaskbar1Click();
+        break;
     default:
         break;
     }
@@ -187,7 +205,12 @@ void Tf_Main::CheckforUpdates1Click() {
 
 // The icon shows whatever "gototray" says; with it, the tray icon hides the window as well.
 void Tf_Main::Minimize1Click() {
-    ::ShowWindow(Handle(), SW_MINIMIZE);
+    if (docked_) { // a minimized tool window would sit at the desktop's corner
+        dockTucked_ = true;
+        ::ShowWindow(Handle(), SW_HIDE);
+    } else {
+        ::ShowWindow(Handle(), SW_MINIMIZE);
+    }
     TrayIcon->SetIconVisible(true);
 }
 
@@ -197,9 +220,15 @@ void Tf_Main::Close1Click() {
 
 // The icon stays hidden until the next "Minimize" or the next Initialize.
 void Tf_Main::TrayIconClick() {
-    ::ShowWindow(Handle(), SW_RESTORE);
+    if (docked_) {
+        dockTucked_ = false;
+        PlaceDocked();
+    } else {
+        ::ShowWindow(Handle(), SW_RESTORE);
+    }
     TrayIcon->SetIconVisible(false);
-    ApplicationEvents1Restore();
+    if (!docked_)
+        ApplicationEvents1Restore();
 }
 
 void Tf_Main::ApplicationEvents1Restore() {

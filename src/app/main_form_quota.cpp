@@ -42,11 +42,12 @@ void Tf_Main::ReadQuotaState() {
 
 // Only a change goes to the bar: every message to it also passes the tooltip's hook on it.
 void Tf_Main::UpdateQuotaBar(const TQuotaFigures& figures, int decimals, char separator) {
-    if (quota_.ShowQuota != quotaShown_) {
-        ::ShowWindow(QuotaBar, quota_.ShowQuota ? SW_SHOWNA : SW_HIDE);
-        quotaShown_ = quota_.ShowQuota;
+    const bool shown = quota_.ShowQuota && !docked_; // the taskbar has no room for it
+    if (shown != quotaShown_) {
+        ::ShowWindow(QuotaBar, shown ? SW_SHOWNA : SW_HIDE);
+        quotaShown_ = shown;
     }
-    if (!quota_.ShowQuota)
+    if (!shown)
         return;
     // The bar cannot take a maximum below its minimum of 0.
     const int32_t maximum = std::max<int32_t>(0, quota_.Terms.QuotaMB);

@@ -1,4 +1,4 @@
-// TMainMenu: the seven items, their pictures and the shortcuts F4, F5, F12, Ctrl+M and Ctrl+X.
+// TMainMenu: the eight items, their pictures and the shortcuts F4, F5, F12, Ctrl+M and Ctrl+X.
 #include "app/main_menu.h"
 #include "resource.h"
 #include "platform/dib.h"
@@ -44,6 +44,7 @@ TMainMenu::TMainMenu() : menu_(::CreatePopupMenu()) {
     AddSeparator();
     AddItem(IDM_CHECKUPDATES, Text(TTextId::MenuCheckUpdates), ICON16_UPDATE);
     AddItem(IDM_MINIMIZE, Text(TTextId::MenuMinimize), ICON16_MINIMIZE);
+    AddCheckItem(IDM_DOCK, Text(TTextId::MenuOnTaskbar));
     AddItem(IDM_CLOSE, Text(TTextId::MenuClose), ICON16_CLOSE);
     ::SetMenuDefaultItem(menu_.get(), IDM_SETTINGS, FALSE);
     CreateAccelerators();
@@ -79,6 +80,15 @@ void TMainMenu::AddItem(UINT id, const std::string& caption, int picture) {
     }
     if (!::InsertMenuItemA(menu_.get(), ::GetMenuItemCount(menu_.get()), TRUE, &item))
         RaiseLastWin32Error("InsertMenuItem");
+}
+
+void TMainMenu::AddCheckItem(UINT id, const std::string& caption) {
+    if (!::AppendMenuA(menu_.get(), MF_STRING | MF_UNCHECKED, id, caption.c_str()))
+        RaiseLastWin32Error("AppendMenu");
+}
+
+void TMainMenu::SetDocked(bool docked) {
+    ::CheckMenuItem(menu_.get(), IDM_DOCK, MF_BYCOMMAND | (docked ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TMainMenu::AddSeparator() {

@@ -18,11 +18,14 @@ class TMainMenu {
     TMainMenu();
     HMENU Menu() const { return menu_.get(); }
     HACCEL Accelerators() const { return accelerators_.get(); }
+    // Ticks "On the Taskbar".
+    void SetDocked(bool docked);
 
   private:
     void LoadPictures();
     void AddItem(UINT id, const std::string& caption, int picture);
     void AddSeparator();
+    void AddCheckItem(UINT id, const std::string& caption);
     void CreateAccelerators();
 
     TMenuHandle menu_;

@@ -13,6 +13,7 @@ TStatsLabel::TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandl
     params.Width = params.Height = 1;
     params.Parent = parent;
     params.PaintsWholeClient = true;
+    params.ClassStyle = CS_DBLCLKS;
     CreateHandle(params);
 }
 
@@ -80,7 +81,9 @@ void TStatsLabel::OnPaint() {
 LRESULT TStatsLabel::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
     case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK:
     case WM_RBUTTONDOWN: {
         POINT pt{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ::ClientToScreen(Handle(), &pt);

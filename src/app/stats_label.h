@@ -12,12 +12,13 @@ class TStatsLabel : public TWindow {
   public:
     // Paints the parent's backdrop for a part of the label, given in the label's coordinates.
     using TBackdropPainter = std::function<void(HDC dc, const RECT& labelRectInParent)>;
-    // A mouse button was pressed on the label (message and screen point).
+    // A mouse button was pressed or double-clicked on the label (message and screen point).
     using TMouseDownHandler = std::function<void(UINT button, POINT screen)>;
 
     TStatsLabel(HWND parent, TBackdropPainter backdrop, TMouseDownHandler mouseDown);
 
     void SetText(const std::string& text);
+    const std::string& Text() const { return text_; }
     void SetFont(HFONT font);
     void SetColour(COLORREF colour);
     void SetBounds(int left, int top, int width, int height);

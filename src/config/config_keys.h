@@ -39,6 +39,8 @@ struct TConfigKey {
 inline constexpr char kDefaultTemplate[] =
     "In: %kBinpersec% kB/s%nl%Out: %kBoutpersec% kB/s%nl%%nl%"
     "Today: %MBinouttoday% MB%nl%This month: %MBinoutthismonth% MB";
+// Docked on the taskbar the meter has room for two short lines.
+inline constexpr char kDefaultDockTemplate[] = "In: %kBinpersec% kB/s%nl%Out: %kBoutpersec% kB/s";
 inline constexpr char kDefaultAlertLevels[] = "80,100";
 
 namespace cfg {
@@ -85,6 +87,9 @@ inline constexpr TConfigKey kGoToTray       {"display",   "gototray",        T::
 inline constexpr TConfigKey kTrayRates      {"display",   "trayrates",       T::Flag,    Number(false)};
 inline constexpr TConfigKey kTop            {"display",   "top",             T::Integer, Number(5)};
 inline constexpr TConfigKey kLeft           {"display",   "left",            T::Integer, Number(5)};
+// 1: the meter sits on the taskbar beside the notification area, with a template of its own.
+inline constexpr TConfigKey kDock           {"display",   "dock",            T::Flag,    Number(false)};
+inline constexpr TConfigKey kDockTemplate   {"display",   "docktemplate",    T::Text,    Text(kDefaultDockTemplate)};
 // The program's own windows: "system" (as Windows' app mode), "light" or "dark".
 inline constexpr TConfigKey kTheme          {"display",   "theme",           T::Text,    Text("system")};
 // The texts' language: a code of res/lang/languages.txt ("de"), or empty for Windows' own.

@@ -90,6 +90,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
                    DecimalPlacesForUpDown(v.DecimalPlaces));
     SetChecked(scMinimizeToTray, v.MinimizeToTray);
     SetChecked(scTrayRates, v.TrayRates);
+    SetChecked(scShowOnTaskbar, v.Dock);
     ::SendMessageA(Item(scQuotaStartDayUpDown), UDM_SETPOS32, 0,
                    StartDayForUpDown(v.QuotaStartDay));
     const auto counts =
@@ -136,6 +137,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
     v.DecimalPlaces = ParseDecimalPlaces(Text(scDecimalPlaces), DecimalPlacesForUpDown(position));
     v.MinimizeToTray = Checked(scMinimizeToTray);
     v.TrayRates = Checked(scTrayRates);
+    v.Dock = Checked(scShowOnTaskbar);
     position = static_cast<int32_t>(::SendMessageA(Item(scQuotaStartDayUpDown), UDM_GETPOS32, 0,
                                                    reinterpret_cast<LPARAM>(&invalid)));
     v.QuotaStartDay = ParseStartDay(Text(scQuotaStartDay), StartDayForUpDown(position));

@@ -55,6 +55,7 @@ enum TSettingsControl : int {
     scTheme,
     scLanguage,
     scTrayRates,
+    scShowOnTaskbar,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 

@@ -409,10 +409,12 @@ void Tf_Settings::CreateGeneralPage(HWND page) {
     AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsGeneralDefaults).c_str())
                         .SetBounds(fx + 336, fy + 48, 67, 25)
                         .SetId(scDefaultDimensions));
-    // Rows 20 apart: four fit between the frame and the appearance's row.
+    // Rows 20 apart: four fit between the frame and the appearance's row;
+    // where the meter sits goes beside staying on top.
     AddCheckBox(page, scStayOnTop, TTextId::SettingsGeneralStayOnTop, 8, 104);
     AddCheckBox(page, scMinimizeToTray, TTextId::SettingsGeneralMinimizeToTray, 8, 124);
     AddCheckBox(page, scRunOnStartup, TTextId::SettingsGeneralRunOnStartup, 8, 144);
+    AddCheckBox(page, scShowOnTaskbar, TTextId::SettingsGeneralShowOnTaskbar, 220, 104);
     AddCheckBox(page, scTrayRates, TTextId::SettingsGeneralTrayRates, 8, 164);
     AddLabel(page, TTextId::SettingsGeneralAppearance, 8, 188);
     const int themeX = 8 + LabelWidth(TTextId::SettingsGeneralAppearance) + 4;

@@ -90,6 +90,7 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.DecimalPlaces = static_cast<int16_t>(ReadInt(store, cfg::kDecimalPlaces, TReader::Dialog));
     v.MinimizeToTray = ReadFlag(store, cfg::kGoToTray, TReader::Dialog);
     v.TrayRates = ReadFlag(store, cfg::kTrayRates, TReader::Dialog);
+    v.Dock = ReadFlag(store, cfg::kDock, TReader::Dialog);
     v.QuotaStartDay = ReadInt(store, cfg::kQuotaStartDay, TReader::Dialog);
     v.QuotaCounts =
         QuotaCountsText(ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts, TReader::Dialog)));
@@ -143,4 +144,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         WriteText(store, cfg::kLanguage, v.Language);
     if (IsStored(store, cfg::kTrayRates) || v.TrayRates)
         WriteFlag(store, cfg::kTrayRates, v.TrayRates);
+    if (IsStored(store, cfg::kDock) || v.Dock)
+        WriteFlag(store, cfg::kDock, v.Dock);
 }

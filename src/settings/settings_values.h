@@ -39,6 +39,7 @@ struct TSettingsValues {
     int32_t DecimalPlaces = 2;
     bool MinimizeToTray = true;
     bool TrayRates = false; // "Draw the rates in the tray icon"
+    bool Dock = false; // "Show on the taskbar"
     int32_t QuotaStartDay = 1;          // as stored; the up-down limits it to 1..31
     std::string QuotaCounts = "inout";  // "inout", "in" or "out"
     std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated

@@ -2,18 +2,24 @@
 icon, its menu commands and the display settings; what a screen reader reads of it."""
 import datetime
 import os
+import shutil
 import socket
+import subprocess
+import tempfile
 import threading
 import time
 import unittest
 
 import expected
-from harness import (DARK, DARK_MODE, IDM_MINIMIZE, MSG_GDI_OBJECT_COUNT, UNNAMED_ENTRIES, Corvane,
-                     CorvaneTestCase, WM_COMMAND, bright, dominant, drag, log_record, probe,
-                     screen_colours, visible_windows, wait_until, xdotool)
+from harness import (DARK, DARK_MODE, IDM_ABOUT, IDM_MINIMIZE, MSG_GDI_OBJECT_COUNT, UNNAMED_ENTRIES, Corvane,
+                     CorvaneTestCase, WM_CLOSE, WM_COMMAND, bright, dominant, drag, log_record, parse_info,
+                     probe, screen_colours, visible_windows, wait_until, wine_env,
+                     xdotool)
+from corvane_env import WINE, resource_ids
 
 NO_LOGGING = "[bandwidth]\ndolog=0\n"
 CS_DROPSHADOW = 0x20000
+DOCKED_STYLES = 0x8 | 0x80 | 0x08000000  # WS_EX_TOPMOST, WS_EX_TOOLWINDOW, WS_EX_NOACTIVATE
 WM_TIMER = 0x0113
 # The tray icon's bars, in and out, and their outline.
 RATE_BARS = {(76, 194, 100), (255, 146, 56)}
@@ -100,6 +106,97 @@ class LookTest(CorvaneTestCase):
         self.assertEqual(app.theme()[0], DARK_MODE)
         self.assertEqual(app.theme()[2] & UNNAMED_ENTRIES, 0)
         self.assertGreater(min(shown), 200, "a light menu")
+
+
+def rect(info):
+    return info["left"], info["top"], info["left"] + info["width"], info["top"] + info["height"]
+
+
+def inside(inner, outer):
+    return outer[0] <= inner[0] < inner[2] <= outer[2] and outer[1] <= inner[1] < inner[3] <= outer[3]
+
+
+class DockTest(CorvaneTestCase):
+    """In a Wine desktop with a taskbar, in a prefix of its own. Wine facts relied on: the
+    desktop shows Shell_TrayWnd only with the desktop's EnableShell set; it has no TrayNotifyWnd,
+    and Shell_NotifyIconGetRect is a stub, so the meter ends a gap of 4 pixels before the bar's
+    far end, over Wine's tray icons."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.saved = dict(os.environ)
+        os.environ["WINEPREFIX"] = cls.prefix = tempfile.mkdtemp(prefix="corvane-dock-prefix-")
+        with tempfile.TemporaryFile() as out:
+            def wine(*args):
+                subprocess.run([WINE, *args], env=wine_env(), stdout=out, stderr=out,
+                               stdin=subprocess.DEVNULL, check=True, timeout=300)
+            wine("wineboot", "-i")
+            explorer = "HKCU\\Software\\Wine\\Explorer"
+            wine("reg", "add", explorer, "/v", "Desktop", "/d", "Default", "/f")
+            wine("reg", "add", explorer + "\\Desktops", "/v", "Default", "/d", "1024x768", "/f")
+            wine("reg", "add", explorer + "\\Desktops\\Default", "/v", "EnableShell", "/t",
+                 "REG_DWORD", "/d", "1", "/f")
+        cls.stop_wine()  # the desktop comes with the next wineserver
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.stop_wine()
+        os.environ.clear()
+        os.environ.update(cls.saved)
+        shutil.rmtree(cls.prefix, ignore_errors=True)
+
+    @staticmethod
+    def stop_wine():
+        subprocess.run(["/usr/lib/wine/wineserver64", "-k"], env=wine_env(), capture_output=True,
+                       timeout=60)
+
+    def taskbar(self):
+        bars = visible_windows("Shell_TrayWnd")
+        self.assertTrue(bars, "no taskbar in the Wine desktop")
+        return rect(parse_info(probe("info", bars[0]).stdout))
+
+    def test_the_menu_docks_the_meter_beside_the_tray_and_it_follows_the_taskbar(self):
+        app = self.launch(config=NO_LOGGING)
+        self.assertEqual(rect(app.info())[:2], (5, 5), "floating unless chosen")
+        app.post(WM_COMMAND, resource_ids()["IDM_DOCK"])
+
+        def docked(bar):
+            meter = rect(app.info())
+            return inside(meter, bar) and meter[2] == bar[2] - 4
+        bar = self.taskbar()
+        self.assertTrue(wait_until(lambda: docked(bar)), (app.info(), bar))
+        info = app.info()
+        self.assertEqual(info["parent"], info["desktop"], "no child of the taskbar")
+        self.assertEqual(info["exstyle"] & DOCKED_STYLES, DOCKED_STYLES)
+        # The taskbar's colours, dark where Windows says nothing, and light as soon as it does.
+        meter = (info["left"], info["top"], info["width"], info["height"])
+        shot = (bar[2] - 240, bar[1], 240, bar[3] - bar[1])
+        self.assertTrue(wait_until(lambda: dominant(meter) == (32, 32, 32)), screen_colours(meter))
+        app.screenshot("docked_dark.png", crop=shot)
+        probe("app-mode", 1)
+        self.assertTrue(wait_until(lambda: dominant(meter) == (243, 243, 243)), screen_colours(meter))
+        app.screenshot("docked_light.png", crop=shot)
+
+        probe("move", app.hwnd, 100, 100)
+        probe("broadcast", "TaskbarCreated")
+        self.assertTrue(wait_until(lambda: docked(bar)), app.info())
+        probe("display-mode", 800, 600)
+        self.assertTrue(wait_until(lambda: self.taskbar()[3] == 600), "the desktop kept its size")
+        bar = self.taskbar()
+        self.assertTrue(wait_until(lambda: docked(bar)), (app.info(), bar))
+        # Minimized, it stays off the taskbar whatever the shell says, until docked anew.
+        app.post(WM_COMMAND, IDM_MINIMIZE)
+        probe("broadcast", "TaskbarCreated")
+        app.post(WM_COMMAND, IDM_ABOUT)  # posted messages keep their order: handled after both
+        self.assertTrue(wait_until(lambda: visible_windows("Tf_AboutDialog")))
+        self.assertEqual(app.info()["visible"], 0)
+        app.post(WM_CLOSE, hwnd=visible_windows("Tf_AboutDialog")[0])
+        for _ in range(2):
+            app.post(WM_COMMAND, resource_ids()["IDM_DOCK"])
+        self.assertTrue(wait_until(lambda: docked(bar) and app.info()["visible"]), app.info())
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
+        self.assertIn(b"dock=1", app.read("config.ini"))
 
 
 class DragTest(CorvaneTestCase):

@@ -72,6 +72,10 @@ int Info(HWND wnd) {
     std::printf(
         "class=%s\ntext=%s\nowner=0x%llx\n", cls, text,
         static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(::GetWindow(wnd, GW_OWNER))));
+    std::printf("parent=0x%llx\ndesktop=0x%llx\n",
+                static_cast<unsigned long long>(
+                    reinterpret_cast<uintptr_t>(::GetAncestor(wnd, GA_PARENT))),
+                static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(::GetDesktopWindow())));
     return 0;
 }
 
@@ -255,11 +259,12 @@ int ShortPath() {
 int AppMode(int count, char** values) {
     for (int i = 0; i < count; ++i) {
         const DWORD light = static_cast<DWORD>(ParseNumber(values[i]));
-        if (::RegSetKeyValueA(HKEY_CURRENT_USER,
-                              "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
-                              "AppsUseLightTheme", REG_DWORD, &light,
-                              sizeof light) != ERROR_SUCCESS)
-            return 1;
+        // As Windows' Light and Dark: the apps and the taskbar alike.
+        for (const char* name : {"AppsUseLightTheme", "SystemUsesLightTheme"})
+            if (::RegSetKeyValueA(HKEY_CURRENT_USER,
+                                  "Software\\Microsoft\\Windows\\CurrentVersion\\Themes\\Personalize",
+                                  name, REG_DWORD, &light, sizeof light) != ERROR_SUCCESS)
+                return 1;
         DWORD_PTR result = 0;
         ::SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, 0,
                               reinterpret_cast<LPARAM>("ImmersiveColorSet"), SMTO_ABORTIFHUNG,
@@ -640,7 +645,8 @@ int Usage() {
                 "       | children HWND | workarea | interfaces | short-path PATH\n"
                 "       | app-mode LIGHT... | high-contrast on|off\n"
                 "       | accessible HWND | tab-walk HWND | events HWND EVENT MS COUNT\n"
-                "       | screen-reader 0|1 | clipped HWND [BOLD-ID...]\n");
+                "       | screen-reader 0|1 | clipped HWND [BOLD-ID...]\n"
+                "       | broadcast MESSAGE-NAME | move HWND X Y | display-mode WIDTH HEIGHT\n");
     return 2;
 }
 
@@ -713,6 +719,22 @@ int Run(int argc, char** argv) {
                    : 1;
     if (cmd == "foreground")
         return ::SetForegroundWindow(ParseHwnd(argv[2])) ? 0 : 1;
+    // A registered message ("TaskbarCreated") to every top-level window, as the shell sends it.
+    if (cmd == "broadcast")
+        return ::PostMessageA(HWND_BROADCAST, ::RegisterWindowMessageA(argv[2]), 0, 0) ? 0 : 1;
+    if (cmd == "move" && argc == 5)
+        return ::SetWindowPos(ParseHwnd(argv[2]), nullptr, std::atoi(argv[3]), std::atoi(argv[4]),
+                              0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE)
+                   ? 0
+                   : 1;
+    if (cmd == "display-mode" && argc == 4) {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmPelsWidth = static_cast<DWORD>(std::atoi(argv[2]));
+        mode.dmPelsHeight = static_cast<DWORD>(std::atoi(argv[3]));
+        mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+        return ::ChangeDisplaySettingsA(&mode, 0) == DISP_CHANGE_SUCCESSFUL ? 0 : 1;
+    }
     return Usage();
 }
 

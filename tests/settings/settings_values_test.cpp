@@ -93,7 +93,7 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
                                     "fontname=Courier New\nfontsize=11\nfontbold=1\n"
                                     "fontitalic=true\nmonthquota=lots\nwidth=wide\n"
                                     "height=300\nstayontop=0\ndecimalplaces=65539\n"
-                                    "gototray=0\nshowquota=0\nquotastartday=40\n"
+                                    "gototray=0\nshowquota=0\nquotastartday=40\ndock=1\n"
                                     "quotacounts=out\nquotaalerts= 100,90, x\n"
                                     "[bandwidth]\ndolog=0\ndologins=2\ndologouts=0\n");
     const TSettingsValues v = LoadSettingsValues(store);
@@ -111,6 +111,7 @@ TEST(SettingsValuesLoad, ReadsStoredValuesWithEachReadersRule) {
     EXPECT_FALSE(v.StayOnTop);
     EXPECT_EQ(v.DecimalPlaces, 3); // 65539 taken as a 16-bit number
     EXPECT_FALSE(v.MinimizeToTray);
+    EXPECT_TRUE(v.Dock);
     EXPECT_FALSE(v.ShowQuota);
     EXPECT_EQ(StartDayForUpDown(v.QuotaStartDay), 31);
     EXPECT_EQ(v.QuotaCounts, "out");

@@ -185,6 +185,7 @@ class Tf_Main : public TWindow {
     std::string dockTemplateText_;
     TStatisticsRenderer dockRenderer_;
     TFontHandle dockSmallFont_; // the smallest readable size, where the text needs it
+    TMemDcHandle dockMeasureDc_; // kept: measuring each second costs no window DC
     int dockTextWidth_ = 0, dockTextHeight_ = 0;
     std::string dockHint_;
     std::unique_ptr<TMainMenu> PopupMenu;

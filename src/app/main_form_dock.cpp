@@ -41,10 +41,14 @@ void Tf_Main::SetDocked(bool docked) {
     dockTextWidth_ = dockTextHeight_ = 0;
     l_Stats->SetText(""); // the floating template's text is not measured for the taskbar
     if (docked) {
+        dockMeasureDc_.reset(::CreateCompatibleDC(nullptr));
+        if (!dockMeasureDc_)
+            RaiseLastWin32Error("CreateCompatibleDC");
         dock_ = std::make_unique<TTaskbarDock>(Handle(), kMsgTaskbarChanged);
         return;
     }
     dock_.reset();
+    dockMeasureDc_.reset();
     dockSmallFont_.reset();
     SetDockHint("");
     PlaceFromStore();
@@ -120,13 +124,13 @@ void Tf_Main::PlaceDocked() {
 // less seldom moves the meter.
 TTextSize Tf_Main::MeasureDocked(HFONT font, int wrapWidth) const {
     const std::string& text = l_Stats->Text();
-    TWindowDc dc(Handle());
-    if (text.empty() || !dc.get())
+    HDC dc = dockMeasureDc_.get();
+    if (text.empty() || !dc)
         return {};
-    TSelectObject selected(dc.get(), font);
+    TSelectObject selected(dc, font);
     const int margin = ::MulDiv(kDockMarginX, dpi_, 96);
     RECT rc{0, 0, wrapWidth > 0 ? std::max(1, wrapWidth - 2 * margin) : 0x7FFF, 0};
-    DrawTextUtf8(dc.get(), text, rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_CALCRECT);
+    DrawTextUtf8(dc, text, rc, DT_LEFT | DT_TOP | DT_WORDBREAK | DT_CALCRECT);
     int width = rc.right;
     if (wrapWidth <= 0)
         width = (width + 2 * margin - 1) / (2 * margin) * (2 * margin);
@@ -136,6 +140,10 @@ TTextSize Tf_Main::MeasureDocked(HFONT font, int wrapWidth) const {
 // The docked template's text, with the full one as its tooltip; a text of another size is
 // placed anew.
 void Tf_Main::WriteDockedText(const std::string& shown, const std::string& full) {
+    if (shown == l_Stats->Text()) {
+        SetDockHint(full);
+        return;
+    }
     l_Stats->SetText(shown);
     SetDockHint(full);
     const TTextSize size = MeasureDocked(font_.get(), 0);

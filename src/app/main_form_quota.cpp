@@ -4,6 +4,7 @@
 #include "product/constants.h"
 #include "app/main_form.h"
 #include "desktop/cool_tray_icon.h"
+#include "traffic/adapter_monitor.h"
 #include "log/calendar.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_bar.h"

@@ -2,10 +2,10 @@
 #include "history/status_query.h"
 
 #include <cmath>
-#include <cstdio>
 
 #include "history/export_command_line.h"
 #include "config/mem_ini_file.h"
+#include "config/number_format.h"
 #include "log/calendar.h"
 #include "text/texts.h"
 
@@ -22,14 +22,13 @@ TLogAmounts SumOfDays(const std::vector<TDayTotal>& days, double first, double l
     return sum;
 }
 
-std::string Fixed2(long double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.2Lf", value);
-    return text;
+// Two decimals and a point, whatever the user's format: scripts read these too.
+std::string Megabytes(uint64_t bytes) {
+    return std::string(FormatStatBinary(bytes, -20, 2, '.').View());
 }
 
-std::string Megabytes(uint64_t bytes) {
-    return Fixed2(static_cast<long double>(bytes) / (1 << 20));
+std::string Percent(const TQuotaFigures& quota) {
+    return std::string(FormatStatFigure(quota.Percent(), 2, '.').View());
 }
 
 } // namespace
@@ -72,7 +71,7 @@ std::string StatusText(const TStatus& s) {
     text += FormatText(Text(TTextId::StatusQuota),
                        {{"quota", Megabytes(q.QuotaBytes)},
                         {"used", Megabytes(q.Counted)},
-                        {"percent", Fixed2(q.Percent())},
+                        {"percent", Percent(q)},
                         {"left", Megabytes(q.LeftBytes)},
                         {"forecast", Megabytes(q.Forecast)}});
     return WithCrLf(text);
@@ -93,7 +92,7 @@ std::string StatusJson(const TStatus& s) {
         return json + "null}\r\n";
     return json + "{\"counts\": \"" + QuotaCountsText(s.Terms.Counts) +
            "\", \"bytes\": " + number(q.QuotaBytes) + ", \"used\": " + number(q.Counted) +
-           ", \"left\": " + number(q.LeftBytes) + ", \"percent\": " + Fixed2(q.Percent()) +
+           ", \"left\": " + number(q.LeftBytes) + ", \"percent\": " + Percent(q) +
            ", \"forecast\": " + number(q.Forecast) +
            ", \"runs_out\": " + (q.RunOutDay ? date(*q.RunOutDay) : "null") + "}}\r\n";
 }

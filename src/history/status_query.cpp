@@ -54,47 +54,64 @@ TStatus StatusFromFiles(const std::string& config, const std::string& dailyLog,
     return s;
 }
 
-std::string StatusText(const TStatus& s) {
+namespace {
+
+// The JSON form's fields, each placeholder a value: bytes as integers, dates as YYYY-MM-DD.
+constexpr char kJson[] =
+    "{\"date\": \"{date}\",\r\n"
+    " \"today\": {\"bytes_in\": {today_in}, \"bytes_out\": {today_out}},\r\n"
+    " \"period\": {\"first\": \"{first}\", \"last\": \"{last}\", \"days_left\": {days}, "
+    "\"bytes_in\": {in}, \"bytes_out\": {out}},\r\n"
+    " \"quota\": ";
+constexpr char kJsonQuota[] =
+    "{\"counts\": \"{counts}\", \"bytes\": {quota}, \"used\": {used}, \"left\": {left}, "
+    "\"percent\": {percent}, \"forecast\": {forecast}, \"runs_out\": {runs_out}}";
+
+// Both forms from one set of values: megabytes for people, bytes for scripts.
+std::string StatusForm(const TStatus& s, bool json) {
     const TQuotaFigures& q = s.Quota;
-    std::string text = FormatText(Text(TTextId::StatusToday),
-                                  {{"date", FormatIsoDate(s.Today)},
-                                   {"in", Megabytes(s.TodayUsed.In)},
-                                   {"out", Megabytes(s.TodayUsed.Out)}});
-    text += FormatText(Text(TTextId::StatusPeriod),
-                       {{"first", FormatIsoDate(q.Period.First)},
-                        {"last", FormatIsoDate(q.Period.Last)},
-                        {"in", Megabytes(q.Used.In)},
-                        {"out", Megabytes(q.Used.Out)},
-                        {"days", std::to_string(q.DaysLeft)}});
+    const auto amount = [json](uint64_t bytes) {
+        return json ? std::to_string(bytes) : Megabytes(bytes);
+    };
+    const std::string date = FormatIsoDate(s.Today), first = FormatIsoDate(q.Period.First),
+                      last = FormatIsoDate(q.Period.Last), days = std::to_string(q.DaysLeft),
+                      todayIn = amount(s.TodayUsed.In), todayOut = amount(s.TodayUsed.Out),
+                      in = amount(q.Used.In), out = amount(q.Used.Out),
+                      quota = amount(q.QuotaBytes), used = amount(q.Counted),
+                      left = amount(q.LeftBytes), forecast = amount(q.Forecast),
+                      percent = Percent(q),
+                      runsOut = q.RunOutDay ? "\"" + FormatIsoDate(*q.RunOutDay) + "\"" : "null";
+    std::string form;
+    if (json) {
+        AppendText(form, kJson,
+                   {{"date", date}, {"today_in", todayIn}, {"today_out", todayOut},
+                    {"first", first}, {"last", last}, {"days", days}, {"in", in}, {"out", out}});
+        AppendText(form, q.QuotaBytes == 0 ? "null" : kJsonQuota,
+                   {{"counts", QuotaCountsText(s.Terms.Counts)}, {"quota", quota},
+                    {"used", used}, {"left", left}, {"percent", percent},
+                    {"forecast", forecast}, {"runs_out", runsOut}});
+        return form + "}\r\n";
+    }
+    AppendText(form, Text(TTextId::StatusToday), {{"date", date}, {"in", todayIn}, {"out", todayOut}});
+    AppendText(form, Text(TTextId::StatusPeriod),
+               {{"first", first}, {"last", last}, {"in", in}, {"out", out}, {"days", days}});
     if (q.QuotaBytes == 0)
-        return WithCrLf(text + Text(TTextId::StatusNoQuota));
-    text += FormatText(Text(TTextId::StatusQuota),
-                       {{"quota", Megabytes(q.QuotaBytes)},
-                        {"used", Megabytes(q.Counted)},
-                        {"percent", Percent(q)},
-                        {"left", Megabytes(q.LeftBytes)},
-                        {"forecast", Megabytes(q.Forecast)}});
-    return WithCrLf(text);
+        AppendText(form, Text(TTextId::StatusNoQuota), {});
+    else
+        AppendText(form, Text(TTextId::StatusQuota),
+                   {{"quota", quota}, {"used", used}, {"percent", percent}, {"left", left},
+                    {"forecast", forecast}});
+    return WithCrLf(form);
 }
 
-std::string StatusJson(const TStatus& s) {
-    const TQuotaFigures& q = s.Quota;
-    const auto date = [](double day) { return "\"" + FormatIsoDate(day) + "\""; };
-    const auto number = [](uint64_t n) { return std::to_string(n); };
-    std::string json = "{\"date\": " + date(s.Today) + ",\r\n \"today\": {\"bytes_in\": " +
-                       number(s.TodayUsed.In) + ", \"bytes_out\": " + number(s.TodayUsed.Out) +
-                       "},\r\n \"period\": {\"first\": " + date(q.Period.First) +
-                       ", \"last\": " + date(q.Period.Last) +
-                       ", \"days_left\": " + std::to_string(q.DaysLeft) +
-                       ", \"bytes_in\": " + number(q.Used.In) +
-                       ", \"bytes_out\": " + number(q.Used.Out) + "},\r\n \"quota\": ";
-    if (q.QuotaBytes == 0)
-        return json + "null}\r\n";
-    return json + "{\"counts\": \"" + QuotaCountsText(s.Terms.Counts) +
-           "\", \"bytes\": " + number(q.QuotaBytes) + ", \"used\": " + number(q.Counted) +
-           ", \"left\": " + number(q.LeftBytes) + ", \"percent\": " + Percent(q) +
-           ", \"forecast\": " + number(q.Forecast) +
-           ", \"runs_out\": " + (q.RunOutDay ? date(*q.RunOutDay) : "null") + "}}\r\n";
+} // namespace
+
+std::string StatusText(const TStatus& status) {
+    return StatusForm(status, false);
+}
+
+std::string StatusJson(const TStatus& status) {
+    return StatusForm(status, true);
 }
 
 bool UseReaches(const TQuotaFigures& quota, int percent) {

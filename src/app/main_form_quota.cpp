@@ -113,9 +113,8 @@ void Tf_Main::CheckRateAlerts() {
     ++rateAlertsShown_;
     TrayIcon->ShowNotice(
         kProductName,
-        FormatText(Text(in ? TPluralId::RateAlertIn : TPluralId::RateAlertOut,
-                        rateAlertSettings_.Seconds),
-                   {{"rate", std::to_string(in ? rateAlertSettings_.InKBps
-                                               : rateAlertSettings_.OutKBps)},
-                    {"seconds", std::to_string(rateAlertSettings_.Seconds)}}));
+        FormatText(
+            Text(in ? TPluralId::RateAlertIn : TPluralId::RateAlertOut, rateAlertSettings_.Seconds),
+            {{"rate", std::to_string(in ? rateAlertSettings_.InKBps : rateAlertSettings_.OutKBps)},
+             {"seconds", std::to_string(rateAlertSettings_.Seconds)}}));
 }

@@ -77,11 +77,12 @@ TStatusRequest ParseStatusArguments(const std::vector<std::string>& args) {
         const std::string& option = args[i];
         const bool given = option == "--status" ? status
                            : option == "--json" ? request.Json
-                           : option == "--over" ? request.OverPercent != 0
-                           : throw EUsageError(Said(option.rfind("--", 0) == 0
-                                                        ? TTextId::CommandLineNotWithStatus
-                                                        : TTextId::CommandLineUnknownOption,
-                                                    option));
+                           : option == "--over"
+                               ? request.OverPercent != 0
+                               : throw EUsageError(Said(option.rfind("--", 0) == 0
+                                                            ? TTextId::CommandLineNotWithStatus
+                                                            : TTextId::CommandLineUnknownOption,
+                                                        option));
         if (given)
             throw EUsageError(Said(TTextId::CommandLineGivenTwice, option));
         if (option == "--status")

@@ -1,5 +1,5 @@
-// The export and status command lines on Windows: wide arguments, the files beside the executable read
-// with full sharing, and the messages on the parent's console or in a message box.
+// The export and status command lines on Windows: wide arguments, the files beside the executable
+// read with full sharing, and the messages on the parent's console or in a message box.
 #include "history/export_console.h"
 #include "product/constants.h"
 #include "history/export_command_line.h"

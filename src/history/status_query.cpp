@@ -84,22 +84,36 @@ std::string StatusForm(const TStatus& s, bool json) {
     std::string form;
     if (json) {
         AppendText(form, kJson,
-                   {{"date", date}, {"today_in", todayIn}, {"today_out", todayOut},
-                    {"first", first}, {"last", last}, {"days", days}, {"in", in}, {"out", out}});
+                   {{"date", date},
+                    {"today_in", todayIn},
+                    {"today_out", todayOut},
+                    {"first", first},
+                    {"last", last},
+                    {"days", days},
+                    {"in", in},
+                    {"out", out}});
         AppendText(form, q.QuotaBytes == 0 ? "null" : kJsonQuota,
-                   {{"counts", QuotaCountsText(s.Terms.Counts)}, {"quota", quota},
-                    {"used", used}, {"left", left}, {"percent", percent},
-                    {"forecast", forecast}, {"runs_out", runsOut}});
+                   {{"counts", QuotaCountsText(s.Terms.Counts)},
+                    {"quota", quota},
+                    {"used", used},
+                    {"left", left},
+                    {"percent", percent},
+                    {"forecast", forecast},
+                    {"runs_out", runsOut}});
         return form + "}\r\n";
     }
-    AppendText(form, Text(TTextId::StatusToday), {{"date", date}, {"in", todayIn}, {"out", todayOut}});
+    AppendText(form, Text(TTextId::StatusToday),
+               {{"date", date}, {"in", todayIn}, {"out", todayOut}});
     AppendText(form, Text(TTextId::StatusPeriod),
                {{"first", first}, {"last", last}, {"in", in}, {"out", out}, {"days", days}});
     if (q.QuotaBytes == 0)
         AppendText(form, Text(TTextId::StatusNoQuota), {});
     else
         AppendText(form, Text(TTextId::StatusQuota),
-                   {{"quota", quota}, {"used", used}, {"percent", percent}, {"left", left},
+                   {{"quota", quota},
+                    {"used", used},
+                    {"percent", percent},
+                    {"left", left},
                     {"forecast", forecast}});
     return WithCrLf(form);
 }

@@ -398,8 +398,9 @@ void Tf_Settings::CreateLogsPage(HWND page) {
 // field starts where its label ends, both levels' fields where the longer label ends.
 void Tf_Settings::CreateRateAlertControls(HWND page) {
     constexpr int kGap = 4;
-    const int x = 8 + kGap + std::max(LabelWidth(TTextId::SettingsLogsRateIn),
-                                      LabelWidth(TTextId::SettingsLogsRateOut));
+    const int x =
+        8 + kGap +
+        std::max(LabelWidth(TTextId::SettingsLogsRateIn), LabelWidth(TTextId::SettingsLogsRateOut));
     const std::pair<int, TTextId> rows[] = {{scRateAlertIn, TTextId::SettingsLogsRateIn},
                                             {scRateAlertOut, TTextId::SettingsLogsRateOut}};
     int y = 112;

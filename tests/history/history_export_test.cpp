@@ -173,14 +173,15 @@ TEST(StatusQuery, FiguresFromTheFilesInBothForms) {
     const std::string config =
         "[display]\r\nmonthquota=100\r\nquotastartday=15\r\nquotacounts=out\r\n";
     const TStatus status = StatusFromFiles(config, log, "", today + 0.75);
-    EXPECT_EQ(StatusJson(status),
-              "{\"date\": \"2025-02-17\",\r\n"
-              " \"today\": {\"bytes_in\": 7, \"bytes_out\": 31457280},\r\n"
-              " \"period\": {\"first\": \"2025-02-15\", \"last\": \"2025-03-14\", \"days_left\": 26, "
-              "\"bytes_in\": 12, \"bytes_out\": 94371840},\r\n"
-              " \"quota\": {\"counts\": \"out\", \"bytes\": 104857600, \"used\": 94371840, "
-              "\"left\": 10485760, \"percent\": 90.00, \"forecast\": 880803840, "
-              "\"runs_out\": \"2025-02-18\"}}\r\n");
+    EXPECT_EQ(
+        StatusJson(status),
+        "{\"date\": \"2025-02-17\",\r\n"
+        " \"today\": {\"bytes_in\": 7, \"bytes_out\": 31457280},\r\n"
+        " \"period\": {\"first\": \"2025-02-15\", \"last\": \"2025-03-14\", \"days_left\": 26, "
+        "\"bytes_in\": 12, \"bytes_out\": 94371840},\r\n"
+        " \"quota\": {\"counts\": \"out\", \"bytes\": 104857600, \"used\": 94371840, "
+        "\"left\": 10485760, \"percent\": 90.00, \"forecast\": 880803840, "
+        "\"runs_out\": \"2025-02-18\"}}\r\n");
     EXPECT_EQ(StatusText(status),
               "Today, 2025-02-17: 0.00 MB in, 30.00 MB out\r\n"
               "Billing period 2025-02-15 to 2025-03-14: 0.00 MB in, 90.00 MB out, days left: 26\r\n"

@@ -107,6 +107,7 @@ void Tf_Main::PlaceFromStore() {
 
 void Tf_Main::Initialize() {
     ReadQuotaState();
+    ReadRateAlerts();
     ReplaceMonitor();
     ApplyDisplaySettings();
     TUiTheme::Instance().SetSetting(ParseThemeSetting(ReadText(config_, cfg::kTheme).c_str()));
@@ -168,6 +169,7 @@ void Tf_Main::timerUpdateTimer() {
         RememberWatchedAdapter(config_, monitor_->AdapterIndex(), monitor_->AdapterLuid());
     WriteStatistics();
     DrawTrayRates();
+    CheckRateAlerts();
 }
 
 // The hourly store is flushed beside the window, and asked first: a daily log that cannot be
@@ -306,6 +308,8 @@ LRESULT Tf_Main::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam, bool& handled)
         return TRUE;
     case kMsgQuotaAlertCount:
         return quotaAlertsShown_;
+    case kMsgRateAlertCount:
+        return rateAlertsShown_;
     case kMsgHourLogFlushed:
         HourLogFlushed();
         return 0;

@@ -2,6 +2,7 @@
 // drive the display and the autosave, its popup menu and tray icon, dragging and snapping.
 #pragma once
 #include "app/main_menu.h"
+#include "display/rate_alert.h"
 #include "display/render.h"
 #include "platform/application.h"
 #include "platform/window.h"
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class TAdapterMonitor;
@@ -36,6 +38,8 @@ class Tf_Main : public TWindow {
     // Answered with the number of the hourly store's flushes whose outcome was handled: lets a
     // test wait for them.
     static constexpr UINT kMsgHourLogFlushCount = WM_APP + 104;
+    // Answered with the number of speed alerts shown since start.
+    static constexpr UINT kMsgRateAlertCount = WM_APP + 105;
     // Answered with TUiTheme's report (the mode, the entry points found and called): lets a
     // test see which parts a platform could make dark.
     static constexpr UINT kMsgThemeReport = WM_APP + 110;
@@ -108,6 +112,8 @@ class Tf_Main : public TWindow {
 
     // main_form_quota.cpp: the quota bar and the quota's alerts
     void ReadQuotaState();
+    void ReadRateAlerts();
+    void CheckRateAlerts();
     void UpdateQuotaBar(const TQuotaFigures& figures, int decimals, char separator);
     void CheckQuotaAlerts(const TQuotaFigures& figures, int decimals, char separator);
 
@@ -196,6 +202,10 @@ class Tf_Main : public TWindow {
     std::unique_ptr<Tf_History> history_;
     bool wasMinimized_ = false;
     int quotaAlertsShown_ = 0;
+    // The speed alerts' settings and episodes, afresh whenever the settings are applied.
+    TRateAlertSettings rateAlertSettings_;
+    std::optional<TRateAlerts> rateAlerts_;
+    int rateAlertsShown_ = 0;
     // A lasting fault fails at every tick: one error box at a time per timer.
     TErrorBoxOnce updateErrors_;
     TErrorBoxOnce autoSaveErrors_;

@@ -1,12 +1,15 @@
 // Tf_Main's quota: the bar over the current billing period, its hint with the forecast, and
-// the alerts, each shown once per period and remembered in config.ini.
+// the alerts, each shown once per period and remembered in config.ini; and the speed alerts,
+// once per episode of a high rate.
 #include "product/constants.h"
 #include "app/main_form.h"
 #include "desktop/cool_tray_icon.h"
+#include "traffic/adapter_monitor.h"
 #include "log/calendar.h"
 #include "quota/quota_alerts.h"
 #include "quota/quota_bar.h"
 #include "quota/quota_settings.h"
+#include "text/texts.h"
 #include "config/config_keys.h"
 #include "config/mem_ini_file.h"
 
@@ -88,4 +91,30 @@ void Tf_Main::CheckQuotaAlerts(const TQuotaFigures& figures, int decimals, char 
     TrayIcon->ShowNotice(kProductName, QuotaAlertText(*alert, figures, quota_.Terms.QuotaMB, runOut,
                                                       decimals, separator));
     config_.FlushToFile();
+}
+
+// Settings applied anew start the episodes anew.
+void Tf_Main::ReadRateAlerts() {
+    rateAlertSettings_ = ReadRateAlertSettings(config_);
+    rateAlerts_.reset();
+    if (rateAlertSettings_.Any())
+        rateAlerts_.emplace(rateAlertSettings_);
+}
+
+// Timed by the system's tick count, so that extra display ticks change nothing.
+void Tf_Main::CheckRateAlerts() {
+    if (!rateAlerts_ || !monitor_)
+        return;
+    const TRateAlerts::TDirection started = rateAlerts_->Update(
+        static_cast<double>(::GetTickCount64()) / 1000, monitor_->DeltaIn(), monitor_->DeltaOut());
+    if (started == TRateAlerts::None)
+        return;
+    const bool in = started == TRateAlerts::In;
+    ++rateAlertsShown_;
+    TrayIcon->ShowNotice(
+        kProductName,
+        FormatText(
+            Text(in ? TPluralId::RateAlertIn : TPluralId::RateAlertOut, rateAlertSettings_.Seconds),
+            {{"rate", std::to_string(in ? rateAlertSettings_.InKBps : rateAlertSettings_.OutKBps)},
+             {"seconds", std::to_string(rateAlertSettings_.Seconds)}}));
 }

@@ -97,6 +97,11 @@ inline constexpr TConfigKey kLanguage       {"display",   "language",        T::
 inline constexpr TConfigKey kDoLog          {"bandwidth", "dolog",           T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogIns       {"bandwidth", "dologins",        T::Flag,    Number(true)};
 inline constexpr TConfigKey kDoLogOuts      {"bandwidth", "dologouts",       T::Flag,    Number(true)};
+// Speed alerts: a notice when the rate in or out stays above a level in kB/s (0: off) for
+// some seconds.
+inline constexpr TConfigKey kRateAlertIn   {"bandwidth", "ratealertin",     T::Integer, Number(0)};
+inline constexpr TConfigKey kRateAlertOut  {"bandwidth", "ratealertout",    T::Integer, Number(0)};
+inline constexpr TConfigKey kRateAlertSeconds{"bandwidth","ratealertseconds",T::Integer, Number(30)};
 // The History window's place (0: not placed yet), size (0: its own) and view.
 inline constexpr TConfigKey kHistoryLeft    {"history",   "left",            T::Integer, Number(0)};
 inline constexpr TConfigKey kHistoryTop     {"history",   "top",             T::Integer, Number(0)};

@@ -1,8 +1,10 @@
 // Parsing the export command line, and the export made from the files' contents.
 #include "history/export_command_line.h"
 #include "log/calendar.h"
+#include "quota/quota_settings.h"
 #include "text/texts.h"
 
+#include <algorithm>
 #include <cctype>
 
 namespace {
@@ -31,28 +33,79 @@ T Choice(const std::string& option, const std::string& value, const char* first,
                    {{"option", option}, {"first", first}, {"second", second}, {"value", value}}));
 }
 
+// A whole percent as an alert level takes it, 1 to 1000.
+int ParsePercentOption(const std::string& option, const std::string& value) {
+    const std::vector<int> level = ParseAlertLevels(value);
+    if (level.size() != 1 || value.find(',') != std::string::npos)
+        throw EUsageError(Said(TTextId::CommandLineWantsPercent, option, value));
+    return level.front();
+}
+
 } // namespace
 
-std::string CommandLineHelp() {
-    std::string help;
-    for (char c : Text(TTextId::CommandLineHelp)) {
+std::string WithCrLf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
         if (c == '\n')
-            help += '\r';
-        help += c;
+            out += '\r';
+        out += c;
     }
-    return help;
+    return out;
+}
+
+std::string CommandLineHelp() {
+    return WithCrLf(Text(TTextId::CommandLineHelp));
+}
+
+// Asking for help is never wrong, whatever else the line holds.
+bool AsksForHelp(const std::vector<std::string>& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return arg == "--help" || arg == "-h" || arg == "/?";
+    });
+}
+
+bool IsStatusQuery(const std::vector<std::string>& args) {
+    return std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return arg == "--status" || arg == "--json" || arg == "--over";
+    });
+}
+
+TStatusRequest ParseStatusArguments(const std::vector<std::string>& args) {
+    TStatusRequest request;
+    bool status = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& option = args[i];
+        const bool given = option == "--status" ? status
+                           : option == "--json" ? request.Json
+                           : option == "--over"
+                               ? request.OverPercent != 0
+                               : throw EUsageError(Said(option.rfind("--", 0) == 0
+                                                            ? TTextId::CommandLineNotWithStatus
+                                                            : TTextId::CommandLineUnknownOption,
+                                                        option));
+        if (given)
+            throw EUsageError(Said(TTextId::CommandLineGivenTwice, option));
+        if (option == "--status")
+            status = true;
+        else if (option == "--json")
+            request.Json = true;
+        else if (i + 1 == args.size())
+            throw EUsageError(Said(TTextId::CommandLineNeedsValue, option));
+        else
+            request.OverPercent = ParsePercentOption(option, args[++i]);
+    }
+    if (!status)
+        throw EUsageError(Said(TTextId::CommandLineMissing, "--status"));
+    return request;
 }
 
 TExportRequest ParseExportArguments(const std::vector<std::string>& args) {
     TExportRequest request;
     bool seen[5] = {false, false, false, false, false};
     const char* const options[5] = {"--export", "--period", "--from", "--to", "--out"};
-    // Asking for help is never wrong, whatever else the line holds.
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h" || arg == "/?") {
-            request.Help = true;
-            return request;
-        }
+    if (AsksForHelp(args)) {
+        request.Help = true;
+        return request;
     }
     for (size_t i = 0; i < args.size(); ++i) {
         int which = 0;

@@ -1,7 +1,7 @@
 // The command line that exports the history without opening a window:
 //   corvane.exe --export csv|json --period days|hours [--from YYYY-MM-DD] [--to YYYY-MM-DD]
 //               --out FILE
-// and `corvane.exe --help`.
+// `corvane.exe --status [--json] [--over P]` and `corvane.exe --help`.
 #pragma once
 #include "history/history_export.h"
 
@@ -29,11 +29,22 @@ TExportRequest ParseExportArguments(const std::vector<std::string>& args);
 
 // What --help prints, its lines ended by CR LF.
 std::string CommandLineHelp();
+std::string WithCrLf(const std::string& text);
+bool AsksForHelp(const std::vector<std::string>& args);
+
+// `--status [--json] [--over P]`: any of its options makes the line a status query.
+struct TStatusRequest {
+    bool Json = false;
+    int OverPercent = 0; // 0: not asked; else 1 to 1000
+};
+bool IsStatusQuery(const std::vector<std::string>& args);
+TStatusRequest ParseStatusArguments(const std::vector<std::string>& args);
 
 // Exit codes.
 inline constexpr int kExitExported = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
+inline constexpr int kExitOverQuota = 3; // --status --over P: the use reached P %
 
 // The export file's text from the contents of the daily log and the hourly store files.
 std::string ExportFromFiles(const TExportRequest& request, const std::string& dailyLog,

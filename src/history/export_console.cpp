@@ -1,11 +1,14 @@
-// The export command line on Windows: wide arguments, the files beside the executable read
-// with full sharing, and the messages on the parent's console or in a message box.
+// The export and status command lines on Windows: wide arguments, the files beside the executable
+// read with full sharing, and the messages on the parent's console or in a message box.
 #include "history/export_console.h"
 #include "product/constants.h"
 #include "history/export_command_line.h"
 #include "history/export_target.h"
 #include "history/hour_file.h"
 #include "history/hour_log.h"
+#include "history/status_query.h"
+#include "config/config_store.h"
+#include "log/calendar.h"
 #include "log/usage_log.h"
 #include "platform/wide_text.h"
 #include "platform/handle.h"
@@ -65,14 +68,78 @@ void Report(const std::string& text, bool error) {
                   MB_OK | (error ? MB_ICONERROR : MB_ICONINFORMATION));
 }
 
+void ReportError(const std::string& text) {
+    Report("corvane: " + text + "\r\n", true);
+}
+
+// The files beside the executable, each read whole with full sharing; a missing one is empty.
+struct TSharedFiles {
+    std::string Daily, Hourly;
+    TSharedFiles() {
+        const std::string folder = ExecutableDirectory();
+        ReadSharedIfExists(folder + kUsageLogName, Daily, kMaxUsageLogSize);
+        ReadSharedIfExists(folder + kHourLogName, Hourly, kMaxHourLogSize);
+    }
+};
+
 int Export(const TExportRequest& request) {
     CheckExportTarget(request.OutPath);
-    const std::string folder = ExecutableDirectory();
-    std::string daily, hourly;
-    ReadSharedIfExists(folder + kUsageLogName, daily, kMaxUsageLogSize);
-    ReadSharedIfExists(folder + kHourLogName, hourly, kMaxHourLogSize);
-    WriteFileReplacing(request.OutPath, ExportFromFiles(request, daily, hourly, &SystemUtcOffset));
+    const TSharedFiles files;
+    WriteFileReplacing(request.OutPath,
+                       ExportFromFiles(request, files.Daily, files.Hourly, &SystemUtcOffset));
     return kExitExported;
+}
+
+int RunExport(const std::vector<std::string>& args) {
+    TExportRequest request;
+    try {
+        request = ParseExportArguments(args);
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+        return kExitUsage;
+    }
+    try {
+        return Export(request);
+    } catch (const ERefusedExportTarget& e) {
+        ReportError(e.what());
+        return kExitFailed;
+    } catch (const std::exception& e) {
+        ReportError(FormatText(Text(TTextId::CommandLineExportFailed),
+                               {{"file", request.OutPath}, {"reason", e.what()}}));
+        return kExitFailed;
+    }
+}
+
+// config.ini is read as the logs are: whole, sharing it with Corvane.
+int Status(const TStatusRequest& request) {
+    const TSharedFiles files;
+    std::string config;
+    ReadSharedIfExists(ExecutableDirectory() + kConfigFileName, config);
+    const TStatus status =
+        StatusFromFiles(config, files.Daily, files.Hourly, CurrentLocalDateTime());
+    if (request.OverPercent && status.Quota.QuotaBytes == 0) {
+        ReportError(Text(TTextId::CommandLineNeedsQuota));
+        return kExitFailed;
+    }
+    Report(request.Json ? StatusJson(status) : StatusText(status), false);
+    const bool over = request.OverPercent != 0 && UseReaches(status.Quota, request.OverPercent);
+    return over ? kExitOverQuota : kExitExported;
+}
+
+int RunStatus(const std::vector<std::string>& args) {
+    TStatusRequest request;
+    try {
+        request = ParseStatusArguments(args);
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+        return kExitUsage;
+    }
+    try {
+        return Status(request);
+    } catch (const std::exception& e) {
+        ReportError(FormatText(Text(TTextId::CommandLineStatusFailed), {{"reason", e.what()}}));
+        return kExitFailed;
+    }
 }
 
 } // namespace
@@ -86,28 +153,16 @@ bool HasCommandLineOptions() {
 }
 
 int RunCommandLine() {
-    TExportRequest request;
+    std::vector<std::string> args;
     try {
-        request = ParseExportArguments(Arguments());
+        args = Arguments();
     } catch (const std::exception& e) {
-        Report(std::string("corvane: ") + e.what() + "\r\n", true);
+        ReportError(e.what());
         return kExitUsage;
     }
-    if (request.Help) {
+    if (AsksForHelp(args)) {
         Report(CommandLineHelp(), false);
         return kExitExported;
     }
-    try {
-        return Export(request);
-    } catch (const ERefusedExportTarget& e) {
-        Report(std::string("corvane: ") + e.what() + "\r\n", true);
-        return kExitFailed;
-    } catch (const std::exception& e) {
-        Report("corvane: " +
-                   FormatText(Text(TTextId::CommandLineExportFailed),
-                              {{"file", request.OutPath}, {"reason", e.what()}}) +
-                   "\r\n",
-               true);
-        return kExitFailed;
-    }
+    return IsStatusQuery(args) ? RunStatus(args) : RunExport(args);
 }

@@ -5,6 +5,7 @@
 #include "settings/colour_swatch.h"
 #include "config/config_keys.h"
 #include "config/config_store.h"
+#include "display/rate_alert.h"
 #include "text/texts.h"
 
 #include <commctrl.h>
@@ -98,6 +99,9 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scQuotaCounts), CB_SETCURSEL,
                    counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
     SetText(scQuotaAlerts, v.QuotaAlerts);
+    SetText(scRateAlertIn, std::to_string(v.RateAlertIn));
+    SetText(scRateAlertOut, std::to_string(v.RateAlertOut));
+    SetText(scRateAlertSeconds, std::to_string(v.RateAlertSeconds));
     ::SendMessageA(Item(scTheme), CB_SETCURSEL, static_cast<WPARAM>(v.Theme), 0);
     ::SendMessageA(Item(scLanguage), CB_SETCURSEL, LanguageEntry(v.Language), 0);
 }
@@ -144,6 +148,11 @@ TSettingsValues Tf_Settings::ReadValues() const {
     const LRESULT counts = ::SendMessageA(Item(scQuotaCounts), CB_GETCURSEL, 0, 0);
     v.QuotaCounts = kQuotaCountsValues[counts > 0 && counts < 3 ? counts : 0];
     v.QuotaAlerts = Text(scQuotaAlerts);
+    // A field that holds no number in range keeps what the file held.
+    const TRateAlertSettings rates = ReadRateAlertSettings(store_);
+    v.RateAlertIn = ParseRateAlertLevel(Text(scRateAlertIn), rates.InKBps);
+    v.RateAlertOut = ParseRateAlertLevel(Text(scRateAlertOut), rates.OutKBps);
+    v.RateAlertSeconds = ParseRateAlertSeconds(Text(scRateAlertSeconds), rates.Seconds);
     const LRESULT theme = ::SendMessageA(Item(scTheme), CB_GETCURSEL, 0, 0);
     v.Theme = theme > 0 && theme < 3 ? static_cast<TThemeSetting>(theme) : TThemeSetting::System;
     const LRESULT language = ::SendMessageA(Item(scLanguage), CB_GETCURSEL, 0, 0);

@@ -56,6 +56,9 @@ enum TSettingsControl : int {
     scLanguage,
     scTrayRates,
     scShowOnTaskbar,
+    scRateAlertIn,
+    scRateAlertOut,
+    scRateAlertSeconds,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
@@ -97,6 +100,8 @@ class Tf_Settings : public TDialog {
     void CreateDisplayPage(HWND page);
     void CreateInformationPage(HWND page);
     void CreateLogsPage(HWND page);
+    void CreateRateAlertControls(HWND page);
+    HWND AddNumberEdit(HWND page, int id, TTextId name, int x, int y, int width);
     void CreateGeneralPage(HWND page);
     // A control on one of the tab pages.
     HWND AddToPage(HWND page, TControlArgs args) { return AddControl(args.SetParent(page)); }

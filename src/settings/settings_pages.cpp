@@ -15,6 +15,7 @@
 #include <uxtheme.h>
 
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -390,6 +391,38 @@ void Tf_Settings::CreateLogsPage(HWND page) {
     AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsLogsReset).c_str())
                         .SetBounds(8, 72, 81, 25)
                         .SetId(scResetLogs));
+    CreateRateAlertControls(page);
+}
+
+// "Notify when the rate in stays above [N] kB/s", the same for out, "for [M] seconds": each
+// field starts where its label ends, both levels' fields where the longer label ends.
+void Tf_Settings::CreateRateAlertControls(HWND page) {
+    constexpr int kGap = 4;
+    const int x =
+        8 + kGap +
+        std::max(LabelWidth(TTextId::SettingsLogsRateIn), LabelWidth(TTextId::SettingsLogsRateOut));
+    const std::pair<int, TTextId> rows[] = {{scRateAlertIn, TTextId::SettingsLogsRateIn},
+                                            {scRateAlertOut, TTextId::SettingsLogsRateOut}};
+    int y = 112;
+    for (const auto& [id, text] : rows) {
+        AddLabel(page, text, 8, y + 4);
+        AddNumberEdit(page, id, text, x, y, 60);
+        AddLabel(page, TTextId::SettingsLogsKbps, x + 60 + kGap, y + 4);
+        y += 26;
+    }
+    AddLabel(page, TTextId::SettingsLogsRateFor, 8, y + 4);
+    const int secondsX = 8 + LabelWidth(TTextId::SettingsLogsRateFor) + kGap;
+    AddNumberEdit(page, scRateAlertSeconds, TTextId::SettingsLogsRateSeconds, secondsX, y, 40);
+    AddLabel(page, TTextId::SettingsLogsRateSeconds, secondsX + 40 + kGap, y + 4);
+}
+
+HWND Tf_Settings::AddNumberEdit(HWND page, int id, TTextId name, int x, int y, int width) {
+    HWND edit = AddToPage(page, TControlArgs::Edit()
+                                    .SetStyle(WS_TABSTOP | ES_NUMBER | ES_AUTOHSCROLL)
+                                    .SetBounds(x, y, width, kEditHeight)
+                                    .SetId(id));
+    SetAccessibleName(edit, ::Text(name).c_str());
+    return edit;
 }
 
 void Tf_Settings::CreateGeneralPage(HWND page) {

@@ -1,6 +1,7 @@
 // Mapping between the settings dialog's values and the configuration store.
 #include "settings/settings_values.h"
 #include "config/config_keys.h"
+#include "display/rate_alert.h"
 #include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
 #include "settings/network_keys.h"
@@ -28,8 +29,8 @@ bool IsAllDigits(const std::string& text) {
 
 // A number typed into a field bound to an up-down: taken when whole and within its range.
 int32_t ParseWholeNumber(const std::string& typed, int32_t min, int32_t max, int32_t lastValid) {
-    // Leading zeros are harmless; anything longer than a few digits is out of range anyway.
-    if (!IsAllDigits(typed) || typed.size() > 3)
+    // Leading zeros are harmless; anything longer than nine digits is out of range anyway.
+    if (!IsAllDigits(typed) || typed.size() > 9)
         return lastValid;
     int32_t value = std::stoi(typed);
     return value >= min && value <= max ? value : lastValid;
@@ -65,6 +66,14 @@ int32_t ParseStartDay(const std::string& typed, int32_t lastValid) {
     return ParseWholeNumber(typed, 1, kMaxStartDay, lastValid);
 }
 
+int32_t ParseRateAlertLevel(const std::string& typed, int32_t lastValid) {
+    return ParseWholeNumber(typed, 0, kMaxRateAlertKBps, lastValid);
+}
+
+int32_t ParseRateAlertSeconds(const std::string& typed, int32_t lastValid) {
+    return ParseWholeNumber(typed, 1, kMaxRateAlertSeconds, lastValid);
+}
+
 TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     TSettingsValues v;
     v.ActiveAdapterText = ReadText(store, cfg::kActiveAdapter, TReader::Dialog);
@@ -98,6 +107,10 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
         FormatAlertLevels(ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts, TReader::Dialog)));
     v.Theme = ParseThemeSetting(ReadText(store, cfg::kTheme, TReader::Dialog).c_str());
     v.Language = ReadText(store, cfg::kLanguage, TReader::Dialog);
+    const TRateAlertSettings rates = ReadRateAlertSettings(store);
+    v.RateAlertIn = rates.InKBps;
+    v.RateAlertOut = rates.OutKBps;
+    v.RateAlertSeconds = rates.Seconds;
     return v;
 }
 
@@ -146,4 +159,12 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         WriteFlag(store, cfg::kTrayRates, v.TrayRates);
     if (IsStored(store, cfg::kDock) || v.Dock)
         WriteFlag(store, cfg::kDock, v.Dock);
+    // Speed alerts that were never set stay out of the file.
+    const TRateAlertSettings rates = ReadRateAlertSettings(store);
+    if (IsStored(store, cfg::kRateAlertIn) || v.RateAlertIn != rates.InKBps)
+        WriteInt(store, cfg::kRateAlertIn, v.RateAlertIn);
+    if (IsStored(store, cfg::kRateAlertOut) || v.RateAlertOut != rates.OutKBps)
+        WriteInt(store, cfg::kRateAlertOut, v.RateAlertOut);
+    if (IsStored(store, cfg::kRateAlertSeconds) || v.RateAlertSeconds != rates.Seconds)
+        WriteInt(store, cfg::kRateAlertSeconds, v.RateAlertSeconds);
 }

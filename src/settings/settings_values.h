@@ -43,6 +43,10 @@ struct TSettingsValues {
     int32_t QuotaStartDay = 1;          // as stored; the up-down limits it to 1..31
     std::string QuotaCounts = "inout";  // "inout", "in" or "out"
     std::string QuotaAlerts = "80,100"; // levels in percent, comma-separated
+    // Speed alerts: levels in kB/s (0: off) and the seconds they must hold.
+    int32_t RateAlertIn = 0;
+    int32_t RateAlertOut = 0;
+    int32_t RateAlertSeconds = 30;
     // "Appearance"
     TThemeSetting Theme = TThemeSetting::System;
     // "Language": a language's code, or empty for Windows' own
@@ -81,3 +85,7 @@ constexpr int32_t kMaxStartDay = 31;
 int32_t StartDayForUpDown(int32_t stored);
 // The start day typed into its field when it is a whole number from 1 to 31; else lastValid.
 int32_t ParseStartDay(const std::string& typed, int32_t lastValid);
+// A speed alert's level in kB/s (0 to kMaxRateAlertKBps) or its seconds (1 to
+// kMaxRateAlertSeconds) as typed, when a whole number in range; else lastValid.
+int32_t ParseRateAlertLevel(const std::string& typed, int32_t lastValid);
+int32_t ParseRateAlertSeconds(const std::string& typed, int32_t lastValid);

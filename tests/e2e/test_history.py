@@ -4,6 +4,7 @@ compared with values computed here, the Save As export and the command line besi
 copy, and the store's file."""
 import calendar
 import datetime
+import json
 import os
 import shutil
 import struct
@@ -441,6 +442,35 @@ class ExportTest(CorvaneTestCase):
             code, _, err = run_cli(app.dir, *args)
             self.assertEqual(code, status, args)
             self.assertIn(message, err)
+
+    def test_status_beside_a_running_copy(self):
+        days, _, files = prepared()
+        first = TODAY.replace(day=1)
+        prepared_use = sum(i + o for d, (i, o) in days.items() if d >= first)
+        quota_mb = prepared_use * 2 // (1 << 20) + 1  # about half used by the prepared days
+        app = self.launch(config=LOOPBACK_LOGGING + f"[display]\nmonthquota={quota_mb}\n", files=files)
+        size = len(files["hourlog.dat"])
+        app.post(WM_TIMER, TIMER_AUTOSAVE)  # the store then holds its file open for writing
+        self.assertTrue(wait_until(lambda: os.path.getsize(app.path("hourlog.dat")) > size))
+
+        code, out, err = run_cli(app.dir, "--status", "--json")
+        self.assertEqual((code, err), (0, ""))
+        status = json.loads(out)
+        self.assertEqual((status["date"], status["period"]["first"]), (TODAY.isoformat(), first.isoformat()))
+        self.assertGreaterEqual(status["today"]["bytes_in"], days[TODAY][0])
+        quota = status["quota"]
+        self.assertEqual((quota["counts"], quota["bytes"]), ("inout", quota_mb << 20))
+        self.assertGreaterEqual(quota["used"], prepared_use)  # and what was metered meanwhile
+        # The use only grows meanwhile, by the little loopback traffic there is.
+        reached = max(1, int(quota["percent"]) - 1)  # the percent shown is rounded
+        for percent, exit_code in ((reached, 3), (100, 0)):
+            code, out, err = run_cli(app.dir, "--status", "--over", str(percent))
+            self.assertEqual((code, err), (exit_code, ""), percent)
+            self.assertIn(f"Billing period {first.isoformat()} to ", out)
+        code, _, err = run_cli(app.dir, "--status", "--over", "5%")
+        self.assertEqual(code, 2)
+        self.assertIn("--over wants a whole percent", err)
+        self.assertIsNone(app.proc.poll())
 
     def test_command_line_in_a_folder_of_any_name(self):
         days, _, files = prepared()

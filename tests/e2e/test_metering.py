@@ -12,8 +12,10 @@ from harness import WM_TIMER, CorvaneTestCase, log_record, probe, read_log, wait
 
 TIMER_UPDATE = 1  # the main window's display timer
 QUOTA_ALERT_COUNT = 0x8000 + 102  # answered with the quota alerts shown since start
+RATE_ALERT_COUNT = 0x8000 + 105  # answered with the speed alerts shown since start
 PBM_GETRANGE, PBM_GETPOS = 0x407, 0x408  # the quota bar's maximum (wParam 0) and position
 ALERT_80 = "80% of the quota reached: 85.00MB of 100MB used"
+RATE_ALERT = "The rate in has stayed above 1 kB/s for 2 seconds"
 
 
 def loopback_counters():
@@ -129,8 +131,8 @@ class RenderingTest(CorvaneTestCase):
 
 
 class QuotaAlertTest(CorvaneTestCase):
-    def balloons(self):
-        """Visible balloons with an 80 % alert. Under Wine a tray balloon is a visible
+    def balloons(self, alert=ALERT_80):
+        """Visible balloons with an alert, by default the 80 % one. Under Wine a tray balloon is a visible
         "tooltips_class32" window of Wine's explorer, and WM_GETTEXT gives its text."""
         found = []
         for line in probe("list").stdout.decode("utf-8", "replace").splitlines():
@@ -138,7 +140,7 @@ class QuotaAlertTest(CorvaneTestCase):
             if len(fields) > 3 and fields[1] == "tooltips_class32" and fields[3] == "1":
                 text = probe("text", fields[0], check=False)  # the tip may close meanwhile
                 shown = text.stdout.decode("latin-1")
-                if text.returncode == 0 and shown.strip() == ALERT_80:
+                if text.returncode == 0 and shown.strip() == alert:
                     found.append(shown)
         return found
 
@@ -182,6 +184,47 @@ class QuotaAlertTest(CorvaneTestCase):
         app.close()
         self.assertEqual(app.wait_exit(), 0)
         self.assertIn(remembered, app.read("config.ini").decode("latin-1"))
+
+    def test_a_sustained_transfer_notifies_once(self):
+        app = self.launch(config="[network]\nactiveadapter=1\n[bandwidth]\nratealertin=1\n"
+                                 "ratealertseconds=2\n")
+        self.assertEqual(app.send(RATE_ALERT_COUNT), 0)
+        start = loopback_counters()[0]
+        stop = threading.Event()
+        server = socket.socket()
+        server.bind(("127.0.0.1", 0))
+        server.listen(1)
+        client = socket.create_connection(server.getsockname())
+        conn, _ = server.accept()
+
+        def drain():
+            while conn.recv(1 << 16):
+                pass
+
+        def send():  # paced to about 3 MB/s, far above 1 kB/s, for as long as the test wants
+            while not stop.is_set():
+                client.sendall(b"x" * (1 << 16))
+                time.sleep(0.02)
+            client.close()
+        drained, sender = threading.Thread(target=drain), threading.Thread(target=send)
+        drained.start()
+        sender.start()
+        try:
+            self.assertTrue(wait_until(lambda: app.send(RATE_ALERT_COUNT) == 1, timeout=60))
+            to_alert = loopback_counters()[0] - start
+            self.assertTrue(wait_until(lambda: self.balloons(RATE_ALERT), timeout=30))
+            # The transfer goes on for twice as long again as it took to alert: no second one.
+            self.assertTrue(wait_until(lambda: loopback_counters()[0] - start > 3 * to_alert,
+                                       timeout=120))
+            self.assertEqual(app.send(RATE_ALERT_COUNT), 1)
+        finally:
+            stop.set()
+            sender.join(timeout=30)
+            drained.join(timeout=30)
+            conn.close()
+            server.close()
+        app.close()
+        self.assertEqual(app.wait_exit(), 0)
 
 
 if __name__ == "__main__":

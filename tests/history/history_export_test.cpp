@@ -2,6 +2,7 @@
 // command line that asks for them.
 #include "history/export_command_line.h"
 #include "history/export_target.h"
+#include "history/status_query.h"
 #include "history_test_support.h"
 #include "platform/file_io.h"
 
@@ -119,12 +120,80 @@ TEST(ExportCommandLine, MessagesAndHelpInEnglish) {
     }
     const std::string help = CommandLineHelp();
     EXPECT_EQ(help.rfind("Usage: corvane.exe [--export csv|json", 0), 0u);
-    EXPECT_EQ(help.substr(help.rfind("\n2 ") + 1), "2 wrong options.\r\n");
+    EXPECT_EQ(help.substr(help.rfind("\n2 ") + 1), "2 wrong options, 3 over P %.\r\n");
     size_t lines = 0;
     for (size_t at = help.find('\n'); at != std::string::npos;
          at = help.find('\n', at + 1), ++lines)
         EXPECT_EQ(help[at - 1], '\r') << "line " << lines + 1;
-    EXPECT_EQ(lines, 15u);
+    EXPECT_EQ(lines, 19u);
+}
+
+TEST(StatusCommandLine, OptionsAndTheirMistakes) {
+    EXPECT_FALSE(IsStatusQuery({"--export", "csv"}));
+    EXPECT_TRUE(IsStatusQuery({"--over", "5"}));
+    const TStatusRequest request = ParseStatusArguments({"--over", "100", "--status", "--json"});
+    EXPECT_TRUE(request.Json);
+    EXPECT_EQ(request.OverPercent, 100);
+    EXPECT_EQ(ParseStatusArguments({"--status"}).OverPercent, 0);
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"--json"}, "--status is missing (--help lists the options)"},
+        {{"--status", "--status"}, "--status is given twice"},
+        {{"--status", "--over"}, "--over needs a value"},
+        {{"--status", "--over", "0"}, "--over wants a whole percent from 1 to 1000, not \"0\""},
+        {{"--status", "--over", "80,90"},
+         "--over wants a whole percent from 1 to 1000, not \"80,90\""},
+        {{"--status", "--over", "1001"},
+         "--over wants a whole percent from 1 to 1000, not \"1001\""},
+        {{"--status", "--export", "csv"}, "--export cannot go with --status"},
+        {{"--status", "x"}, "unknown option \"x\" (--help lists the options)"},
+    };
+    for (const auto& [args, message] : cases) {
+        try {
+            ParseStatusArguments(args);
+            ADD_FAILURE() << message;
+        } catch (const EUsageError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+}
+
+std::string LogFile(const std::vector<TLogRecord>& records) {
+    std::string data(records.size() * sizeof(TLogRecord), '\0');
+    std::memcpy(data.data(), records.data(), data.size());
+    return data;
+}
+
+// A period from 15 February 2025 (day 15) with 2 full days of 60 MB out before today, 17 Feb.
+TEST(StatusQuery, FiguresFromTheFilesInBothForms) {
+    const double today = EncodeDate(2025, 2, 17);
+    const std::string log = LogFile({{today - 3, 1 << 30, 1 << 30}, // before the period
+                                     {today - 2, 0, 40 << 20},
+                                     {today - 1, 5, 20 << 20},
+                                     {today, 7, 30 << 20}});
+    const std::string config =
+        "[display]\r\nmonthquota=100\r\nquotastartday=15\r\nquotacounts=out\r\n";
+    const TStatus status = StatusFromFiles(config, log, "", today + 0.75);
+    EXPECT_EQ(
+        StatusJson(status),
+        "{\"date\": \"2025-02-17\",\r\n"
+        " \"today\": {\"bytes_in\": 7, \"bytes_out\": 31457280},\r\n"
+        " \"period\": {\"first\": \"2025-02-15\", \"last\": \"2025-03-14\", \"days_left\": 26, "
+        "\"bytes_in\": 12, \"bytes_out\": 94371840},\r\n"
+        " \"quota\": {\"counts\": \"out\", \"bytes\": 104857600, \"used\": 94371840, "
+        "\"left\": 10485760, \"percent\": 90.00, \"forecast\": 880803840, "
+        "\"runs_out\": \"2025-02-18\"}}\r\n");
+    EXPECT_EQ(StatusText(status),
+              "Today, 2025-02-17: 0.00 MB in, 30.00 MB out\r\n"
+              "Billing period 2025-02-15 to 2025-03-14: 0.00 MB in, 90.00 MB out, days left: 26\r\n"
+              "Quota: 90.00 MB of 100.00 MB used (90.00%), 10.00 MB left, 840.00 MB expected at "
+              "the period's end\r\n");
+    EXPECT_TRUE(UseReaches(status.Quota, 90));
+    EXPECT_FALSE(UseReaches(status.Quota, 91));
+
+    const TStatus none = StatusFromFiles("[display]\r\nmonthquota=0\r\n", "", "", today);
+    EXPECT_NE(StatusJson(none).find("\"quota\": null}"), std::string::npos);
+    EXPECT_NE(StatusText(none).find("No quota is set.\r\n"), std::string::npos);
+    EXPECT_FALSE(UseReaches(none.Quota, 1));
 }
 
 TEST(ExportTarget, OwnFilesAndTheirTemporaryFiles) {

@@ -398,3 +398,22 @@ TEST(SettingsValuesLimits, TypedDecimalPlacesCountOnlyFromZeroToNine) {
     EXPECT_EQ(ParseStartDay("0", 15), 15);
     EXPECT_EQ(ParseStartDay("32", 15), 15);
 }
+
+// Speed alerts: typed levels and seconds within their ranges, and written once set or stored.
+TEST(SettingsValuesSave, RateAlertsAreCheckedAndWrittenOnceSet) {
+    EXPECT_EQ(ParseRateAlertLevel("0", 5), 0);
+    EXPECT_EQ(ParseRateAlertLevel("10000000", 5), 10000000);
+    EXPECT_EQ(ParseRateAlertLevel("10000001", 5), 5);
+    EXPECT_EQ(ParseRateAlertLevel("1.5", 5), 5);
+    EXPECT_EQ(ParseRateAlertSeconds("0", 30), 30);
+    EXPECT_EQ(ParseRateAlertSeconds("3600", 30), 3600);
+    TMemIniFile store("config.ini", "");
+    TSettingsValues v = LoadSettingsValues(store);
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.ToText().find("ratealert"), std::string::npos);
+    v.RateAlertOut = 200;
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(store.QueryText("bandwidth", "ratealertout", "(none)"), "200");
+    EXPECT_EQ(store.QueryText("bandwidth", "ratealertin", "(none)"), "(none)");
+    EXPECT_EQ(LoadSettingsValues(store).RateAlertOut, 200);
+}

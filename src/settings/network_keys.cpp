@@ -27,15 +27,6 @@ void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, uint64_t luid) {
         WriteText(store, cfg::kAdapterLuid, LuidText(luid));
 }
 
-std::string LuidText(uint64_t luid) {
-    if (luid == 0)
-        return "";
-    std::string text(16, '0');
-    for (int i = 15; i >= 0; --i, luid >>= 4)
-        text[static_cast<size_t>(i)] = "0123456789ABCDEF"[luid & 0xF];
-    return text;
-}
-
 uint64_t ParseLuidText(std::string_view text) {
     if (text.size() != 16)
         return 0;

@@ -5,6 +5,7 @@
 #pragma once
 #include "config/mem_ini_file.h"
 #include "traffic/adapter_tracker.h"
+#include "traffic/address_format.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +23,5 @@ TAdapterTarget StoredAdapterTarget(const TMemIniFile& store);
 // store follows. Nothing is written when nothing changed.
 void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, uint64_t luid);
 
-// A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0 (none).
-std::string LuidText(uint64_t luid);
 // The LUID of a stored text, 16 hexadecimal digits of either case; 0 (none) for anything else.
 uint64_t ParseLuidText(std::string_view text);

@@ -2,6 +2,8 @@
 //   "activeadapter"  its interface index (the meaning it always had)
 //   "adapterluid"    its permanent identity, the interface's LUID as 16 hexadecimal digits
 //   "followactive"   watch whatever adapter carries the Internet instead
+//   "adapters"       several adapters counted together, their LUIDs separated by ";"
+//   "countvpn"       automatic mode counts a VPN's tunnel, not the adapter under it
 #pragma once
 #include "config/mem_ini_file.h"
 #include "traffic/adapter_tracker.h"
@@ -10,6 +12,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // "followactive" when stored; otherwise a store without "activeadapter" (a new installation)
 // follows the active connection, and one with it keeps its adapter.
@@ -18,6 +21,10 @@ bool FollowsActiveConnection(const TMemIniFile& store);
 // What the main window's monitor watches; the index's default is 1. A stored identity that is no
 // LUID counts as none: the monitor learns it again from the adapter at the index.
 TAdapterTarget StoredAdapterTarget(const TMemIniFile& store);
+
+// The adapters the main window's monitor counts: the one above first, then every other LUID of
+// "adapters" (read only when not following the active connection).
+std::vector<TAdapterTarget> StoredAdapterTargets(const TMemIniFile& store);
 
 // After the monitor found its adapter under another index (or learned its identity): the
 // store follows. Nothing is written when nothing changed.

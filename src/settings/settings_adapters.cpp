@@ -1,4 +1,5 @@
 // Tf_Settings, Adapters tab: the list of interfaces, the chosen one's details, auto-detect.
+#include "config/config_keys.h"
 #include "platform/user_locale.h"
 #include "settings/adapter_entries.h"
 #include "settings/settings_dialog.h"
@@ -52,18 +53,24 @@ void Tf_Settings::RefreshNetworkAdapters() {
     ShowActiveConnection(rows);
 }
 
-// The adapter that "Follow the active connection" watches at this moment.
+// The adapter that "Follow the active connection" watches at this moment, and the VPN's tunnel
+// above it when the tunnel is not what is counted.
 void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
-    std::string active = ::Text(TTextId::SettingsAdaptersActiveNone);
-    uint32_t index = 0;
-    if (ActiveConnectionIndex(index)) {
+    const TCountedConnection counted = CountedConnectionNow(rows, ReadFlag(store_, cfg::kCountVpn));
+    auto entry = [&rows](uint32_t index) {
         for (const MIB_IFROW& row : rows) {
             if (row.dwIndex == index)
-                active = AdapterEntryText(
-                    index,
-                    std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
+                return AdapterEntryText(index, std::string_view(reinterpret_cast<const char*>(row.bDescr),
+                                                                sizeof row.bDescr));
         }
-    }
+        return std::string();
+    };
+    std::string active = entry(counted.Index);
+    if (active.empty())
+        active = ::Text(TTextId::SettingsAdaptersActiveNone);
+    else if (counted.Tunnel != 0)
+        active = FormatText(::Text(TTextId::SettingsAdaptersUnderVpn),
+                            {{"adapter", active}, {"tunnel", entry(counted.Tunnel)}});
     SetText(scActiveConnection,
             FormatText(::Text(TTextId::SettingsAdaptersActiveNow), {{"adapter", active}}));
 }

@@ -25,19 +25,33 @@ std::vector<TAdapterTarget> StoredAdapterTargets(const TMemIniFile& store) {
     std::vector<TAdapterTarget> targets{StoredAdapterTarget(store)};
     if (targets[0].Automatic)
         return targets;
-    const std::string list = ReadText(store, cfg::kAdapters);
-    for (size_t start = 0; start < list.size();) {
-        const size_t end = std::min(list.find(';', start), list.size());
-        TAdapterTarget other;
-        other.Identity = ParseLuidText(std::string_view(list).substr(start, end - start));
-        const bool known = std::any_of(targets.begin(), targets.end(), [&](const TAdapterTarget& t) {
-            return t.Identity == other.Identity;
-        });
-        if (other.Identity != 0 && !known)
+    for (uint64_t luid : ParseLuidList(ReadText(store, cfg::kAdapters))) {
+        if (luid != targets[0].Identity) {
+            TAdapterTarget other;
+            other.Identity = luid;
             targets.push_back(other);
-        start = end + 1;
+        }
     }
     return targets;
+}
+
+std::vector<uint64_t> ParseLuidList(std::string_view text) {
+    std::vector<uint64_t> luids;
+    for (size_t start = 0; start < text.size();) {
+        const size_t end = std::min(text.find(';', start), text.size());
+        const uint64_t luid = ParseLuidText(text.substr(start, end - start));
+        if (luid != 0 && std::find(luids.begin(), luids.end(), luid) == luids.end())
+            luids.push_back(luid);
+        start = end + 1;
+    }
+    return luids;
+}
+
+std::string LuidListText(const std::vector<uint64_t>& luids) {
+    std::string text;
+    for (uint64_t luid : luids)
+        text += (text.empty() ? "" : ";") + LuidText(luid);
+    return text;
 }
 
 // Identities are compared as numbers: a stored text in lower case names the same adapter.

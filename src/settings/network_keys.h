@@ -26,6 +26,11 @@ TAdapterTarget StoredAdapterTarget(const TMemIniFile& store);
 // "adapters" (read only when not following the active connection).
 std::vector<TAdapterTarget> StoredAdapterTargets(const TMemIniFile& store);
 
+// The LUIDs of "adapters" in their order, each once, without texts that are no LUID; and the
+// text that stores a list.
+std::vector<uint64_t> ParseLuidList(std::string_view text);
+std::string LuidListText(const std::vector<uint64_t>& luids);
+
 // After the monitor found its adapter under another index (or learned its identity): the
 // store follows. Nothing is written when nothing changed.
 void RememberWatchedAdapter(TMemIniFile& store, uint32_t index, uint64_t luid);

@@ -67,8 +67,9 @@ void Tf_Settings::ShowActiveConnection(const std::vector<MIB_IFROW>& rows) {
     auto entry = [&rows](uint32_t index) {
         for (const MIB_IFROW& row : rows) {
             if (row.dwIndex == index)
-                return AdapterEntryText(index, std::string_view(reinterpret_cast<const char*>(row.bDescr),
-                                                                sizeof row.bDescr));
+                return AdapterEntryText(
+                    index,
+                    std::string_view(reinterpret_cast<const char*>(row.bDescr), sizeof row.bDescr));
         }
         return std::string();
     };
@@ -155,8 +156,8 @@ void Tf_Settings::ShowCountedAdapters(const std::vector<uint64_t>& luids) {
         LVFINDINFOA find{};
         find.flags = LVFI_PARAM;
         find.lParam = static_cast<LPARAM>(luid);
-        int found = static_cast<int>(
-            ::SendMessageA(checklist, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
+        int found = static_cast<int>(::SendMessageA(
+            checklist, LVM_FINDITEMA, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
         if (found < 0) {
             AddChecklistEntry(LuidText(luid), luid);
             found = static_cast<int>(::SendMessageA(checklist, LVM_GETITEMCOUNT, 0, 0)) - 1;

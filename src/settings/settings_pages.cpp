@@ -236,11 +236,11 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 62, 417, 2).SetParent(page));
     AddCheckBox(page, scSeveralAdapters, TTextId::SettingsAdaptersSeveral, 8, 66);
-    HWND checklist = AddToPage(
-        page, TControlArgs(WC_LISTVIEWA)
-                  .SetStyle(WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_NOCOLUMNHEADER | LVS_SINGLESEL)
-                  .SetBounds(26, 86, 399, 80)
-                  .SetId(scAdapterChecklist));
+    HWND checklist = AddToPage(page, TControlArgs(WC_LISTVIEWA)
+                                         .SetStyle(WS_TABSTOP | WS_BORDER | LVS_REPORT |
+                                                   LVS_NOCOLUMNHEADER | LVS_SINGLESEL)
+                                         .SetBounds(26, 86, 399, 80)
+                                         .SetId(scAdapterChecklist));
     ListView_SetExtendedListViewStyle(checklist, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
     LVCOLUMNA column{};
     column.mask = LVCF_WIDTH;

@@ -41,7 +41,8 @@ void TAdapterGroup::Sum(const std::vector<bool>& found) {
             continue;
         sum.DeltaIn += c.DeltaIn;
         sum.DeltaOut += c.DeltaOut;
-        sum.PortSpeed = c.PortSpeed > UINT32_MAX - sum.PortSpeed ? UINT32_MAX : sum.PortSpeed + c.PortSpeed;
+        sum.PortSpeed =
+            c.PortSpeed > UINT32_MAX - sum.PortSpeed ? UINT32_MAX : sum.PortSpeed + c.PortSpeed;
         sum.LogDeltaIn += c.LogDeltaIn;
         sum.LogDeltaOut += c.LogDeltaOut;
     }

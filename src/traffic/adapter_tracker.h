@@ -30,7 +30,8 @@ struct TAdapterTarget {
     bool Automatic = false;
     uint32_t Index = 0;
     uint64_t Identity = 0; // 0: learned from the row at Index at the first reading
-    bool CountTunnel = false; // automatic mode: under a VPN, the tunnel rather than the adapter under it
+    // Automatic mode under a VPN: the tunnel counted rather than the adapter under it.
+    bool CountTunnel = false;
 };
 
 // What one reading gives the usage log.

@@ -13,7 +13,9 @@ constexpr uint32_t kTypeVirtual = 53; // IF_TYPE_PROP_VIRTUAL: most VPN clients'
 constexpr uint32_t kTypeTunnel = 131;
 
 bool Mentions(std::string_view description, std::string_view word) {
-    auto lower = [](char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); };
+    auto lower = [](char c) {
+        return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    };
     return std::search(description.begin(), description.end(), word.begin(), word.end(),
                        [&](char a, char b) { return lower(a) == b; }) != description.end();
 }
@@ -54,12 +56,14 @@ bool IsVirtualAdapter(uint32_t type, std::string_view description) {
     return false;
 }
 
-TCountedConnection CountedConnection(uint32_t routeIndex, const std::vector<TInterfaceKind>& interfaces,
+TCountedConnection CountedConnection(uint32_t routeIndex,
+                                     const std::vector<TInterfaceKind>& interfaces,
                                      const std::vector<TRouteKind>& routes) {
     const TInterfaceKind* chosen = Find(interfaces, routeIndex);
     if (!chosen || !IsVirtualAdapter(chosen->Type, chosen->Description))
         return {routeIndex, 0};
-    uint32_t under = BestPhysical(interfaces, routes, [](const TRouteKind& r) { return r.HostViaGateway; });
+    uint32_t under =
+        BestPhysical(interfaces, routes, [](const TRouteKind& r) { return r.HostViaGateway; });
     if (under == 0)
         under = BestPhysical(interfaces, routes, [](const TRouteKind& r) { return r.Default; });
     if (under == 0)

@@ -16,7 +16,7 @@ struct TInterfaceKind {
 
 // One route as the routing table lists it, reduced to what the rule asks.
 struct TRouteKind {
-    uint32_t Index = 0; // the interface it leaves through
+    uint32_t Index = 0;          // the interface it leaves through
     bool Default = false;        // 0.0.0.0/0 or ::/0
     bool HostViaGateway = false; // a /32 or /128 through a gateway: a VPN's route to its server
     uint64_t Metric = 0;         // route and interface metric together
@@ -35,5 +35,6 @@ struct TCountedConnection {
 // counted one is the physical adapter of the best host route through a gateway (the route to
 // the tunnel's server), else of the best default route; without either, the virtual adapter
 // itself.
-TCountedConnection CountedConnection(uint32_t routeIndex, const std::vector<TInterfaceKind>& interfaces,
+TCountedConnection CountedConnection(uint32_t routeIndex,
+                                     const std::vector<TInterfaceKind>& interfaces,
                                      const std::vector<TRouteKind>& routes);

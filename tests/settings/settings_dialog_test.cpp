@@ -229,7 +229,8 @@ TEST_F(SettingsDialogTest, SeveralAdaptersAreTickedAndSaved) {
     TInterfaceEntry2 row;
     ASSERT_TRUE(ReadInterfaceEntry2(1, row)) << "the loopback has a LUID";
     const std::string list = LuidText(row.Luid) + ";00470000090000AA";
-    dialogtest::WriteBytes(ConfigPath(), "[network]\r\nactiveadapter=9\r\nadapters=" + list + "\r\n");
+    dialogtest::WriteBytes(ConfigPath(),
+                           "[network]\r\nactiveadapter=9\r\nadapters=" + list + "\r\n");
     TMemIniFile store(ConfigPath());
     auto dialog = Open(store);
     EXPECT_TRUE(Checked(*dialog, scSeveralAdapters));

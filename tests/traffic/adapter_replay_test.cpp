@@ -191,7 +191,8 @@ uint32_t ElapsedMs(const std::string& token) {
 class AdapterReplay : public logtest::LogFileTest {
   protected:
     // Runs the script as the sampling thread would, logging each measured reading.
-    template <typename Tracker> void Replay(const TSequence& seq, Tracker& tracker, uint32_t& peak) {
+    template <typename Tracker>
+    void Replay(const TSequence& seq, Tracker& tracker, uint32_t& peak) {
         double day = EncodeDate(2025, 3, 15);
         std::stringstream readings(seq.Script);
         std::string reading;
@@ -269,7 +270,7 @@ struct TGroupSequence {
     const char* Name;
     const char* Targets;
     const char* Script;
-    uint64_t In, Out;    // the day's totals
+    uint64_t In, Out;     // the day's totals
     uint32_t LastShownIn; // the rate shown after the last reading
 };
 
@@ -283,8 +284,8 @@ const TGroupSequence kGroupSequences[] = {
      "A5=1000,100 B6=50,5 | A5=2000,200 B6=150,15 | A5=2500,250 | A5=2600,260 B6=950,95 "
      "| A5=2700,270 B6=1950,195",
      1700 + 1900, 170 + 190, 1100},
-    {"one renumbered", "A5+B", "A5=1000,100 B6=50,5 | A5=2000,200 B9=150,15 | A5=2500,250 B9=450,45",
-     1900, 190, 800},
+    {"one renumbered", "A5+B",
+     "A5=1000,100 B6=50,5 | A5=2000,200 B9=150,15 | A5=2500,250 B9=450,45", 1900, 190, 800},
     {"one reset", "A5+B", "A5=1000,100 B6=5000,500 | A5=2000,200 B6=100,10 | A5=3000,300 B6=600,60",
      2600, 260, 1500},
 };

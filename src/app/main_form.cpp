@@ -141,7 +141,7 @@ void Tf_Main::OnSettingChange(const char*) {
 void Tf_Main::ReplaceMonitor() {
     if (monitor_)
         monitor_->RequestStop();
-    monitor_ = TAdapterMonitor::Create(StoredAdapterTarget(config_), StoredLogSwitches(config_));
+    monitor_ = TAdapterMonitor::Create(StoredAdapterTargets(config_), StoredLogSwitches(config_));
 }
 
 // A sleep is no interval: the first reading after it starts anew, on the adapter found then.

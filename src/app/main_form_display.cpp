@@ -31,6 +31,14 @@ std::string NotConnectedHint(const std::string& adapterName) {
                : FormatText(Text(TTextId::TrayHintNotConnectedNamed), {{"adapter", adapterName}});
 }
 
+// Of several adapters counted together, those away ("Wi-Fi, USB Modem"); empty when none is.
+std::string MissingAdaptersHint(const TAdapterMonitor& monitor) {
+    std::string names;
+    for (const std::string& name : monitor.MissingAdapters())
+        names += (names.empty() ? "" : ", ") + name;
+    return names.empty() ? names : NotConnectedHint(names);
+}
+
 } // namespace
 
 void Tf_Main::CreateControls() {
@@ -251,8 +259,10 @@ void Tf_Main::WriteStatistics() {
     } else {
         l_Stats->SetText(text);
     }
+    const std::string missing = monitor_ ? MissingAdaptersHint(*monitor_) : std::string();
     TrayIcon->SetHint(monitor_ && !monitor_->Connected() ? NotConnectedHint(monitor_->AdapterName())
-                                                         : text);
+                      : missing.empty()                  ? text
+                                                         : missing);
     UpdateQuotaBar(figures, decimals, separator);
     CheckQuotaAlerts(figures, decimals, separator);
 }

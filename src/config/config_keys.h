@@ -59,6 +59,10 @@ constexpr TKeyDefault Text(const char* t) {
 inline constexpr TConfigKey kActiveAdapter  {"network",   "activeadapter",   T::Integer, Number(1),          Text("0")};
 inline constexpr TConfigKey kAdapterLuid    {"network",   "adapterluid",     T::Text,    Text("")};
 inline constexpr TConfigKey kFollowActive   {"network",   "followactive",    T::Flag,    Number(true)};
+// Several adapters counted together: their LUIDs separated by ";" (empty: the one above).
+inline constexpr TConfigKey kAdapters       {"network",   "adapters",        T::Text,    Text("")};
+// Automatic mode under a VPN: 1 counts the tunnel, 0 the physical adapter that carries it.
+inline constexpr TConfigKey kCountVpn       {"network",   "countvpn",        T::Flag,    Number(false)};
 inline constexpr TConfigKey kOpacity        {"display",   "opacity",         T::Integer, Number(100),        Number(0)};
 inline constexpr TConfigKey kDropShadow     {"display",   "dropshadow",      T::Flag,    Number(true)};
 inline constexpr TConfigKey kBackground     {"display",   "bgcolour",        T::Colour,  Number(kDefaultBackgroundColour)};

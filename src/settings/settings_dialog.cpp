@@ -67,6 +67,8 @@ void Tf_Settings::SaveSettings() {
 void Tf_Settings::ShowValues(const TSettingsValues& v) {
     SelectStoredAdapter(v.ActiveAdapterText);
     SetChecked(scFollowActive, v.FollowActive);
+    SetChecked(scSeveralAdapters, v.SeveralAdapters);
+    ShowCountedAdapters(v.CountedLuids);
     ::SendMessageA(Item(scOpacity), TBM_SETPOS, TRUE, OpacityForSlider(v.Opacity));
     SetChecked(scDropShadow, v.DropShadow);
     ::SendMessageA(Item(scBackgroundColour), kSwatchSetColour,
@@ -113,6 +115,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
         v.SelectedAdapterLuid = SelectedAdapterLuid(*v.SelectedAdapterEntry);
     v.AdapterChosen = adapterChosen_;
     v.FollowActive = Checked(scFollowActive);
+    ReadCountedAdapters(v);
     v.Opacity = static_cast<int32_t>(::SendMessageA(Item(scOpacity), TBM_GETPOS, 0, 0));
     v.DropShadow = Checked(scDropShadow);
     v.BackgroundColour =
@@ -193,6 +196,9 @@ void Tf_Settings::OnCommand(int id, int code, HWND control) {
     if (code != BN_CLICKED)
         return;
     switch (id) {
+    case scSeveralAdapters:
+        ShowAdapterMode();
+        break;
     case scOK:
         b_OKClick();
         break;

@@ -59,6 +59,8 @@ enum TSettingsControl : int {
     scRateAlertIn,
     scRateAlertOut,
     scRateAlertSeconds,
+    scSeveralAdapters,
+    scAdapterChecklist,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
@@ -132,6 +134,11 @@ class Tf_Settings : public TDialog {
     void SelectStoredAdapter(const std::string& stored);
     void cm_NetworkAdaptersSelect();
     void b_AutoDetectClick();
+    // "Count these adapters together": the check list instead of the chosen adapter's details.
+    void ShowAdapterMode();
+    void AddChecklistEntry(const std::string& entry, uint64_t luid);
+    void ShowCountedAdapters(const std::vector<uint64_t>& luids);
+    void ReadCountedAdapters(TSettingsValues& values) const;
 
     // The other tabs' actions (settings_actions.cpp).
     void ChooseSwatchColour(HWND swatch);

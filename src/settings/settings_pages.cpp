@@ -236,11 +236,24 @@ void Tf_Settings::CreateAdaptersPage(HWND page) {
                         .SetId(scAutoDetect));
     AddControl(
         TControlArgs(WC_STATICA).SetStyle(SS_ETCHEDHORZ).SetBounds(8, 62, 417, 2).SetParent(page));
+    AddCheckBox(page, scSeveralAdapters, TTextId::SettingsAdaptersSeveral, 8, 66);
+    HWND checklist = AddToPage(page, TControlArgs(WC_LISTVIEWA)
+                                         .SetStyle(WS_TABSTOP | WS_BORDER | LVS_REPORT |
+                                                   LVS_NOCOLUMNHEADER | LVS_SINGLESEL)
+                                         .SetBounds(26, 86, 399, 80)
+                                         .SetId(scAdapterChecklist));
+    ListView_SetExtendedListViewStyle(checklist, LVS_EX_CHECKBOXES | LVS_EX_FULLROWSELECT);
+    LVCOLUMNA column{};
+    column.mask = LVCF_WIDTH;
+    column.cx = Scale(370);
+    if (::SendMessageA(checklist, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column)) < 0)
+        RaiseLastWin32Error("LVM_INSERTCOLUMN");
+    SetAccessibleName(checklist, ::Text(TTextId::SettingsAdaptersSeveral).c_str());
     boldFont_ = MakeUiFont(TUiFont::Dialog, Scale(96), fsBold);
-    AddLabel(page, TTextId::SettingsAdaptersDetails, 8, 80, boldFont_.get());
+    AddLabel(page, TTextId::SettingsAdaptersDetails, 8, 88, boldFont_.get());
     AddToPage(page, TControlArgs(WC_STATICA)
                         .SetStyle(SS_LEFT | SS_NOPREFIX)
-                        .SetBounds(8, 104, 417, 60)
+                        .SetBounds(8, 108, 417, 58)
                         .SetId(scAdapterDetails));
     AddCheckBox(page, scFollowActive, TTextId::SettingsAdaptersFollowActive, 8, 170);
     AddToPage(page, TControlArgs(WC_STATICA)

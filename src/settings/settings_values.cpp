@@ -78,6 +78,8 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     TSettingsValues v;
     v.ActiveAdapterText = ReadText(store, cfg::kActiveAdapter, TReader::Dialog);
     v.FollowActive = FollowsActiveConnection(store);
+    v.CountedLuids = ParseLuidList(ReadText(store, cfg::kAdapters));
+    v.SeveralAdapters = !v.CountedLuids.empty();
     v.Opacity = ReadInt(store, cfg::kOpacity, TReader::Dialog);
     v.DropShadow = ReadFlag(store, cfg::kDropShadow, TReader::Dialog);
     v.BackgroundColour = ReadInt(store, cfg::kBackground, TReader::Dialog);
@@ -124,6 +126,9 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         if (chosen && (v.SelectedAdapterLuid != 0 || IsStored(store, cfg::kAdapterLuid)))
             WriteText(store, cfg::kAdapterLuid, LuidText(v.SelectedAdapterLuid));
     }
+    const std::string counted = v.SeveralAdapters ? LuidListText(v.CountedLuids) : std::string();
+    if (IsStored(store, cfg::kAdapters) || !counted.empty())
+        WriteText(store, cfg::kAdapters, counted);
     // Written only where the keys would not already say it, so that an unchanged store stays
     // unchanged; a newly stored adapter means the opposite without it.
     if (IsStored(store, cfg::kFollowActive) || v.FollowActive != FollowsActiveConnection(store))

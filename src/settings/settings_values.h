@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct TSettingsValues {
     // Load: "activeadapter" as stored text, matched against the adapter entries' indexes.
@@ -18,6 +19,10 @@ struct TSettingsValues {
     uint64_t SelectedAdapterLuid = 0;
     bool AdapterChosen = false;
     bool FollowActive = true; // "Follow the active connection"
+    // "Count these adapters together" and the LUIDs of "adapters": on saving, the ticked ones in
+    // the list's order (the first also being the selected entry above).
+    bool SeveralAdapters = false;
+    std::vector<uint64_t> CountedLuids;
     int32_t Opacity = 0;      // as stored; the slider limits it to 10..100
     bool DropShadow = true;
     int32_t BackgroundColour = kDefaultBackgroundColour;

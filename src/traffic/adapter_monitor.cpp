@@ -28,7 +28,13 @@ double Today() {
 
 TAdapterMonitor* TAdapterMonitor::Create(const TAdapterTarget& target, const TLogSwitches& logging,
                                          const TInterfaceSource& source) {
-    return TThread::Launch<TAdapterMonitor>(target, logging, source);
+    return Create(std::vector<TAdapterTarget>{target}, logging, source);
+}
+
+TAdapterMonitor* TAdapterMonitor::Create(const std::vector<TAdapterTarget>& targets,
+                                         const TLogSwitches& logging,
+                                         const TInterfaceSource& source) {
+    return TThread::Launch<TAdapterMonitor>(targets, logging, source);
 }
 
 TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource& source) {
@@ -37,9 +43,10 @@ TAdapterMonitor* TAdapterMonitor::Create(uint32_t index, const TInterfaceSource&
     return Create(target, TLogSwitches{false, false, false}, source);
 }
 
-TAdapterMonitor::TAdapterMonitor(const TAdapterTarget& target, const TLogSwitches& logging,
-                                 const TInterfaceSource& source)
-    : source_(source), logging_(logging), tracker_(target) {
+TAdapterMonitor::TAdapterMonitor(const std::vector<TAdapterTarget>& targets,
+                                 const TLogSwitches& logging, const TInterfaceSource& source)
+    : source_(source), logging_(logging), countTunnel_(!targets.empty() && targets[0].CountTunnel),
+      tracker_(targets), memberNames_(tracker_.Members().size()) {
     SetFreeWhenDone(true);
     // The first reading is never logged: its deltas are the adapter's whole counters.
     Sample();
@@ -79,17 +86,39 @@ TTrackedReading TAdapterMonitor::Sample() {
             std::chrono::duration_cast<std::chrono::milliseconds>(now - lastReading_).count();
         elapsedMs = static_cast<uint32_t>(std::clamp<long long>(elapsed, 1, UINT32_MAX));
     }
-    TTableLookup lookup(rows, source_, elapsedMs, tracker_.Identity());
+    TTableLookup lookup(rows, source_, elapsedMs, AdapterLuid(), countTunnel_);
     const TTrackedReading reading = tracker_.Read(lookup);
-    const MIB_IFROW* row = lookup.Row(tracker_.Index());
-    if (!reading.Present || !row)
+    if (reading.Present)
+        lastReading_ = now;
+    NameMembers(lookup);
+    const MIB_IFROW* row = lookup.Row(AdapterIndex());
+    if (!tracker_.First().Connected() || !row)
         return reading; // the published texts keep the last reading's values
-    lastReading_ = now;
     // Nothing shown each second uses the address: the table is read when someone asks.
-    addressToRead_ = tracker_.Index();
+    addressToRead_ = AdapterIndex();
     macAddress_ = FormatMacAddress(row->bPhysAddr, row->dwPhysAddrLen);
     adapterName_ = AdapterDescription(row->bDescr, row->dwDescrLen);
     return reading;
+}
+
+void TAdapterMonitor::NameMembers(const TTableLookup& lookup) {
+    for (size_t i = 0; i < memberNames_.size(); ++i) {
+        const TAdapterTracker& member = tracker_.Members()[i];
+        const MIB_IFROW* row = member.Connected() ? lookup.Row(member.Index()) : nullptr;
+        if (row)
+            memberNames_[i] = AdapterDescription(row->bDescr, row->dwDescrLen);
+    }
+}
+
+std::vector<std::string> TAdapterMonitor::MissingAdapters() const {
+    std::vector<std::string> missing;
+    for (size_t i = 0; i < memberNames_.size(); ++i) {
+        const TAdapterTracker& member = tracker_.Members()[i];
+        if (member.Connected())
+            continue;
+        missing.push_back(memberNames_[i].empty() ? LuidText(member.Identity()) : memberNames_[i]);
+    }
+    return missing;
 }
 
 void TAdapterMonitor::ThreadBody() {

@@ -2,7 +2,7 @@
 // counters once a second and adds each second's traffic to today's usage-log record.
 #pragma once
 #include "platform/thread.h"
-#include "traffic/adapter_tracker.h"
+#include "traffic/adapter_group.h"
 #include "traffic/ip_helper.h"
 
 #include <chrono>
@@ -25,6 +25,10 @@ class TAdapterMonitor : public TThread {
     // The monitor frees itself when its thread ends; after RequestStop nobody touches it.
     static TAdapterMonitor* Create(const TAdapterTarget& target, const TLogSwitches& logging,
                                    const TInterfaceSource& source = IpHelper());
+    // Several adapters counted together; the first is the one whose details are published.
+    static TAdapterMonitor* Create(const std::vector<TAdapterTarget>& targets,
+                                   const TLogSwitches& logging,
+                                   const TInterfaceSource& source = IpHelper());
     // Watches the interface with this index, whatever its identity, and logs nothing: a
     // monitor for readings only.
     static TAdapterMonitor* Create(uint32_t index, const TInterfaceSource& source = IpHelper());
@@ -38,12 +42,15 @@ class TAdapterMonitor : public TThread {
     const std::string& IPAddress() const;
     const std::string& MACAddress() const { return macAddress_; }
     const std::string& AdapterName() const { return adapterName_; }
-    uint32_t AdapterIndex() const { return tracker_.Index(); }
+    uint32_t AdapterIndex() const { return tracker_.First().Index(); }
     // The watched adapter's LUID; 0 while unknown.
-    uint64_t AdapterLuid() const { return tracker_.Identity(); }
-    bool Automatic() const { return tracker_.Automatic(); }
-    // The last reading found the watched adapter.
+    uint64_t AdapterLuid() const { return tracker_.First().Identity(); }
+    bool Automatic() const { return tracker_.First().Automatic(); }
+    // The last reading found the watched adapter (one of them, when several are counted).
     bool Connected() const { return tracker_.Connected(); }
+    // Of several adapters counted together, those the last reading did not find: each by its
+    // description when it was seen, otherwise by its LUID.
+    std::vector<std::string> MissingAdapters() const;
     uint32_t PortSpeed() const { return counters().PortSpeed; }
     uint32_t DeltaIn() const { return counters().DeltaIn; }
     uint32_t DeltaOut() const { return counters().DeltaOut; }
@@ -62,11 +69,13 @@ class TAdapterMonitor : public TThread {
 
   private:
     friend class TThread; // Launch constructs it
-    TAdapterMonitor(const TAdapterTarget& target, const TLogSwitches& logging,
+    TAdapterMonitor(const std::vector<TAdapterTarget>& targets, const TLogSwitches& logging,
                     const TInterfaceSource& source);
     ~TAdapterMonitor() override = default;
 
     const TTrafficCounters& counters() const { return tracker_.Counters(); }
+    // Keeps the description of each member the lookup found.
+    void NameMembers(const class TTableLookup& lookup);
     // One reading, on the user-interface thread.
     TTrackedReading Sample();
     // Adds one cycle's deltas to today's record, as the "bandwidth" switches allow.
@@ -81,7 +90,9 @@ class TAdapterMonitor : public TThread {
     mutable std::optional<uint32_t> addressToRead_;
     std::string macAddress_;
     std::string adapterName_;
-    TAdapterTracker tracker_;
+    const bool countTunnel_;
+    TAdapterGroup tracker_;
+    std::vector<std::string> memberNames_; // each member's description, once seen
     uint64_t tableShape_ = 0; // which interfaces the last table listed, and their states
     std::chrono::steady_clock::time_point lastReading_{};
 };

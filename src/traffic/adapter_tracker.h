@@ -30,6 +30,8 @@ struct TAdapterTarget {
     bool Automatic = false;
     uint32_t Index = 0;
     uint64_t Identity = 0; // 0: learned from the row at Index at the first reading
+    // Automatic mode under a VPN: the tunnel counted rather than the adapter under it.
+    bool CountTunnel = false;
 };
 
 // What one reading gives the usage log.

@@ -55,3 +55,12 @@ std::string AdapterDescription(const uint8_t* bDescr, uint32_t dwDescrLen) {
         --end;
     return std::string(begin, end);
 }
+
+std::string LuidText(uint64_t luid) {
+    if (luid == 0)
+        return "";
+    std::string text(16, '0');
+    for (int i = 15; i >= 0; --i, luid >>= 4)
+        text[static_cast<size_t>(i)] = "0123456789ABCDEF"[luid & 0xF];
+    return text;
+}

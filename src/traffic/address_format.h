@@ -1,4 +1,5 @@
-// Text forms of the interface table's physical and IPv4 addresses and of its descriptions.
+// Text forms of the interface table's physical and IPv4 addresses, of its descriptions and of
+// interface identities.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -14,3 +15,6 @@ std::string FormatIpAddress(uint32_t dwAddr);
 // An interface description from its row's bytes and length field, trimmed of every leading
 // and trailing character of code 32 or below.
 std::string AdapterDescription(const uint8_t* bDescr, uint32_t dwDescrLen);
+
+// A LUID as it is stored: 16 upper-case hexadecimal digits; empty for the LUID 0 (none).
+std::string LuidText(uint64_t luid);

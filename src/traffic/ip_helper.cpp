@@ -1,11 +1,15 @@
 // Readers of the system's interface table and IPv4 address table: size query, then the read.
 #include "traffic/ip_helper.h"
 #include "platform/system_library.h"
+#include "traffic/address_format.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <new>
+#include <utility>
 
 namespace {
 
@@ -41,6 +45,60 @@ void ReadTable(std::vector<Row>& list, TTableBuffer& buffer, Func getTable, BOOL
     }
 }
 
+// A table the platform allocated, freed by it.
+template <typename Table> class TMibTable {
+  public:
+    explicit TMibTable(decltype(&::FreeMibTable) free) : free_(free) {}
+    TMibTable(const TMibTable&) = delete;
+    TMibTable& operator=(const TMibTable&) = delete;
+    ~TMibTable() {
+        if (table_)
+            free_(table_);
+    }
+    Table** Receive() { return &table_; }
+    const Table* operator->() const { return table_; }
+
+  private:
+    decltype(&::FreeMibTable) free_;
+    Table* table_ = nullptr;
+};
+
+bool IsUnspecified(const SOCKADDR_INET& address) {
+    if (address.si_family == AF_INET)
+        return address.Ipv4.sin_addr.s_addr == 0;
+    static const IN6_ADDR none{};
+    return std::memcmp(&address.Ipv6.sin6_addr, &none, sizeof none) == 0;
+}
+
+// Routes with their full metric: the route's own plus its interface's, as the system adds them.
+std::vector<TRouteKind> ReadRoutes(const TInterfaceSource& source) {
+    std::vector<TRouteKind> routes;
+    std::map<std::pair<int, NET_IFINDEX>, ULONG> interfaceMetrics;
+    TMibTable<MIB_IPINTERFACE_TABLE> interfaces(source.FreeMibTable);
+    if (source.GetIpInterfaceTable(AF_UNSPEC, interfaces.Receive()) == NO_ERROR) {
+        for (ULONG i = 0; i < interfaces->NumEntries; ++i) {
+            const MIB_IPINTERFACE_ROW& row = interfaces->Table[i];
+            interfaceMetrics[{row.Family, row.InterfaceIndex}] = row.Metric;
+        }
+    }
+    TMibTable<MIB_IPFORWARD_TABLE2> table(source.FreeMibTable);
+    if (source.GetIpForwardTable2(AF_UNSPEC, table.Receive()) != NO_ERROR)
+        return routes;
+    for (ULONG i = 0; i < table->NumEntries; ++i) {
+        const MIB_IPFORWARD_ROW2& row = table->Table[i];
+        const int family = row.DestinationPrefix.Prefix.si_family;
+        const UINT8 length = row.DestinationPrefix.PrefixLength;
+        TRouteKind route;
+        route.Index = row.InterfaceIndex;
+        route.Default = length == 0;
+        route.HostViaGateway =
+            length == (family == AF_INET ? 32 : 128) && !IsUnspecified(row.NextHop);
+        route.Metric = uint64_t{row.Metric} + interfaceMetrics[{family, row.InterfaceIndex}];
+        routes.push_back(route);
+    }
+    return routes;
+}
+
 } // namespace
 
 const TInterfaceSource& IpHelper() {
@@ -53,7 +111,10 @@ const TInterfaceSource& IpHelper() {
         iphlpapi.Proc<TConvertLuidToIndexFunc>("ConvertInterfaceLuidToIndex"),
         iphlpapi.Proc<decltype(&::NotifyRouteChange2)>("NotifyRouteChange2"),
         iphlpapi.Proc<decltype(&::NotifyIpInterfaceChange)>("NotifyIpInterfaceChange"),
-        iphlpapi.Proc<decltype(&::CancelMibChangeNotify2)>("CancelMibChangeNotify2")};
+        iphlpapi.Proc<decltype(&::CancelMibChangeNotify2)>("CancelMibChangeNotify2"),
+        iphlpapi.Proc<decltype(&::GetIpForwardTable2)>("GetIpForwardTable2"),
+        iphlpapi.Proc<decltype(&::GetIpInterfaceTable)>("GetIpInterfaceTable"),
+        iphlpapi.Proc<decltype(&::FreeMibTable)>("FreeMibTable")};
     return calls;
 }
 
@@ -119,4 +180,25 @@ bool ActiveConnectionIndex(uint32_t& index, TGetBestInterfaceExFunc getBestInter
         }
     }
     return false;
+}
+
+TCountedConnection CountedConnectionNow(const std::vector<MIB_IFROW>& rows, bool countTunnel,
+                                        const TInterfaceSource& source) {
+    uint32_t index = 0;
+    if (!ActiveConnectionIndex(index, source.GetBestInterfaceEx))
+        return {};
+    std::vector<std::string> descriptions;
+    descriptions.reserve(rows.size()); // the kinds below point into these strings
+    std::vector<TInterfaceKind> kinds;
+    bool virtualChosen = false;
+    for (const MIB_IFROW& row : rows) {
+        descriptions.push_back(AdapterDescription(row.bDescr, row.dwDescrLen));
+        kinds.push_back({row.dwIndex, row.dwType, descriptions.back(),
+                         row.dwOperStatus >= MIB_IF_OPER_STATUS_CONNECTED});
+        virtualChosen = virtualChosen ||
+                        (row.dwIndex == index && IsVirtualAdapter(row.dwType, descriptions.back()));
+    }
+    if (countTunnel || !virtualChosen) // the routing table is read only when it can matter
+        return {index, 0};
+    return CountedConnection(index, kinds, ReadRoutes(source));
 }

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <iphlpapi.h>
 
+#include "traffic/counted_connection.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -27,6 +29,9 @@ struct TInterfaceSource {
     decltype(&::NotifyRouteChange2) NotifyRouteChange2;
     decltype(&::NotifyIpInterfaceChange) NotifyIpInterfaceChange;
     decltype(&::CancelMibChangeNotify2) CancelMibChangeNotify2;
+    decltype(&::GetIpForwardTable2) GetIpForwardTable2;
+    decltype(&::GetIpInterfaceTable) GetIpInterfaceTable;
+    decltype(&::FreeMibTable) FreeMibTable;
 };
 
 // IP Helper's own calls, from iphlpapi.dll in the system folder: loaded on first use and kept
@@ -70,3 +75,9 @@ bool InterfaceIndexOfLuid(uint64_t luid, uint32_t& index,
 // public IPv4 address, then for a public IPv6 address. Nothing is sent.
 bool ActiveConnectionIndex(
     uint32_t& index, TGetBestInterfaceExFunc getBestInterfaceEx = IpHelper().GetBestInterfaceEx);
+
+// What automatic mode counts now: the route look-up's interface, or under a VPN (unless
+// countTunnel) the physical adapter that carries it, as CountedConnection decides from rows and
+// the routing table. Index 0 when there is no route to the Internet.
+TCountedConnection CountedConnectionNow(const std::vector<MIB_IFROW>& rows, bool countTunnel,
+                                        const TInterfaceSource& source = IpHelper());

@@ -36,7 +36,8 @@ bool TTableLookup::ByIdentity(uint64_t identity, TInterfaceState& state) {
 }
 
 bool TTableLookup::ActiveConnection(uint32_t& index) {
-    return ActiveConnectionIndex(index, source_.GetBestInterfaceEx);
+    index = CountedConnectionNow(rows_, countTunnel_, source_).Index;
+    return index != 0;
 }
 
 uint64_t TableShape(const std::vector<MIB_IFROW>& rows) {

@@ -9,9 +9,11 @@ class TTableLookup : public TInterfaceLookup {
   public:
     // Rows and source must outlive the lookup; elapsedMs goes into every reading it gives.
     // watchedLuid: the identity of the adapter watched so far, asked for first at any index.
+    // countTunnel: the active connection is the route look-up's choice even under a VPN.
     TTableLookup(const std::vector<MIB_IFROW>& rows, const TInterfaceSource& source,
-                 uint32_t elapsedMs, uint64_t watchedLuid = 0)
-        : rows_(rows), source_(source), elapsedMs_(elapsedMs), watchedLuid_(watchedLuid) {}
+                 uint32_t elapsedMs, uint64_t watchedLuid = 0, bool countTunnel = false)
+        : rows_(rows), source_(source), elapsedMs_(elapsedMs), watchedLuid_(watchedLuid),
+          countTunnel_(countTunnel) {}
 
     const MIB_IFROW* Row(uint32_t index) const;
     bool ByIndex(uint32_t index, TInterfaceState& state) override;
@@ -23,6 +25,7 @@ class TTableLookup : public TInterfaceLookup {
     const TInterfaceSource& source_;
     const uint32_t elapsedMs_;
     const uint64_t watchedLuid_;
+    const bool countTunnel_;
 };
 
 // Which interfaces a table lists and whether each is up: a change means the route to the

@@ -1,4 +1,4 @@
-"""The watched interface renumbered while corvane.exe runs.
+"""The watched interface renumbered while corvane.exe runs, and two interfaces counted together.
 
 The whole Wine session (its own prefix, hence its own wineserver and services) runs inside a
 network namespace made here, holding one end "va" of a veth pair; the other end "vb" sits in a
@@ -119,31 +119,34 @@ class RenumberingTest(CorvaneTestCase):
         os.environ.update(saved[0])
         harness.COMMAND_PREFIX[:] = saved[1]
 
-    def make_pair(self):
-        run("ip", "-n", self.host, "link", "add", "va", "type", "veth", "peer", "name", "vb",
-            "netns", self.peer)
-        run("ip", "-n", self.host, "addr", "add", HOST_ADDRESS + "/24", "dev", "va")
-        run("ip", "-n", self.peer, "addr", "add", PEER_ADDRESS + "/24", "dev", "vb")
-        run("ip", "-n", self.host, "link", "set", "va", "up")
-        run("ip", "-n", self.peer, "link", "set", "vb", "up")
-        # The namespace's way to the Internet; vb's namespace forwards nothing further.
-        run("ip", "-n", self.host, "route", "add", "default", "dev", "va")
+    def make_pair(self, host_end="va", peer_end="vb", host=HOST_ADDRESS, peer=PEER_ADDRESS):
+        run("ip", "-n", self.host, "link", "add", host_end, "type", "veth", "peer", "name",
+            peer_end, "netns", self.peer)
+        run("ip", "-n", self.host, "addr", "add", host + "/24", "dev", host_end)
+        run("ip", "-n", self.peer, "addr", "add", peer + "/24", "dev", peer_end)
+        run("ip", "-n", self.host, "link", "set", host_end, "up")
+        run("ip", "-n", self.peer, "link", "set", peer_end, "up")
+        if host_end == "va":
+            # The namespace's way to the Internet; vb's namespace forwards nothing further.
+            run("ip", "-n", self.host, "route", "add", "default", "dev", "va")
 
-    def va(self):
-        return json.loads(run("ip", "-n", self.host, "-j", "-s", "link", "show", "dev", "va"))[0]
+    def va(self, name="va"):
+        return json.loads(run("ip", "-n", self.host, "-j", "-s", "link", "show", "dev", name))[0]
 
-    def va_counters(self):
-        stats = self.va()["stats64"]
+    def va_counters(self, name="va"):
+        stats = self.va(name)["stats64"]
         return stats["rx"]["bytes"], stats["tx"]["bytes"]
 
-    def wine_lists_va(self, index):
+    def wine_rows(self):
         rows = harness.probe("interfaces").stdout.decode("latin-1").splitlines()
-        return any(row.split("\t")[0] == str(index) and row.split("\t")[3] == "va"
-                   for row in rows)
+        return [row.split("\t") for row in rows]
 
-    def exchange(self, out_bytes, in_bytes):
+    def wine_lists_va(self, index):
+        return any(row[0] == str(index) and row[3] == "va" for row in self.wine_rows())
+
+    def exchange(self, out_bytes, in_bytes, peer=PEER_ADDRESS):
         received = run("ip", "netns", "exec", self.host, sys.executable, "-c", CLIENT,
-                       PEER_ADDRESS, str(PORT), str(out_bytes), str(in_bytes))
+                       peer, str(PORT), str(out_bytes), str(in_bytes))
         self.assertEqual(int(received), in_bytes)
 
     def shown(self, app):
@@ -204,6 +207,27 @@ class RenumberingTest(CorvaneTestCase):
         # Nothing that crossed either interface is missing (payload, without headers).
         self.assertGreaterEqual(logged_in, 3 * MB)
         self.assertGreaterEqual(logged_out, 7 * MB)
+
+    def test_two_adapters_counted_together_log_both_counters_movement(self):
+        self.make_pair("wa", "wb", "10.202.0.1", "10.202.0.2")
+        luid = {row[3]: row[1][2:].upper() for row in self.wine_rows()}
+        self.assertIn("wa", luid, "Wine does not list wa")
+        start = [self.va_counters(name) for name in ("va", "wa")]
+        app = self.launch(config=f"[network]\nfollowactive=0\nactiveadapter={self.va()['ifindex']}\n"
+                                 f"adapterluid={luid['va']}\nadapters={luid['va']};{luid['wa']}\n"
+                                 f"[display]\nformat={TEMPLATE}\ndecimalplaces=9\n")
+        self.exchange(2 * MB, 1 * MB)
+        self.exchange(1 * MB, 3 * MB, peer="10.202.0.2")
+        end = [self.va_counters(name) for name in ("va", "wa")]
+        moved = tuple(sum(e[i] - s[i] for s, e in zip(start, end)) for i in (0, 1))
+
+        # The label's totals are both counters together, today's log what both moved.
+        both = tuple(sum(e[i] for e in end) for i in (0, 1))
+        self.assertTrue(wait_until(lambda: self.shown(app) == moved + both, timeout=30),
+                        f"shown {self.shown(app)}, counters moved {moved}, now {both}")
+        self.assertEqual(self.close_and_read_today(app), moved)
+        self.assertGreaterEqual(moved[0], 4 * MB)
+        self.assertGreaterEqual(moved[1], 3 * MB)
 
 
 if __name__ == "__main__":

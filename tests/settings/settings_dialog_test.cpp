@@ -218,6 +218,44 @@ TEST_F(SettingsDialogTest, ChoosingTheStoredAdapterAgainWritesItsLuid) {
     EXPECT_EQ(store.QueryText("network", "adapterluid", ""), LuidText(row.Luid));
 }
 
+// The stored list is ticked in the check list, an adapter that is away too (under its LUID), and
+// saved as it was with the first ticked named by "activeadapter"; unticking the box empties it.
+// Shown once the dialog is: the dialog itself is never shown here.
+bool Shown(HWND control) {
+    return (::GetWindowLongPtrA(control, GWL_STYLE) & WS_VISIBLE) != 0;
+}
+
+TEST_F(SettingsDialogTest, SeveralAdaptersAreTickedAndSaved) {
+    TInterfaceEntry2 row;
+    ASSERT_TRUE(ReadInterfaceEntry2(1, row)) << "the loopback has a LUID";
+    const std::string list = LuidText(row.Luid) + ";00470000090000AA";
+    dialogtest::WriteBytes(ConfigPath(),
+                           "[network]\r\nactiveadapter=9\r\nadapters=" + list + "\r\n");
+    TMemIniFile store(ConfigPath());
+    auto dialog = Open(store);
+    EXPECT_TRUE(Checked(*dialog, scSeveralAdapters));
+    HWND checklist = dialog->Item(scAdapterChecklist);
+    EXPECT_TRUE(Shown(checklist));
+    EXPECT_FALSE(Shown(dialog->Item(scAdapterDetails)));
+    const int count = ListView_GetItemCount(checklist);
+    ASSERT_EQ(static_cast<size_t>(count), Entries(*dialog, scNetworkAdapters).size() + 1);
+    int ticked = 0;
+    for (int i = 0; i < count; ++i)
+        ticked += ListView_GetCheckState(checklist, i) ? 1 : 0;
+    EXPECT_EQ(ticked, 2);
+    Click(*dialog, scOK);
+    EXPECT_EQ(store.QueryText("network", "adapters", ""), list);
+    EXPECT_EQ(store.QueryText("network", "activeadapter", ""), "1");
+    EXPECT_EQ(store.QueryText("network", "adapterluid", ""), LuidText(row.Luid));
+
+    auto again = Open(store);
+    Click(*again, scSeveralAdapters);
+    EXPECT_TRUE(Shown(again->Item(scAdapterDetails)));
+    EXPECT_FALSE(Shown(again->Item(scAdapterChecklist)));
+    Click(*again, scOK);
+    EXPECT_EQ(store.QueryText("network", "adapters", "unset"), "");
+}
+
 TEST_F(SettingsDialogTest, OkWithoutAdapterLeavesTheStoredOneAlone) {
     dialogtest::WriteBytes(ConfigPath(), "[network]\r\nactiveadapter=7777\r\n");
     TMemIniFile store(ConfigPath());

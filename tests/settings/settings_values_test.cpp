@@ -295,6 +295,31 @@ TEST(NetworkKeys, AStoredAdapterMeansExplicitUnlessTheOptionSaysOtherwise) {
               1u);
 }
 
+// The list adds the other adapters to the one "activeadapter" names, each once; a list is no
+// reason to leave automatic mode, and an entry that is no LUID names none.
+TEST(NetworkKeys, SeveralAdaptersFollowTheFirst) {
+    const char* list = "[network]\nactiveadapter=4\nadapterluid=0006000004000000\n"
+                       "adapters=0006000004000000;0047000009000000;junk;0047000009000000;;"
+                       "0006000011000000\n";
+    const std::vector<TAdapterTarget> targets =
+        StoredAdapterTargets(TMemIniFile("config.ini", list));
+    ASSERT_EQ(targets.size(), 3u);
+    EXPECT_EQ(targets[0].Index, 4u);
+    EXPECT_EQ(targets[0].Identity, 0x0006000004000000u);
+    EXPECT_EQ(targets[1].Identity, 0x0047000009000000u);
+    EXPECT_EQ(targets[1].Index, 0u) << "found by its identity alone";
+    EXPECT_EQ(targets[2].Identity, 0x0006000011000000u);
+    EXPECT_EQ(
+        StoredAdapterTargets(TMemIniFile("config.ini", std::string(list) + "followactive=1\n"))
+            .size(),
+        1u);
+    EXPECT_EQ(
+        StoredAdapterTargets(TMemIniFile("config.ini", "[network]\nactiveadapter=4\n")).size(), 1u);
+    EXPECT_FALSE(StoredAdapterTarget(TMemIniFile("config.ini", "")).CountTunnel);
+    EXPECT_TRUE(
+        StoredAdapterTarget(TMemIniFile("config.ini", "[network]\ncountvpn=1\n")).CountTunnel);
+}
+
 TEST(NetworkKeys, TheWatchedAdapterIsRememberedOnlyWhenItMoved) {
     TMemIniFile store("config.ini", "[network]\nactiveadapter=02\n");
     RememberWatchedAdapter(store, 2, 0);

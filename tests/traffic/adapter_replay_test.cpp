@@ -10,6 +10,7 @@
 //   t=10h        time since the previous reading (s or h; 1 s otherwise)
 //   suspend, resume, net (routes or interfaces changed), midnight: events before the reading.
 #include "../log/log_test_support.h"
+#include "traffic/adapter_group.h"
 #include "traffic/adapter_tracker.h"
 
 #include <gtest/gtest.h>
@@ -190,7 +191,8 @@ uint32_t ElapsedMs(const std::string& token) {
 class AdapterReplay : public logtest::LogFileTest {
   protected:
     // Runs the script as the sampling thread would, logging each measured reading.
-    void Replay(const TSequence& seq, TAdapterTracker& tracker, uint32_t& peak) {
+    template <typename Tracker>
+    void Replay(const TSequence& seq, Tracker& tracker, uint32_t& peak) {
         double day = EncodeDate(2025, 3, 15);
         std::stringstream readings(seq.Script);
         std::string reading;
@@ -259,6 +261,62 @@ TEST_F(AdapterReplay, DayTotalsAreWhatTheCountersShow) {
         EXPECT_EQ(GetLogTotal(lpToday, ldOut), seq.Out1);
         EXPECT_EQ(tracker.Connected() ? tracker.Index() : 0u, seq.FinalIndex);
         EXPECT_EQ(peak, seq.PeakShownIn);
+    }
+}
+
+// Several adapters counted together: "A5+B" watches A (stored at index 5) and B (by identity
+// alone, as the later ones of a stored list are).
+struct TGroupSequence {
+    const char* Name;
+    const char* Targets;
+    const char* Script;
+    uint64_t In, Out;     // the day's totals
+    uint32_t LastShownIn; // the rate shown after the last reading
+};
+
+const TGroupSequence kGroupSequences[] = {
+    {"both present", "A5+B", "A5=1000,100 B6=50,5 | A5=2000,200 B6=150,15 | A5=2500,250 B6=450,45",
+     1900, 190, 800},
+    {"one absent adds nothing", "A5+B", "A5=1000,100 | A5=2000,200 | A5=2500,250", 1500, 150, 500},
+    {"one goes away: its last rate is no longer shown", "A5+B",
+     "A5=1000,100 B6=50,5 | A5=2000,200 B6=150,15 | A5=2500,250", 1600, 160, 500},
+    {"one away for a while", "A5+B",
+     "A5=1000,100 B6=50,5 | A5=2000,200 B6=150,15 | A5=2500,250 | A5=2600,260 B6=950,95 "
+     "| A5=2700,270 B6=1950,195",
+     1700 + 1900, 170 + 190, 1100},
+    {"one renumbered", "A5+B",
+     "A5=1000,100 B6=50,5 | A5=2000,200 B9=150,15 | A5=2500,250 B9=450,45", 1900, 190, 800},
+    {"one reset", "A5+B", "A5=1000,100 B6=5000,500 | A5=2000,200 B6=100,10 | A5=3000,300 B6=600,60",
+     2600, 260, 1500},
+};
+
+std::vector<TAdapterTarget> GroupTargets(const std::string& text) {
+    std::vector<TAdapterTarget> targets;
+    std::stringstream parts(text);
+    std::string part;
+    while (std::getline(parts, part, '+')) {
+        TAdapterTarget target;
+        target.Identity = static_cast<uint64_t>(part[0]);
+        target.Index = part.size() > 1 ? static_cast<uint32_t>(std::stoul(part.substr(1))) : 0;
+        targets.push_back(target);
+    }
+    return targets;
+}
+
+TEST_F(AdapterReplay, SeveralAdaptersAreSummed) {
+    for (const TGroupSequence& group : kGroupSequences) {
+        SCOPED_TRACE(group.Name);
+        ResetLog();
+        TAdapterGroup adapters(GroupTargets(group.Targets));
+        const TSequence seq{group.Name, "", 0, group.Script, 0, 0, 0, 0, 0, 0};
+        uint32_t peak = 0;
+        Replay(seq, adapters, peak);
+
+        logtest::SetNow(EncodeDate(2025, 3, 15) + 0.5);
+        EXPECT_EQ(GetLogTotal(lpToday, ldIn), group.In);
+        EXPECT_EQ(GetLogTotal(lpToday, ldOut), group.Out);
+        EXPECT_EQ(adapters.Counters().DeltaIn, group.LastShownIn);
+        EXPECT_TRUE(adapters.Connected());
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -284,6 +285,91 @@ TEST(ActiveConnection, IPv4RouteFirstThenIPv6) {
         EXPECT_EQ(index, c.Index);
         EXPECT_EQ(routes.Asked, c.Asked);
     }
+}
+
+// The routing and interface tables as the platform would allocate them; FreeMibTable counts.
+struct TRoutingScript {
+    std::vector<MIB_IPFORWARD_ROW2> Routes;
+    std::vector<MIB_IPINTERFACE_ROW> Interfaces;
+    std::vector<std::vector<uint8_t>> Tables;
+    int Freed = 0;
+} routing;
+
+template <typename Table, typename Row> Table* Allocate(const std::vector<Row>& rows) {
+    routing.Tables.emplace_back(sizeof(Table) + rows.size() * sizeof(Row));
+    auto* table = reinterpret_cast<Table*>(routing.Tables.back().data());
+    table->NumEntries = static_cast<ULONG>(rows.size());
+    std::copy(rows.begin(), rows.end(), table->Table);
+    return table;
+}
+
+DWORD WINAPI ScriptedRoutes(ADDRESS_FAMILY, PMIB_IPFORWARD_TABLE2* table) {
+    *table = Allocate<MIB_IPFORWARD_TABLE2>(routing.Routes);
+    return NO_ERROR;
+}
+
+DWORD WINAPI ScriptedIpInterfaces(ADDRESS_FAMILY, PMIB_IPINTERFACE_TABLE* table) {
+    *table = Allocate<MIB_IPINTERFACE_TABLE>(routing.Interfaces);
+    return NO_ERROR;
+}
+
+void WINAPI ScriptedFree(PVOID) {
+    ++routing.Freed;
+}
+
+MIB_IPFORWARD_ROW2 Route(NET_IFINDEX index, uint32_t destination, UINT8 length, uint32_t nextHop) {
+    MIB_IPFORWARD_ROW2 row{};
+    row.InterfaceIndex = index;
+    row.DestinationPrefix.Prefix.si_family = AF_INET;
+    row.DestinationPrefix.Prefix.Ipv4.sin_addr.s_addr = htonl(destination);
+    row.DestinationPrefix.PrefixLength = length;
+    row.NextHop.si_family = AF_INET;
+    row.NextHop.Ipv4.sin_addr.s_addr = htonl(nextHop);
+    return row;
+}
+
+MIB_IFROW InterfaceRow(DWORD index, DWORD type, const char* description) {
+    MIB_IFROW row{};
+    row.dwIndex = index;
+    row.dwType = type;
+    row.dwOperStatus = MIB_IF_OPER_STATUS_OPERATIONAL;
+    row.dwDescrLen = static_cast<DWORD>(std::strlen(description));
+    std::memcpy(row.bDescr, description, row.dwDescrLen);
+    return row;
+}
+
+// The route look-up (scripted above) picks index 4, a VPN's adapter: the server's route through
+// a gateway names the adapter under it; without one the default route of the lowest metric,
+// the interface's metric included, does; a host route on the link itself names nothing.
+TEST(CountedConnectionNow, ReadsTheRoutingTableUnderAVpn) {
+    const std::vector<MIB_IFROW> rows = {InterfaceRow(4, IF_TYPE_PROP_VIRTUAL, "VPN Client"),
+                                         InterfaceRow(7, IF_TYPE_ETHERNET_CSMACD, "Ethernet"),
+                                         InterfaceRow(9, IF_TYPE_IEEE80211, "Wi-Fi")};
+    TInterfaceSource source = IpHelper();
+    source.GetBestInterfaceEx = ScriptedBestInterface;
+    source.GetIpForwardTable2 = ScriptedRoutes;
+    source.GetIpInterfaceTable = ScriptedIpInterfaces;
+    source.FreeMibTable = ScriptedFree;
+    routes = RouteScript{true, false, {}};
+    routing = TRoutingScript{};
+    routing.Interfaces.resize(2);
+    routing.Interfaces[0].Family = routing.Interfaces[1].Family = AF_INET;
+    routing.Interfaces[0].InterfaceIndex = 7;
+    routing.Interfaces[0].Metric = 25;
+    routing.Interfaces[1].InterfaceIndex = 9;
+    routing.Interfaces[1].Metric = 50;
+    routing.Routes = {Route(4, 0, 0, 0), Route(9, 0, 0, 0xC0A80101), Route(7, 0, 0, 0xC0A80001),
+                      Route(7, 0xFFFFFFFF, 32, 0), Route(9, 0xC6336407, 32, 0xC0A80101)};
+
+    TCountedConnection counted = CountedConnectionNow(rows, false, source);
+    EXPECT_EQ(counted.Index, 9u);
+    EXPECT_EQ(counted.Tunnel, 4u);
+    EXPECT_EQ(routing.Freed, 2);
+    routing.Routes.pop_back();
+    EXPECT_EQ(CountedConnectionNow(rows, false, source).Index, 7u);
+    counted = CountedConnectionNow(rows, true, source);
+    EXPECT_EQ(counted.Index, 4u);
+    EXPECT_EQ(counted.Tunnel, 0u);
 }
 
 // Under Wine, index 1 is the loopback "lo" without a physical address, carrying 127.0.0.1.

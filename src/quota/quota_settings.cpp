@@ -2,9 +2,11 @@
 #include "quota/quota_settings.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "config/config_keys.h"
 #include "config/tok_utils.h"
+#include "log/calendar.h"
 
 namespace {
 
@@ -23,6 +25,20 @@ bool ParseLevel(const std::string& text, int& level) {
     return level >= 1 && level <= kMaxAlertLevel;
 }
 
+// "H:00" or "HH:00", 0 to 24.
+bool ParseWholeHour(std::string_view text, int& hour) {
+    const size_t colon = text.find(':');
+    if (colon < 1 || colon > 2 || text.substr(colon) != ":00")
+        return false;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + colon, hour);
+    return error == std::errc() && end == text.data() + colon && hour >= 0 && hour <= 24;
+}
+
+bool ParseBytes(std::string_view text, uint64_t& bytes) {
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bytes);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
 } // namespace
 
 TQuotaSettings ReadQuotaSettings(const TMemIniFile& store) {
@@ -32,6 +48,9 @@ TQuotaSettings ReadQuotaSettings(const TMemIniFile& store) {
     s.Terms.StartDay = std::clamp(ReadInt(store, cfg::kQuotaStartDay), 1, 31);
     s.Terms.Counts = ParseQuotaCounts(ReadText(store, cfg::kQuotaCounts));
     s.AlertLevels = ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts));
+    if (!ParseFreeHours(ReadText(store, cfg::kQuotaFreeHours), s.Terms.FreeHours))
+        s.Terms.FreeHours = 0;
+    s.Terms.Correction = ParseQuotaCorrection(ReadText(store, cfg::kQuotaOffset));
     return s;
 }
 
@@ -64,4 +83,34 @@ TLogDirection ParseQuotaCounts(const std::string& text) {
 
 const char* QuotaCountsText(TLogDirection counts) {
     return counts == ldIn ? "in" : counts == ldOut ? "out" : "inout";
+}
+
+bool ParseFreeHours(std::string_view text, uint32_t& hours) {
+    const std::string range = Trimmed(text);
+    hours = 0;
+    if (range.empty())
+        return true;
+    const size_t dash = range.find('-');
+    int first = 0, last = 0;
+    if (dash == std::string::npos || !ParseWholeHour(Trimmed(range.substr(0, dash)), first) ||
+        !ParseWholeHour(Trimmed(range.substr(dash + 1)), last) || first % 24 == last % 24)
+        return false;
+    for (int hour = first % 24; hour != last % 24; hour = (hour + 1) % 24)
+        hours |= uint32_t{1} << hour;
+    return true;
+}
+
+std::optional<TQuotaCorrection> ParseQuotaCorrection(std::string_view text) {
+    std::vector<std::string> fields;
+    ForEachItem(text, ' ', [&fields](std::string_view field) { fields.emplace_back(field); });
+    TQuotaCorrection c;
+    if (fields.size() != 3 || !ParseIsoDate(fields[0], c.PeriodFirst) ||
+        !ParseBytes(fields[1], c.Provider) || !ParseBytes(fields[2], c.CountedThen))
+        return std::nullopt;
+    return c;
+}
+
+std::string FormatQuotaCorrection(const TQuotaCorrection& correction) {
+    return FormatIsoDate(correction.PeriodFirst) + ' ' + std::to_string(correction.Provider) +
+           ' ' + std::to_string(correction.CountedThen);
 }

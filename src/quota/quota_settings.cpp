@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 
 #include "config/config_keys.h"
 #include "config/tok_utils.h"
@@ -111,6 +112,25 @@ std::optional<TQuotaCorrection> ParseQuotaCorrection(std::string_view text) {
 }
 
 std::string FormatQuotaCorrection(const TQuotaCorrection& correction) {
-    return FormatIsoDate(correction.PeriodFirst) + ' ' + std::to_string(correction.Provider) +
-           ' ' + std::to_string(correction.CountedThen);
+    return FormatIsoDate(correction.PeriodFirst) + ' ' + std::to_string(correction.Provider) + ' ' +
+           std::to_string(correction.CountedThen);
+}
+
+bool ParseMegabytes(std::string_view text, uint64_t& bytes) {
+    const std::string typed = Trimmed(text);
+    const size_t point = typed.find_first_of(".,");
+    const bool hasPoint = point != std::string::npos;
+    const std::string_view decimals =
+        hasPoint ? std::string_view(typed).substr(point + 1) : std::string_view();
+    uint64_t whole = 0, fraction = 0;
+    if (!ParseBytes(std::string_view(typed).substr(0, point), whole) || decimals.size() > 9 ||
+        (hasPoint && !ParseBytes(decimals, fraction)))
+        return false;
+    const long double megabytes =
+        static_cast<long double>(whole) +
+        static_cast<long double>(fraction) / std::pow(10.0L, static_cast<int>(decimals.size()));
+    if (megabytes * (1 << 20) > 9.2e18L)
+        return false;
+    bytes = static_cast<uint64_t>(std::llround(megabytes * (1 << 20)));
+    return true;
 }

@@ -41,6 +41,10 @@ bool ParseFreeHours(std::string_view text, uint32_t& hours);
 std::optional<TQuotaCorrection> ParseQuotaCorrection(std::string_view text);
 std::string FormatQuotaCorrection(const TQuotaCorrection& correction);
 
+// Megabytes as typed ("12595.2", also with a comma), blanks around allowed, into bytes,
+// rounded; false for anything else or more than 2^63 bytes.
+bool ParseMegabytes(std::string_view text, uint64_t& bytes);
+
 // "in", "out" or "inout" (anything else counts both).
 TLogDirection ParseQuotaCounts(const std::string& text);
 const char* QuotaCountsText(TLogDirection counts);

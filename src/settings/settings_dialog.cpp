@@ -98,6 +98,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     ::SendMessageA(Item(scQuotaCounts), CB_SETCURSEL,
                    counts == std::end(kQuotaCountsValues) ? 0 : counts - kQuotaCountsValues, 0);
     SetText(scQuotaAlerts, v.QuotaAlerts);
+    SetText(scQuotaFreeHours, v.QuotaFreeHours);
     ::SendMessageA(Item(scTheme), CB_SETCURSEL, static_cast<WPARAM>(v.Theme), 0);
     ::SendMessageA(Item(scLanguage), CB_SETCURSEL, LanguageEntry(v.Language), 0);
 }
@@ -144,6 +145,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
     const LRESULT counts = ::SendMessageA(Item(scQuotaCounts), CB_GETCURSEL, 0, 0);
     v.QuotaCounts = kQuotaCountsValues[counts > 0 && counts < 3 ? counts : 0];
     v.QuotaAlerts = Text(scQuotaAlerts);
+    v.QuotaFreeHours = Text(scQuotaFreeHours);
     const LRESULT theme = ::SendMessageA(Item(scTheme), CB_GETCURSEL, 0, 0);
     v.Theme = theme > 0 && theme < 3 ? static_cast<TThemeSetting>(theme) : TThemeSetting::System;
     const LRESULT language = ::SendMessageA(Item(scLanguage), CB_GETCURSEL, 0, 0);
@@ -207,6 +209,9 @@ void Tf_Settings::OnCommand(int id, int code, HWND control) {
         break;
     case scDefaultDimensions:
         b_DefaultDimensionsClick();
+        break;
+    case scQuotaSetUsed:
+        b_SetUsedClick();
         break;
     default:
         break;

@@ -56,6 +56,9 @@ enum TSettingsControl : int {
     scLanguage,
     scTrayRates,
     scShowOnTaskbar,
+    scQuotaFreeHours,
+    scQuotaUsed,
+    scQuotaSetUsed,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
@@ -105,6 +108,7 @@ class Tf_Settings : public TDialog {
     HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,
                    int max);
     void CreateQuotaControls(HWND page);
+    void CreateProviderControls(HWND page);
     HWND AddDropDownList(HWND page, int id, int x, int y, int width, const TTextId* entries,
                          int count);
     void CreateLanguageList(HWND page, int from, int right, int y);
@@ -119,6 +123,7 @@ class Tf_Settings : public TDialog {
     TSettingsValues ReadValues() const;
     void b_OKClick();
     void b_CancelClick();
+    void b_SetUsedClick();
 
     // The Adapters tab (settings_adapters.cpp).
     void RefreshNetworkAdapters();

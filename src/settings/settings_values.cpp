@@ -4,8 +4,10 @@
 #include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
 #include "settings/network_keys.h"
+#include "text/texts.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -98,10 +100,15 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
         FormatAlertLevels(ParseAlertLevels(ReadText(store, cfg::kQuotaAlerts, TReader::Dialog)));
     v.Theme = ParseThemeSetting(ReadText(store, cfg::kTheme, TReader::Dialog).c_str());
     v.Language = ReadText(store, cfg::kLanguage, TReader::Dialog);
+    v.QuotaFreeHours = ReadText(store, cfg::kQuotaFreeHours, TReader::Dialog);
     return v;
 }
 
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
+    uint32_t freeHours = 0;
+    if (!ParseFreeHours(v.QuotaFreeHours, freeHours))
+        throw std::invalid_argument(
+            FormatText(Text(TTextId::SettingsQuotaFreeHoursBad), {{"hours", v.QuotaFreeHours}}));
     int32_t adapter = 0;
     if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
         WriteInt(store, cfg::kActiveAdapter, adapter);
@@ -146,4 +153,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         WriteFlag(store, cfg::kTrayRates, v.TrayRates);
     if (IsStored(store, cfg::kDock) || v.Dock)
         WriteFlag(store, cfg::kDock, v.Dock);
+    if (IsStored(store, cfg::kQuotaFreeHours) || !v.QuotaFreeHours.empty())
+        WriteText(store, cfg::kQuotaFreeHours, v.QuotaFreeHours);
 }

@@ -140,6 +140,12 @@ TEST(QuotaSettingsText, FreeHoursAndProvidersFigure) {
     EXPECT_EQ(FormatQuotaCorrection(*c), "2026-12-01 12345678901 77");
     for (const char* bad : {"", "2026-12-01 5", "2026-12-01 -5 0", "2026-13-01 5 0", "x 5 0"})
         EXPECT_FALSE(ParseQuotaCorrection(bad)) << bad;
+
+    uint64_t bytes = 0;
+    EXPECT_TRUE(ParseMegabytes(" 12595,2 ", bytes));
+    EXPECT_EQ(bytes, 13207024435u); // 12595.2 x 2^20, rounded
+    for (const char* bad : {"", "12.", "-5", "1.2.3", "1e3", "9000000000000"})
+        EXPECT_FALSE(ParseMegabytes(bad, bytes)) << bad;
 }
 
 } // namespace

@@ -16,7 +16,8 @@ using TDayAmounts = std::function<TLogAmounts(double firstDay, double lastDay)>;
 TQuotaFigures BilledQuotaFigures(const TQuotaTerms& terms, double now, const TDayAmounts& days,
                                  const std::vector<THourRecord>& hours, TUtcOffsetFunc zone);
 
-// The amounts of a table of day records (read from the file by another process).
+// The amounts of a table of day records (read from the file by another process); the table
+// must outlive what this returns.
 TDayAmounts DayAmountsOf(const std::vector<TLogRecord>& records);
 
 // The running program's: the process's usage log on its clock, its hourly store, the system's

@@ -36,30 +36,26 @@ uint32_t UtcHourNear(double day, int64_t hours) {
 
 } // namespace
 
-TQuotaFigures BilledQuotaFigures(const TQuotaTerms& terms, double now, const TDayAmounts& days,
-                                 const std::vector<THourRecord>& hours, TUtcOffsetFunc zone) {
-    const double today = std::floor(now);
+TQuotaFigures BilledQuotaFiguresOf(const TQuotaTerms& terms, double today, TLogAmounts period,
+                                   TLogAmounts beforeToday, const std::vector<THourRecord>& hours,
+                                   TUtcOffsetFunc zone) {
     const TBillingPeriod p = BillingPeriodOf(today, terms.StartDay);
-    TLogAmounts period = days(p.First, p.Last);
-    TLogAmounts beforeToday = days(p.First, today - 1);
     SubtractFreeHours(FreeAmounts(terms.FreeHours, p.First, p.Last, hours, zone), period);
     SubtractFreeHours(FreeAmounts(terms.FreeHours, p.First, today - 1, hours, zone), beforeToday);
     ApplyQuotaCorrection(terms, p.First, period, beforeToday);
     return QuotaFiguresOf(terms, today, period, beforeToday);
 }
 
-TDayAmounts DayAmountsOf(const std::vector<TLogRecord>& records) {
-    return [&records](double firstDay, double lastDay) {
-        TLogAmounts sum; // summed as the usage log sums its ranges
-        for (const TLogRecord& r : records) {
-            const double day = std::floor(r.Date);
-            if (day >= firstDay && day <= lastDay) {
-                sum.In += r.InBytes;
-                sum.Out += r.OutBytes;
-            }
+TLogAmounts TDayTable::operator()(double firstDay, double lastDay) const {
+    TLogAmounts sum; // summed as the usage log sums its ranges
+    for (const TLogRecord& r : Records) {
+        const double day = std::floor(r.Date);
+        if (day >= firstDay && day <= lastDay) {
+            sum.In += r.InBytes;
+            sum.Out += r.OutBytes;
         }
-        return sum;
-    };
+    }
+    return sum;
 }
 
 TQuotaFigures CurrentBilledQuotaFigures(const TQuotaTerms& terms) {

@@ -2,8 +2,6 @@
 #include "quota/quota_settings.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
 
 #include "config/config_keys.h"
 #include "config/tok_utils.h"
@@ -26,18 +24,28 @@ bool ParseLevel(const std::string& text, int& level) {
     return level >= 1 && level <= kMaxAlertLevel;
 }
 
+// Digits only, at most 19: no overflow.
+bool ParseBytes(std::string_view text, uint64_t& value) {
+    if (text.empty() || text.size() > 19)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<uint64_t>(c - '0');
+    }
+    return true;
+}
+
 // "H:00" or "HH:00", 0 to 24.
 bool ParseWholeHour(std::string_view text, int& hour) {
     const size_t colon = text.find(':');
-    if (colon < 1 || colon > 2 || text.substr(colon) != ":00")
+    uint64_t value = 0;
+    if (colon < 1 || colon > 2 || text.substr(colon) != ":00" ||
+        !ParseBytes(text.substr(0, colon), value) || value > 24)
         return false;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + colon, hour);
-    return error == std::errc() && end == text.data() + colon && hour >= 0 && hour <= 24;
-}
-
-bool ParseBytes(std::string_view text, uint64_t& bytes) {
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), bytes);
-    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+    hour = static_cast<int>(value);
+    return true;
 }
 
 } // namespace
@@ -126,11 +134,12 @@ bool ParseMegabytes(std::string_view text, uint64_t& bytes) {
     if (!ParseBytes(std::string_view(typed).substr(0, point), whole) || decimals.size() > 9 ||
         (hasPoint && !ParseBytes(decimals, fraction)))
         return false;
-    const long double megabytes =
-        static_cast<long double>(whole) +
-        static_cast<long double>(fraction) / std::pow(10.0L, static_cast<int>(decimals.size()));
-    if (megabytes * (1 << 20) > 9.2e18L)
+    uint64_t scale = 1;
+    for (size_t i = 0; i < decimals.size(); ++i)
+        scale *= 10;
+    if (whole >= uint64_t{1} << 43)
         return false;
-    bytes = static_cast<uint64_t>(std::llround(megabytes * (1 << 20)));
+    // Half a byte added before the division rounds to the nearest byte.
+    bytes = (whole << 20) + ((fraction << 20) + scale / 2) / scale;
     return true;
 }

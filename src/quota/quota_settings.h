@@ -42,7 +42,7 @@ std::optional<TQuotaCorrection> ParseQuotaCorrection(std::string_view text);
 std::string FormatQuotaCorrection(const TQuotaCorrection& correction);
 
 // Megabytes as typed ("12595.2", also with a comma), blanks around allowed, into bytes,
-// rounded; false for anything else or more than 2^63 bytes.
+// rounded to the byte; false for anything else, and from 2^43 MB on.
 bool ParseMegabytes(std::string_view text, uint64_t& bytes);
 
 // "in", "out" or "inout" (anything else counts both).

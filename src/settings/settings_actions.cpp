@@ -97,7 +97,7 @@ void Tf_Settings::b_SetUsedClick() {
     const std::string typed = Text(scQuotaUsed);
     uint64_t bytes = 0;
     if (!ParseMegabytes(typed, bytes)) {
-        TApplication::Instance().ShowException(std::invalid_argument(
+        TApplication::Instance().ShowException(std::runtime_error(
             FormatText(::Text(TTextId::SettingsQuotaSetUsedBad), {{"megabytes", typed}})));
         return;
     }

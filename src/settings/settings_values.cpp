@@ -107,7 +107,7 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
     uint32_t freeHours = 0;
     if (!ParseFreeHours(v.QuotaFreeHours, freeHours))
-        throw std::invalid_argument(
+        throw std::runtime_error(
             FormatText(Text(TTextId::SettingsQuotaFreeHoursBad), {{"hours", v.QuotaFreeHours}}));
     int32_t adapter = 0;
     if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {

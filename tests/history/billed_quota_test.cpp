@@ -37,7 +37,7 @@ struct THistory {
         Days.push_back({day, in, out});
     }
     TQuotaFigures Figures(const TQuotaTerms& terms, double now) const {
-        return BilledQuotaFigures(terms, now, DayAmountsOf(Days), Hours, &CentralEurope);
+        return BilledQuotaFigures(terms, now, TDayTable{Days}, Hours, &CentralEurope);
     }
 };
 
@@ -117,8 +117,8 @@ TEST(BilledQuota, WithoutFreeHoursOrCorrectionTheFiguresAreTheLogs) {
     const double now = Day(2025, 3, 4) + 0.3;
     const TQuotaFigures f = h.Figures(terms, now);
     const TQuotaFigures expected =
-        QuotaFiguresOf(terms, now, DayAmountsOf(h.Days)(Day(2025, 2, 15), Day(2025, 3, 14)),
-                       DayAmountsOf(h.Days)(Day(2025, 2, 15), Day(2025, 3, 3)));
+        QuotaFiguresOf(terms, now, TDayTable{h.Days}(Day(2025, 2, 15), Day(2025, 3, 14)),
+                       TDayTable{h.Days}(Day(2025, 2, 15), Day(2025, 3, 3)));
     EXPECT_EQ(f.Counted, expected.Counted);
     EXPECT_EQ(f.Forecast, expected.Forecast);
     EXPECT_EQ(f.RunOutDay, expected.RunOutDay);

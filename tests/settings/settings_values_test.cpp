@@ -252,7 +252,7 @@ TEST(SettingsValuesSave, FreeHoursAreStoredAsTypedOrRefusedWhole) {
     TSettingsValues v = LoadSettingsValues(store);
     v.MonthQuota = "700";
     v.QuotaFreeHours = "2-8";
-    EXPECT_THROW(SaveSettingsValues(store, v), std::invalid_argument);
+    EXPECT_THROW(SaveSettingsValues(store, v), std::runtime_error);
     EXPECT_EQ(store.QueryText("display", "monthquota", ""), "500");
     v.QuotaFreeHours = "22:00-06:00";
     SaveSettingsValues(store, v);

@@ -7,6 +7,7 @@
 #include "desktop/cool_tray_icon.h"
 #include "desktop/rate_icon.h"
 #include "display/render.h"
+#include "history/billed_quota.h"
 #include "log/usage_log.h"
 #include "platform/accessible.h"
 #include "platform/dialog.h"
@@ -245,7 +246,7 @@ void Tf_Main::WriteStatistics() {
         counters.TotalOut = monitor_->TotalOut();
     }
     TLogTotals totals = GetLogTotals();
-    TQuotaFigures figures = CurrentQuotaFigures(quota_.Terms);
+    TQuotaFigures figures = CurrentBilledQuotaFigures(quota_.Terms);
     char separator = UserDecimalSeparator()[0];
     const std::string& text =
         renderer_.Render(templateText_, decimals, counters, totals, separator, figures);

@@ -83,6 +83,10 @@ inline constexpr TConfigKey kQuotaStartDay  {"display",   "quotastartday",   T::
 inline constexpr TConfigKey kQuotaCounts    {"display",   "quotacounts",     T::Text,    Text("inout"),      Text("")};
 inline constexpr TConfigKey kQuotaAlerts    {"display",   "quotaalerts",     T::Text,    Text(kDefaultAlertLevels)};
 inline constexpr TConfigKey kQuotaAlertsShown{"display",  "quotaalertsshown",T::Text,    Text("")};
+// Local hours the quota leaves out, "02:00-08:00"; empty counts every hour.
+inline constexpr TConfigKey kQuotaFreeHours {"display",   "quotafreehours",  T::Text,    Text("")};
+// The provider's figure for one period: "<period's first day> <its bytes> <bytes counted then>".
+inline constexpr TConfigKey kQuotaOffset    {"display",   "quotaoffset",     T::Text,    Text("")};
 inline constexpr TConfigKey kWidth          {"display",   "width",           T::Integer, Number(180)};
 inline constexpr TConfigKey kHeight         {"display",   "height",          T::Integer, Number(228)};
 inline constexpr TConfigKey kStayOnTop      {"display",   "stayontop",       T::Flag,    Number(true)};

@@ -47,6 +47,34 @@ std::optional<double> RunOutDay(const TQuotaFigures& f, long double rate) {
     return f.Today + static_cast<double>(days);
 }
 
+uint64_t SaturatedSum(uint64_t a, uint64_t b) {
+    return a > std::numeric_limits<uint64_t>::max() - b ? std::numeric_limits<uint64_t>::max()
+                                                        : a + b;
+}
+
+uint64_t Less(uint64_t a, uint64_t b) {
+    return a > b ? a - b : 0;
+}
+
+// Takes up to `by` from `amount`, and what it lacked stays in `by`.
+void Take(uint64_t& amount, uint64_t& by) {
+    const uint64_t taken = std::min(amount, by);
+    amount -= taken;
+    by -= taken;
+}
+
+// What counts grows or shrinks by `by`: a difference in both directions is told as received.
+void MoveCounted(TLogDirection counts, bool up, uint64_t by, TLogAmounts& amounts) {
+    uint64_t& first = counts == ldOut ? amounts.Out : amounts.In;
+    if (up) {
+        first = SaturatedSum(first, by);
+        return;
+    }
+    Take(first, by);
+    if (counts == ldInOut)
+        Take(amounts.Out, by);
+}
+
 } // namespace
 
 int DaysInMonth(int year, int month) {
@@ -103,4 +131,22 @@ TQuotaFigures CurrentQuotaFigures(const TQuotaTerms& terms) {
     const TBillingPeriod period = BillingPeriodOf(today, terms.StartDay);
     return QuotaFiguresOf(terms, today, GetLogTotalBetween(period.First, period.Last),
                           GetLogTotalBetween(period.First, today - 1));
+}
+
+void SubtractFreeHours(const TLogAmounts& free, TLogAmounts& amounts) {
+    amounts.In = Less(amounts.In, free.In);
+    amounts.Out = Less(amounts.Out, free.Out);
+}
+
+void ApplyQuotaCorrection(const TQuotaTerms& terms, double periodFirst, TLogAmounts& period,
+                          TLogAmounts& beforeToday) {
+    if (!terms.Correction || terms.Correction->PeriodFirst != periodFirst)
+        return;
+    const uint64_t counted = period.Get(terms.Counts);
+    const uint64_t wanted =
+        SaturatedSum(terms.Correction->Provider, Less(counted, terms.Correction->CountedThen));
+    const bool up = wanted >= counted;
+    const uint64_t by = up ? wanted - counted : counted - wanted;
+    MoveCounted(terms.Counts, up, by, period);
+    MoveCounted(terms.Counts, up, by, beforeToday);
 }

@@ -18,10 +18,20 @@ TBillingPeriod BillingPeriodOf(double today, int startDay);
 
 int DaysInMonth(int year, int month);
 
+// The provider's figure for one billing period, and what Corvane counted of that period when it
+// was given: from then on the period counts the provider's figure plus what Corvane counts more.
+struct TQuotaCorrection {
+    double PeriodFirst = 0;
+    uint64_t Provider = 0;
+    uint64_t CountedThen = 0;
+};
+
 struct TQuotaTerms {
     int32_t QuotaMB = 10000; // none when 0 or less
     int StartDay = 1;
     TLogDirection Counts = ldInOut;
+    uint32_t FreeHours = 0; // bit h: local hour h to h+1 is not counted
+    std::optional<TQuotaCorrection> Correction = std::nullopt;
 };
 
 struct TQuotaFigures {
@@ -47,3 +57,12 @@ TQuotaFigures QuotaFiguresOf(const TQuotaTerms& terms, double today, const TLogA
 
 // The same from the usage log, today by the log's clock.
 TQuotaFigures CurrentQuotaFigures(const TQuotaTerms& terms);
+
+// The period's amounts less what its free hours carried, both not below 0.
+void SubtractFreeHours(const TLogAmounts& free, TLogAmounts& amounts);
+
+// Where the terms hold the provider's figure for the period starting on `periodFirst`, moves
+// the period's amounts (and those of its days before today, by as much) so that what counts
+// is the provider's figure plus what was counted since; never below the provider's figure.
+void ApplyQuotaCorrection(const TQuotaTerms& terms, double periodFirst, TLogAmounts& period,
+                          TLogAmounts& beforeToday);

@@ -1,7 +1,10 @@
 // Tf_Settings: the actions of the Display, Information, Logs and General tabs.
+#include "config/config_keys.h"
+#include "history/billed_quota.h"
 #include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "platform/application.h"
+#include "quota/quota_settings.h"
 #include "settings/colour_swatch.h"
 #include "settings/settings_dialog.h"
 #include "text/texts.h"
@@ -86,4 +89,26 @@ void Tf_Settings::b_ResetLogsClick() {
 void Tf_Settings::b_DefaultDimensionsClick() {
     SetText(scWidth, "180");
     SetText(scHeight, "228");
+}
+
+// Stored at once, as the provider's figure of this moment: what the period counts now is
+// kept with it, so that what comes later adds to it.
+void Tf_Settings::b_SetUsedClick() {
+    const std::string typed = Text(scQuotaUsed);
+    uint64_t bytes = 0;
+    if (!ParseMegabytes(typed, bytes)) {
+        TApplication::Instance().ShowException(std::runtime_error(
+            FormatText(::Text(TTextId::SettingsQuotaSetUsedBad), {{"megabytes", typed}})));
+        return;
+    }
+    TQuotaTerms terms = ReadQuotaSettings(store_).Terms;
+    terms.Correction.reset();
+    const TQuotaFigures now = CurrentBilledQuotaFigures(terms);
+    WriteText(store_, cfg::kQuotaOffset,
+              FormatQuotaCorrection({now.Period.First, bytes, now.Counted}));
+    try {
+        store_.FlushToFile();
+    } catch (const std::exception& error) {
+        TApplication::Instance().ShowException(error);
+    }
 }

@@ -104,6 +104,7 @@ void Tf_Settings::ShowValues(const TSettingsValues& v) {
     SetText(scRateAlertIn, std::to_string(v.RateAlertIn));
     SetText(scRateAlertOut, std::to_string(v.RateAlertOut));
     SetText(scRateAlertSeconds, std::to_string(v.RateAlertSeconds));
+    SetText(scQuotaFreeHours, v.QuotaFreeHours);
     ::SendMessageA(Item(scTheme), CB_SETCURSEL, static_cast<WPARAM>(v.Theme), 0);
     ::SendMessageA(Item(scLanguage), CB_SETCURSEL, LanguageEntry(v.Language), 0);
 }
@@ -156,6 +157,7 @@ TSettingsValues Tf_Settings::ReadValues() const {
     v.RateAlertIn = ParseRateAlertLevel(Text(scRateAlertIn), rates.InKBps);
     v.RateAlertOut = ParseRateAlertLevel(Text(scRateAlertOut), rates.OutKBps);
     v.RateAlertSeconds = ParseRateAlertSeconds(Text(scRateAlertSeconds), rates.Seconds);
+    v.QuotaFreeHours = Text(scQuotaFreeHours);
     const LRESULT theme = ::SendMessageA(Item(scTheme), CB_GETCURSEL, 0, 0);
     v.Theme = theme > 0 && theme < 3 ? static_cast<TThemeSetting>(theme) : TThemeSetting::System;
     const LRESULT language = ::SendMessageA(Item(scLanguage), CB_GETCURSEL, 0, 0);
@@ -222,6 +224,9 @@ void Tf_Settings::OnCommand(int id, int code, HWND control) {
         break;
     case scDefaultDimensions:
         b_DefaultDimensionsClick();
+        break;
+    case scQuotaSetUsed:
+        b_SetUsedClick();
         break;
     default:
         break;

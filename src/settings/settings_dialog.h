@@ -61,6 +61,9 @@ enum TSettingsControl : int {
     scRateAlertSeconds,
     scSeveralAdapters,
     scAdapterChecklist,
+    scQuotaFreeHours,
+    scQuotaUsed,
+    scQuotaSetUsed,
     scDetailsCaption = 200, // the Adapters tab's bold caption
 };
 
@@ -112,6 +115,7 @@ class Tf_Settings : public TDialog {
     HWND AddUpDown(HWND page, int editId, int upDownId, int x, int y, int editWidth, int min,
                    int max);
     void CreateQuotaControls(HWND page);
+    void CreateProviderControls(HWND page);
     HWND AddDropDownList(HWND page, int id, int x, int y, int width, const TTextId* entries,
                          int count);
     void CreateLanguageList(HWND page, int from, int right, int y);
@@ -126,6 +130,7 @@ class Tf_Settings : public TDialog {
     TSettingsValues ReadValues() const;
     void b_OKClick();
     void b_CancelClick();
+    void b_SetUsedClick();
 
     // The Adapters tab (settings_adapters.cpp).
     void RefreshNetworkAdapters();

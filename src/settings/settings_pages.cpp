@@ -368,6 +368,29 @@ void Tf_Settings::CreateQuotaControls(HWND page) {
     x += LabelWidth(TTextId::SettingsQuotaAlerts) + kGap;
     AddToPage(page, TControlArgs::Edit().SetBounds(x, 182, 60, kEditHeight).SetId(scQuotaAlerts));
     AddLabel(page, TTextId::SettingsQuotaAlertsUsed, x + 60 + kGap, 186);
+    CreateProviderControls(page);
+}
+
+// Below the page's first edge: the page and the dialog grow to hold these rows.
+void Tf_Settings::CreateProviderControls(HWND page) {
+    constexpr int kGap = 4;
+    AddLabel(page, TTextId::SettingsQuotaFreeHours, 8, 212);
+    int x = 8 + LabelWidth(TTextId::SettingsQuotaFreeHours) + kGap;
+    AddToPage(page,
+              TControlArgs::Edit().SetBounds(x, 208, 80, kEditHeight).SetId(scQuotaFreeHours));
+    AddLabel(page, TTextId::SettingsQuotaFreeHoursExample, x + 80 + kGap, 212);
+
+    AddLabel(page, TTextId::SettingsQuotaSetUsed, 8, 238);
+    x = 8 + LabelWidth(TTextId::SettingsQuotaSetUsed) + kGap;
+    SetAccessibleName(
+        AddToPage(page, TControlArgs::Edit().SetBounds(x, 234, 70, kEditHeight).SetId(scQuotaUsed)),
+        ::Text(TTextId::SettingsQuotaSetUsedName).c_str());
+    x += 70 + kGap;
+    AddLabel(page, TTextId::SettingsQuotaSetUsedUnit, x, 238);
+    x += LabelWidth(TTextId::SettingsQuotaSetUsedUnit) + 2 * kGap;
+    AddToPage(page, TControlArgs::Button(::Text(TTextId::SettingsQuotaSetUsedButton).c_str())
+                        .SetBounds(x, 232, 65, 25)
+                        .SetId(scQuotaSetUsed));
 }
 
 HWND Tf_Settings::AddDropDownList(HWND page, int id, int x, int y, int width,

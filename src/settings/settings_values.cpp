@@ -5,8 +5,10 @@
 #include "quota/quota_settings.h"
 #include "settings/adapter_entries.h"
 #include "settings/network_keys.h"
+#include "text/texts.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace {
 
@@ -113,10 +115,15 @@ TSettingsValues LoadSettingsValues(const TMemIniFile& store) {
     v.RateAlertIn = rates.InKBps;
     v.RateAlertOut = rates.OutKBps;
     v.RateAlertSeconds = rates.Seconds;
+    v.QuotaFreeHours = ReadText(store, cfg::kQuotaFreeHours, TReader::Dialog);
     return v;
 }
 
 void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
+    uint32_t freeHours = 0;
+    if (!ParseFreeHours(v.QuotaFreeHours, freeHours))
+        throw std::runtime_error(
+            FormatText(Text(TTextId::SettingsQuotaFreeHoursBad), {{"hours", v.QuotaFreeHours}}));
     int32_t adapter = 0;
     if (v.SelectedAdapterEntry && ParseAdapterEntryIndex(*v.SelectedAdapterEntry, adapter)) {
         WriteInt(store, cfg::kActiveAdapter, adapter);
@@ -172,4 +179,6 @@ void SaveSettingsValues(TMemIniFile& store, const TSettingsValues& v) {
         WriteInt(store, cfg::kRateAlertOut, v.RateAlertOut);
     if (IsStored(store, cfg::kRateAlertSeconds) || v.RateAlertSeconds != rates.Seconds)
         WriteInt(store, cfg::kRateAlertSeconds, v.RateAlertSeconds);
+    if (IsStored(store, cfg::kQuotaFreeHours) || !v.QuotaFreeHours.empty())
+        WriteText(store, cfg::kQuotaFreeHours, v.QuotaFreeHours);
 }

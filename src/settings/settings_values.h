@@ -52,6 +52,7 @@ struct TSettingsValues {
     int32_t RateAlertIn = 0;
     int32_t RateAlertOut = 0;
     int32_t RateAlertSeconds = 30;
+    std::string QuotaFreeHours;         // "02:00-08:00", or empty
     // "Appearance"
     TThemeSetting Theme = TThemeSetting::System;
     // "Language": a language's code, or empty for Windows' own
@@ -61,7 +62,8 @@ struct TSettingsValues {
 // Reads every value the dialog shows, with the dialog's defaults.
 TSettingsValues LoadSettingsValues(const TMemIniFile& store);
 
-// Writes every value in the dialog's order (the run-at-start-up entry and the flush are the
+// Writes every value in the dialog's order; free hours that are no range of hours are refused
+// before anything is written, with a text that says how to write them. (the run-at-start-up entry and the flush are the
 // dialog's). The adapter is skipped when no entry is selected or its index is not a number;
 // its LUID is written for an adapter chosen or another than the stored one; the stored adapter,
 // only preselected, keeps its LUID, wherever its index went. The appearance is written where

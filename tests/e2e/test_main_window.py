@@ -312,6 +312,17 @@ class ScreenReaderTest(CorvaneTestCase):
         self.assertEqual(accessible(child_window(app.hwnd, "TCorvaneStatsLabel"))[0][1], "79.00 MB today")
         self.assertEqual(accessible(child_window(app.hwnd, "msctls_progress32"))[0][1], "79.00MB of 100MB used")
 
+    def test_the_providers_figure_is_what_the_bar_and_the_period_tags_count(self):
+        # The provider said 50 MB when Corvane had counted 10 MB of the period: 69 MB came since.
+        today = datetime.date.today()
+        config = ("[network]\nactiveadapter=999999\n[display]\nformat=%MBinoutthisperiod% MB\n"
+                  f"monthquota=100\nquotaalerts=\nquotaoffset={today.replace(day=1).isoformat()} "
+                  f"{50 << 20} {10 << 20}\n[bandwidth]\ndolog=0\n")
+        app = self.launch(config=config,
+                          files={"bandlog.dat": log_record(expected.day_number(today), 79 << 20, 0)})
+        self.assertEqual(accessible(child_window(app.hwnd, "TCorvaneStatsLabel"))[0][1], "119.00 MB")
+        self.assertEqual(accessible(child_window(app.hwnd, "msctls_progress32"))[0][1], "119.00MB of 100MB used")
+
     def name_changes(self, screen_reader):
         """The meter's announcements of a new text while the figures change: two of them, or
         none in five seconds, with a screen reader running or not. Wine reads the flag once per

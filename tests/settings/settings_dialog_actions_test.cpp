@@ -4,9 +4,11 @@
 #include "settings_dialog_fixture.h"
 #include "platform/application.h"
 #include "platform/file_io.h"
+#include "quota/quota_settings.h"
 
 #include <commctrl.h>
 
+#include <cmath>
 #include <thread>
 #include <vector>
 
@@ -152,6 +154,49 @@ TEST_F(SettingsDialogTest, FileThatCannotBeWrittenIsReportedAndTheDialogStaysOpe
     EXPECT_EQ(box.Text().rfind("Cannot create file ", 0), 0u) << box.Text();
     EXPECT_TRUE(::IsWindow(dialog->Handle()));
     EXPECT_EQ(store.QueryText("bandwidth", "dolog", ""), "1");
+}
+
+// Free hours that are no range keep the dialog open and nothing written; Set stores the
+// provider's figure at once, with what the period counts at that moment.
+TEST_F(SettingsDialogTest, FreeHoursAreRefusedAndSetStoresTheProvidersFigure) {
+    constexpr uint64_t MB = uint64_t{1} << 20;
+    const double today = std::floor(LogNow());
+    AddToLog(3 * MB, 1 * MB, today);
+    TMemIniFile store(ConfigPath());
+    auto dialog = Open(store);
+    SetText(*dialog, scQuotaFreeHours, "2-8");
+    TDialogAnswerer box([](const std::string& c) { return IsCaption(c, "Corvane"); }, IDOK);
+    Click(*dialog, scOK);
+    ASSERT_TRUE(box.Join());
+    EXPECT_EQ(box.Text().rfind("\"2-8\" are not hours", 0), 0u) << box.Text();
+    EXPECT_TRUE(::IsWindow(dialog->Handle()));
+    EXPECT_FALSE(dialogtest::FileExists(ConfigPath()));
+
+    SetText(*dialog, scQuotaUsed, "lots");
+    TDialogAnswerer notANumber([](const std::string& c) { return IsCaption(c, "Corvane"); }, IDOK);
+    Click(*dialog, scQuotaSetUsed);
+    ASSERT_TRUE(notANumber.Join());
+    EXPECT_EQ(notANumber.Text(), "\"lots\" is not a number of megabytes.");
+    EXPECT_EQ(store.QueryText("display", "quotaoffset", "(none)"), "(none)");
+
+    SetText(*dialog, scQuotaUsed, "12.5");
+    Click(*dialog, scQuotaSetUsed);
+    const auto stored = ParseQuotaCorrection(store.QueryText("display", "quotaoffset", ""));
+    ASSERT_TRUE(stored);
+    EXPECT_EQ(stored->PeriodFirst, BillingPeriodOf(today, 1).First);
+    EXPECT_EQ(stored->Provider, 12 * MB + MB / 2);
+    EXPECT_EQ(stored->CountedThen, 4 * MB);
+    EXPECT_TRUE(dialogtest::FileExists(ConfigPath()));
+
+    // The rows lie below the page's first edge: shown, the page has grown to hold them.
+    dialog->Show();
+    HWND button = dialog->Item(scQuotaSetUsed);
+    RECT page, row;
+    ::GetClientRect(::GetParent(button), &page);
+    ::GetWindowRect(button, &row);
+    ::MapWindowPoints(nullptr, ::GetParent(button), reinterpret_cast<POINT*>(&row), 2);
+    EXPECT_LE(row.bottom, page.bottom);
+    Click(*dialog, scCancel);
 }
 
 TEST_F(SettingsDialogTest, SwatchAnswersAnyMouseButtonWithThePickerPreset) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -243,6 +244,20 @@ TEST(SettingsValuesSave, TrayRatesAreWrittenOnceChosenOrStored) {
     v.TrayRates = false;
     SaveSettingsValues(chosen, v);
     EXPECT_EQ(chosen.QueryText("display", "trayrates", "(none)"), "0");
+}
+
+// Hours that are no range are refused before anything is written: the dialog stays open.
+TEST(SettingsValuesSave, FreeHoursAreStoredAsTypedOrRefusedWhole) {
+    TMemIniFile store("config.ini", "[display]\nmonthquota=500\n");
+    TSettingsValues v = LoadSettingsValues(store);
+    v.MonthQuota = "700";
+    v.QuotaFreeHours = "2-8";
+    EXPECT_THROW(SaveSettingsValues(store, v), std::runtime_error);
+    EXPECT_EQ(store.QueryText("display", "monthquota", ""), "500");
+    v.QuotaFreeHours = "22:00-06:00";
+    SaveSettingsValues(store, v);
+    EXPECT_EQ(LoadSettingsValues(store).QuotaFreeHours, "22:00-06:00");
+    EXPECT_EQ(store.QueryText("display", "monthquota", ""), "700");
 }
 
 TEST(SettingsValuesSave, OptionIsWrittenWhereTheOtherKeysWouldNotSayIt) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "history/billed_quota.h"
 #include "history/export_command_line.h"
 #include "config/mem_ini_file.h"
 #include "config/number_format.h"
@@ -33,24 +34,18 @@ std::string Percent(const TQuotaFigures& quota) {
 
 } // namespace
 
-TQuotaFigures QuotaFiguresFromRecords(const TQuotaSettings& settings, double today,
-                                      const std::vector<TDayTotal>& days,
-                                      const std::vector<THourRecord>& /*hours*/) {
-    const TBillingPeriod period = BillingPeriodOf(today, settings.Terms.StartDay);
-    return QuotaFiguresOf(settings.Terms, today, SumOfDays(days, period.First, period.Last),
-                          SumOfDays(days, period.First, today - 1));
-}
-
 TStatus StatusFromFiles(const std::string& config, const std::string& dailyLog,
-                        const std::string& hourLog, double today) {
+                        const std::string& hourLog, double now, TUtcOffsetFunc zone) {
     const TMemIniFile store("config.ini", config);
     const TQuotaSettings settings = ReadQuotaSettings(store);
-    const std::vector<TDayTotal> days = DayTotalsOf(DecodeLogFile(dailyLog));
+    const std::vector<TLogRecord> records = DecodeLogFile(dailyLog);
     TStatus s;
-    s.Today = std::floor(today);
-    s.TodayUsed = SumOfDays(days, s.Today, s.Today);
+    s.Today = std::floor(now);
+    s.TodayUsed = SumOfDays(DayTotalsOf(records), s.Today, s.Today);
     s.Terms = settings.Terms;
-    s.Quota = QuotaFiguresFromRecords(settings, s.Today, days, DecodeHourFile(hourLog));
+    // As the running program counts them: free hours left out, the provider's figure taken.
+    s.Quota = BilledQuotaFigures(settings.Terms, now, TDayTable{records}, DecodeHourFile(hourLog),
+                                 zone);
     return s;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "history/hour_log.h"
+#include "history/local_time.h"
 #include "history/history_page.h"
 #include "quota/quota_settings.h"
 
@@ -16,15 +17,11 @@ struct TStatus {
     TQuotaFigures Quota;
 };
 
-// The quota's figures from the records the two files hold: the days, and the hours for what
-// is counted by the hour.
-TQuotaFigures QuotaFiguresFromRecords(const TQuotaSettings& settings, double today,
-                                      const std::vector<TDayTotal>& days,
-                                      const std::vector<THourRecord>& hours);
-
-// From the contents of config.ini, bandlog.dat and hourlog.dat; `today` a day number.
+// From the contents of config.ini, bandlog.dat and hourlog.dat; `now` the local day number
+// with its fraction, `zone` the local time's offset (for the free hours).
 TStatus StatusFromFiles(const std::string& config, const std::string& dailyLog,
-                        const std::string& hourLog, double today);
+                        const std::string& hourLog, double now,
+                        TUtcOffsetFunc zone = &SystemUtcOffset);
 
 // Lines ended by CR LF.
 std::string StatusText(const TStatus& status);

@@ -189,6 +189,11 @@ TEST(StatusQuery, FiguresFromTheFilesInBothForms) {
               "the period's end\r\n");
     EXPECT_TRUE(UseReaches(status.Quota, 90));
     EXPECT_FALSE(UseReaches(status.Quota, 91));
+    // The provider said 70 MB when 50 MB were counted: 70 MB and the 40 MB since, as the bar says.
+    const TStatus billed = StatusFromFiles(
+        config + "quotaoffset=2025-02-15 73400320 52428800\r\n", log, "", today + 0.75);
+    EXPECT_EQ(billed.Quota.Counted, uint64_t{110} << 20);
+    EXPECT_TRUE(UseReaches(billed.Quota, 110));
 
     const TStatus none = StatusFromFiles("[display]\r\nmonthquota=0\r\n", "", "", today);
     EXPECT_NE(StatusJson(none).find("\"quota\": null}"), std::string::npos);

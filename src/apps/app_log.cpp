@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <limits>
 #include <tuple>
 
@@ -39,6 +40,13 @@ void AddBytes(TAppHour& total, const TAppHour& add) {
 
 size_t RecordSize(const TAppHour& record) {
     return kAppRecordHead + record.Program.size() + 4;
+}
+
+size_t EncodedSize(const std::vector<TAppHour>& records) {
+    size_t size = 0;
+    for (const TAppHour& record : records)
+        size += RecordSize(record);
+    return size;
 }
 
 // Adds a record's bytes to its program and hour in a table sorted by both; the usual case is
@@ -166,10 +174,7 @@ bool Normalized(const TAppHour& add, TAppHour& out) {
 } // namespace
 
 std::string EncodeAppRecords(const std::vector<TAppHour>& records) {
-    size_t size = 0;
-    for (const TAppHour& record : records)
-        size += RecordSize(record);
-    std::string data(size, '\0');
+    std::string data(EncodedSize(records), '\0');
     char* out = &data[0];
     for (const TAppHour& record : records) {
         out[0] = static_cast<char>(kMarker[0]);
@@ -219,14 +224,17 @@ TAppLog::TAppLog(std::string path) : store_(std::move(path), kAppFormat) {
 TAppLog::~TAppLog() = default;
 
 void TAppLog::LoadLocked() {
-    store_.Load([this](std::string_view data) {
-        std::vector<TAppHour> table = DecodeAppFile(data);
+    const std::string data = store_.Read();
+    std::vector<TAppHour> table = DecodeAppFile(data);
+    size_t tableBytes = 0;
+    {
         std::lock_guard<TMutex> hold(lock_);
         for (const TAppHour& add : pending_)
             MergeInto(table, add);
         table_.swap(table);
-        return EncodeAppRecords(table_).size();
-    });
+        tableBytes = EncodedSize(table_);
+    }
+    store_.StartFrom(data, tableBytes);
 }
 
 // The file keeps the names the table keeps: an addition to a program folded into "other" is
@@ -278,11 +286,8 @@ void TAppLog::WriteLocked() {
         if (asLeft && pending_.empty() && !rewrite_)
             return;
         batch.swap(pending_);
-        size_t batchBytes = 0;
-        for (const TAppHour& add : batch)
-            batchBytes += RecordSize(add);
         folded = rewrite_;
-        rewrite = !asLeft || folded || store_.Crowded(batchBytes);
+        rewrite = !asLeft || folded || store_.Crowded(EncodedSize(batch));
         if (rewrite)
             whole = table_;
         rewrite_ = false;

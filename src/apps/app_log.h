@@ -35,7 +35,8 @@ inline constexpr size_t kProgramsPerHour = 50;
 // history, and reading it whole could exhaust memory.
 inline constexpr size_t kMaxAppLogSize = 64 << 20;
 
-// Records of one program in one hour each, in the given order.
+// Records of one program in one hour each, in the given order: whole hours from 1970 to 2^32
+// hours, paths of at most kMaxAppPath bytes.
 std::string EncodeAppRecords(const std::vector<TAppHour>& records);
 // One total per program and hour, sorted by hour and program, each hour with at most its 50
 // largest programs and "other": damaged records and a torn one at the end add nothing; totals

@@ -122,14 +122,17 @@ THourLog::THourLog(std::string path) : path_(std::move(path)), store_(path_, kHo
 THourLog::~THourLog() = default;
 
 void THourLog::LoadLocked() {
-    store_.Load([this](std::string_view data) {
-        std::vector<THourRecord> table = DecodeHourFile(data);
+    const std::string data = store_.Read();
+    std::vector<THourRecord> table = DecodeHourFile(data);
+    size_t hours = 0;
+    {
         std::lock_guard<TMutex> hold(lock_);
         for (const THourRecord& add : pending_)
             MergeInto(table, add);
         table_.swap(table);
-        return table_.size() * kHourRecordSize;
-    });
+        hours = table_.size();
+    }
+    store_.StartFrom(data, hours * kHourRecordSize);
 }
 
 void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {

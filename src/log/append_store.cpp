@@ -40,13 +40,17 @@ TAppendStore::TAppendStore(std::string path, const TAppendFormat& format)
 
 TAppendStore::~TAppendStore() = default;
 
-void TAppendStore::Load(const std::function<size_t(std::string_view data)>& take) {
+std::string TAppendStore::Read() const {
     std::string data, replacement;
     ReadSharedIfExists(path_, data, format_.MaxSize);
     if (ReadInterruptedReplacement(path_, data.size(), format_.Complete, replacement,
                                    format_.MaxSize))
         data.swap(replacement);
-    compactAt_ = 2 * uint64_t{take(data)} + format_.SlackBytes;
+    return data;
+}
+
+void TAppendStore::StartFrom(std::string_view data, size_t tableBytes) {
+    compactAt_ = 2 * uint64_t{tableBytes} + format_.SlackBytes;
     // What the file should hold: after a recovery it is shorter, and the first flush rewrites it.
     fileBytes_ = format_.WholeBytes(data);
     loaded_ = true;

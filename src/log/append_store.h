@@ -4,7 +4,6 @@
 // next append; a file that another program replaced, cut or removed is rewritten whole.
 #pragma once
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -33,12 +32,13 @@ class TAppendStore {
     TAppendStore(const TAppendStore&) = delete;
     TAppendStore& operator=(const TAppendStore&) = delete;
 
-    // Hands `take` the file, or the complete temporary file of a rewrite that a crash cut short
-    // between its two steps when that is longer (on FAT and exFAT the move over the file is no
-    // single step); `take` returns how long its table would be rewritten. The file is then held
-    // open, so that another program's replacement of it is seen. Throws TFileError, or
-    // EFileTooLarge for a file over the format's bound.
-    void Load(const std::function<size_t(std::string_view data)>& take);
+    // The file, or the complete temporary file of a rewrite that a crash cut short between its
+    // two steps when that is longer (on FAT and exFAT the move over the file is no single step).
+    // Throws TFileError, or EFileTooLarge for a file over the format's bound.
+    std::string Read() const;
+    // What Read gave is taken into a table that would take tableBytes rewritten. The file is
+    // then held open, so that another program's replacement of it is seen.
+    void StartFrom(std::string_view data, size_t tableBytes);
     bool Loaded() const { return loaded_; }
     // What the file held is dropped, also when it could not be read: the next write empties it.
     void Forget();

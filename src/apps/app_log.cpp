@@ -231,6 +231,11 @@ void TAppLog::LoadLocked() {
         std::lock_guard<TMutex> hold(lock_);
         for (const TAppHour& add : pending_)
             MergeInto(table, add);
+        // Additions made before the file could be read may take an hour past its 50.
+        for (size_t i = 0; i < pending_.size(); ++i) {
+            if (i == 0 || pending_[i].HourUtc != pending_[i - 1].HourUtc)
+                rewrite_ = !FoldHourOf(table, pending_[i].HourUtc).empty() || rewrite_;
+        }
         table_.swap(table);
         tableBytes = EncodedSize(table_);
     }

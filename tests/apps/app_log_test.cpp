@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -207,6 +208,47 @@ TEST_F(AppLog, AnHourKeepsItsFiftyLargestProgramsAndOtherAlsoInTheFile) {
                                    [](const TAppHour& a) { return a.Program == Program(3); });
     ASSERT_NE(all.end(), back);
     EXPECT_EQ(600u, back->In);
+    EXPECT_TRUE(Same(log.All(), Reloaded(path_)));
+}
+
+TEST_F(AppLog, AFileThatCannotBeReadYetIsReadAtTheNextFlushWithTheAdditionsKept) {
+    fs::create_directory(path_); // reading it fails
+    std::vector<TAppHour> early, file;
+    for (int p = 0; p < 30; ++p) {
+        early.push_back({kHour, Program(p), 100, 0});
+        file.push_back({kHour, Program(100 + p), static_cast<uint64_t>(p), 0});
+    }
+    TAppLog log(path_);
+    log.Add(early);
+    EXPECT_THROW(log.Flush(), TFileError);
+    fs::remove(path_);
+    WriteBytes(path_, EncodeAppRecords(file));
+    log.Flush();
+    // 60 programs: the ten smallest of the file's (0 to 9 bytes) go to other.
+    const std::vector<TAppHour> all = log.All();
+    ASSERT_EQ(51u, all.size());
+    EXPECT_TRUE(Same({{kHour, "", 45, 0}}, {all.front()}));
+    EXPECT_TRUE(Same(all, Reloaded(path_)));
+}
+
+// For ThreadSanitizer: the counting adds (60 programs an hour, so some fold) while another
+// thread flushes and rewrites.
+TEST_F(AppLog, AdditionsMeetFlushesAndRewritesWithoutLoss) {
+    TAppLog log(path_);
+    std::thread adder([&] {
+        for (int i = 0; i < 3000; ++i)
+            log.Add({{kHour + (i % 3) * 3600, Program(i % 180) + std::string(300, 'y'), 1, 0}});
+    });
+    for (int i = 0; i < 20; ++i) {
+        fs::remove(path_); // each flush then rewrites
+        log.Flush();
+    }
+    adder.join();
+    log.Flush();
+    uint64_t total = 0;
+    for (const TAppHour& entry : Reloaded(path_))
+        total += entry.In;
+    EXPECT_EQ(3000u, total);
     EXPECT_TRUE(Same(log.All(), Reloaded(path_)));
 }
 

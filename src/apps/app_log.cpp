@@ -192,7 +192,7 @@ std::string EncodeAppRecords(const std::vector<TAppHour>& records) {
     return data;
 }
 
-std::vector<TAppHour> DecodeAppFile(std::string_view data) {
+std::vector<TAppHour> DecodeAppFile(std::string_view data, bool* folded) {
     std::vector<TAppHour> records;
     Scan(data, [&records](TAppHour&& record) { records.push_back(std::move(record)); });
     std::stable_sort(records.begin(), records.end(), ByKey);
@@ -203,7 +203,8 @@ std::vector<TAppHour> DecodeAppFile(std::string_view data) {
         else
             hour.push_back(std::move(records[i]));
         if (i + 1 == records.size() || records[i + 1].HourUtc != hour.back().HourUtc) {
-            FoldHour(hour);
+            if (!FoldHour(hour).empty() && folded)
+                *folded = true;
             std::move(hour.begin(), hour.end(), std::back_inserter(table));
             hour.clear();
         }
@@ -225,10 +226,13 @@ TAppLog::~TAppLog() = default;
 
 void TAppLog::LoadLocked() {
     const std::string data = store_.Read();
-    std::vector<TAppHour> table = DecodeAppFile(data);
+    // A file that names more than an hour's 50 (not one this store wrote) is rewritten.
+    bool folded = false;
+    std::vector<TAppHour> table = DecodeAppFile(data, &folded);
     size_t tableBytes = 0;
     {
         std::lock_guard<TMutex> hold(lock_);
+        rewrite_ = rewrite_ || folded;
         for (const TAppHour& add : pending_)
             MergeInto(table, add);
         // Additions made before the file could be read may take an hour past its 50.

@@ -40,8 +40,8 @@ inline constexpr size_t kMaxAppLogSize = 64 << 20;
 std::string EncodeAppRecords(const std::vector<TAppHour>& records);
 // One total per program and hour, sorted by hour and program, each hour with at most its 50
 // largest programs and "other": damaged records and a torn one at the end add nothing; totals
-// that would wrap stay at the largest value.
-std::vector<TAppHour> DecodeAppFile(std::string_view data);
+// that would wrap stay at the largest value. `folded`, when given, is set when an hour had more.
+std::vector<TAppHour> DecodeAppFile(std::string_view data, bool* folded = nullptr);
 
 class TAppLog {
   public:

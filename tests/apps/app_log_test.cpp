@@ -211,6 +211,17 @@ TEST_F(AppLog, AnHourKeepsItsFiftyLargestProgramsAndOtherAlsoInTheFile) {
     EXPECT_TRUE(Same(log.All(), Reloaded(path_)));
 }
 
+TEST_F(AppLog, AFileNamingMoreThanFiftyProgramsAnHourIsRewrittenFoldedAtTheFirstFlush) {
+    std::vector<TAppHour> hour;
+    for (int p = 0; p < 52; ++p)
+        hour.push_back({kHour, Program(p), static_cast<uint64_t>(p), 0});
+    WriteBytes(path_, EncodeAppRecords(hour));
+    TAppLog(path_).Flush();
+    const std::vector<TAppHour> folded = Reloaded(path_);
+    ASSERT_EQ(51u, folded.size());
+    EXPECT_EQ(EncodeAppRecords(folded), ReadBytes(path_));
+}
+
 TEST_F(AppLog, AFileThatCannotBeReadYetIsReadAtTheNextFlushWithTheAdditionsKept) {
     fs::create_directory(path_); // reading it fails
     std::vector<TAppHour> early, file;

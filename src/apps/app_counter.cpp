@@ -12,9 +12,15 @@ namespace {
 
 const std::string kSystem = kSystemProgram;
 
+// Event times are the system clock's: one before 1970 or after 9999 is no time to count at.
+constexpr int64_t kLatestTime = 253402300800; // 1 January 10000, a whole hour
+
+bool IsCountable(int64_t timeUtc) {
+    return timeUtc >= 0 && timeUtc < kLatestTime;
+}
+
 int64_t HourStart(int64_t timeUtc) {
-    const int64_t hour = timeUtc / 3600 - (timeUtc % 3600 < 0 ? 1 : 0);
-    return hour * 3600;
+    return timeUtc - timeUtc % 3600;
 }
 
 uint64_t Total(const TAppHour& h) {
@@ -59,7 +65,7 @@ void TAppCounter::Add(const TEventRecord& record) {
 
 void TAppCounter::Add(int64_t timeUtc, const TNetworkEvent& event) {
     std::lock_guard<TMutex> hold(lock_);
-    if (!IsWatched(event.Local))
+    if (!IsCountable(timeUtc) || !IsWatched(event.Local))
         return;
     TInOut& sums = hours_[HourStart(timeUtc)][ProgramOf(event.ProcessId, timeUtc)];
     uint64_t& sum = event.Direction == TNetDirection::Send ? sums.Out : sums.In;
@@ -94,7 +100,7 @@ const std::string& TAppCounter::ProgramOf(uint32_t processId, int64_t timeUtc) {
 std::vector<TAppHour> TAppCounter::TakeFinishedHours(int64_t nowUtc) {
     std::lock_guard<TMutex> hold(lock_);
     ForgetIdleProcesses(nowUtc);
-    return TakeBefore(HourStart(nowUtc));
+    return TakeBefore(HourStart(std::clamp<int64_t>(nowUtc, 0, kLatestTime)));
 }
 
 std::vector<TAppHour> TAppCounter::TakeAllHours() {
@@ -120,7 +126,7 @@ std::vector<TAppHour> TAppCounter::TakeBefore(int64_t hourLimit) {
 // Process ids unseen for an hour are dropped, so that the table follows the running programs.
 void TAppCounter::ForgetIdleProcesses(int64_t nowUtc) {
     for (auto it = processes_.begin(); it != processes_.end();) {
-        if (nowUtc - it->second.UsedAt > 3600)
+        if (nowUtc > it->second.UsedAt && nowUtc - it->second.UsedAt > 3600)
             it = processes_.erase(it);
         else
             ++it;

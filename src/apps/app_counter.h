@@ -40,6 +40,7 @@ class TAppCounter {
 
     // One event as the session delivers it; one that is no send or receive is left out.
     void Add(const TEventRecord& record);
+    // Events timed before 1970 or after 9999 are left out.
     void Add(int64_t timeUtc, const TNetworkEvent& event);
 
     // The hours that ended by nowUtc, in time order, each as its top programs by bytes and one

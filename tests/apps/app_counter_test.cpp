@@ -150,6 +150,18 @@ TEST(AppCounter, AProcessIsAskedAboutOnceNotPerEvent) {
     EXPECT_EQ(Text(counter.TakeAllHours()), "0 [C:\\a.exe] 1000/0\n");
 }
 
+// Found by fuzzing: times far from the calendar made the hour and the process table's ages
+// overflow.
+TEST(AppCounter, TimesBefore1970OrAfter9999AreLeftOut) {
+    TAppCounter counter([](uint32_t) { return TProcessImage{"C:\\a.exe", 1}; });
+    counter.SetLocalAddresses({kHost4});
+    const TNetworkEvent event{TNetDirection::Send, TNetProtocol::Udp, 77, 5, kHost4, kPeer4, 1, 2};
+    for (int64_t time : {INT64_MIN, int64_t{-1}, int64_t{253402300800}, INT64_MAX, kHour0})
+        counter.Add(time, event);
+    EXPECT_EQ(Text(counter.TakeFinishedHours(INT64_MIN)), "");
+    EXPECT_EQ(Text(counter.TakeFinishedHours(INT64_MAX)), "0 [C:\\a.exe] 0/5\n");
+}
+
 TEST(AppCounter, RecordingsRefuseOtherFilesAndSkipATornTail) {
     std::string replay = ReplayHeader();
     Record(replay, kHour0, 10, 100, 1, kHost4);

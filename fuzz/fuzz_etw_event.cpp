@@ -12,6 +12,8 @@
 #include "apps/app_counter.h"
 #include "apps/replay.h"
 
+#include <algorithm>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -23,18 +25,12 @@ struct TReference {
     bool Tcp;
 };
 
+// The provider's numbering: TCP below 42, IPv6 from 26 to 27 and 58 to 59, sends even.
 std::optional<TReference> ReferenceKind(uint16_t id) {
-    switch (id) {
-    case 10: return TReference{false, true, true};
-    case 11: return TReference{false, false, true};
-    case 26: return TReference{true, true, true};
-    case 27: return TReference{true, false, true};
-    case 42: return TReference{false, true, false};
-    case 43: return TReference{false, false, false};
-    case 58: return TReference{true, true, false};
-    case 59: return TReference{true, false, false};
-    default: return std::nullopt;
-    }
+    static constexpr uint16_t kIds[] = {10, 11, 26, 27, 42, 43, 58, 59};
+    if (std::find(std::begin(kIds), std::end(kIds), id) == std::end(kIds))
+        return std::nullopt;
+    return TReference{id == 26 || id == 27 || id == 58 || id == 59, id % 2 == 0, id < 42};
 }
 
 void CheckParse(uint16_t id, uint8_t version, const std::string& payload) {

@@ -73,8 +73,8 @@ bool operator<(const TIpAddress& a, const TIpAddress& b) {
     return a.V6 != b.V6 ? b.V6 : a.Bytes < b.Bytes;
 }
 
-std::optional<TNetworkEvent> ParseNetworkEvent(uint16_t id, uint8_t version,
-                                               const uint8_t* payload, size_t size) {
+std::optional<TNetworkEvent> ParseNetworkEvent(uint16_t id, uint8_t version, const uint8_t* payload,
+                                               size_t size) {
     const TEventKind* kind = KindOf(id);
     if (!kind || version != 0)
         return std::nullopt;

@@ -59,5 +59,5 @@ struct TEventRecord {
 };
 
 // The event read from its payload; nothing for another id or version or a payload too short.
-std::optional<TNetworkEvent> ParseNetworkEvent(uint16_t id, uint8_t version,
-                                               const uint8_t* payload, size_t size);
+std::optional<TNetworkEvent> ParseNetworkEvent(uint16_t id, uint8_t version, const uint8_t* payload,
+                                               size_t size);

@@ -8,7 +8,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <map>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -43,8 +46,8 @@ std::string Payload(uint32_t pid, uint32_t size, const TIpAddress& local, const 
 void Record(std::string& replay, int64_t time, uint16_t id, uint32_t pid, uint32_t size,
             const TIpAddress& local, uint8_t version = 0) {
     const std::string p = Payload(pid, size, local, local.V6 ? kPeer6 : kPeer4);
-    AppendReplayRecord(replay, {time, id, version, reinterpret_cast<const uint8_t*>(p.data()),
-                                p.size()});
+    AppendReplayRecord(replay,
+                       {time, id, version, reinterpret_cast<const uint8_t*>(p.data()), p.size()});
 }
 
 std::string Text(const std::vector<TAppHour>& hours) {
@@ -77,19 +80,19 @@ struct TSystemScript {
 
 TEST(AppCounter, ReplayedStreamGivesEachProgramsHourlyTotals) {
     std::string replay = ReplayHeader();
-    Record(replay, kHour0 + 10, 10, 100, 1000, kHost4);   // browser out
-    Record(replay, kHour0 + 11, 11, 100, 5000, kHost4);   // browser in
-    Record(replay, kHour0 + 20, 26, 200, 300, kHost6);    // sync out
-    Record(replay, kHour0 + 21, 27, 200, 700, kHost6);    // sync in
-    Record(replay, kHour0 + 30, 42, 4, 60, kHost4);       // System out
-    Record(replay, kHour0 + 31, 43, 0, 90, kHost4);       // System in
-    Record(replay, kHour0 + 40, 10, 100, 111111, kLoop4); // loopback: not counted
-    Record(replay, kHour0 + 41, 59, 200, 222222, kLoop6); // loopback: not counted
-    Record(replay, kHour0 + 42, 11, 100, 333333, kVpn4);  // another adapter: not counted
-    Record(replay, kHour0 + 50, 58, 300, 40, kHost6);     // unreadable process: the rest
-    Record(replay, kHour0 + 51, 12, 100, 9999, kHost4);   // a connect: not counted
+    Record(replay, kHour0 + 10, 10, 100, 1000, kHost4);    // browser out
+    Record(replay, kHour0 + 11, 11, 100, 5000, kHost4);    // browser in
+    Record(replay, kHour0 + 20, 26, 200, 300, kHost6);     // sync out
+    Record(replay, kHour0 + 21, 27, 200, 700, kHost6);     // sync in
+    Record(replay, kHour0 + 30, 42, 4, 60, kHost4);        // System out
+    Record(replay, kHour0 + 31, 43, 0, 90, kHost4);        // System in
+    Record(replay, kHour0 + 40, 10, 100, 111111, kLoop4);  // loopback: not counted
+    Record(replay, kHour0 + 41, 59, 200, 222222, kLoop6);  // loopback: not counted
+    Record(replay, kHour0 + 42, 11, 100, 333333, kVpn4);   // another adapter: not counted
+    Record(replay, kHour0 + 50, 58, 300, 40, kHost6);      // unreadable process: the rest
+    Record(replay, kHour0 + 51, 12, 100, 9999, kHost4);    // a connect: not counted
     Record(replay, kHour0 + 52, 10, 100, 8888, kHost4, 1); // unknown version: not counted
-    Record(replay, kHour0 + 3500, 43, 100, 800, kHost4);  // id 100 is the game now
+    Record(replay, kHour0 + 3500, 43, 100, 800, kHost4);   // id 100 is the game now
     Record(replay, kHour0 + 3599, 10, 100, 25, kHost4);
     Record(replay, kHour1 + 0, 59, 200, 4000, kHost6);
     Record(replay, kHour1 + 5, 42, 100, 10, kHost4);
@@ -124,8 +127,8 @@ TEST(AppCounter, AnHourKeepsItsTopProgramsAndSumsTheRest) {
     });
     counter.SetLocalAddresses({kHost4});
     for (uint32_t pid = 10; pid < 65; ++pid) // 55 programs, 100 to 640 bytes
-        counter.Add(kHour0 + pid, {TNetDirection::Send, TNetProtocol::Tcp, pid, pid * 10, kHost4,
-                                   kPeer4, 1, 2});
+        counter.Add(kHour0 + pid,
+                    {TNetDirection::Send, TNetProtocol::Tcp, pid, pid * 10, kHost4, kPeer4, 1, 2});
     const std::vector<TAppHour> hour = counter.TakeFinishedHours(kHour1);
     ASSERT_EQ(hour.size(), kProgramsPerHour + 1);
     EXPECT_EQ(hour.front().Program, "p64.exe");
@@ -144,10 +147,42 @@ TEST(AppCounter, AProcessIsAskedAboutOnceNotPerEvent) {
     });
     counter.SetLocalAddresses({kHost4});
     for (int i = 0; i < 1000; ++i)
-        counter.Add(kHour0 + i / 200, {TNetDirection::Receive, TNetProtocol::Udp, 77, 1, kHost4,
-                                       kPeer4, 1, 2});
+        counter.Add(kHour0 + i / 200,
+                    {TNetDirection::Receive, TNetProtocol::Udp, 77, 1, kHost4, kPeer4, 1, 2});
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(Text(counter.TakeAllHours()), "0 [C:\\a.exe] 1000/0\n");
+}
+
+// The session's thread adds while the autosave takes the hours that ended and the address
+// watcher sets the addresses (meant for ThreadSanitizer too): every byte is handed out once.
+TEST(AppCounter, SessionThreadAddsWhileHoursAreTaken) {
+    TAppCounter counter([](uint32_t pid) { return TProcessImage{std::to_string(pid), 1}; });
+    counter.SetLocalAddresses({kHost4});
+    constexpr uint32_t kEvents = 20000; // one a second: five and a half hours
+    std::atomic<uint32_t> added{0};
+    std::thread session([&] {
+        for (uint32_t i = 0; i < kEvents; ++i) {
+            counter.Add(kHour0 + i, {TNetDirection::Send, TNetProtocol::Tcp, 10 + i % 5, 1, kHost4,
+                                     kPeer4, 1, 2});
+            added = i + 1;
+        }
+    });
+    std::map<std::pair<int64_t, std::string>, uint64_t> handedOut;
+    const auto take = [&handedOut](const std::vector<TAppHour>& hours) {
+        for (const TAppHour& h : hours)
+            EXPECT_TRUE(handedOut.emplace(std::make_pair(h.HourUtc, h.Program), h.Out).second);
+    };
+    while (added < kEvents) {
+        counter.SetLocalAddresses({kPeer4, kHost4});
+        take(counter.TakeFinishedHours(kHour0 + added));
+    }
+    session.join();
+    take(counter.TakeAllHours());
+    uint64_t total = 0;
+    for (const auto& entry : handedOut)
+        total += entry.second;
+    EXPECT_EQ(total, kEvents);
+    EXPECT_EQ(handedOut.size(), 6u * 5);
 }
 
 // Found by fuzzing: times far from the calendar made the hour and the process table's ages

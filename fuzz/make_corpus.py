@@ -303,3 +303,43 @@ with open(os.path.join(HERE, "..", "res", "lang", "en.txt"), "rb") as f:
 write("fuzz_inflate", "fixed", deflated(b"hello hello hello", strategy=zlib.Z_FIXED))
 write("fuzz_inflate", "stored", deflated(b"abc", level=0))
 write("fuzz_inflate", "far_back", b"\x03\x00\x03\x02\x00")
+
+# --- network events: flags, id (u16), version (u8), payload (u16 length), then a recording ----
+HOST4, PEER4 = bytes([192, 168, 1, 20]), bytes([93, 184, 216, 34])
+HOST6 = bytes.fromhex("20010db8000000000000000000000020")
+PEER6 = bytes.fromhex("26062800000000000000000000000001")
+EVENT_IDS = {10: False, 11: False, 26: True, 27: True, 42: False, 43: False, 58: True, 59: True}
+
+
+def event_payload(event_id, pid, size, local=None):
+    v6 = EVENT_IDS[event_id]
+    local = local or (HOST6 if v6 else HOST4)
+    return (struct.pack("<II", pid, size) + (PEER6 if v6 else PEER4) + local +
+            struct.pack(">HH", 443, 51000) + bytes(8))
+
+
+def event_record(time, event_id, payload, version=0):
+    return struct.pack("<qHBH", time, event_id, version, len(payload)) + payload
+
+
+def event_seed(event_id, payload, records=b"", header=True):
+    return (struct.pack("<BHBH", 1 if header else 0, event_id, 0, len(payload)) + payload +
+            records)
+
+
+HOUR0 = 472222 * 3600
+for event_id in EVENT_IDS:
+    write("fuzz_etw_event", f"event_{event_id}", event_seed(event_id, event_payload(event_id, 100, 1460)))
+STREAM = b"".join([
+    event_record(HOUR0 + 10, 10, event_payload(10, 100, 1000)),
+    event_record(HOUR0 + 20, 27, event_payload(27, 200, 700)),
+    event_record(HOUR0 + 30, 42, event_payload(42, 4, 60)),
+    event_record(HOUR0 + 31, 43, event_payload(43, 0, 90)),
+    event_record(HOUR0 + 40, 11, event_payload(11, 100, 5000, bytes([127, 0, 0, 1]))),
+    event_record(HOUR0 + 41, 11, event_payload(11, 100, 5000, bytes([10, 8, 0, 2]))),
+    event_record(HOUR0 + 3700, 59, event_payload(59, 300, 4000)),
+    event_record(HOUR0 + 3701, 10, event_payload(10, 100, 1), version=1),
+])
+write("fuzz_etw_event", "stream", event_seed(26, event_payload(26, 7, 9)[:30], STREAM))
+write("fuzz_etw_event", "stream_torn", event_seed(58, b"", STREAM[:-5]))
+write("fuzz_etw_event", "no_header", event_seed(43, b"", b"CVNE\x01\x00\x00\x00" + STREAM, False))

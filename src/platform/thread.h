@@ -20,7 +20,12 @@ class TThread {
     // Constructs a T and only then starts its thread.
     template <typename T, typename... Args> static T* Launch(Args&&... args) {
         T* thread = new T(std::forward<Args>(args)...);
-        thread->Start();
+        try {
+            thread->Start();
+        } catch (...) { // no thread to free it
+            delete static_cast<TThread*>(thread);
+            throw;
+        }
         return thread;
     }
 

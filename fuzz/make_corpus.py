@@ -142,6 +142,39 @@ write("fuzz_hour_log", "interrupted_rewrite", hour_seed(MARCH15_HOUR, H_FILE[:24
 write("fuzz_hour_log", "reset", hour_seed(MARCH15_HOUR, H_FILE, [
     h_add(5, 9, 9), H_FLUSH, h_add(6, 1, 1), H_RESET, H_FLUSH, h_add(0, 2, 2), H_FLUSH]))
 
+# --- per-program store: file length and bytes, then steps ------------------------------------
+def app_record(hour, program, inb, outb):
+    head = b"\xfe\xa5" + struct.pack("<HIQQ", len(program), hour, inb, outb)
+    head += struct.pack("<I", zlib.crc32(head))
+    body = head + program
+    return body + struct.pack("<I", zlib.crc32(body))
+
+
+def app_seed(file, steps):
+    return struct.pack("<H", len(file)) + file + b"".join(steps)
+
+
+def a_add(hour, programs):
+    return struct.pack("<BBB", 0, hour, len(programs)) + b"".join(
+        struct.pack("<BBHB", p, 5, inb, outb) for p, inb, outb in programs)
+
+
+A_FLUSH, A_COPY_OVER, A_DELETE, A_RESET, A_RESTART = b"\x01", b"\x02", b"\x05", b"\x06", b"\x07"
+APP_HOUR = 486000
+A_FILE = (app_record(APP_HOUR, "C:\\Program Files\\Br\u00e4user\\browser.exe".encode(), 1000, 20)
+          + app_record(APP_HOUR, b"", 5, 6) + app_record(APP_HOUR + 1, b"p3", 7, 8))
+write("fuzz_app_log", "empty", app_seed(b"", [a_add(0, [(1, 5, 6)]), A_FLUSH]))
+write("fuzz_app_log", "torn_and_damaged",
+      app_seed(A_FILE[:40] + b"x" + A_FILE[41:] + A_FILE[:30], [a_add(1, [(3, 1, 1)]), A_RESTART]))
+write("fuzz_app_log", "fifty_and_other", app_seed(A_FILE, [
+    a_add(0, [(p, 10 + p, 1) for p in range(60)]), A_FLUSH, a_add(0, [(1, 5000, 0)]), A_FLUSH,
+    A_RESTART, a_add(0, [(63, 1, 1), (2, 3, 3)]), A_RESTART]))
+write("fuzz_app_log", "replaced_cut_deleted", app_seed(A_FILE, [
+    a_add(0, [(1, 1, 0)]), A_FLUSH, A_COPY_OVER, a_add(1, [(2, 1, 0)]), A_FLUSH,
+    struct.pack("<BB", 3, 32) + A_FILE[:32], a_add(2, [(2, 1, 0)]), A_FLUSH,
+    struct.pack("<BH", 4, 50), a_add(3, [(4, 1, 0)]), A_FLUSH, A_DELETE, A_FLUSH, A_RESET,
+    A_FLUSH, A_RESTART]))
+
 # --- HTTP response: 16-bit seed for the cuts, padding count, then the response ----------------
 HTTP = {
     "one_block": b"HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello",

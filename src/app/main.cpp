@@ -3,7 +3,7 @@
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "history/export_console.h"
-#include "history/hour_file.h"
+#include "log/append_file.h"
 #include "history/hour_log.h"
 #include "log/usage_log.h"
 #include "platform/application.h"

@@ -4,7 +4,7 @@
 #include "product/constants.h"
 #include "history/export_command_line.h"
 #include "history/export_target.h"
-#include "history/hour_file.h"
+#include "log/append_file.h"
 #include "history/hour_log.h"
 #include "history/status_query.h"
 #include "config/config_store.h"

@@ -4,7 +4,7 @@
 #include "history/export_target.h"
 #include "history/history_export.h"
 #include "history/history_window.h"
-#include "history/hour_file.h"
+#include "log/append_file.h"
 #include "platform/wide_text.h"
 #include "text/texts.h"
 

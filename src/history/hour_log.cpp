@@ -3,11 +3,10 @@
 // program replaced or cut.
 #include "history/hour_log.h"
 #include "config/number_text.h"
-#include "history/hour_file.h"
+#include "log/append_store.h"
 #include "text/texts.h"
 
 #include <algorithm>
-#include <array>
 #include <atomic>
 #include <ctime>
 #include <limits>
@@ -19,37 +18,8 @@ namespace {
 // and as many again as there are hours, so a rewrite of a large file comes rarely.
 constexpr size_t kSlackRecords = 1440;
 
-size_t CompactionThreshold(size_t hours) {
-    return 2 * hours + kSlackRecords;
-}
-
-uint32_t Crc32(const char* data, size_t size) {
-    static const std::array<uint32_t, 256> table = [] {
-        std::array<uint32_t, 256> t{};
-        for (uint32_t i = 0; i < 256; ++i) {
-            uint32_t c = i;
-            for (int k = 0; k < 8; ++k)
-                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[i] = c;
-        }
-        return t;
-    }();
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = 0; i < size; ++i)
-        crc = table[(crc ^ static_cast<unsigned char>(data[i])) & 0xFF] ^ (crc >> 8);
-    return crc ^ 0xFFFFFFFFu;
-}
-
-void PutLE(char* out, uint64_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i)
-        out[i] = static_cast<char>((value >> (8 * i)) & 0xFF);
-}
-
-uint64_t GetLE(const char* in, int bytes) {
-    uint64_t value = 0;
-    for (int i = 0; i < bytes; ++i)
-        value |= static_cast<uint64_t>(static_cast<unsigned char>(in[i])) << (8 * i);
-    return value;
+size_t WholeRecordBytes(std::string_view data) {
+    return data.size() / kHourRecordSize * kHourRecordSize;
 }
 
 bool ByHour(const THourRecord& a, const THourRecord& b) {
@@ -88,6 +58,9 @@ bool WholeValidRecords(std::string_view data) {
     }
     return true;
 }
+
+constexpr TAppendFormat kHourFormat{kMaxHourLogSize, kSlackRecords * kHourRecordSize,
+                                   WholeRecordBytes, WholeValidRecords};
 
 } // namespace
 
@@ -136,7 +109,7 @@ std::vector<THourRecord> DecodeHourFile(std::string_view data) {
     return records;
 }
 
-THourLog::THourLog(std::string path) : path_(std::move(path)) {
+THourLog::THourLog(std::string path) : path_(std::move(path)), store_(path_, kHourFormat) {
     std::lock_guard<TMutex> hold(fileLock_);
     try {
         LoadLocked();
@@ -148,31 +121,18 @@ THourLog::THourLog(std::string path) : path_(std::move(path)) {
 
 THourLog::~THourLog() = default;
 
-// The file, or the complete temporary file of a rewrite that a crash cut short between its two
-// steps (on FAT and exFAT the move over the file is no single step). The file is then held
-// open, so that from here on another program's replacement of it is seen.
 void THourLog::LoadLocked() {
-    std::string data, replacement;
-    ReadSharedIfExists(path_, data, kMaxHourLogSize);
-    if (ReadInterruptedReplacement(path_, data.size(), WholeValidRecords, replacement,
-                                   kMaxHourLogSize))
-        data.swap(replacement);
+    const std::string data = store_.Read();
     std::vector<THourRecord> table = DecodeHourFile(data);
+    size_t hours = 0;
     {
         std::lock_guard<TMutex> hold(lock_);
         for (const THourRecord& add : pending_)
             MergeInto(table, add);
         table_.swap(table);
-        compactAt_ = CompactionThreshold(table_.size());
+        hours = table_.size();
     }
-    // What the file should hold: after a recovery it is shorter, and the first flush rewrites it.
-    fileBytes_ = data.size() / kHourRecordSize * kHourRecordSize;
-    loaded_ = true;
-    try {
-        OpenedLocked();
-    } catch (const TFileError&) {
-        // Opened at the flush, which tells why it cannot be.
-    }
+    store_.StartFrom(data, hours * kHourRecordSize);
 }
 
 void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {
@@ -186,7 +146,7 @@ void THourLog::Add(uint64_t in, uint64_t out, int64_t utcSeconds) {
 
 void THourLog::Flush() {
     std::lock_guard<TMutex> hold(fileLock_);
-    if (!loaded_) {
+    if (!store_.Loaded()) {
         try {
             LoadLocked();
         } catch (const std::exception& e) {
@@ -208,7 +168,7 @@ std::string THourLog::Failure(TTextId text, const std::exception& e) const {
 // The additions are taken out of pending_ and written without lock_, so that the sampling
 // thread and the readers never wait for the disk; what does not reach the file is given back.
 void THourLog::WriteLocked() {
-    const bool asLeft = FileAsLeftLocked();
+    const bool asLeft = store_.AsLeft();
     std::vector<THourRecord> batch, whole;
     bool rewrite = false;
     {
@@ -216,77 +176,20 @@ void THourLog::WriteLocked() {
         if (asLeft && pending_.empty())
             return;
         batch.swap(pending_);
-        rewrite = !asLeft || fileBytes_ / kHourRecordSize + batch.size() > compactAt_;
+        rewrite = !asLeft || store_.Crowded(batch.size() * kHourRecordSize);
         if (rewrite)
             whole = table_;
     }
+    const std::string wholeBytes = rewrite ? EncodeHourRecords(whole) : std::string();
+    size_t kept = 0;
     try {
-        if (rewrite) {
-            try {
-                RewriteLocked(whole);
-                return;
-            } catch (const std::exception&) {
-                if (!asLeft)
-                    throw;
-                // A reader that holds the file without letting it be replaced only delays the
-                // rewrite: the additions are appended instead, and a day later it is tried again.
-                compactAt_ = fileBytes_ / kHourRecordSize + kSlackRecords;
-            }
-        }
-        AppendLocked(batch);
+        store_.Write(rewrite ? &wholeBytes : nullptr, asLeft, EncodeHourRecords(batch), kept);
     } catch (...) {
+        const auto written = static_cast<std::ptrdiff_t>(kept / kHourRecordSize);
+        batch.erase(batch.begin(), batch.begin() + written);
         GiveBack(batch);
         throw;
     }
-}
-
-// True when the path still names the file held open, at least as long as the store left it.
-// What is longer (a torn record of an append cut short, or bytes another program added) is cut
-// off here. A file replaced by another program, cut short or gone needs a rewrite.
-bool THourLog::FileAsLeftLocked() {
-    TAppendFile& file = OpenedLocked();
-    if (!file.StillAtItsPath())
-        return false;
-    const uint64_t size = file.Size();
-    if (size > fileBytes_)
-        file.Truncate(fileBytes_);
-    return size >= fileBytes_;
-}
-
-TAppendFile& THourLog::OpenedLocked() {
-    if (!file_)
-        file_ = std::make_unique<TAppendFile>(path_);
-    return *file_;
-}
-
-// One record per hour through a temporary file, which is then held open. Windows moves no file
-// over one that is open, not even one open for this.
-void THourLog::RewriteLocked(const std::vector<THourRecord>& table) {
-    file_.reset();
-    WriteFileReplacing(path_, EncodeHourRecords(table));
-    fileBytes_ = table.size() * kHourRecordSize;
-    compactAt_ = CompactionThreshold(table.size());
-    try {
-        OpenedLocked();
-    } catch (const TFileError&) {
-        // Written all the same: the next flush opens it, or tells why it cannot.
-    }
-}
-
-// Whole records that reached the file before a failure leave the batch; a torn one is cut off
-// at the next flush.
-void THourLog::AppendLocked(std::vector<THourRecord>& batch) {
-    const std::string data = EncodeHourRecords(batch);
-    size_t written = 0;
-    try {
-        OpenedLocked().Append(data, written);
-    } catch (...) {
-        const size_t whole = written / kHourRecordSize;
-        batch.erase(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(whole));
-        fileBytes_ += whole * kHourRecordSize;
-        throw;
-    }
-    fileBytes_ += data.size();
 }
 
 // Additions that did not reach the file wait for the next flush, beside those made meanwhile.
@@ -303,9 +206,7 @@ void THourLog::Reset() {
         std::vector<THourRecord>().swap(table_);
         std::vector<THourRecord>().swap(pending_);
     }
-    loaded_ = true; // what the file held is dropped, also when it could not be read
-    fileBytes_ = 0;
-    compactAt_ = CompactionThreshold(0);
+    store_.Forget();
     try {
         WriteLocked();
     } catch (const std::exception&) {

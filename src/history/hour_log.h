@@ -8,6 +8,7 @@
 // additions and never earlier records; a torn or damaged record is skipped when reading.
 // A file that another program replaced or cut meanwhile is rewritten with every total.
 #pragma once
+#include "log/append_store.h"
 #include "platform/sync.h"
 #include "text/text_ids.h"
 
@@ -17,8 +18,6 @@
 #include <string>
 #include <string_view>
 #include <vector>
-
-class TAppendFile;
 
 struct THourRecord {
     uint32_t Hour = 0; // hours since 1 January 1970, 00:00 UTC
@@ -78,20 +77,13 @@ class THourLog {
   private:
     void LoadLocked();
     void WriteLocked();
-    bool FileAsLeftLocked();
-    TAppendFile& OpenedLocked();
-    void RewriteLocked(const std::vector<THourRecord>& table);
-    void AppendLocked(std::vector<THourRecord>& batch);
     void GiveBack(const std::vector<THourRecord>& batch);
     std::string Failure(TTextId text, const std::exception& e) const;
 
     const std::string path_;
     // Taken first, and held through the file's work: only flushes and resets wait for it.
     TMutex fileLock_;
-    bool loaded_ = false;
-    uint64_t fileBytes_ = 0; // how long the file should be: whole records only
-    size_t compactAt_ = 0;   // records in the file beyond which it is rewritten
-    std::unique_ptr<TAppendFile> file_;
+    TAppendStore store_;
     mutable TMutex lock_;              // guards the two tables, briefly
     std::vector<THourRecord> table_;   // totals, sorted by hour: the file's and pending_
     std::vector<THourRecord> pending_; // additions not yet in the file, sorted by hour

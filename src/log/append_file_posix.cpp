@@ -1,5 +1,5 @@
-// POSIX implementation of hour_file.h, for the native build of the portable core.
-#include "history/hour_file.h"
+// POSIX implementation of append_file.h, for the native build of the portable core.
+#include "log/append_file.h"
 
 #include <cerrno>
 #include <fcntl.h>

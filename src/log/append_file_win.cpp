@@ -1,6 +1,6 @@
-// Win32 implementation of hour_file.h: wide paths, and sharing that lets the program's own
+// Win32 implementation of append_file.h: wide paths, and sharing that lets the program's own
 // exports and other readers in while the store is written.
-#include "history/hour_file.h"
+#include "log/append_file.h"
 #include "platform/file_handle_io.h"
 #include "platform/file_identity.h"
 #include "platform/file_io.h"

@@ -1,4 +1,4 @@
-// The file operations of the hourly store and the exports, on UTF-8 paths that reach the
+// The file operations of the append-only stores and the exports, on UTF-8 paths that reach the
 // system as wide (UTF-16) paths on Windows, so that any folder name works.
 #pragma once
 #include "platform/file_io.h"

@@ -2,10 +2,12 @@
 # speed (-Oz: the program works a few milliseconds a second), optimised across files at
 # link time, every function and object in a section of its own so that the linker drops what
 # nothing uses, and no verbose terminate handler (it writes to a console a windowed program does
-# not have, and pulls in the C++ demangler). Debug information is built, then moved out of the
-# executable by corvane's link step (src/app) into a file beside it for crash analysis.
+# not have, and pulls in the C++ demangler), and no run-time type information (nothing asks a
+# type its name; exceptions still carry theirs). Debug information is built, then moved out of
+# the executable by corvane's link step (src/app) into a file beside it for crash analysis.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
-  add_compile_options("$<$<CONFIG:Release>:-Oz;-g;-flto;-ffunction-sections;-fdata-sections>")
+  add_compile_options("$<$<CONFIG:Release>:-Oz;-g;-flto;-ffunction-sections;-fdata-sections>"
+                      "$<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:CXX>>:-fno-rtti>")
   # One partition: split into several, GCC 12's link-time step for MinGW-w64 stops with an
   # internal error (binds_to_current_def_p).
   add_link_options("$<$<CONFIG:Release>:-Oz;-flto;-flto-partition=none;LINKER:--gc-sections>"

@@ -1,5 +1,6 @@
 // Start-up: configuration store, usage log, title, main window, message loop.
 #include "product/constants.h"
+#include "app/app_counting_check_win.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "history/export_console.h"
@@ -35,7 +36,7 @@ int StartAndRun() {
     ChooseLanguage("", DisplayLanguageName());
     // Options ask for an export: it only reads the files, also beside a running copy.
     if (HasCommandLineOptions())
-        return RunCommandLine();
+        return RunCommandLine(&RunAppCountingCheck);
     const uint64_t folderKey = ExecutableFolderKey();
     // Before anything touches the files: they belong to the copy that runs in this folder.
     TFolderInstance instance(folderKey);

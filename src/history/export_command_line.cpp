@@ -70,6 +70,20 @@ bool IsStatusQuery(const std::vector<std::string>& args) {
     });
 }
 
+bool IsAppCountingCheck(const std::vector<std::string>& args) {
+    const std::string check = "--app-counting-check";
+    const auto first = std::find(args.begin(), args.end(), check);
+    if (first == args.end())
+        return false;
+    for (auto other = args.begin(); other != args.end(); ++other) {
+        if (other != first)
+            throw EUsageError(Said(*other == check ? TTextId::CommandLineGivenTwice
+                                                   : TTextId::CommandLineNotWithCheck,
+                                   *other));
+    }
+    return true;
+}
+
 TStatusRequest ParseStatusArguments(const std::vector<std::string>& args) {
     TStatusRequest request;
     bool status = false;

@@ -1,7 +1,8 @@
 // The command line that exports the history without opening a window:
 //   corvane.exe --export csv|json --period days|hours [--from YYYY-MM-DD] [--to YYYY-MM-DD]
 //               --out FILE
-// `corvane.exe --status [--json] [--over P]` and `corvane.exe --help`.
+// `corvane.exe --status [--json] [--over P]`, `corvane.exe --app-counting-check` and
+// `corvane.exe --help`.
 #pragma once
 #include "history/history_export.h"
 
@@ -39,6 +40,9 @@ struct TStatusRequest {
 };
 bool IsStatusQuery(const std::vector<std::string>& args);
 TStatusRequest ParseStatusArguments(const std::vector<std::string>& args);
+
+// `--app-counting-check`, which takes no other option: whether the line asks for it.
+bool IsAppCountingCheck(const std::vector<std::string>& args);
 
 // Exit codes.
 inline constexpr int kExitExported = 0;

@@ -142,6 +142,17 @@ int RunStatus(const std::vector<std::string>& args) {
     }
 }
 
+int RunCheck(TAppCountingCheck (*appCountingCheck)()) {
+    try {
+        const TAppCountingCheck check = appCountingCheck();
+        Report(AppCountingCheckText(check), false);
+        return AppCountingCheckExitCode(check);
+    } catch (const std::exception& e) {
+        ReportError(e.what());
+        return kExitFailed;
+    }
+}
+
 } // namespace
 
 bool HasCommandLineOptions() {
@@ -152,10 +163,12 @@ bool HasCommandLineOptions() {
     return count > 1;
 }
 
-int RunCommandLine() {
+int RunCommandLine(TAppCountingCheck (*appCountingCheck)()) {
     std::vector<std::string> args;
+    bool check = false;
     try {
         args = Arguments();
+        check = !AsksForHelp(args) && IsAppCountingCheck(args);
     } catch (const std::exception& e) {
         ReportError(e.what());
         return kExitUsage;
@@ -164,5 +177,7 @@ int RunCommandLine() {
         Report(CommandLineHelp(), false);
         return kExitExported;
     }
+    if (check)
+        return RunCheck(appCountingCheck);
     return IsStatusQuery(args) ? RunStatus(args) : RunExport(args);
 }

@@ -435,6 +435,13 @@ class ExportTest(CorvaneTestCase):
         code, out, _ = run_cli(app.dir, "--help")
         self.assertEqual(code, 0)
         self.assertIn("--export csv|json", out)
+        self.assertIn("--app-counting-check", out)
+        # Relies on Wine's event tracing stub: the session starts and OpenTraceW is refused. The
+        # check says why and fails, and leaves no session behind for the next run to meet.
+        for run in range(2):
+            code, out, err = run_cli(app.dir, "--app-counting-check")
+            self.assertEqual((code, err), (1, ""), run)
+            self.assertIn("Event session: not started: OpenTraceW: Access denied", out)
         days_to = ("--export", "csv", "--period", "days", "--out")
         for args, status, message in ((days_to[:3] + ("weeks", "--out", "x"), 2, "weeks"),
                                       (days_to[:4], 2, "--out"),

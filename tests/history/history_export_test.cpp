@@ -1,5 +1,6 @@
 // Tests of the exports against hand-written files, RFC 4180 quoting and JSON strings, and the
 // command line that asks for them.
+#include "apps/app_counting_check.h"
 #include "history/export_command_line.h"
 #include "history/export_target.h"
 #include "history/status_query.h"
@@ -22,6 +23,21 @@ const std::vector<TDayTotal> kDays = {{kMarch1 - 1, 7, 8},
 const uint32_t kFallBack = static_cast<uint32_t>(UtcSeconds(2025, 10, 26, 0) / 3600);
 const std::vector<THourRecord> kHours = {
     {kFallBack, 1, 2}, {kFallBack + 1, 3, 4}, {kFallBack + 23, 5, 6}};
+
+using TUsageCase = std::pair<std::vector<std::string>, const char*>;
+
+// Each command line is refused with its message.
+template <size_t N, typename Parse>
+void ExpectUsageErrors(const TUsageCase (&cases)[N], Parse parse) {
+    for (const auto& [args, message] : cases) {
+        try {
+            parse(args);
+            ADD_FAILURE() << message;
+        } catch (const EUsageError& e) {
+            EXPECT_STREQ(e.what(), message);
+        }
+    }
+}
 
 TEST(HistoryExport, DaysAsCsvAndJson) {
     const TExportRange range{kMarch1, kMarch1 + 2};
@@ -101,7 +117,7 @@ TEST(ExportCommandLine, OptionsAndTheirMistakes) {
 
 // The messages are sentences with their values put in: each value in its place, none left out.
 TEST(ExportCommandLine, MessagesAndHelpInEnglish) {
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
+    const TUsageCase cases[] = {
         {{"--export", "xml"}, "--export wants csv or json, not \"xml\""},
         {{"--from", "2025-3-01"}, "--from wants a date as YYYY-MM-DD, not \"2025-3-01\""},
         {{"--verbose"}, "unknown option \"--verbose\" (--help lists the options)"},
@@ -110,14 +126,7 @@ TEST(ExportCommandLine, MessagesAndHelpInEnglish) {
         {{"--out", ""}, "--out needs a file name"},
         {{"--export", "csv", "--out", "f"}, "--period is missing (--help lists the options)"},
     };
-    for (const auto& [args, message] : cases) {
-        try {
-            ParseExportArguments(args);
-            ADD_FAILURE() << message;
-        } catch (const EUsageError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    ExpectUsageErrors(cases, [](const auto& args) { ParseExportArguments(args); });
     const std::string help = CommandLineHelp();
     EXPECT_EQ(help.rfind("Usage: corvane.exe [--export csv|json", 0), 0u);
     EXPECT_EQ(help.substr(help.rfind("\n2 ") + 1), "2 wrong options, 3 over P %.\r\n");
@@ -125,7 +134,7 @@ TEST(ExportCommandLine, MessagesAndHelpInEnglish) {
     for (size_t at = help.find('\n'); at != std::string::npos;
          at = help.find('\n', at + 1), ++lines)
         EXPECT_EQ(help[at - 1], '\r') << "line " << lines + 1;
-    EXPECT_EQ(lines, 19u);
+    EXPECT_EQ(lines, 22u);
 }
 
 TEST(StatusCommandLine, OptionsAndTheirMistakes) {
@@ -135,7 +144,7 @@ TEST(StatusCommandLine, OptionsAndTheirMistakes) {
     EXPECT_TRUE(request.Json);
     EXPECT_EQ(request.OverPercent, 100);
     EXPECT_EQ(ParseStatusArguments({"--status"}).OverPercent, 0);
-    const std::pair<std::vector<std::string>, const char*> cases[] = {
+    const TUsageCase cases[] = {
         {{"--json"}, "--status is missing (--help lists the options)"},
         {{"--status", "--status"}, "--status is given twice"},
         {{"--status", "--over"}, "--over needs a value"},
@@ -147,14 +156,41 @@ TEST(StatusCommandLine, OptionsAndTheirMistakes) {
         {{"--status", "--export", "csv"}, "--export cannot go with --status"},
         {{"--status", "x"}, "unknown option \"x\" (--help lists the options)"},
     };
-    for (const auto& [args, message] : cases) {
-        try {
-            ParseStatusArguments(args);
-            ADD_FAILURE() << message;
-        } catch (const EUsageError& e) {
-            EXPECT_STREQ(e.what(), message);
-        }
-    }
+    ExpectUsageErrors(cases, [](const auto& args) { ParseStatusArguments(args); });
+}
+
+// The check takes no other option; its report gives each finding with its reason, the share as
+// measured, and the exit code says whether events arrived.
+TEST(AppCountingCheck, AloneOnTheLineAndItsReport) {
+    EXPECT_FALSE(IsAppCountingCheck({"--status"}));
+    EXPECT_TRUE(IsAppCountingCheck({"--app-counting-check"}));
+    const TUsageCase cases[] = {
+        {{"--app-counting-check", "--json"}, "--json cannot go with --app-counting-check"},
+        {{"--status", "--app-counting-check"}, "--status cannot go with --app-counting-check"},
+        {{"--app-counting-check", "--app-counting-check"}, "--app-counting-check is given twice"},
+    };
+    ExpectUsageErrors(cases, [](const auto& args) { IsAppCountingCheck(args); });
+
+    TAppCountingCheck check;
+    check.Failure = "OpenTraceW: Access denied";
+    EXPECT_EQ(AppCountingCheckText(check),
+              "Permission for this user: not checked\r\n"
+              "Event session: not started: OpenTraceW: Access denied\r\n");
+    EXPECT_EQ(AppCountingCheckExitCode(check), 1);
+    check = {};
+    const std::string started =
+        "Permission for this user: not checked\r\nEvent session: started\r\n";
+    EXPECT_EQ(AppCountingCheckText(check),
+              started + "Events in 10 seconds: 0 (0 lost)\r\n"
+                        "Share of the adapter's bytes: no adapter could be read\r\n");
+    EXPECT_EQ(AppCountingCheckExitCode(check), 1);
+    check = {"", 3, 1234, 2, 5000};
+    EXPECT_EQ(AppCountingCheckText(check),
+              started + "Events in 10 seconds: 3 (2 lost)\r\n"
+                        "Share of the adapter's bytes: 24.6 % (1234 of 5000 bytes)\r\n");
+    EXPECT_EQ(AppCountingCheckExitCode(check), 0);
+    check.AdapterBytes = 0;
+    EXPECT_NE(AppCountingCheckText(check).find("nothing passed the adapter"), std::string::npos);
 }
 
 std::string LogFile(const std::vector<TLogRecord>& records) {
@@ -190,8 +226,8 @@ TEST(StatusQuery, FiguresFromTheFilesInBothForms) {
     EXPECT_TRUE(UseReaches(status.Quota, 90));
     EXPECT_FALSE(UseReaches(status.Quota, 91));
     // The provider said 70 MB when 50 MB were counted: 70 MB and the 40 MB since, as the bar says.
-    const TStatus billed = StatusFromFiles(
-        config + "quotaoffset=2025-02-15 73400320 52428800\r\n", log, "", today + 0.75);
+    const TStatus billed = StatusFromFiles(config + "quotaoffset=2025-02-15 73400320 52428800\r\n",
+                                           log, "", today + 0.75);
     EXPECT_EQ(billed.Quota.Counted, uint64_t{110} << 20);
     EXPECT_TRUE(UseReaches(billed.Quota, 110));
 

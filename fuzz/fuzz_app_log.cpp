@@ -25,23 +25,6 @@ namespace {
 const int64_t kBase = 486000 * int64_t{3600};
 using TTotals = std::map<std::pair<int64_t, std::string>, std::pair<uint64_t, uint64_t>>;
 
-uint32_t ReferenceCrc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char c : bytes) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-uint64_t Field(const std::string& bytes, size_t at, int size) {
-    uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
 void Sum(std::pair<uint64_t, uint64_t>& total, uint64_t in, uint64_t out) {
     total.first = SaturatingAdd(total.first, in);
     total.second = SaturatingAdd(total.second, out);

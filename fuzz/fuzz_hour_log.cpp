@@ -25,23 +25,6 @@ namespace {
 
 using TModel = std::map<uint32_t, std::pair<uint64_t, uint64_t>>;
 
-uint32_t ReferenceCrc32(const std::string& bytes) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (unsigned char c : bytes) {
-        crc ^= c;
-        for (int k = 0; k < 8; ++k)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
-    }
-    return ~crc;
-}
-
-uint64_t Field(const std::string& bytes, size_t at, int size) {
-    uint64_t value = 0;
-    for (int i = size - 1; i >= 0; --i)
-        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-    return value;
-}
-
 void ModelAdd(TModel& model, uint32_t hour, uint64_t in, uint64_t out) {
     auto& total = model[hour];
     total.first = SaturatingAdd(total.first, in);

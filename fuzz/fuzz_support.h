@@ -1,5 +1,6 @@
 // Shared pieces of the fuzz targets: a failed property aborts with its text, a reader that
-// takes fields off the front of the input, and a private scratch folder for real files.
+// takes fields off the front of the input, a private scratch folder for real files, and the
+// stores' checksum and little-endian fields worked out independently of the code under test.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -99,4 +100,23 @@ inline void WriteWholeFile(const std::string& path, std::string_view data) {
     FUZZ_CHECK(f != nullptr);
     FUZZ_CHECK(std::fwrite(data.data(), 1, data.size(), f) == data.size());
     FUZZ_CHECK(std::fclose(f) == 0);
+}
+
+// CRC-32 (IEEE, reflected) bit by bit, as the stores' records are checked.
+inline uint32_t ReferenceCrc32(const std::string& bytes) {
+    uint32_t crc = 0xFFFFFFFFu;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+// A little-endian field of `size` bytes at `at`.
+inline uint64_t Field(const std::string& bytes, size_t at, int size) {
+    uint64_t value = 0;
+    for (int i = size - 1; i >= 0; --i)
+        value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+    return value;
 }
